@@ -62,7 +62,7 @@ ScaleLabelText scaleLabelText(double hz) {
     return text;
 }
 
-std::array<double, kScaleLabelCount> scaleLabelValues(const ScaleLabelInput& in) {
+std::array<double, kFrequencyLabelCount> scaleLabelValues(const ScaleLabelInput& in) {
     const double w = in.upperWidth;
     const std::int64_t xa = truncToInt(w * in.selX0);
     const std::int64_t xb = truncToInt(w * in.selX1);
@@ -72,8 +72,8 @@ std::array<double, kScaleLabelCount> scaleLabelValues(const ScaleLabelInput& in)
     const double nyquistHz = in.sampleRate / 2;
     const double bins = in.halfLength;
 
-    std::array<double, kScaleLabelCount> values{};
-    for (int k = 0; k < kScaleLabelCount; ++k) {
+    std::array<double, kFrequencyLabelCount> values{};
+    for (int k = 0; k < kFrequencyLabelCount; ++k) {
         const double x = left + k * (width * kLabelSpacingOfWidth);
         const double hz = in.logAxis ? std::pow(10.0, x / (w / std::log10(bins))) * (nyquistHz / bins)
                                      : x * (nyquistHz / w);
@@ -89,10 +89,10 @@ std::array<double, kScaleLabelCount> scaleLabelValues(const ScaleLabelInput& in)
 }
 
 ScaleLabelTexts scaleLabelTexts(const ScaleLabelInput& in) {
-    const std::array<double, kScaleLabelCount> values = scaleLabelValues(in);
+    const std::array<double, kFrequencyLabelCount> values = scaleLabelValues(in);
     ScaleLabelTexts texts{};
-    for (int k = 0; k < kScaleLabelCount; ++k) {
-        const int label = in.cepstrum ? k : kScaleLabelCount - 1 - k;
+    for (int k = 0; k < kFrequencyLabelCount; ++k) {
+        const int label = in.cepstrum ? k : kFrequencyLabelCount - 1 - k;
         texts[label] = scaleLabelText(values[k]);
     }
     return texts;

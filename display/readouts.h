@@ -17,11 +17,11 @@
 #include <cstddef>
 #include <cstdint>
 
-inline constexpr int kScaleLabelCount = 5;
+inline constexpr int kFrequencyLabelCount = 5;
 inline constexpr std::size_t kScaleLabelTextBytes = 256;
 
 using ScaleLabelText = std::array<char, kScaleLabelTextBytes>;
-using ScaleLabelTexts = std::array<ScaleLabelText, kScaleLabelCount>;
+using ScaleLabelTexts = std::array<ScaleLabelText, kFrequencyLabelCount>;
 
 // Paints the colour key: memory row i gets levelColour((i - low) * 256 /
 // (high - low)), low and high being the selection's vertical edges as strip
@@ -50,7 +50,7 @@ struct ScaleLabelInput {
 // The frequency (or, in the cepstrum views, 1 / period of the lag) at five
 // evenly spaced points across the selection's width, k = 0 at its left
 // edge, before formatting.
-std::array<double, kScaleLabelCount> scaleLabelValues(const ScaleLabelInput& in);
+std::array<double, kFrequencyLabelCount> scaleLabelValues(const ScaleLabelInput& in);
 
 // The five texts in label order: the spectrum views put the selection's
 // left edge (the lowest frequency) on the bottom label, the cepstrum views,

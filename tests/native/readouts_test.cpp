@@ -47,14 +47,14 @@ TEST(ScaleLabels, SpectrumAndCepstrumOrders) {
     };
     for (const Case& c : cases) {
         const ScaleLabelTexts texts = scaleLabelTexts(c.in);
-        for (int i = 0; i < kScaleLabelCount; ++i) EXPECT_EQ(texts[i].data(), c.topToBottom[i]) << c.name << " " << i;
+        for (int i = 0; i < kFrequencyLabelCount; ++i) EXPECT_EQ(texts[i].data(), c.topToBottom[i]) << c.name << " " << i;
     }
 }
 
 TEST(ScaleLabels, ValuesBeforeFormatting) {
-    const std::array<double, kScaleLabelCount> hz = scaleLabelValues({500, 0.1, 0.9, 44100, 2048, false, false});
+    const std::array<double, kFrequencyLabelCount> hz = scaleLabelValues({500, 0.1, 0.9, 44100, 2048, false, false});
     const double expected[] = {2205, 6615, 11025, 15435, 19845};
-    for (int k = 0; k < kScaleLabelCount; ++k) EXPECT_NEAR(hz[k], expected[k], 1e-9);
+    for (int k = 0; k < kFrequencyLabelCount; ++k) EXPECT_NEAR(hz[k], expected[k], 1e-9);
 }
 
 TEST(ColourKey, RowsFollowTheSelectionsLevelRange) {
