@@ -22,6 +22,21 @@ struct RgbBytes {
 // selection's level range.
 inline constexpr int kLevelColourMaxIndex = 255;
 
+// Colour steps across the selection's level range: the lower edge gets
+// index 0, the upper edge 256 (shown as 255).
+inline constexpr double kLevelColourSteps = 256.0;
+
+// Bytes per pixel of the 32-bit surfaces the colours are written into.
+inline constexpr int kColourPixelBytes = 4;
+
+// Stores a colour into one 32-bit surface pixel as blue, green, red; the
+// fourth byte is left alone.
+inline void storeColour(std::uint8_t* pixel, RgbBytes colour) {
+    pixel[0] = colour.blue;
+    pixel[1] = colour.green;
+    pixel[2] = colour.red;
+}
+
 // Colour of `index`: clamped to 0 ... 255 (NaN counts as 255), truncated to
 // an integer, then coloured by its ramp.
 RgbBytes levelColour(double index);

@@ -12,11 +12,6 @@ using display_detail::truncToInt;
 
 namespace {
 
-constexpr int kBytesPerPixel = 4;
-constexpr int kBlueByte = 0;
-constexpr int kGreenByte = 1;
-constexpr int kRedByte = 2;
-constexpr double kColourSteps = 256.0;
 // Labels switch to kilohertz from here on.
 constexpr double kKilohertzFromHz = 1000.0;
 // Added before the division into kilohertz, as the labels have always shown it.
@@ -31,19 +26,17 @@ void paintColourKey(std::uint8_t* bits, std::int32_t width, std::int32_t height,
     if (bits == nullptr || width <= 0 || height <= 0) {
         return;
     }
-    assert(stride >= static_cast<std::ptrdiff_t>(width) * kBytesPerPixel);
+    assert(stride >= static_cast<std::ptrdiff_t>(width) * kColourPixelBytes);
     const double ra = height - height * selY0;
     const double rb = height - height * selY1;
     const double low = std::min(ra, rb);
     const double high = std::max(ra, rb);
-    const double stepsPerRow = kColourSteps / (high - low);
+    const double stepsPerRow = kLevelColourSteps / (high - low);
     for (std::int32_t i = 0; i < height; ++i) {
         const RgbBytes colour = levelColour((i - low) * stepsPerRow);
         std::uint8_t* pixel = bits + i * stride;
-        for (std::int32_t j = 0; j < width; ++j, pixel += kBytesPerPixel) {
-            pixel[kBlueByte] = colour.blue;
-            pixel[kGreenByte] = colour.green;
-            pixel[kRedByte] = colour.red;
+        for (std::int32_t j = 0; j < width; ++j, pixel += kColourPixelBytes) {
+            storeColour(pixel, colour);
         }
     }
 }

@@ -13,12 +13,6 @@ using display_detail::truncToInt;
 
 namespace {
 
-constexpr int kBytesPerPixel = 4;
-constexpr int kBlueByte = 0;
-constexpr int kGreenByte = 1;
-constexpr int kRedByte = 2;
-// Colour steps across the selection's level range.
-constexpr double kColourSteps = 256.0;
 
 // Reads one display value with its bin clamped to the values there are.
 class BinReader {
@@ -165,7 +159,7 @@ SpectrogramLevels spectrogramLevels(std::int32_t upperHeight, double span, doubl
     const double b = levelAtRow(upperHeight, span, offset, selY1);
     const double low = std::min(a, b);
     const double high = std::max(a, b);
-    return SpectrogramLevels{low, high, kColourSteps / (high - low)};
+    return SpectrogramLevels{low, high, kLevelColourSteps / (high - low)};
 }
 
 void SpectrogramWork::fitRows(std::int32_t rows) {
@@ -203,12 +197,12 @@ void paintSpectrogramColumn(const SpectrogramFrame& frame, SpectrogramWork& work
     if (bits == nullptr || width <= 0 || height <= 0) {
         return;
     }
-    assert(stride >= static_cast<std::ptrdiff_t>(width) * kBytesPerPixel);
+    assert(stride >= static_cast<std::ptrdiff_t>(width) * kColourPixelBytes);
     computeSpectrogramRows(frame, height, work);
     const SpectrogramLevels levels =
         spectrogramLevels(frame.upperHeight, frame.span, frame.offset, frame.selY0, frame.selY1);
 
-    std::uint8_t* const column = bits + static_cast<std::ptrdiff_t>(width - 1) * kBytesPerPixel;
+    std::uint8_t* const column = bits + static_cast<std::ptrdiff_t>(width - 1) * kColourPixelBytes;
     bool seenPositive = false;
     bool blanked = false;
     for (std::int32_t r = 0; r < height; ++r) {
@@ -228,8 +222,6 @@ void paintSpectrogramColumn(const SpectrogramFrame& frame, SpectrogramWork& work
         const RgbBytes colour = levelColour(idx);
         const std::int32_t memoryRow = frame.cepstrum ? height - 1 - r : r;
         std::uint8_t* pixel = column + memoryRow * stride;
-        pixel[kBlueByte] = colour.blue;
-        pixel[kGreenByte] = colour.green;
-        pixel[kRedByte] = colour.red;
+        storeColour(pixel, colour);
     }
 }

@@ -205,7 +205,9 @@ TEST(SpectrogramColumn, WritesOnlyTheLastColumnsColourBytes) {
     for (std::int32_t r = 0; r < s.height; ++r) {
         for (std::ptrdiff_t b = 0; b < s.stride; ++b) {
             const bool colourByte = b >= 16 && b < 19;
-            if (!colourByte) ASSERT_EQ(s.bits[r * s.stride + b], Surface::kUntouched) << r << " " << b;
+            if (!colourByte) {
+                ASSERT_EQ(s.bits[r * s.stride + b], Surface::kUntouched) << r << " " << b;
+            }
         }
         EXPECT_EQ(s.at(4, r), levelColour((c.work.rowValues[r] - levels.lowLevel) * levels.stepsPerLevel));
     }
