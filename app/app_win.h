@@ -12,12 +12,14 @@
 #include <mutex>
 
 #include "app/settings.h"
+#include "app/window_parts_win.h"
 
 struct App {
     HINSTANCE hInstance = nullptr;
     HWND hwnd = nullptr;
     AppSettings settings{};
     std::mutex drawLock;
+    WindowParts parts;
 };
 
 // The running program's objects, or null while no main window exists.

@@ -4,6 +4,8 @@
 
 #include "app/about_box_win.h"
 #include "app/app_win.h"
+#include "app/layout_win.h"
+#include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -24,6 +26,7 @@ bool OnCreate(HWND hwnd) {
     App& app = *g_app;
     app.hwnd = hwnd;
     app.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
+    CreateWindowParts(app.parts, hwnd, &app.drawLock);
     InstallDefaults(app.settings, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     PlaceMainWindow(hwnd, app.settings);
     return true;
@@ -45,6 +48,19 @@ void OnPaint(HWND hwnd) {
     PAINTSTRUCT ps;
     BeginPaint(hwnd, &ps);
     EndPaint(hwnd, &ps);
+    App& app = *g_app;
+    std::lock_guard<std::mutex> hold(app.drawLock);
+    for (const PlotViewPtr* view : {&app.parts.upperView, &app.parts.lowerView}) {
+        if (*view) {
+            (*view)->CopyToScreen();
+        }
+    }
+}
+
+void OnMouseWheel(WPARAM wParam) {
+    if (g_app && g_app->parts.upperView) {
+        g_app->parts.upperView->AddWheel(static_cast<short>(HIWORD(wParam)));
+    }
 }
 
 void OnCommand(HWND hwnd, int id) {
@@ -70,8 +86,16 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_NCDESTROY:
         g_app.reset();
         return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_SIZE:
+        if (g_app) {
+            OnSize(*g_app, static_cast<short>(LOWORD(lParam)), wParam, static_cast<short>(HIWORD(lParam)));
+        }
+        return 0;
     case WM_PAINT:
         OnPaint(hwnd);
+        return 0;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(wParam);
         return 0;
     case WM_COMMAND:
         OnCommand(hwnd, LOWORD(wParam));
