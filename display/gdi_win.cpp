@@ -16,28 +16,6 @@ void CountGdiObject(long delta) { g_liveGdiObjects.fetch_add(delta, std::memory_
 
 long LiveGdiObjects() { return g_liveGdiObjects.load(std::memory_order_relaxed); }
 
-MemoryDc::MemoryDc(HDC compatibleWith) : h_(CreateCompatibleDC(compatibleWith)) {
-    if (h_) {
-        detail::CountGdiObject(+1);
-    }
-}
-
-MemoryDc& MemoryDc::operator=(MemoryDc&& other) noexcept {
-    if (this != &other) {
-        Close();
-        h_ = std::exchange(other.h_, nullptr);
-    }
-    return *this;
-}
-
-void MemoryDc::Close() {
-    if (h_) {
-        DeleteDC(h_);
-        detail::CountGdiObject(-1);
-        h_ = nullptr;
-    }
-}
-
 WindowDc::WindowDc(HWND hwnd) : hwnd_(hwnd), h_(GetDC(hwnd)) {
     if (h_) {
         detail::CountGdiObject(+1);
@@ -59,23 +37,6 @@ void WindowDc::Close() {
         detail::CountGdiObject(-1);
         h_ = nullptr;
         hwnd_ = nullptr;
-    }
-}
-
-Window& Window::operator=(Window&& other) noexcept {
-    if (this != &other) {
-        Close();
-        h_ = std::exchange(other.h_, nullptr);
-    }
-    return *this;
-}
-
-void Window::Close() {
-    if (h_) {
-        if (IsWindow(h_)) {
-            DestroyWindow(h_);
-        }
-        h_ = nullptr;
     }
 }
 

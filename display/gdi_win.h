@@ -21,35 +21,38 @@ namespace detail {
 void CountGdiObject(long delta);
 }
 
-// Pens, brushes, fonts, bitmaps and regions: freed with DeleteObject.
-template <class Handle>
-class Object {
+// A handle freed by Traits::Free; counted as a live GDI object when
+// Traits::kCounted.
+template <class Handle, class Traits>
+class Unique {
 public:
-    Object() = default;
-    explicit Object(Handle h) : h_(h) {
-        if (h_) {
+    Unique() = default;
+    explicit Unique(Handle h) : h_(h) {
+        if (h_ && Traits::kCounted) {
             detail::CountGdiObject(+1);
         }
     }
-    ~Object() { Close(); }
-    Object(Object&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    Object& operator=(Object&& other) noexcept {
+    ~Unique() { Close(); }
+    Unique(Unique&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
+    Unique& operator=(Unique&& other) noexcept {
         if (this != &other) {
             Close();
             h_ = std::exchange(other.h_, nullptr);
         }
         return *this;
     }
-    Object(const Object&) = delete;
-    Object& operator=(const Object&) = delete;
+    Unique(const Unique&) = delete;
+    Unique& operator=(const Unique&) = delete;
 
     Handle get() const { return h_; }
     explicit operator bool() const { return h_ != nullptr; }
 
     void Close() {
         if (h_) {
-            DeleteObject(h_);
-            detail::CountGdiObject(-1);
+            Traits::Free(h_);
+            if (Traits::kCounted) {
+                detail::CountGdiObject(-1);
+            }
             h_ = nullptr;
         }
     }
@@ -58,29 +61,32 @@ private:
     Handle h_ = nullptr;
 };
 
-using Pen = Object<HPEN>;
-using Brush = Object<HBRUSH>;
-using Font = Object<HFONT>;
-using Bitmap = Object<HBITMAP>;
-using Region = Object<HRGN>;
-
-// A memory DC (CreateCompatibleDC), freed with DeleteDC.
-class MemoryDc {
-public:
-    MemoryDc() = default;
-    explicit MemoryDc(HDC compatibleWith);
-    ~MemoryDc() { Close(); }
-    MemoryDc(MemoryDc&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    MemoryDc& operator=(MemoryDc&& other) noexcept;
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-
-    HDC get() const { return h_; }
-    void Close();
-
-private:
-    HDC h_ = nullptr;
+struct GdiObjectTraits {
+    static constexpr bool kCounted = true;
+    static void Free(HGDIOBJ h) { DeleteObject(h); }
 };
+struct MemoryDcTraits {
+    static constexpr bool kCounted = true;
+    static void Free(HDC h) { DeleteDC(h); }
+};
+// A window may already be gone with its parent.
+struct WindowTraits {
+    static constexpr bool kCounted = false;
+    static void Free(HWND h) {
+        if (IsWindow(h)) {
+            DestroyWindow(h);
+        }
+    }
+};
+
+using Pen = Unique<HPEN, GdiObjectTraits>;
+using Brush = Unique<HBRUSH, GdiObjectTraits>;
+using Font = Unique<HFONT, GdiObjectTraits>;
+using Bitmap = Unique<HBITMAP, GdiObjectTraits>;
+using Region = Unique<HRGN, GdiObjectTraits>;
+// A memory DC (CreateCompatibleDC), freed with DeleteDC.
+using MemoryDc = Unique<HDC, MemoryDcTraits>;
+using Window = Unique<HWND, WindowTraits>;
 
 // A window's DC (GetDC), given back with ReleaseDC.
 class WindowDc {
@@ -133,24 +139,6 @@ public:
 private:
     HDC dc_;
     HGDIOBJ old_;
-};
-
-// A window, destroyed with DestroyWindow unless it is already gone.
-class Window {
-public:
-    Window() = default;
-    explicit Window(HWND hwnd) : h_(hwnd) {}
-    ~Window() { Close(); }
-    Window(Window&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    Window& operator=(Window&& other) noexcept;
-    Window(const Window&) = delete;
-    Window& operator=(const Window&) = delete;
-
-    HWND get() const { return h_; }
-    void Close();
-
-private:
-    HWND h_ = nullptr;
 };
 
 // The program's text font: "tahoma" at `heightPx`, Shift-JIS, fixed pitch.

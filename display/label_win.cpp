@@ -1,36 +1,19 @@
 #include "display/label_win.h"
 
+#include "display/static_control_win.h"
 #include "resources/resource_ids.h"
 
 namespace Mylib {
 
-namespace {
-
-// WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_SIMPLE.
-constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_SIMPLE;
-// The control id of every label and bar: they are told apart by handle.
-const HMENU kNoControlId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1));
-
-// Pointer position packed in lParam: signed 16-bit words.
-int PointerX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
-int PointerY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
-
-}  // namespace
-
 clsLabel::clsLabel(int nAlign, HWND parent, int x, int y, int width, int height, COLORREF crBack, COLORREF crText,
                    const char* name)
     : crBack(crBack), crText(crText), nAlign(nAlign) {
-    window_ = gdi::Window(CreateWindowExA(0, "Static", "static", kLabelStyle, x, y, width, height, parent,
-                                          kNoControlId, nullptr, nullptr));
+    window_ = gdi::Window(CreateStaticChild(SS_SIMPLE, parent, x, y, width, height));
     text_.Set(name);
     hFont = gdi::MakeTextFont(kLabelFontHeightPx);
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
     hCursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_VIEW_CURSOR));
-    if (HWND hwnd = window_.get()) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        pfnOldProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&clsLabel::LabelWndProc)));
-    }
+    pfnOldProc = SubclassControl(window_.get(), this, &clsLabel::LabelWndProc);
 }
 
 clsLabel::~clsLabel() { Close(); }
@@ -38,11 +21,7 @@ clsLabel::~clsLabel() { Close(); }
 void clsLabel::Close() {
     // Put the "Static" procedure back first, so the window's last messages
     // never reach an object that is being torn down.
-    if (HWND hwnd = window_.get(); hwnd && pfnOldProc) {
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnOldProc));
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        pfnOldProc = nullptr;
-    }
+    UnsubclassControl(window_.get(), pfnOldProc);
     window_.Close();
     hFont.Close();
 }
@@ -65,7 +44,7 @@ void clsLabel::SetText(const char* text) {
 }
 
 LRESULT CALLBACK clsLabel::LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<clsLabel*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = ControlObject<clsLabel>(hwnd);
     if (!self) {
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }

@@ -49,7 +49,7 @@ clsBitmap::clsBitmap(HWND parent, int left, int top, int width, int height, std:
       nTop(top),
       drawLock_(drawLock) {
     hdcWindow = gdi::WindowDc(parent);
-    hdcMem = gdi::MemoryDc(hdcWindow.get());
+    hdcMem = gdi::MemoryDc(CreateCompatibleDC(hdcWindow.get()));
     MakeSurfaces(width, height);
     MakePensAndFont();
     MakeTextureBrush();

@@ -1,20 +1,10 @@
 #include "display/split_bar_win.h"
 
+#include "display/static_control_win.h"
 #include "display/surface.h"
 
-namespace {
-
-// WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_BITMAP.
-constexpr DWORD kBarStyle = WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_BITMAP;
-const HMENU kNoControlId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1));
-
-int PointerY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
-
-}  // namespace
-
 SplitBar::SplitBar(HWND parent, int x, int y, int width, int height) {
-    window_ = gdi::Window(
-        CreateWindowExA(0, "Static", "static", kBarStyle, x, y, width, height, parent, kNoControlId, nullptr, nullptr));
+    window_ = gdi::Window(CreateStaticChild(SS_BITMAP, parent, x, y, width, height));
     hdcWindow = gdi::WindowDc(parent);
     hbmBar = gdi::MakeSurfaceBitmap(hdcWindow.get(), width, height, &pBits);
     if (hbmBar) {
@@ -28,19 +18,13 @@ SplitBar::SplitBar(HWND parent, int x, int y, int width, int height) {
     // each repaint, so later pixel changes show after an invalidation.
     SendMessageA(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hbmBar.get()));
     PaintBarPixels(Pixels(), bmBar.bmWidth, bmBar.bmHeight, bmBar.bmWidthBytes);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    pfnOldProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SplitBar::BarWndProc)));
+    pfnOldProc = SubclassControl(hwnd, this, &SplitBar::BarWndProc);
 }
 
 SplitBar::~SplitBar() { Close(); }
 
 void SplitBar::Close() {
-    if (HWND hwnd = window_.get(); hwnd && pfnOldProc) {
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnOldProc));
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        pfnOldProc = nullptr;
-    }
+    UnsubclassControl(window_.get(), pfnOldProc);
     if (bDragging) {
         ReleaseCapture();
         bDragging = false;
@@ -53,7 +37,7 @@ void SplitBar::Close() {
 }
 
 LRESULT CALLBACK SplitBar::BarWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<SplitBar*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = ControlObject<SplitBar>(hwnd);
     if (!self) {
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
