@@ -13,12 +13,14 @@
 
 #include "app/settings.h"
 #include "app/window_parts_win.h"
+#include "capture/wav_recorder.h"
 
 struct App {
     HINSTANCE hInstance = nullptr;
     HWND hwnd = nullptr;
     AppSettings settings{};
     std::mutex drawLock;
+    WavRecorder recorder;  // "pcm_data.wav" while REC
     WindowParts parts;
 };
 

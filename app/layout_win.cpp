@@ -9,14 +9,15 @@
 
 namespace {
 
-// Row of value 0 as a fraction of the upper view's height; none when the
-// view has no height to take it from.
-std::optional<double> OffsetFraction(const App& app) {
-    const Bitmaplib::clsBitmap* upper = app.parts.upperView.get();
-    if (!upper || upper->Height() <= 0) {
+// Row of value 0 as a fraction of the height it was set for; none before any
+// height is known. The reference is the recorded upper-view height rather
+// than the live view: at start-up the live view is the placeholder, and
+// scaling the stored offset by it would compound over every restart.
+std::optional<double> OffsetFraction(const AppSettings& s) {
+    if (s.upperHeight <= 0) {
         return std::nullopt;
     }
-    return app.settings.activeOffset / upper->Height();
+    return s.activeOffset / s.upperHeight;
 }
 
 void PlaceLabels(App& app, const WindowLayout& l) {
@@ -57,8 +58,11 @@ void RebuildParts(App& app, const WindowLayout& l, std::optional<double> offsetF
 
     PlaceLabels(app, l);
     // The value-0 row keeps its relative height in the new view.
-    if (offsetFraction && parts.upperView->Height() > 0) {
-        s.activeOffset = parts.upperView->Height() * *offsetFraction;
+    if (const int height = parts.upperView->Height(); height > 0) {
+        if (offsetFraction) {
+            s.activeOffset = height * *offsetFraction;
+        }
+        s.upperHeight = height;
     }
     if (parts.divider) {
         PlaceDivider(*parts.divider, l);
@@ -69,7 +73,7 @@ void RebuildParts(App& app, const WindowLayout& l, std::optional<double> offsetF
 
 void OnSize(App& app, int cx, WPARAM kind, int cy) {
     WindowParts& parts = app.parts;
-    const std::optional<double> offsetFraction = OffsetFraction(app);
+    const std::optional<double> offsetFraction = OffsetFraction(app.settings);
     app.settings.splitRatio = SaneSplitRatio(app.settings.splitRatio);
     const int thickness = parts.divider && parts.divider->BitmapHeight() > 0 ? parts.divider->BitmapHeight()
                                                                               : kDividerThicknessPx;

@@ -2,9 +2,11 @@
 
 #include <memory>
 
-#include "app/about_box_win.h"
 #include "app/app_win.h"
+#include "app/command_target_win.h"
 #include "app/layout_win.h"
+#include "app/menu_sync_win.h"
+#include "app/settings_file_win.h"
 #include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
 
@@ -21,14 +23,20 @@ void PlaceMainWindow(HWND hwnd, const AppSettings& s) {
     SetWindowPos(hwnd, HWND_TOP, s.winX, s.winY, s.winWidth, s.winHeight, SWP_SHOWWINDOW);
 }
 
+// Reads "param.bin" (or installs the defaults) and places the window.
+void LoadSettings(App& app) {
+    ReadSettingsFile(app.settings, CurrentScreenMetrics());
+    PlaceMainWindow(app.hwnd, app.settings);
+}
+
 bool OnCreate(HWND hwnd) {
     g_app = std::make_unique<App>();
     App& app = *g_app;
     app.hwnd = hwnd;
     app.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
     CreateWindowParts(app.parts, hwnd, &app.drawLock);
-    InstallDefaults(app.settings, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    PlaceMainWindow(hwnd, app.settings);
+    LoadSettings(app);
+    SyncMenu(hwnd, app.settings);
     return true;
 }
 
@@ -42,6 +50,12 @@ void OnDestroy(HWND hwnd) {
         app.settings.winWidth = outer.right - outer.left;
         app.settings.winHeight = outer.bottom - outer.top;
     }
+    if (app.parts.upperView) {
+        std::lock_guard<std::mutex> hold(app.drawLock);
+        SaveSelection(app.settings, app.parts.upperView->Selection());
+    }
+    WriteSettingsFile(app.settings);
+    app.recorder.StopRecording();
 }
 
 void OnPaint(HWND hwnd) {
@@ -63,17 +77,10 @@ void OnMouseWheel(WPARAM wParam) {
     }
 }
 
-void OnCommand(HWND hwnd, int id) {
-    switch (id) {
-    case IDM_ABOUT:
-        ShowAboutBox(g_app->hInstance, hwnd);
-        break;
-    case IDM_EXIT:
-        DestroyWindow(hwnd);
-        break;
-    default:
-        break;
-    }
+void OnCommand(int id) {
+    App& app = *g_app;
+    MainCommandTarget target(app);
+    ExecuteCommand(app.settings, id, app.recorder.IsRecording(), target);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -98,7 +105,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         OnMouseWheel(wParam);
         return 0;
     case WM_COMMAND:
-        OnCommand(hwnd, LOWORD(wParam));
+        OnCommand(LOWORD(wParam));
         return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);

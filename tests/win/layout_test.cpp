@@ -12,6 +12,7 @@
 #include "app/layout.h"
 #include "app/layout_win.h"
 #include "app/main_window_win.h"
+#include "app/settings_file_win.h"
 #include "display/plot_view_win.h"
 #include "support/pump.h"
 #include "support/test_parent.h"
@@ -20,7 +21,9 @@ namespace {
 
 class LayoutTest : public ::testing::Test {
 protected:
+    // Every test starts from the defaults and leaves no settings file behind.
     void SetUp() override {
+        DeleteFileA(kSettingsFileName);
         hwnd_ = CreateMainWindow(GetModuleHandleA(nullptr));
         ASSERT_NE(hwnd_, nullptr);
         app_ = CurrentApp();
@@ -31,6 +34,7 @@ protected:
             DestroyWindow(hwnd_);
         }
         testsupport::PumpPending();
+        DeleteFileA(kSettingsFileName);
     }
     // Resizes the window so that its client area is cx x cy.
     void SetClientSize(int cx, int cy) {
