@@ -7,6 +7,7 @@
 #include <cmath>
 #include <utility>
 
+#include "analysis/rdft_complex.h"
 #include "analysis/rdft_internal.h"
 
 namespace rdft_detail {
@@ -140,45 +141,34 @@ void cftbsub(std::int32_t n, double* a, const std::int32_t* ip, std::int32_t nw,
     }
 }
 
-void rftfsub(std::int32_t n, double* a, std::int32_t nc, const double* c) {
+namespace {
+
+// Real post-processing (forward) and pre-processing (backward). With
+// A = a[j] + i a[j+1], B = a[k] + i a[k+1] (k = n - j) and the weight
+// W = (0.5 - cs[nc - kk], cs[kk]): x = A - conj(B); y = W x forward,
+// conj(W) x backward; then A -= y, B += conj(y).
+template <bool kForward>
+void realSplit(std::int32_t n, double* a, std::int32_t nc, const double* c) {
     const std::int32_t m = n >> 1;
     const std::int32_t ks = 2 * nc / m;
     std::int32_t kk = 0;
     for (std::int32_t j = 2; j < m; j += 2) {
         const std::int32_t k = n - j;
         kk += ks;
-        const double wkr = 0.5 - c[nc - kk];
-        const double wki = c[kk];
-        const double xr = a[j] - a[k];
-        const double xi = a[j + 1] + a[k + 1];
-        const double yr = wkr * xr - wki * xi;
-        const double yi = wkr * xi + wki * xr;
-        a[j] -= yr;
-        a[j + 1] -= yi;
-        a[k] += yr;
-        a[k + 1] -= yi;
+        const Cx weight(0.5 - c[nc - kk], c[kk]);
+        const Cx upper = load(a + j), lower = load(a + k);
+        const Cx x = upper - conj(lower);
+        const Cx y = kForward ? weight * x : conj(weight) * x;
+        store(a + j, upper - y);
+        store(a + k, lower + conj(y));
     }
 }
 
-void rftbsub(std::int32_t n, double* a, std::int32_t nc, const double* c) {
-    const std::int32_t m = n >> 1;
-    const std::int32_t ks = 2 * nc / m;
-    std::int32_t kk = 0;
-    for (std::int32_t j = 2; j < m; j += 2) {
-        const std::int32_t k = n - j;
-        kk += ks;
-        const double wkr = 0.5 - c[nc - kk];
-        const double wki = c[kk];
-        const double xr = a[j] - a[k];
-        const double xi = a[j + 1] + a[k + 1];
-        const double yr = wkr * xr + wki * xi;
-        const double yi = wkr * xi - wki * xr;
-        a[j] -= yr;
-        a[j + 1] -= yi;
-        a[k] += yr;
-        a[k + 1] -= yi;
-    }
-}
+}  // namespace
+
+void rftfsub(std::int32_t n, double* a, std::int32_t nc, const double* c) { realSplit<true>(n, a, nc, c); }
+
+void rftbsub(std::int32_t n, double* a, std::int32_t nc, const double* c) { realSplit<false>(n, a, nc, c); }
 
 namespace {
 
@@ -207,30 +197,40 @@ BitLayout bitLayout(std::int32_t n) {
 constexpr std::int32_t kReverse4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
 
 // Swaps complex element c with element reverse(c) for every pair; with
-// kConjugate it also negates every imaginary part.
+// kConjugate it also negates every imaginary part. The index is split as
+// c = (hi, mid, lo), reverse(c) = (rev lo, rev mid, rev hi): comparing hi with
+// rev lo decides most pairs without looking at mid.
+template <bool kConjugate>
+inline void swapComplex(double* a, std::int32_t c, std::int32_t r) {
+    std::swap(a[c], a[r]);
+    std::swap(a[c + 1], a[r + 1]);
+    if (kConjugate) {
+        a[c + 1] = -a[c + 1];
+        a[r + 1] = -a[r + 1];
+    }
+}
+
 template <bool kConjugate>
 void bitReverseComplex(std::int32_t n, const std::int32_t* ip, double* a) {
     const BitLayout b = bitLayout(n);
     const std::int32_t midCount = 1 << b.d;
-    const std::int32_t midShift = 4 - b.d;  // kReverse4 reverses four bits
+    const std::int32_t midShift = 4 - b.d;    // kReverse4 reverses four bits
     const std::int32_t layerShift = b.k + 3;  // ip[m + i] = reverse_k(i) * 8m
     const std::int32_t hiShift = b.k + b.d;
+    std::int32_t revMid[16];
+    for (std::int32_t mid = 0; mid < midCount; mid++) revMid[mid] = 2 * ((kReverse4[mid] >> midShift) << b.k);
     for (std::int32_t hi = 0; hi < b.m; hi++) {
         const std::int32_t revHi = ip[b.m + hi] >> layerShift;
         for (std::int32_t lo = 0; lo < b.m; lo++) {
             const std::int32_t revLo = ip[b.m + lo] >> layerShift;
-            const std::int32_t from = (hi << hiShift) | lo;
-            const std::int32_t to = (revLo << hiShift) | revHi;
+            if (hi > revLo) continue;  // the partner's turn
+            const std::int32_t from = 2 * ((hi << hiShift) | lo);
+            const std::int32_t to = 2 * ((revLo << hiShift) | revHi);
             for (std::int32_t mid = 0; mid < midCount; mid++) {
-                const std::int32_t c = 2 * (from | (mid << b.k));
-                const std::int32_t r = 2 * (to | ((kReverse4[mid] >> midShift) << b.k));
-                if (c < r) {
-                    std::swap(a[c], a[r]);
-                    std::swap(a[c + 1], a[r + 1]);
-                    if (kConjugate) {
-                        a[c + 1] = -a[c + 1];
-                        a[r + 1] = -a[r + 1];
-                    }
+                const std::int32_t c = from + 2 * (mid << b.k);
+                const std::int32_t r = to + revMid[mid];
+                if (hi < revLo || (hi == revLo && c < r)) {
+                    swapComplex<kConjugate>(a, c, r);
                 } else if (kConjugate && c == r) {
                     a[c + 1] = -a[c + 1];
                 }

@@ -4,35 +4,15 @@
 // rdft_internal.h.
 #include <cstdint>
 
+#include "analysis/rdft_complex.h"
 #include "analysis/rdft_internal.h"
 
 namespace rdft_detail {
 namespace {
 
-struct Cx {
-    double re;
-    double im;
-};
-
-inline Cx operator+(Cx a, Cx b) { return {a.re + b.re, a.im + b.im}; }
-inline Cx operator-(Cx a, Cx b) { return {a.re - b.re, a.im - b.im}; }
-inline Cx operator*(Cx a, Cx b) { return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re}; }
-inline Cx operator*(Cx a, double s) { return {a.re * s, a.im * s}; }
-inline Cx timesI(Cx a) { return {-a.im, a.re}; }
-inline Cx load(const double* p) { return {p[0], p[1]}; }
-inline void store(double* p, Cx v) {
-    p[0] = v.re;
-    p[1] = v.im;
-}
-
-// e^(i pi/4) times conj(t) times i, and times -i: the twiddles of the mirrored
-// index (quarter - p) expressed through those of p.
-inline Cx mirror1(Cx t) { return {t.im, t.re}; }     //  i * conj(t)
-inline Cx mirror3(Cx t) { return {-t.im, -t.re}; }   // -i * conj(t)
-
 // Group g of a twiddle level: (cos, sin) of its angle and of three times it.
-inline Cx groupW1(const double* w, std::int32_t g) { return {w[4 * g], w[4 * g + 1]}; }
-inline Cx groupW3(const double* w, std::int32_t g) { return {w[4 * g + 2], -w[4 * g + 3]}; }
+inline Cx groupW1(const double* w, std::int32_t g) { return load(w + 4 * g); }
+inline Cx groupW3(const double* w, std::int32_t g) { return conj(load(w + 4 * g + 2)); }
 
 // One butterfly of a plain stage over S = 4q points: from the four points
 // p, p+q, p+2q, p+3q to, in place, the inputs of the four quarter transforms
@@ -47,10 +27,10 @@ inline void plainButterfly(double* a, std::int32_t q, std::int32_t p, Cx w1, Cx 
     double* x3 = x2 + 2 * q;
     Cx z0 = load(x0), z1 = load(x1), z2 = load(x2), z3 = load(x3);
     if (kConjugate) {
-        z0.im = -z0.im;
-        z1.im = -z1.im;
-        z2.im = -z2.im;
-        z3.im = -z3.im;
+        z0 = conj(z0);
+        z1 = conj(z1);
+        z2 = conj(z2);
+        z3 = conj(z3);
     }
     const Cx s02 = z0 + z2, d02 = z0 - z2, s13 = z1 + z3, d13 = z1 - z3;
     store(x0, s02 + s13);
@@ -77,7 +57,7 @@ inline void oddButterfly(double* a, std::int32_t q, std::int32_t p, Cx v1, Cx v1
     store(x3, t0 - t1);
 }
 
-constexpr Cx kOne{1, 0};
+const Cx kOne{1, 0};
 
 // Plain and odd transforms of 4 and 2 points, outputs in bit-reversed order.
 inline void plain4(double* a) {
