@@ -89,56 +89,44 @@ void makect(std::int32_t nc, std::int32_t* ip, double* cs) {
     }
 }
 
-void cftfsub(std::int32_t n, double* a, const std::int32_t* ip, std::int32_t nw, const double* w) {
-    if (n > 8) {
-        if (n > 32) {
-            cftf1st(n, a, &w[nw - (n >> 2)]);
-            if (n > 512) {
-                cftrec4(n, a, nw, w);
-            } else if (n > 128) {
-                cftleaf(n, 1, a, nw, w);
-            } else {
-                cftfx41(n, a, nw, w);
-            }
-            bitrv2(n, ip, a);
-        } else if (n == 32) {
-            cftf161(a, &w[nw - 8]);
-            bitrv216(a);
+namespace {
+
+// The complex transform drivers: the same stages both ways; the backward
+// transform differs only in its first stage (inputs conjugated), its 4-point
+// transform and its final permutations (conjugating, or by negated index).
+template <bool kForward>
+void complexTransform(std::int32_t n, double* a, const std::int32_t* ip, std::int32_t nw, const double* w) {
+    if (n > 32) {
+        kForward ? cftf1st(n, a, &w[nw - (n >> 2)]) : cftb1st(n, a, &w[nw - (n >> 2)]);
+        if (n > 512) {
+            cftrec4(n, a, nw, w);
+        } else if (n > 128) {
+            cftleaf(n, 1, a, nw, w);
         } else {
-            cftf081(a, w);
-            bitrv208(a);
+            cftfx41(n, a, nw, w);
         }
+        kForward ? bitrv2(n, ip, a) : bitrv2conj(n, ip, a);
+    } else if (n == 32) {
+        cftf161(a, &w[nw - 8]);
+        kForward ? bitrv216(a) : bitrv216neg(a);
+    } else if (n == 16) {
+        cftf081(a, w);
+        kForward ? bitrv208(a) : bitrv208neg(a);
     } else if (n == 8) {
-        cftf040(a);
+        kForward ? cftf040(a) : cftb040(a);
     } else if (n == 4) {
         cftx020(a);
     }
 }
 
+}  // namespace
+
+void cftfsub(std::int32_t n, double* a, const std::int32_t* ip, std::int32_t nw, const double* w) {
+    complexTransform<true>(n, a, ip, nw, w);
+}
+
 void cftbsub(std::int32_t n, double* a, const std::int32_t* ip, std::int32_t nw, const double* w) {
-    if (n > 8) {
-        if (n > 32) {
-            cftb1st(n, a, &w[nw - (n >> 2)]);
-            if (n > 512) {
-                cftrec4(n, a, nw, w);
-            } else if (n > 128) {
-                cftleaf(n, 1, a, nw, w);
-            } else {
-                cftfx41(n, a, nw, w);
-            }
-            bitrv2conj(n, ip, a);
-        } else if (n == 32) {
-            cftf161(a, &w[nw - 8]);
-            bitrv216neg(a);
-        } else {
-            cftf081(a, w);
-            bitrv208neg(a);
-        }
-    } else if (n == 8) {
-        cftb040(a);
-    } else if (n == 4) {
-        cftx020(a);
-    }
+    complexTransform<false>(n, a, ip, nw, w);
 }
 
 namespace {

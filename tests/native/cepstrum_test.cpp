@@ -28,6 +28,17 @@ void fillConstant(Analyzer& an, double value) {
     for (std::int32_t i = 0; i < an.frameLength; i++) an.sampleFrame[i] = value;
 }
 
+// Runs one ordinary frame so that the average holds something; returns it.
+std::vector<double> primeAverage(Analyzer& an, CepstrumAverage& avg, std::uint32_t seed) {
+    fillRandomSamples(an, seed);
+    computeCepstrum(an, avg, 0);
+    return std::vector<double>(avg.calAverage, avg.calAverage + kMaxFrameLength);
+}
+
+bool sameAverage(const CepstrumAverage& avg, const std::vector<double>& before) {
+    return std::memcmp(avg.calAverage, before.data(), sizeof(double) * kMaxFrameLength) == 0;
+}
+
 bool allFinite(const double* v, std::int32_t n) {
     for (std::int32_t i = 0; i < n; i++) {
         if (!std::isfinite(v[i])) return false;
@@ -124,12 +135,10 @@ TEST(ComputeCepstrum, CalibrationRuns128FramesThenFreezesTheReference) {
 TEST(ComputeCepstrum, SilentFrameIsNotAveraged) {
     auto an = analyzerFor(1024);
     auto avg = freshAverage();
-    fillRandomSamples(*an, 3);
-    computeCepstrum(*an, *avg, 0);
-    std::vector<double> before(avg->calAverage, avg->calAverage + kMaxFrameLength);
+    const std::vector<double> before = primeAverage(*an, *avg, 3);
     fillConstant(*an, 0.0);
     computeCepstrum(*an, *avg, 0);
-    EXPECT_EQ(std::memcmp(avg->calAverage, before.data(), sizeof(double) * kMaxFrameLength), 0);
+    EXPECT_TRUE(sameAverage(*avg, before));
 }
 
 // Non-silent frames with zero-magnitude bins (a constant without a window)
@@ -137,13 +146,11 @@ TEST(ComputeCepstrum, SilentFrameIsNotAveraged) {
 TEST(ComputeCepstrum, NonFiniteFrameIsShownButNotAveraged) {
     auto an = analyzerFor(1024);
     auto avg = freshAverage();
-    fillRandomSamples(*an, 4);
-    computeCepstrum(*an, *avg, 0);
-    std::vector<double> before(avg->calAverage, avg->calAverage + kMaxFrameLength);
+    const std::vector<double> before = primeAverage(*an, *avg, 4);
     fillConstant(*an, 1000.0);
     computeCepstrum(*an, *avg, 0);
     EXPECT_FALSE(allFinite(an->outRe, 1024));
-    EXPECT_EQ(std::memcmp(avg->calAverage, before.data(), sizeof(double) * kMaxFrameLength), 0);
+    EXPECT_TRUE(sameAverage(*avg, before));
     fillRandomSamples(*an, 6);
     computeCepstrum(*an, *avg, 0);
     EXPECT_TRUE(allFinite(an->outRe, 1024));
