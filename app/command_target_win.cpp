@@ -3,6 +3,7 @@
 #include "app/about_box_win.h"
 #include "app/layout_win.h"
 #include "app/menu_sync_win.h"
+#include "app/status_loop_win.h"
 #include "resources/resource_ids.h"
 
 void MainCommandTarget::ShowAbout() { ShowAboutBox(app_.hInstance, app_.hwnd); }
@@ -35,6 +36,6 @@ void MainCommandTarget::UpdateScaleLabels() {}
 
 void MainCommandTarget::Relayout() { ::Relayout(app_.hwnd); }
 
-void MainCommandTarget::RefreshStatus() {}
+void MainCommandTarget::RefreshStatus() { ::RefreshStatus(app_); }
 
 void MainCommandTarget::SyncMenu() { ::SyncMenu(app_.hwnd, app_.settings); }

@@ -27,6 +27,7 @@ void PlaceMainWindow(HWND hwnd, const AppSettings& s) {
 void LoadSettings(App& app) {
     ReadSettingsFile(app.settings, CurrentScreenMetrics());
     PlaceMainWindow(app.hwnd, app.settings);
+    RefreshStatus(app);
 }
 
 bool OnCreate(HWND hwnd) {
@@ -34,15 +35,22 @@ bool OnCreate(HWND hwnd) {
     App& app = *g_app;
     app.hwnd = hwnd;
     app.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
+    app.upper = makeAnalyzer();
+    app.lower = makeAnalyzer();
     CreateWindowParts(app.parts, hwnd, &app.drawLock);
     LoadSettings(app);
+    setupAnalyzer(*app.upper, app.settings);
+    setupAnalyzer(*app.lower, app.settings);
     SyncMenu(hwnd, app.settings);
+    app.statusLoop.Start();
     return true;
 }
 
 void OnDestroy(HWND hwnd) {
     PostQuitMessage(0);
     App& app = *g_app;
+    // The workers use the objects that go with the window: stop them first.
+    app.statusLoop.Stop();
     RECT outer;
     if (!IsIconic(hwnd) && GetWindowRect(hwnd, &outer)) {
         app.settings.winX = outer.left;
