@@ -12,12 +12,14 @@
 #include <mutex>
 
 #include "app/settings.h"
+#include "capture/wav_recorder.h"
 
 struct App {
     HINSTANCE hInstance = nullptr;
     HWND hwnd = nullptr;
     AppSettings settings{};
     std::mutex drawLock;
+    WavRecorder recorder;  // "pcm_data.wav" while REC
 };
 
 // The running program's objects, or null while no main window exists.

@@ -2,8 +2,10 @@
 
 #include <memory>
 
-#include "app/about_box_win.h"
 #include "app/app_win.h"
+#include "app/command_target_win.h"
+#include "app/menu_sync_win.h"
+#include "app/settings_file_win.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -19,13 +21,19 @@ void PlaceMainWindow(HWND hwnd, const AppSettings& s) {
     SetWindowPos(hwnd, HWND_TOP, s.winX, s.winY, s.winWidth, s.winHeight, SWP_SHOWWINDOW);
 }
 
+// Reads "param.bin" (or installs the defaults) and places the window.
+void LoadSettings(App& app) {
+    ReadSettingsFile(app.settings, CurrentScreenMetrics());
+    PlaceMainWindow(app.hwnd, app.settings);
+}
+
 bool OnCreate(HWND hwnd) {
     g_app = std::make_unique<App>();
     App& app = *g_app;
     app.hwnd = hwnd;
     app.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
-    InstallDefaults(app.settings, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    PlaceMainWindow(hwnd, app.settings);
+    LoadSettings(app);
+    SyncMenu(hwnd, app.settings);
     return true;
 }
 
@@ -39,6 +47,8 @@ void OnDestroy(HWND hwnd) {
         app.settings.winWidth = outer.right - outer.left;
         app.settings.winHeight = outer.bottom - outer.top;
     }
+    WriteSettingsFile(app.settings);
+    app.recorder.StopRecording();
 }
 
 void OnPaint(HWND hwnd) {
@@ -47,17 +57,10 @@ void OnPaint(HWND hwnd) {
     EndPaint(hwnd, &ps);
 }
 
-void OnCommand(HWND hwnd, int id) {
-    switch (id) {
-    case IDM_ABOUT:
-        ShowAboutBox(g_app->hInstance, hwnd);
-        break;
-    case IDM_EXIT:
-        DestroyWindow(hwnd);
-        break;
-    default:
-        break;
-    }
+void OnCommand(int id) {
+    App& app = *g_app;
+    MainCommandTarget target(app);
+    ExecuteCommand(app.settings, id, app.recorder.IsRecording(), target);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -74,7 +77,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         OnPaint(hwnd);
         return 0;
     case WM_COMMAND:
-        OnCommand(hwnd, LOWORD(wParam));
+        OnCommand(LOWORD(wParam));
         return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);
