@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "app/settings.h"
+#include "app/window_parts_win.h"
 #include "capture/wav_recorder.h"
 
 struct App {
@@ -20,6 +21,7 @@ struct App {
     AppSettings settings{};
     std::mutex drawLock;
     WavRecorder recorder;  // "pcm_data.wav" while REC
+    WindowParts parts;
 };
 
 // The running program's objects, or null while no main window exists.
