@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/app_win.h"
+#include "display/axes_painter_win.h"
 #include "display/plot_view_win.h"
 #include "display/selection.h"
 
@@ -45,6 +46,10 @@ void RebuildParts(App& app, const WindowLayout& l, std::optional<double> offsetF
 
     const LayoutRect& up = l.upperView;
     RebuildView(parts.upperView, app.hwnd, up.x, up.y, up.width, up.height, saved, &app.drawLock);
+    // The WAVE view alone gets the plain grid: no labels, no colouring.
+    const bool freqView = s.showSpectrum != 0;
+    DrawAxes(*parts.upperView, s.sampleRate, s.halfLength, freqView && s.logGrid, freqView && s.colorSpectrum,
+             freqView, s.cepstrumMode != 0);
     const bool arrow = !s.showSpectrum && s.showWave;
     parts.upperView->SetCursorKind(arrow ? Mylib::kCursorArrow : Mylib::kCursorCross);
 
