@@ -9,15 +9,29 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <memory>
 #include <mutex>
 
+#include "analysis/analyzer.h"
 #include "app/settings.h"
+#include "app/status_loop_win.h"
+#include "app/window_parts_win.h"
+#include "capture/wav_recorder.h"
 
 struct App {
     HINSTANCE hInstance = nullptr;
     HWND hwnd = nullptr;
     AppSettings settings{};
     std::mutex drawLock;
+    WavRecorder recorder;  // "pcm_data.wav" while REC
+    WindowParts parts;
+    std::unique_ptr<Analyzer> upper;  // the analysed channel
+    std::unique_ptr<Analyzer> lower;  // the spectrogram's channel
+    // Raised by the status loop every second; the frame loop draws a tick
+    // into the spectrogram and clears it.
+    std::atomic<bool> secondTick{false};
+    StatusLoop statusLoop{*this};
 };
 
 // The running program's objects, or null while no main window exists.

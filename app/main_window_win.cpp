@@ -2,8 +2,12 @@
 
 #include <memory>
 
-#include "app/about_box_win.h"
 #include "app/app_win.h"
+#include "app/command_target_win.h"
+#include "app/layout_win.h"
+#include "app/menu_sync_win.h"
+#include "app/settings_file_win.h"
+#include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -19,19 +23,34 @@ void PlaceMainWindow(HWND hwnd, const AppSettings& s) {
     SetWindowPos(hwnd, HWND_TOP, s.winX, s.winY, s.winWidth, s.winHeight, SWP_SHOWWINDOW);
 }
 
+// Reads "param.bin" (or installs the defaults) and places the window.
+void LoadSettings(App& app) {
+    ReadSettingsFile(app.settings, CurrentScreenMetrics());
+    PlaceMainWindow(app.hwnd, app.settings);
+    RefreshStatus(app);
+}
+
 bool OnCreate(HWND hwnd) {
     g_app = std::make_unique<App>();
     App& app = *g_app;
     app.hwnd = hwnd;
     app.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
-    InstallDefaults(app.settings, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    PlaceMainWindow(hwnd, app.settings);
+    app.upper = makeAnalyzer();
+    app.lower = makeAnalyzer();
+    CreateWindowParts(app.parts, hwnd, &app.drawLock);
+    LoadSettings(app);
+    setupAnalyzer(*app.upper, app.settings);
+    setupAnalyzer(*app.lower, app.settings);
+    SyncMenu(hwnd, app.settings);
+    app.statusLoop.Start();
     return true;
 }
 
 void OnDestroy(HWND hwnd) {
     PostQuitMessage(0);
     App& app = *g_app;
+    // The workers use the objects that go with the window: stop them first.
+    app.statusLoop.Stop();
     RECT outer;
     if (!IsIconic(hwnd) && GetWindowRect(hwnd, &outer)) {
         app.settings.winX = outer.left;
@@ -39,25 +58,37 @@ void OnDestroy(HWND hwnd) {
         app.settings.winWidth = outer.right - outer.left;
         app.settings.winHeight = outer.bottom - outer.top;
     }
+    if (app.parts.upperView) {
+        std::lock_guard<std::mutex> hold(app.drawLock);
+        SaveSelection(app.settings, app.parts.upperView->Selection());
+    }
+    WriteSettingsFile(app.settings);
+    app.recorder.StopRecording();
 }
 
 void OnPaint(HWND hwnd) {
     PAINTSTRUCT ps;
     BeginPaint(hwnd, &ps);
     EndPaint(hwnd, &ps);
+    App& app = *g_app;
+    std::lock_guard<std::mutex> hold(app.drawLock);
+    for (const PlotViewPtr* view : {&app.parts.upperView, &app.parts.lowerView}) {
+        if (*view) {
+            (*view)->CopyToScreen();
+        }
+    }
 }
 
-void OnCommand(HWND hwnd, int id) {
-    switch (id) {
-    case IDM_ABOUT:
-        ShowAboutBox(g_app->hInstance, hwnd);
-        break;
-    case IDM_EXIT:
-        DestroyWindow(hwnd);
-        break;
-    default:
-        break;
+void OnMouseWheel(WPARAM wParam) {
+    if (g_app && g_app->parts.upperView) {
+        g_app->parts.upperView->AddWheel(static_cast<short>(HIWORD(wParam)));
     }
+}
+
+void OnCommand(int id) {
+    App& app = *g_app;
+    MainCommandTarget target(app);
+    ExecuteCommand(app.settings, id, app.recorder.IsRecording(), target);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -70,11 +101,19 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_NCDESTROY:
         g_app.reset();
         return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_SIZE:
+        if (g_app) {
+            OnSize(*g_app, static_cast<short>(LOWORD(lParam)), wParam, static_cast<short>(HIWORD(lParam)));
+        }
+        return 0;
     case WM_PAINT:
         OnPaint(hwnd);
         return 0;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(wParam);
+        return 0;
     case WM_COMMAND:
-        OnCommand(hwnd, LOWORD(wParam));
+        OnCommand(LOWORD(wParam));
         return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);

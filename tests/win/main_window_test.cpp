@@ -12,6 +12,7 @@
 #include "app/main_window_win.h"
 #include "resources/resource_ids.h"
 #include "support/pump.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ protected:
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
     }
+    testsupport::ScopedTempDir dir_;  // no settings file of another test
     HWND hwnd_ = nullptr;
 };
 

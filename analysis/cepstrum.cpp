@@ -1,0 +1,80 @@
+#include "analysis/cepstrum.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/rdft.h"
+#include "analysis/trunc_to_int.h"
+
+namespace {
+
+// log10 magnitudes are divided by 2,048 whatever N is, then multiplied by 10.
+constexpr double kLogScale = 0.00048828125;
+constexpr double kLogGain = 10.0;
+constexpr double kSmoothPoints = 5.0;
+constexpr double kCepstrumGain = 1000.0;
+
+// Five-point moving sum of y around q; positions outside [0, n) count as 0.
+inline double fivePointSum(const double* y, std::int32_t n, std::int32_t q) {
+    auto at = [&](std::int32_t i) { return i >= 0 && i < n ? y[i] : 0.0; };
+    return at(q - 2) + at(q - 1) + at(q) + at(q + 1) + at(q + 2);
+}
+
+}  // namespace
+
+void computeCepstrum(Analyzer& an, CepstrumAverage& avg, std::uint8_t calRequest) {
+    const std::int32_t n = an.frameLength;
+    double* a = an.sampleFrame;
+    rdft(n, 1, a, an.fftIndex, an.fftTable);
+
+    std::int32_t activity = 0;
+    for (std::int32_t i = 0; i < n; i++) activity = truncToInt(activity + a[i]);
+
+    double* y = an.cepWork;
+    for (std::int32_t k = 0; k < n / 2; k++) {
+        const double level = std::log10(std::sqrt(a[2 * k] * a[2 * k] + a[2 * k + 1] * a[2 * k + 1])) * kLogScale;
+        an.imagInput[k] = level;
+        y[2 * k] = kLogGain * level;
+        y[2 * k + 1] = 0;
+    }
+    an.imagInputUsed = std::max(an.imagInputUsed, n / 2);
+    rdft(n, -1, y, an.fftIndex, an.fftTable);
+
+    bool finite = true;
+    for (std::int32_t q = 0; q < n; q++) {
+        const double smoothed = (q >= 2 && q < n - 2 ? y[q - 2] + y[q - 1] + y[q] + y[q + 1] + y[q + 2]
+                                                     : fivePointSum(y, n, q)) /
+                                kSmoothPoints * kCepstrumGain;
+        an.outRe[q] = smoothed;
+        finite = finite && std::isfinite(smoothed);
+    }
+
+    std::int32_t h;
+    if (calRequest == 1) {
+        avg.calCountdown = kCalibrationFrames;
+        for (std::int32_t q = 0; q < kMaxFrameLength; q++) {
+            avg.calAverage[q] = std::isfinite(an.outRe[q]) ? an.outRe[q] : 0.0;
+        }
+        h = kCalibrationWeight;
+    } else {
+        h = avg.calCountdown > 0 ? kCalibrationWeight : kRunningWeight;
+    }
+    const std::int32_t remaining = avg.calCountdown;
+    avg.averageWeight = h;
+
+    if (activity != 0 && finite) {
+        const double keep = (h - 1.0) / h;
+        for (std::int32_t q = 0; q < n; q++) {
+            const double v = avg.calAverage[q] + an.outRe[q] / h;
+            an.outRe[q] = v;
+            avg.calAverage[q] = keep * v;
+        }
+    }
+
+    if (remaining > 0) {
+        std::copy(avg.calAverage, avg.calAverage + kMaxFrameLength, an.calReference);
+        avg.calCountdown = remaining - 1;
+    }
+
+    for (std::int32_t q = 0; q < n; q++) an.outRe[q] -= an.calReference[q];
+}

@@ -1,0 +1,303 @@
+// rdft entry, its tables, the complex-transform drivers, the real pre- and
+// post-processing and the bit-reversal permutations. The butterfly stages are
+// in rdft_stages.cpp.
+#include "analysis/rdft.h"
+
+#include <cassert>
+#include <cmath>
+#include <utility>
+
+#include "analysis/rdft_complex.h"
+#include "analysis/rdft_internal.h"
+
+namespace rdft_detail {
+
+void makewt(std::int32_t nw, std::int32_t* ip, double* w) {
+    ip[0] = nw;
+    ip[1] = 1;
+    if (nw <= 2) return;
+    std::int32_t nwh = nw >> 1;
+    const double delta = std::atan(1.0) / nwh;
+    const double wn4r = std::cos(delta * nwh);
+    w[0] = 1;
+    w[1] = wn4r;
+    if (nwh == 4) {
+        w[2] = std::cos(delta * 2);
+        w[3] = std::sin(delta * 2);
+    } else if (nwh > 4) {
+        makeipt(nw, ip);
+        w[2] = 0.5 / std::cos(delta * 2);
+        w[3] = 0.5 / std::cos(delta * 6);
+        for (std::int32_t j = 4; j < nwh; j += 4) {
+            w[j] = std::cos(delta * j);
+            w[j + 1] = std::sin(delta * j);
+            w[j + 2] = std::cos(3 * delta * j);
+            w[j + 3] = -std::sin(3 * delta * j);
+        }
+    }
+    // Each smaller level is every other group of the level above it.
+    std::int32_t nw0 = 0;
+    while (nwh > 2) {
+        const std::int32_t nw1 = nw0 + nwh;
+        nwh >>= 1;
+        w[nw1] = 1;
+        w[nw1 + 1] = wn4r;
+        if (nwh == 4) {
+            w[nw1 + 2] = w[nw0 + 4];
+            w[nw1 + 3] = w[nw0 + 5];
+        } else if (nwh > 4) {
+            w[nw1 + 2] = 0.5 / w[nw0 + 4];
+            w[nw1 + 3] = 0.5 / w[nw0 + 6];
+            for (std::int32_t j = 4; j < nwh; j += 4) {
+                w[nw1 + j] = w[nw0 + 2 * j];
+                w[nw1 + j + 1] = w[nw0 + 2 * j + 1];
+                w[nw1 + j + 2] = w[nw0 + 2 * j + 2];
+                w[nw1 + j + 3] = w[nw0 + 2 * j + 3];
+            }
+        }
+        nw0 = nw1;
+    }
+}
+
+// Layer m of the offsets (ip[m .. 2m)) holds bitreverse(i) * 8m for i < m,
+// each layer built from the one before.
+void makeipt(std::int32_t nw, std::int32_t* ip) {
+    ip[2] = 0;
+    ip[3] = 16;
+    std::int32_t m = 2;
+    for (std::int32_t l = nw; l > 32; l >>= 2) {
+        const std::int32_t m2 = m << 1;
+        const std::int32_t q = m2 << 3;
+        for (std::int32_t j = m; j < m2; j++) {
+            const std::int32_t p = ip[j] << 2;
+            ip[m + j] = p;
+            ip[m2 + j] = p + q;
+        }
+        m = m2;
+    }
+}
+
+void makect(std::int32_t nc, std::int32_t* ip, double* cs) {
+    (void)ip;  // the caller has already recorded nc in ip[1]
+    const std::int32_t nch = nc >> 1;
+    const double delta = std::atan(1.0) / nch;
+    cs[0] = std::cos(delta * nch);
+    cs[nch] = 0.5 * cs[0];
+    for (std::int32_t j = 1; j < nch; j++) {
+        cs[j] = 0.5 * std::cos(delta * j);
+        cs[nc - j] = 0.5 * std::sin(delta * j);
+    }
+}
+
+namespace {
+
+// The complex transform drivers: the same stages both ways; the backward
+// transform differs only in its first stage (inputs conjugated), its 4-point
+// transform and its final permutations (conjugating, or by negated index).
+template <bool kForward>
+void complexTransform(std::int32_t n, double* a, const std::int32_t* ip, std::int32_t nw, const double* w) {
+    if (n > 32) {
+        kForward ? cftf1st(n, a, &w[nw - (n >> 2)]) : cftb1st(n, a, &w[nw - (n >> 2)]);
+        if (n > 512) {
+            cftrec4(n, a, nw, w);
+        } else if (n > 128) {
+            cftleaf(n, 1, a, nw, w);
+        } else {
+            cftfx41(n, a, nw, w);
+        }
+        kForward ? bitrv2(n, ip, a) : bitrv2conj(n, ip, a);
+    } else if (n == 32) {
+        cftf161(a, &w[nw - 8]);
+        kForward ? bitrv216(a) : bitrv216neg(a);
+    } else if (n == 16) {
+        cftf081(a, w);
+        kForward ? bitrv208(a) : bitrv208neg(a);
+    } else if (n == 8) {
+        kForward ? cftf040(a) : cftb040(a);
+    } else if (n == 4) {
+        cftx020(a);
+    }
+}
+
+}  // namespace
+
+void cftfsub(std::int32_t n, double* a, const std::int32_t* ip, std::int32_t nw, const double* w) {
+    complexTransform<true>(n, a, ip, nw, w);
+}
+
+void cftbsub(std::int32_t n, double* a, const std::int32_t* ip, std::int32_t nw, const double* w) {
+    complexTransform<false>(n, a, ip, nw, w);
+}
+
+namespace {
+
+// Real post-processing (forward) and pre-processing (backward). With
+// A = a[j] + i a[j+1], B = a[k] + i a[k+1] (k = n - j) and the weight
+// W = (0.5 - cs[nc - kk], cs[kk]): x = A - conj(B); y = W x forward,
+// conj(W) x backward; then A -= y, B += conj(y).
+template <bool kForward>
+void realSplit(std::int32_t n, double* a, std::int32_t nc, const double* c) {
+    const std::int32_t m = n >> 1;
+    const std::int32_t ks = 2 * nc / m;
+    std::int32_t kk = 0;
+    for (std::int32_t j = 2; j < m; j += 2) {
+        const std::int32_t k = n - j;
+        kk += ks;
+        const Cx weight(0.5 - c[nc - kk], c[kk]);
+        const Cx upper = load(a + j), lower = load(a + k);
+        const Cx x = upper - conj(lower);
+        const Cx y = kForward ? weight * x : conj(weight) * x;
+        store(a + j, upper - y);
+        store(a + k, lower + conj(y));
+    }
+}
+
+}  // namespace
+
+void rftfsub(std::int32_t n, double* a, std::int32_t nc, const double* c) { realSplit<true>(n, a, nc, c); }
+
+void rftbsub(std::int32_t n, double* a, std::int32_t nc, const double* c) { realSplit<false>(n, a, nc, c); }
+
+namespace {
+
+// The offset layer that makeipt built for a transform of n doubles: its
+// length m = 2^k, so that the complex index of log2(n/2) bits splits into
+// k high bits, d = log2(n/2) - 2k (3 or 4) middle bits and k low bits.
+struct BitLayout {
+    std::int32_t m;
+    std::int32_t k;
+    std::int32_t d;
+};
+
+BitLayout bitLayout(std::int32_t n) {
+    BitLayout b{2, 1, 0};
+    for (std::int32_t l = n >> 2; l > 32; l >>= 2) {
+        b.m <<= 1;
+        b.k++;
+    }
+    std::int32_t bits = 0;
+    while ((1 << bits) < (n >> 1)) bits++;
+    b.d = bits - 2 * b.k;
+    assert(b.d >= 0 && b.d <= 4);
+    return b;
+}
+
+constexpr std::int32_t kReverse4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+
+// Swaps complex element c with element reverse(c) for every pair; with
+// kConjugate it also negates every imaginary part. The index is split as
+// c = (hi, mid, lo), reverse(c) = (rev lo, rev mid, rev hi): comparing hi with
+// rev lo decides most pairs without looking at mid.
+template <bool kConjugate>
+inline void swapComplex(double* a, std::int32_t c, std::int32_t r) {
+    std::swap(a[c], a[r]);
+    std::swap(a[c + 1], a[r + 1]);
+    if (kConjugate) {
+        a[c + 1] = -a[c + 1];
+        a[r + 1] = -a[r + 1];
+    }
+}
+
+template <bool kConjugate>
+void bitReverseComplex(std::int32_t n, const std::int32_t* ip, double* a) {
+    const BitLayout b = bitLayout(n);
+    const std::int32_t midCount = 1 << b.d;
+    const std::int32_t midShift = 4 - b.d;    // kReverse4 reverses four bits
+    const std::int32_t layerShift = b.k + 3;  // ip[m + i] = reverse_k(i) * 8m
+    const std::int32_t hiShift = b.k + b.d;
+    std::int32_t revMid[16];
+    for (std::int32_t mid = 0; mid < midCount; mid++) revMid[mid] = 2 * ((kReverse4[mid] >> midShift) << b.k);
+    for (std::int32_t hi = 0; hi < b.m; hi++) {
+        const std::int32_t revHi = ip[b.m + hi] >> layerShift;
+        for (std::int32_t lo = 0; lo < b.m; lo++) {
+            const std::int32_t revLo = ip[b.m + lo] >> layerShift;
+            if (hi > revLo) continue;  // the partner's turn
+            const std::int32_t from = 2 * ((hi << hiShift) | lo);
+            const std::int32_t to = 2 * ((revLo << hiShift) | revHi);
+            for (std::int32_t mid = 0; mid < midCount; mid++) {
+                const std::int32_t c = from + 2 * (mid << b.k);
+                const std::int32_t r = to + revMid[mid];
+                if (hi < revLo || (hi == revLo && c < r)) {
+                    swapComplex<kConjugate>(a, c, r);
+                } else if (kConjugate && c == r) {
+                    a[c + 1] = -a[c + 1];
+                }
+            }
+        }
+    }
+}
+
+// Moves complex element p of a block of `count` points to dest(p), through a
+// copy (the blocks are 8 or 16 points).
+template <std::int32_t count, typename Dest>
+void permuteSmall(double* a, Dest dest) {
+    double copy[2 * count];
+    for (std::int32_t i = 0; i < 2 * count; i++) copy[i] = a[i];
+    for (std::int32_t p = 0; p < count; p++) {
+        const std::int32_t d = dest(p);
+        a[2 * d] = copy[2 * p];
+        a[2 * d + 1] = copy[2 * p + 1];
+    }
+}
+
+}  // namespace
+
+void bitrv2(std::int32_t n, const std::int32_t* ip, double* a) { bitReverseComplex<false>(n, ip, a); }
+
+void bitrv2conj(std::int32_t n, const std::int32_t* ip, double* a) { bitReverseComplex<true>(n, ip, a); }
+
+// The negated-index variants turn the forward kernels' output into the
+// backward transform: X_backward[k] = X_forward[-k mod count].
+void bitrv216(double* a) {
+    permuteSmall<16>(a, [](std::int32_t p) { return kReverse4[p]; });
+}
+
+void bitrv216neg(double* a) {
+    permuteSmall<16>(a, [](std::int32_t p) { return (16 - kReverse4[p]) & 15; });
+}
+
+void bitrv208(double* a) {
+    permuteSmall<8>(a, [](std::int32_t p) { return kReverse4[p] >> 1; });
+}
+
+void bitrv208neg(double* a) {
+    permuteSmall<8>(a, [](std::int32_t p) { return (8 - (kReverse4[p] >> 1)) & 7; });
+}
+
+}  // namespace rdft_detail
+
+void rdft(std::int32_t n, std::int32_t isgn, double* a, std::int32_t* ip, double* w) {
+    using namespace rdft_detail;
+    assert(n >= 4 && n <= kRdftMaxLength && (n & (n - 1)) == 0);
+    std::int32_t nw = ip[0];
+    if (n > (nw << 2)) {
+        nw = n >> 2;
+        makewt(nw, ip, w);
+    }
+    std::int32_t nc = ip[1];
+    if (n > (nc << 2)) {
+        nc = n >> 2;
+        ip[1] = nc;
+        if (nc > 1) makect(nc, ip, w + nw);
+    }
+    if (isgn >= 0) {
+        if (n > 4) {
+            cftfsub(n, a, ip, nw, w);
+            rftfsub(n, a, nc, w + nw);
+        } else {
+            cftfsub(n, a, ip, nw, w);
+        }
+        const double x = a[0] - a[1];
+        a[0] += a[1];
+        a[1] = x;
+    } else {
+        a[1] = 0.5 * (a[0] - a[1]);
+        a[0] -= a[1];
+        if (n > 4) {
+            rftbsub(n, a, nc, w + nw);
+            cftbsub(n, a, ip, nw, w);
+        } else {
+            cftbsub(n, a, ip, nw, w);
+        }
+    }
+}

@@ -1,0 +1,59 @@
+// Routines behind rdft(), shared between its files. Not for other callers.
+//
+// Complex data is interleaved (re, im) in a double array; "size" arguments
+// count doubles. The complex transform computed by cftfsub has the kernel
+// e^(+2 pi i j k / M) (M = n/2 complex points), cftbsub the kernel e^(-...).
+//
+// The middle stages work on a 4-ary tree of blocks. A block is either
+//  - plain: its data is the input of an ordinary DFT of its length, or
+//  - odd:   its data x feeds Y[k] = sum_p x[p] V^(p (2k + 1)), V = e^(2 pi i / (2S)),
+//           the odd-frequency half of a transform twice as long.
+// One stage turns a block into four quarter blocks, plain, odd, plain, and
+// plain (after cftmdl1) or odd (after cftmdl2), whose outputs land in
+// bit-reversed order; the final bitrv2 restores natural order.
+//
+// Twiddle table `w` (built by makewt) is a stack of levels. The level for a
+// transform of C points starts at w + nw - C/2 and holds C/4 doubles:
+//   [0] 1, [1] cos(pi/4),
+//   [2], [3] 0.5/cos(2 pi/C), 0.5/cos(6 pi/C)  (C > 16)  or cos(pi/8), sin(pi/8)  (C = 16),
+//   [4g .. 4g+3], 1 <= g < C/16: cos, sin of 2 pi (2g)/C; cos, -sin of 3 times that angle.
+#pragma once
+
+#include <cstdint>
+
+namespace rdft_detail {
+
+void makewt(std::int32_t nw, std::int32_t* ip, double* w);
+void makeipt(std::int32_t nw, std::int32_t* ip);
+void makect(std::int32_t nc, std::int32_t* ip, double* cs);
+
+void cftfsub(std::int32_t n, double* a, const std::int32_t* ip, std::int32_t nw, const double* w);
+void cftbsub(std::int32_t n, double* a, const std::int32_t* ip, std::int32_t nw, const double* w);
+void rftfsub(std::int32_t n, double* a, std::int32_t nc, const double* c);
+void rftbsub(std::int32_t n, double* a, std::int32_t nc, const double* c);
+
+void cftf1st(std::int32_t n, double* a, const double* w);
+void cftb1st(std::int32_t n, double* a, const double* w);
+void cftrec4(std::int32_t n, double* a, std::int32_t nw, const double* w);
+std::int32_t cfttree(std::int32_t m, std::int32_t j, std::int32_t k, double* a, std::int32_t nw, const double* w);
+void cftleaf(std::int32_t m, std::int32_t isplt, double* a, std::int32_t nw, const double* w);
+void cftmdl1(std::int32_t n, double* a, const double* w);
+void cftmdl2(std::int32_t n, double* a, const double* w);
+void cftfx41(std::int32_t n, double* a, std::int32_t nw, const double* w);
+
+void cftf161(double* a, const double* w);
+void cftf162(double* a, const double* w);
+void cftf081(double* a, const double* w);
+void cftf082(double* a, const double* w);
+void cftf040(double* a);
+void cftb040(double* a);
+void cftx020(double* a);
+
+void bitrv2(std::int32_t n, const std::int32_t* ip, double* a);
+void bitrv2conj(std::int32_t n, const std::int32_t* ip, double* a);
+void bitrv216(double* a);
+void bitrv216neg(double* a);
+void bitrv208(double* a);
+void bitrv208neg(double* a);
+
+}  // namespace rdft_detail

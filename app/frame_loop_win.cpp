@@ -1,0 +1,199 @@
+#include "app/frame_loop_win.h"
+
+#include <process.h>
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+
+#include "app/app_win.h"
+#include "app/view_zoom.h"
+#include "display/plot_view_win.h"
+#include "display/selection.h"
+#include "display/split_bar_win.h"
+#include "display/trace_painters_win.h"
+
+namespace {
+
+// How often a waiting user-interface thread looks again whether its change
+// has run, milliseconds; sent messages wake it at once.
+constexpr DWORD kHandoverPollMs = 5;
+
+// The stored zoom of the display in force: the cepstrum's or the spectrum's.
+struct ZoomFields {
+    double& span;
+    double& offset;
+};
+
+ZoomFields ActiveZoomFields(AppSettings& s) {
+    if (s.cepstrumMode == 1) {
+        return {s.cepSpan, s.cepOffset};
+    }
+    return {s.specSpan, s.specOffset};
+}
+
+}  // namespace
+
+FrameLoop::FrameLoop(App& app, FrameAnalysis& analysis, FrameHooks hooks)
+    : app_(app), analysis_(analysis), hooks_(std::move(hooks)),
+      wake_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+FrameLoop::~FrameLoop() { Stop(); }
+
+bool FrameLoop::Start() {
+    if (thread_) {
+        return true;
+    }
+    stop_.store(false, std::memory_order_release);
+    if (wake_) {
+        ResetEvent(wake_.get());
+    }
+    const uintptr_t h = _beginthreadex(nullptr, 0, &FrameLoop::ThreadMain, this, 0, nullptr);
+    thread_.reset(reinterpret_cast<HANDLE>(h));
+    return thread_ != nullptr;
+}
+
+void FrameLoop::Stop() {
+    if (thread_) {
+        stop_.store(true, std::memory_order_release);
+        if (wake_) {
+            SetEvent(wake_.get());
+        }
+        WaitDispatching([] { return false; });
+        thread_.reset();
+    }
+    handover_.RunPending();
+}
+
+void FrameLoop::RunBetweenPasses(PassHandover::Change change) {
+    const std::uint64_t ticket = handover_.Post(std::move(change));
+    if (!thread_) {
+        handover_.RunPending();
+        return;
+    }
+    WaitDispatching([&] { return handover_.Done(ticket); });
+    // The loop may have ended without taking it: run it here then.
+    handover_.RunPending();
+}
+
+void FrameLoop::WaitDispatching(const std::function<bool()>& done) {
+    HANDLE thread = thread_.get();
+    while (!done()) {
+        const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, kHandoverPollMs, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0) {
+            return;  // the loop has ended
+        }
+        // Delivers the messages other threads sent to this one (the loop's
+        // re-layout) and leaves every posted message queued.
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+unsigned __stdcall FrameLoop::ThreadMain(void* self) {
+    static_cast<FrameLoop*>(self)->Run();
+    return 0;
+}
+
+void FrameLoop::Run() {
+    while (!StopRequested()) {
+        Pass();
+    }
+}
+
+void FrameLoop::Pass() {
+    AppSettings& s = app_.settings;
+    const int pauseMs = s.pauseMs;
+    if (pauseMs > 0 && wake_) {
+        WaitForSingleObject(wake_.get(), static_cast<DWORD>(pauseMs));
+    }
+    // Set-up and capture changes land here, before this pass touches either.
+    handover_.RunPending();
+    if (StopRequested()) {
+        return;
+    }
+    passes_.fetch_add(1, std::memory_order_relaxed);
+    // The status loop zeroes it with an exchange; relaxed is enough for a rate.
+    std::atomic_ref<std::int32_t>(s.frameCount).fetch_add(1, std::memory_order_relaxed);
+
+    const FrameData frame = analysis_.Analyse(s);
+    {
+        std::lock_guard<std::mutex> hold(app_.drawLock);
+        DrawFrame(frame);
+    }
+    HandleDividerMove();
+}
+
+void FrameLoop::DrawFrame(const FrameData& frame) {
+    AppSettings& s = app_.settings;
+    Bitmaplib::clsBitmap* upper = app_.parts.upperView.get();
+    Bitmaplib::clsBitmap* lower = app_.parts.lowerView.get();
+    if (!upper) {
+        return;
+    }
+    SaveSelection(s, upper->Selection());
+    if (s.holdTrace == 0) {
+        upper->RestoreBackground();
+    }
+    if (s.showWave) {
+        drawWaveform(*upper, frame.rawFrame, frame.sampleCount / 2, frame.sampleCount, frame.wavePoints,
+                     frame.pointCapacity);
+        drawFrameBorder(*upper);
+        upper->SetSelectable(false);
+    }
+    if (s.showSpectrum) {
+        ZoomFields stored = ActiveZoomFields(s);
+        ViewZoom zoom{stored.span, stored.offset};
+        zoom = ApplyWheel(zoom, upper->TakeWheel());
+        zoom = ApplyDrag(zoom, upper->TakeDragY());
+        stored.span = zoom.span;
+        stored.offset = zoom.offset;
+        s.activeSpan = zoom.span;
+        s.activeOffset = zoom.offset;
+        const SpectrumTraceInput in{frame.displayValues, frame.binCount, frame.log10Table, s.logGrid != 0,
+                                    zoom.span, zoom.offset, s.colorSpectrum != 0};
+        drawSpectrum(*upper, in, frame.tracePoints, frame.peakPoints, frame.pointCapacity);
+        drawFrameBorder(*upper);
+        drawSelection(*upper);
+        upper->SetSelectable(true);
+    }
+    s.upperHeight = upper->Height();
+    if ((s.runState == kRun || s.runState == kRec) && lower) {
+        lower->SetSelection(upper->Selection());
+        if (hooks_.spectrogramColumn) {
+            hooks_.spectrogramColumn(frame);
+        }
+        lower->SetSelectable(false);
+    }
+    if (upper->IsDragging() && hooks_.updateScaleLabels) {
+        hooks_.updateScaleLabels();
+    }
+    upper->CopyToScreen();
+    if (lower) {
+        lower->CopyToScreen();
+    }
+    if (secondTick_.exchange(false, std::memory_order_relaxed) && lower) {
+        // Reaches the screen with the next frame; the scrolling carries it left.
+        PatBlt(lower->MemoryDc(), lower->Width() - 1, 0, 1, lower->Height() - 1, PATINVERT);
+    }
+}
+
+void FrameLoop::HandleDividerMove() {
+    SplitBar* divider = app_.parts.divider.get();
+    if (!divider || !divider->TakeMoved()) {
+        return;
+    }
+    const RECT bar = gdi::NormalRect(divider->Handle());
+    RECT client{};
+    GetClientRect(app_.hwnd, &client);
+    // A minimised window has no client height: keep the ratio, lay nothing out.
+    const std::optional<double> ratio = DividerRatio(bar.top, client.bottom);
+    if (!ratio) {
+        return;
+    }
+    app_.settings.splitRatio = *ratio;
+    if (StopRequested()) {
+        return;
+    }
+    SendMessageA(app_.hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+}

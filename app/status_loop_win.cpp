@@ -1,0 +1,80 @@
+#include "app/status_loop_win.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+
+#include "analysis/analyzer.h"
+#include "app/app_win.h"
+#include "app/status_text.h"
+
+namespace {
+
+// Fill byte of a restarted peak line: every coordinate becomes 0x55555555,
+// far below any view.
+constexpr unsigned char kPeakResetByte = 0x55;
+
+}  // namespace
+
+void RefreshStatus(App& app) {
+    AppSettings shown = app.settings;
+    // Show the passes counted since the last refresh and start counting again.
+    shown.frameCount = std::atomic_ref<std::int32_t>(app.settings.frameCount).exchange(0);
+    char text[kStatusTextBytes];
+    FormatStatus(text, shown);
+    if (app.parts.statusLabel) {
+        app.parts.statusLabel->SetText(text);
+        InvalidateRect(app.parts.statusLabel->Handle(), nullptr, FALSE);
+    }
+}
+
+void ResetPeakHold(App& app) {
+    if (!app.upper) {
+        return;
+    }
+    std::lock_guard<std::mutex> hold(app.drawLock);
+    Analyzer& an = *app.upper;
+    const std::int32_t points = an.sampleCount < 0 ? 0 : std::min(an.sampleCount, kPointCapacity);
+    std::memset(an.peakPoints, kPeakResetByte, sizeof(PixelPoint) * static_cast<std::size_t>(points));
+}
+
+void StatusLoop::Start() {
+    if (thread_.joinable()) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        stopping_ = false;
+    }
+    thread_ = std::thread([this] { Run(); });
+}
+
+void StatusLoop::Stop() {
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+bool StatusLoop::Wait() {
+    std::unique_lock<std::mutex> guard(mutex_);
+    return !wake_.wait_for(guard, std::chrono::milliseconds(kStatusPeriodMs), [this] { return stopping_; });
+}
+
+void StatusLoop::Run() {
+    while (Wait()) {
+        RefreshStatus(app_);
+        ResetPeakHold(app_);
+        app_.secondTick.store(true, std::memory_order_release);
+        if (!Wait()) {
+            break;
+        }
+        RefreshStatus(app_);
+        app_.secondTick.store(true, std::memory_order_release);
+    }
+}

@@ -1,0 +1,50 @@
+// The status line and its once-a-second worker.
+//
+// RefreshStatus formats the status line from the settings into the status
+// label and restarts the frame count; it runs on the user-interface thread
+// (commands, settings load) and on the status thread.
+//
+// StatusLoop is that worker thread: every second it refreshes the line (so
+// the frame count becomes frames per second) and raises `secondTick`, which
+// the frame loop turns into a tick mark on the spectrogram; every second
+// second it also restarts the peak-hold line. Start and Stop run on the
+// user-interface thread; Stop returns once the thread has ended and is safe
+// to call twice.
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+struct App;
+
+// One status-line period, milliseconds.
+inline constexpr int kStatusPeriodMs = 1000;
+
+void RefreshStatus(App& app);
+
+// Restarts the peak-hold line: every point of the upper trace's peak line goes
+// far below any view, so the next frame's values replace it.
+void ResetPeakHold(App& app);
+
+class StatusLoop {
+public:
+    explicit StatusLoop(App& app) : app_(app) {}
+    ~StatusLoop() { Stop(); }
+    StatusLoop(const StatusLoop&) = delete;
+    StatusLoop& operator=(const StatusLoop&) = delete;
+
+    void Start();
+    void Stop();
+
+private:
+    void Run();
+    // Sleeps one period; false when the loop is being stopped.
+    bool Wait();
+
+    App& app_;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+};

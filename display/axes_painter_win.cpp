@@ -1,0 +1,112 @@
+#include "display/axes_painter_win.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "display/axes_geometry.h"
+#include "display/colour_brush.h"
+
+namespace {
+
+void VerticalLine(HDC dc, std::int32_t x, std::int32_t height) {
+    MoveToEx(dc, clampForGdi(x), 0, nullptr);
+    LineTo(dc, clampForGdi(x), height);
+}
+
+void HorizontalLine(HDC dc, std::int32_t y, std::int32_t width) {
+    MoveToEx(dc, 0, y, nullptr);
+    LineTo(dc, width, y);
+}
+
+void Text(HDC dc, std::int32_t x, std::int32_t y, const char* text) {
+    TextOutA(dc, clampForGdi(x), y, text, static_cast<int>(std::strlen(text)));
+}
+
+std::int32_t TextWidth(HDC dc, const char* text) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+    return size.cx;
+}
+
+void DrawGrid(HDC dc, const AxisScale& scale, bool logAxis, std::int32_t width, std::int32_t height) {
+    std::array<std::int32_t, kLogGridEntries> xs{};
+    const int lines = VerticalGridLines(scale, logAxis, xs);
+    for (int i = 0; i < lines; ++i) {
+        VerticalLine(dc, xs[i], height);
+    }
+    for (std::int32_t y : HorizontalGridLines(height)) {
+        HorizontalLine(dc, y, width);
+    }
+}
+
+void DrawTickLabels(HDC dc, const AxisScale& scale, std::int32_t fs, std::int32_t bins, bool logAxis,
+                    bool quefrency, std::int32_t height) {
+    const std::int32_t yA = RowAY(height);
+    const std::int32_t yB = RowBY(height);
+    if (logAxis && !quefrency) {
+        char text[kTickTextBytes];
+        BinWidthText(scale.binHz, text);
+        Text(dc, 0, yA, text);
+    }
+    std::array<TickLabel, kLinearTickLabels> labels{};
+    const int n = TickLabels(scale, fs, bins, logAxis, quefrency, labels);
+    for (int i = 0; i < n; ++i) {
+        const TickLabel& label = labels[i];
+        const std::int32_t left = LabelLeft(label, TextWidth(dc, label.rowA));
+        Text(dc, left, yA, label.rowA);
+        if (quefrency) {
+            Text(dc, left, yB, label.rowB);
+        }
+    }
+}
+
+// Turns the surface into the colouring picture, copies it into the pattern
+// surface and makes the brush from it. Without memory for the scratch
+// buffer the brush stays as it was.
+void BuildColourBrush(Bitmaplib::clsBitmap& view) {
+    const Bitmaplib::SurfacePixels surface = view.Surface();
+    const Bitmaplib::SurfacePixels pattern = view.Pattern();
+    if (!surface.bits || !pattern.bits) {
+        return;
+    }
+    const std::size_t bytes = static_cast<std::size_t>(surface.height) * static_cast<std::size_t>(surface.stride);
+    std::unique_ptr<std::uint8_t[]> scratch(new (std::nothrow) std::uint8_t[bytes]());
+    if (!scratch) {
+        return;
+    }
+    GdiFlush();
+    MakeColouringPicture(surface.bits, scratch.get(), surface.width, surface.height, surface.stride);
+    std::memcpy(pattern.bits, surface.bits, bytes);
+    view.RebuildColourBrush();
+    SelectObject(view.MemoryDc(), view.ColourBrush());
+}
+
+}  // namespace
+
+void DrawAxes(Bitmaplib::clsBitmap& view, std::int32_t fs, std::int32_t bins, bool logAxis, bool colour,
+              bool freqAxis, bool quefrency) {
+    const std::int32_t width = view.Width();
+    const std::int32_t height = view.Height();
+    HDC dc = view.MemoryDc();
+    if (!dc || width <= 0 || height <= 0 || fs <= 0 || bins <= 0) {
+        return;
+    }
+    const AxisScale scale = MakeAxisScale(fs, bins, width);
+
+    SelectObject(dc, view.Pen(Bitmaplib::ViewPen::kGrid));
+    SelectObject(dc, view.TextureBrush());
+    SelectObject(dc, view.AxisFont());
+    PatBlt(dc, 0, 0, width, height, PATCOPY);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kTickTextColour);
+
+    DrawGrid(dc, scale, logAxis, width, height);
+    if (freqAxis) {
+        DrawTickLabels(dc, scale, fs, bins, logAxis, quefrency, height);
+    }
+    view.SaveBackground();
+    if (colour) {
+        BuildColourBrush(view);
+    }
+}

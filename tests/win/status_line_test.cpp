@@ -1,0 +1,101 @@
+// The status line as the user reads it: the loaded settings at once, every
+// command's change at once, and the once-a-second worker's tick and peak-line
+// restart.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/app_win.h"
+#include "app/main_window_win.h"
+#include "resources/resource_ids.h"
+#include "support/pump.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class StatusLineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hwnd_ = CreateMainWindow(GetModuleHandleA(nullptr));
+        ASSERT_NE(hwnd_, nullptr);
+    }
+    void TearDown() override {
+        if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+    std::string StatusText() {
+        LabelText::Buffer text;
+        CurrentApp()->parts.statusLabel->CopyText(text);
+        return text;
+    }
+    void Command(int id) { SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    testsupport::ScopedTempDir dir_;
+    HWND hwnd_ = nullptr;
+};
+
+TEST_F(StatusLineTest, ShowsTheLoadedSettingsAtOnce) {
+    EXPECT_EQ(StatusText(), " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 0fps");
+}
+
+TEST_F(StatusLineTest, CommandsUpdateItAtOnce) {
+    struct Case { int id; const char* text; };
+    const Case cases[] = {
+        {IDM_STOP, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 0fps"},
+        {IDM_RATE_96000, " STOP, 96000Hz, 4096pt, hanning, Log, 10msec, 0fps"},
+        {IDM_LENGTH_1024, " STOP, 96000Hz, 1024pt, hanning, Log, 10msec, 0fps"},
+        {IDM_WINDOW_BLACKMAN, " STOP, 96000Hz, 1024pt, blackman, Log, 10msec, 0fps"},
+        {IDM_GRID_LINEAR, " STOP, 96000Hz, 1024pt, blackman, Linear, 10msec, 0fps"},
+        {IDM_PAUSE_500, " STOP, 96000Hz, 1024pt, blackman, Linear, 500msec, 0fps"},
+        {IDM_REC, " \x81\x9CREC.., 96000Hz, 1024pt, blackman, Linear, 500msec, 0fps"},
+        {IDM_STOP, " STOP, 96000Hz, 1024pt, blackman, Linear, 500msec, 0fps"},
+        {IDM_RUN, " RUN, 96000Hz, 1024pt, blackman, Linear, 500msec, 0fps"},
+    };
+    for (const Case& c : cases) {
+        CurrentApp()->settings.frameCount = 0;
+        Command(c.id);
+        EXPECT_EQ(StatusText(), c.text) << c.id;
+    }
+}
+
+TEST_F(StatusLineTest, RefreshShowsTheFrameCountAndRestartsIt) {
+    App& app = *CurrentApp();
+    app.statusLoop.Stop();
+    app.settings.frameCount = 25;
+    RefreshStatus(app);
+    EXPECT_EQ(StatusText(), " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 25fps");
+    EXPECT_EQ(app.settings.frameCount, 0);
+}
+
+TEST_F(StatusLineTest, TheWorkerTicksEverySecondAndRestartsThePeakLine) {
+    App& app = *CurrentApp();
+    app.upper->peakPoints[0] = PixelPoint{7, 7};
+    app.upper->peakPoints[app.upper->sampleCount - 1] = PixelPoint{7, 7};
+    app.upper->peakPoints[app.upper->sampleCount] = PixelPoint{7, 7};
+    app.secondTick.store(false);
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return app.secondTick.load(); }, 3000));
+    const DWORD waited = GetTickCount() - start;
+    EXPECT_GE(waited, 800u);
+    EXPECT_LE(waited, 1500u);
+    EXPECT_EQ(app.upper->peakPoints[0].y, 0x55555555);
+    EXPECT_EQ(app.upper->peakPoints[app.upper->sampleCount - 1].x, 0x55555555);
+    EXPECT_EQ(app.upper->peakPoints[app.upper->sampleCount].x, 7) << "only the frame's points";
+    app.secondTick.store(false);
+    app.upper->peakPoints[0] = PixelPoint{7, 7};
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return app.secondTick.load(); }, 3000));
+    EXPECT_EQ(app.upper->peakPoints[0].x, 7) << "the peak line restarts every second second only";
+}
+
+TEST_F(StatusLineTest, ClosingStopsTheWorkerPromptly) {
+    const DWORD start = GetTickCount();
+    DestroyWindow(hwnd_);
+    EXPECT_LT(GetTickCount() - start, 500u);
+    EXPECT_EQ(CurrentApp(), nullptr);
+}
+
+}  // namespace
