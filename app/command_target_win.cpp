@@ -4,6 +4,7 @@
 #include "app/layout_win.h"
 #include "app/menu_sync_win.h"
 #include "app/status_loop_win.h"
+#include "display/readouts_win.h"
 #include "resources/resource_ids.h"
 
 void MainCommandTarget::ShowAbout() { ShowAboutBox(app_.hInstance, app_.hwnd); }
@@ -32,7 +33,7 @@ void MainCommandTarget::ClearCalibration() {}
 
 void MainCommandTarget::SetupAnalyzers() {}
 
-void MainCommandTarget::UpdateScaleLabels() {}
+void MainCommandTarget::UpdateScaleLabels() { updateScaleLabelsLocked(app_); }
 
 void MainCommandTarget::Relayout() { ::Relayout(app_.hwnd); }
 

@@ -6,6 +6,7 @@
 #include "app/app_win.h"
 #include "display/axes_painter_win.h"
 #include "display/plot_view_win.h"
+#include "display/readouts_win.h"
 #include "display/selection.h"
 
 namespace {
@@ -56,12 +57,14 @@ void RebuildParts(App& app, const WindowLayout& l, std::optional<double> offsetF
     const LayoutRect& strip = l.colorScale;
     parts.colorScaleBar.reset();
     parts.colorScaleBar = std::make_unique<SplitBar>(app.hwnd, strip.x, strip.y, strip.width, strip.height);
+    paintColorScale(readoutsOf(app));
 
     const LayoutRect& low = l.lowerView;
     RebuildView(parts.lowerView, app.hwnd, low.x, low.y, low.width, low.height, saved, &app.drawLock);
     parts.lowerView->SetCursorKind(Mylib::kCursorOwn);
 
     PlaceLabels(app, l);
+    updateScaleLabels(readoutsOf(app), s);
     // The value-0 row keeps its relative height in the new view.
     if (const int height = parts.upperView->Height(); height > 0) {
         if (offsetFraction) {

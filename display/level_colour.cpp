@@ -3,7 +3,7 @@
 #include <cassert>
 #include <cmath>
 
-#include "display/trunc_int.h"
+#include "analysis/trunc_to_int.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ RgbBytes levelColour(double index) {
         index = 0;
     }
     const int i = static_cast<int>(index);
-    switch (display_detail::truncToInt(i / kRampWidthIndices)) {
+    switch (truncToInt(i / kRampWidthIndices)) {
         case 0:  // black -> blue
             return {0, 0, component(kRampSlope * i)};
         case 1:  // blue -> cyan

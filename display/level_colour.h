@@ -26,9 +26,6 @@ inline constexpr int kLevelColourMaxIndex = 255;
 // index 0, the upper edge 256 (shown as 255).
 inline constexpr double kLevelColourSteps = 256.0;
 
-// Bytes per pixel of the 32-bit surfaces the colours are written into.
-inline constexpr int kColourPixelBytes = 4;
-
 // Stores a colour into one 32-bit surface pixel as blue, green, red; the
 // fourth byte is left alone.
 inline void storeColour(std::uint8_t* pixel, RgbBytes colour) {

@@ -5,10 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "analysis/trunc_to_int.h"
 #include "display/level_colour.h"
-#include "display/trunc_int.h"
-
-using display_detail::truncToInt;
+#include "display/surface.h"
 
 namespace {
 
@@ -26,7 +25,7 @@ void paintColourKey(std::uint8_t* bits, std::int32_t width, std::int32_t height,
     if (bits == nullptr || width <= 0 || height <= 0) {
         return;
     }
-    assert(stride >= static_cast<std::ptrdiff_t>(width) * kColourPixelBytes);
+    assert(stride >= static_cast<std::ptrdiff_t>(width) * kSurfaceBytesPerPixel);
     const double ra = height - height * selY0;
     const double rb = height - height * selY1;
     const double low = std::min(ra, rb);
@@ -35,7 +34,7 @@ void paintColourKey(std::uint8_t* bits, std::int32_t width, std::int32_t height,
     for (std::int32_t i = 0; i < height; ++i) {
         const RgbBytes colour = levelColour((i - low) * stepsPerRow);
         std::uint8_t* pixel = bits + i * stride;
-        for (std::int32_t j = 0; j < width; ++j, pixel += kColourPixelBytes) {
+        for (std::int32_t j = 0; j < width; ++j, pixel += kSurfaceBytesPerPixel) {
             storeColour(pixel, colour);
         }
     }

@@ -4,12 +4,10 @@
 #include <cassert>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 
+#include "analysis/trunc_to_int.h"
 #include "display/level_colour.h"
-#include "display/trunc_int.h"
-
-using display_detail::truncToInt;
+#include "display/surface.h"
 
 namespace {
 
@@ -42,7 +40,7 @@ double finiteStep(double step) { return std::isfinite(step) ? step : 0.0; }
 
 std::int32_t bandEdge(std::int32_t binCount, double fraction) {
     const std::int32_t edge = truncToInt(binCount * fraction);
-    if (edge == std::numeric_limits<std::int32_t>::min()) {
+    if (edge == kTruncInvalid) {
         return std::isnan(fraction) || fraction < 0 ? 0 : binCount;
     }
     return std::clamp(edge, 0, binCount);
@@ -180,7 +178,7 @@ void computeSpectrogramRows(const SpectrogramFrame& frame, std::int32_t rows, Sp
         return;
     }
     const BinReader bins(frame.values, frame.binCount);
-    const SpectrogramBand band = spectrogramBand(frame.binCount, frame.selX0, frame.selX1);
+    const SpectrogramBand band = spectrogramBand(frame.binCount, frame.selection.x0, frame.selection.x1);
     // Bins per row; a floating division, so a zero-width band gives 0.
     const double t = static_cast<double>(band.range) / static_cast<double>(rows);
     if (frame.logAxis) {
@@ -197,12 +195,12 @@ void paintSpectrogramColumn(const SpectrogramFrame& frame, SpectrogramWork& work
     if (bits == nullptr || width <= 0 || height <= 0) {
         return;
     }
-    assert(stride >= static_cast<std::ptrdiff_t>(width) * kColourPixelBytes);
+    assert(stride >= static_cast<std::ptrdiff_t>(width) * kSurfaceBytesPerPixel);
     computeSpectrogramRows(frame, height, work);
     const SpectrogramLevels levels =
-        spectrogramLevels(frame.upperHeight, frame.span, frame.offset, frame.selY0, frame.selY1);
+        spectrogramLevels(frame.upperHeight, frame.span, frame.offset, frame.selection.y0, frame.selection.y1);
 
-    std::uint8_t* const column = bits + static_cast<std::ptrdiff_t>(width - 1) * kColourPixelBytes;
+    std::uint8_t* const column = bits + static_cast<std::ptrdiff_t>(width - 1) * kSurfaceBytesPerPixel;
     bool seenPositive = false;
     bool blanked = false;
     for (std::int32_t r = 0; r < height; ++r) {

@@ -26,14 +26,8 @@
 #include <cstdint>
 #include <vector>
 
-// One run of rows that show the same bin on the logarithmic axis.
-struct BandSegment {
-    std::int32_t rows;     // consecutive rows in the run
-    double value;          // the value of the run's bin
-    double step;           // (value - previous run's value) / previous run's rows
-    std::int32_t binStep;  // whole bins skipped between the run's first row and the row before
-    std::int32_t prevBin;  // the bin of the row before the run's first row
-};
+#include "analysis/band_segment.h"
+#include "display/selection.h"
 
 // The bins of the band: lo ... lo + range, 0 <= lo, lo + range <= binCount.
 struct SpectrogramBand {
@@ -64,10 +58,7 @@ SpectrogramLevels spectrogramLevels(std::int32_t upperHeight, double span, doubl
 struct SpectrogramFrame {
     const double* values;      // binCount display values of the frame
     std::int32_t binCount;     // at least 1
-    double selY0;              // selection block, in its own order
-    double selX0;
-    double selX1;
-    double selY1;
+    SelectionBlock selection;  // the upper view's, copied by the frame loop
     std::int32_t upperHeight;  // upper view height, pixels
     double span;               // upper view's value span and value-0 row
     double offset;

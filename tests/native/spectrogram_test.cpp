@@ -72,7 +72,7 @@ struct Column {
 
     Column(std::vector<double> v, double x0, double x1, bool logAxis = false) : values(std::move(v)) {
         frame = SpectrogramFrame{values.data(), static_cast<std::int32_t>(values.size()),
-                                 0.9, x0, x1, 0.1, 100, 100.0, 100.0, logAxis, false, false};
+                                 SelectionBlock{0.9, x0, x1, 0.1}, 100, 100.0, 100.0, logAxis, false, false};
     }
     const std::vector<double>& rows(std::int32_t h) {
         computeSpectrogramRows(frame, h, work);
@@ -243,7 +243,7 @@ TEST(SpectrogramColumn, TallLogViewOnManyBins) {
     Column c(randomValues(16384, -40.0, 120.0), 0.0, 1.0, true);
     c.frame.cepstrum = true;
     for (double x0 : {0.0, 0.9, 0.999}) {
-        c.frame.selX0 = x0;
+        c.frame.selection.x0 = x0;
         Surface s(2, 2500);
         paintSpectrogramColumn(c.frame, c.work, s.bits.data(), s.width, s.height, s.stride);
         EXPECT_LE(c.work.segmentCount, 2500u);

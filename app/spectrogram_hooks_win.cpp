@@ -1,0 +1,19 @@
+#include "app/spectrogram_hooks_win.h"
+
+#include <memory>
+
+#include "app/app_win.h"
+#include "display/readouts_win.h"
+#include "display/spectrogram_win.h"
+
+FrameHooks MakeSpectrogramHooks(App& app) {
+    auto work = std::make_shared<SpectrogramWork>();
+    FrameHooks hooks;
+    hooks.spectrogramColumn = [&app, work](const FrameData& frame) {
+        if (Bitmaplib::clsBitmap* lower = app.parts.lowerView.get()) {
+            drawSpectrogramColumn(*lower, app.settings, frame.displayValues, frame.binCount, *work);
+        }
+    };
+    hooks.updateScaleLabels = [&app] { updateScaleLabels(readoutsOf(app), app.settings); };
+    return hooks;
+}

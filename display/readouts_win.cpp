@@ -1,0 +1,49 @@
+#include "display/readouts_win.h"
+
+#include <mutex>
+
+#include "app/app_win.h"
+
+ScaleReadouts readoutsOf(App& app) {
+    WindowParts& parts = app.parts;
+    ScaleReadouts keys{parts.upperView.get(), parts.colorScaleBar.get(), {}};
+    static_assert(kFrequencyLabelCount == kScaleLabelCount);
+    for (int i = 0; i < kFrequencyLabelCount; ++i) {
+        keys.labels[i] = parts.scaleLabels[i].get();
+    }
+    return keys;
+}
+
+void paintColorScale(const ScaleReadouts& keys) {
+    if (keys.colorScaleBar == nullptr || keys.upperView == nullptr) {
+        return;
+    }
+    SplitBar& strip = *keys.colorScaleBar;
+    const SelectionBlock sel = keys.upperView->Selection();
+    GdiFlush();
+    paintColourKey(strip.Pixels(), strip.BitmapWidth(), strip.BitmapHeight(), strip.Stride(), sel.y0, sel.y1);
+    InvalidateRect(strip.Handle(), nullptr, TRUE);
+}
+
+void updateScaleLabels(const ScaleReadouts& keys, const AppSettings& settings) {
+    paintColorScale(keys);
+    if (keys.upperView == nullptr) {
+        return;
+    }
+    const SelectionBlock sel = keys.upperView->Selection();
+    const ScaleLabelInput in{keys.upperView->Width(),   sel.x0,
+                             sel.x1,                    settings.sampleRate,
+                             settings.halfLength,       settings.logGrid != 0,
+                             settings.cepstrumMode != 0};
+    const ScaleLabelTexts texts = scaleLabelTexts(in);
+    for (int i = 0; i < kFrequencyLabelCount; ++i) {
+        if (keys.labels[i] != nullptr) {
+            keys.labels[i]->SetText(texts[i].data());
+        }
+    }
+}
+
+void updateScaleLabelsLocked(App& app) {
+    const std::lock_guard<std::mutex> lock(app.drawLock);
+    updateScaleLabels(readoutsOf(app), app.settings);
+}

@@ -1,0 +1,25 @@
+// The lower plot view's scrolling spectrogram: one call per frame moves the
+// picture one pixel to the left and paints the newest column at the right
+// edge from the frame's display values (display/spectrogram.h has the band,
+// the level scale, the row schemes and the orientation).
+//
+// Per column: one block copy of the surface onto itself for the scroll,
+// then the column's pixels written straight into the surface memory. The
+// cepstrum views' upside-down column is written in that order, so no second
+// graphics call is needed.
+//
+// Threads: the frame-loop thread with the draw lock held. The lower view's
+// selection block is the frame loop's copy of the upper view's; the settings
+// are read once at the call.
+#pragma once
+
+#include <cstdint>
+
+#include "app/settings.h"
+#include "display/plot_view_win.h"
+#include "display/spectrogram.h"
+
+// `values`: `binCount` display values of the upper analysis. `work`: the
+// lower analysis's spectrogram work arrays. An empty view is left alone.
+void drawSpectrogramColumn(Bitmaplib::clsBitmap& lowerView, const AppSettings& settings, const double* values,
+                           std::int32_t binCount, SpectrogramWork& work);
