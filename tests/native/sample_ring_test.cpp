@@ -125,7 +125,7 @@ TEST(SampleRing, ConcurrentFetchesSeeWholeBlocksInSequence) {
 
     const int counts[] = {1024, 2048, 4096, 8192, 16384, 32768};
     std::vector<double> values(32768);
-    for (int fetch = 0; fetch < 3000; ++fetch) {
+    for (int fetch = 0; fetch < 1200; ++fetch) {
         const int count = counts[fetch % 6];
         ASSERT_EQ(ring->FetchSamples(values, count), count);
         int previous = -1;
