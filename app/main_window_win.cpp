@@ -1,0 +1,141 @@
+#include "app/main_window_win.h"
+
+#include <memory>
+
+#include "app/app_win.h"
+#include "app/command_target_win.h"
+#include "app/menu_sync_win.h"
+#include "app/settings_file_win.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+std::unique_ptr<App> g_app;
+
+char g_title[kResourceStringBytes];
+char g_className[kResourceStringBytes];
+
+// Puts the window at the stored placement and shows it; its first WM_SIZE
+// lays the client area out.
+void PlaceMainWindow(HWND hwnd, const AppSettings& s) {
+    SetWindowPos(hwnd, HWND_TOP, s.winX, s.winY, s.winWidth, s.winHeight, SWP_SHOWWINDOW);
+}
+
+// Reads "param.bin" (or installs the defaults) and places the window.
+void LoadSettings(App& app) {
+    ReadSettingsFile(app.settings, CurrentScreenMetrics());
+    PlaceMainWindow(app.hwnd, app.settings);
+}
+
+bool OnCreate(HWND hwnd) {
+    g_app = std::make_unique<App>();
+    App& app = *g_app;
+    app.hwnd = hwnd;
+    app.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
+    LoadSettings(app);
+    SyncMenu(hwnd, app.settings);
+    return true;
+}
+
+void OnDestroy(HWND hwnd) {
+    PostQuitMessage(0);
+    App& app = *g_app;
+    RECT outer;
+    if (!IsIconic(hwnd) && GetWindowRect(hwnd, &outer)) {
+        app.settings.winX = outer.left;
+        app.settings.winY = outer.top;
+        app.settings.winWidth = outer.right - outer.left;
+        app.settings.winHeight = outer.bottom - outer.top;
+    }
+    WriteSettingsFile(app.settings);
+    app.recorder.StopRecording();
+}
+
+void OnPaint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    BeginPaint(hwnd, &ps);
+    EndPaint(hwnd, &ps);
+}
+
+void OnCommand(int id) {
+    App& app = *g_app;
+    MainCommandTarget target(app);
+    ExecuteCommand(app.settings, id, app.recorder.IsRecording(), target);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate(hwnd) ? 0 : -1;
+    case WM_DESTROY:
+        OnDestroy(hwnd);
+        return 0;
+    case WM_NCDESTROY:
+        g_app.reset();
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_PAINT:
+        OnPaint(hwnd);
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+App* CurrentApp() { return g_app.get(); }
+
+int RegisterMainWindowClass(HINSTANCE hInstance) {
+    LoadStringA(hInstance, IDS_APP_TITLE, g_title, kResourceStringBytes);
+    LoadStringA(hInstance, IDS_CLASS_NAME, g_className, kResourceStringBytes);
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExA(hInstance, g_className, &existing)) {
+        return 1;
+    }
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = hInstance;
+    wc.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(IDI_APP));
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+    wc.lpszClassName = g_className;
+    return RegisterClassExA(&wc) != 0 ? 1 : 0;
+}
+
+HWND CreateMainWindow(HINSTANCE hInstance) {
+    if (!RegisterMainWindowClass(hInstance)) {
+        return nullptr;
+    }
+    // The real placement is applied while the window is being created.
+    return CreateWindowExA(0, g_className, g_title, WS_OVERLAPPEDWINDOW, 1000, 900, 10, 10, nullptr,
+                           nullptr, hInstance, nullptr);
+}
+
+int RunMessageLoop(HACCEL accelerators) {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!TranslateAcceleratorA(msg.hwnd, accelerators, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+int RunProgram(HINSTANCE hInstance, int showCommand) {
+    HWND hwnd = CreateMainWindow(hInstance);
+    if (!hwnd) {
+        return 0;
+    }
+    ShowWindow(hwnd, showCommand);
+    UpdateWindow(hwnd);
+    HACCEL accelerators = LoadAcceleratorsA(hInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    return RunMessageLoop(accelerators);
+}

@@ -1,0 +1,58 @@
+/* Resource and command identifiers, shared by the resource script and the
+   program. Plain #defines: the resource compiler reads this file too. */
+#ifndef TAVRIN_RESOURCE_IDS_H
+#define TAVRIN_RESOURCE_IDS_H
+
+#define IDS_APP_TITLE 103 /* "Tavrin", the window title */
+#define IDS_CLASS_NAME 109 /* "QUOREL", the main window class */
+#define IDD_ABOUT 103
+#define IDI_APP 107
+#define IDR_MAIN_MENU 109
+#define IDR_ACCELERATORS 109
+#define IDB_TEXTURE 131
+#define IDC_VIEW_CURSOR 136
+#define IDC_ABOUT_TEXT 1001
+
+/* Commands of menu 109. */
+#define IDM_ABOUT 104
+#define IDM_EXIT 105
+#define IDM_DEVICE_NONE 32805
+#define IDM_DEVICE_FIRST 2000 /* 2000 + wave-input device index */
+#define IDM_RUN 32790
+#define IDM_STOP 32791
+#define IDM_REC 32792
+#define IDM_VIEW_WAVE 32775
+#define IDM_VIEW_FFT 32776
+#define IDM_VIEW_WAVE_FFT 32777
+#define IDM_VIEW_CEPSTRUM 32859
+#define IDM_VIEW_PITCH 32864
+#define IDM_CAL 32866
+#define IDM_PAUSE_0 32796
+#define IDM_PAUSE_1 32841
+#define IDM_PAUSE_5 32798
+#define IDM_PAUSE_10 32799
+#define IDM_PAUSE_50 32801
+#define IDM_PAUSE_100 32802
+#define IDM_PAUSE_500 32803
+#define IDM_RATE_8000 32813
+#define IDM_RATE_22050 32814
+#define IDM_RATE_44100 32815
+#define IDM_RATE_48000 32816
+#define IDM_RATE_96000 32817
+#define IDM_RATE_192000 32818
+#define IDM_WINDOW_NONE 32783
+#define IDM_WINDOW_HANNING 32784
+#define IDM_WINDOW_HAMMING 32785
+#define IDM_WINDOW_BLACKMAN 32786
+#define IDM_LENGTH_1024 32825
+#define IDM_LENGTH_2048 32826
+#define IDM_LENGTH_4096 32827
+#define IDM_LENGTH_8192 32828
+#define IDM_LENGTH_16384 32832
+#define IDM_LENGTH_32768 32833
+#define IDM_GRID_LINEAR 32838
+#define IDM_GRID_LOG 32839
+#define IDM_COLOUR_ON 32845
+#define IDM_COLOUR_OFF 32846
+
+#endif
