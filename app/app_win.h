@@ -9,10 +9,13 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <mutex>
 
 #include "app/settings.h"
+#include "capture/recorder_sink.h"
 #include "capture/wav_recorder.h"
+#include "capture/wave_capture.h"
 
 struct App {
     HINSTANCE hInstance = nullptr;
@@ -20,6 +23,8 @@ struct App {
     AppSettings settings{};
     std::mutex drawLock;
     WavRecorder recorder;  // "pcm_data.wav" while REC
+    RecorderSink recorderSink{recorder};
+    std::unique_ptr<WaveCapture> capture;  // last: closed before the recorder goes
 };
 
 // The running program's objects, or null while no main window exists.

@@ -16,15 +16,17 @@ void MainCommandTarget::SetUpperCursor(ViewCursor) {}
 
 void MainCommandTarget::StopRecording() { app_.recorder.StopRecording(); }
 
-void MainCommandTarget::PauseCapture() {}
+void MainCommandTarget::PauseCapture() { app_.capture->PauseCapture(); }
 
-void MainCommandTarget::ResumeCapture() {}
+void MainCommandTarget::ResumeCapture() { app_.capture->ResumeCapture(); }
 
 bool MainCommandTarget::StartRecording() {
     return app_.recorder.StartRecording(kRecordingFileName, app_.settings.sampleRate) == 1;
 }
 
-void MainCommandTarget::ReopenCapture() {}
+void MainCommandTarget::ReopenCapture() {
+    app_.capture->OpenCapture(app_.settings.sampleRate, static_cast<unsigned>(app_.settings.deviceIndex));
+}
 
 void MainCommandTarget::ClearCalibration() {}
 

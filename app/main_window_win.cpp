@@ -6,6 +6,7 @@
 #include "app/command_target_win.h"
 #include "app/menu_sync_win.h"
 #include "app/settings_file_win.h"
+#include "capture/wave_capture_win.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -32,7 +33,10 @@ bool OnCreate(HWND hwnd) {
     App& app = *g_app;
     app.hwnd = hwnd;
     app.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
+    app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
     LoadSettings(app);
+    OpenStoredDevice(*app.capture, app.settings.sampleRate, app.settings.deviceIndex);
+    app.capture->ResumeCapture();
     SyncMenu(hwnd, app.settings);
     return true;
 }
@@ -49,6 +53,7 @@ void OnDestroy(HWND hwnd) {
     }
     WriteSettingsFile(app.settings);
     app.recorder.StopRecording();
+    app.capture->PauseCapture();
 }
 
 void OnPaint(HWND hwnd) {

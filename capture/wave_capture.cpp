@@ -29,6 +29,14 @@ std::uint32_t BufferBytesForRate(int rateHz) {
     return static_cast<std::uint32_t>(static_cast<double>(bytesPerSecond) * fraction + 0.5);
 }
 
+int OpenStoredDevice(WaveCapture& capture, int rateHz, std::int32_t& deviceIndex) {
+    if (capture.OpenCapture(rateHz, static_cast<unsigned>(deviceIndex)) == 1) {
+        return 1;
+    }
+    deviceIndex = 0;
+    return capture.OpenCapture(rateHz, 0);
+}
+
 WaveCapture::WaveCapture(std::unique_ptr<AudioInput> input)
     : input_(std::move(input)), captureThread_([this] { CaptureThread(); }) {
     assert(input_);

@@ -58,6 +58,12 @@ public:
 // one second (2 × rate) at and below.
 std::uint32_t BufferBytesForRate(int rateHz);
 
+class WaveCapture;
+
+// Opens `deviceIndex` at `rateHz`; when that fails, device 0, and
+// `deviceIndex` becomes 0. Returns the result of the last open.
+int OpenStoredDevice(WaveCapture& capture, int rateHz, std::int32_t& deviceIndex);
+
 class WaveCapture {
 public:
     explicit WaveCapture(std::unique_ptr<AudioInput> input);

@@ -141,6 +141,20 @@ TEST(WaveCapture, AFailedOpenLeavesTheDeviceClosed) {
     EXPECT_TRUE(rig.fake->violations().empty());
 }
 
+TEST(WaveCapture, AStoredDeviceThatIsGoneFallsBackToDeviceZero) {
+    struct Case {
+        std::int32_t stored;
+        std::int32_t used;
+    };
+    for (const Case c : {Case{1, 1}, Case{2, 0}, Case{-1, 0}, Case{6, 0}}) {
+        Rig rig;
+        std::int32_t deviceIndex = c.stored;
+        EXPECT_EQ(OpenStoredDevice(*rig.capture, 44100, deviceIndex), 1);
+        EXPECT_EQ(deviceIndex, c.used) << "stored " << c.stored;
+        EXPECT_TRUE(rig.capture->isRunning());
+    }
+}
+
 TEST(WaveCapture, OperationsOnAClosedDeviceDoNothing) {
     Rig rig;
     EXPECT_EQ(rig.capture->PauseCapture(), 1);
