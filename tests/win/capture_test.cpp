@@ -131,6 +131,28 @@ TEST(CaptureStream, EveryRateFillsTheRingAtTheBlockRateWithTheTone) {
     EXPECT_FALSE(capture.isOpen());
 }
 
+// Each stop hands the buffer being filled back; resuming queues it again, so
+// after twelve cycles all ten still circulate and the ring still fills.
+TEST(CaptureStream, TwelvePausesAndResumesKeepTheBlockRate) {
+    const int device = DeviceNumber(kSineSource);
+    ASSERT_GE(device, 0);
+    WaveCapture capture(std::make_unique<WinmmInput>());
+    ASSERT_EQ(capture.OpenCapture(44100, static_cast<unsigned>(device)), 1);
+    for (int cycle = 0; cycle < 12; ++cycle) {
+        Wait(60);
+        EXPECT_EQ(capture.PauseCapture(), 1);
+        Wait(20);
+        EXPECT_EQ(capture.ResumeCapture(), 1);
+    }
+    Wait(300);
+    const std::uint64_t from = capture.ring().blocksPublished();
+    Wait(1000);
+    EXPECT_NEAR(static_cast<double>(capture.ring().blocksPublished() - from), 44100 / 512.0, 0.05 * 44100 / 512.0);
+    std::vector<double> frame(4096);
+    capture.FetchSamples(frame, 4096);
+    EXPECT_NEAR(ZeroCrossingHz(frame, 44100), kToneHz, 0.005 * kToneHz);
+}
+
 TEST(CaptureStartUp, AStoredDeviceThatIsGoneFallsBackToDeviceZero) {
     testsupport::ScopedTempDir dir;
     AppSettings stored{};
