@@ -191,14 +191,6 @@ public:
         std::lock_guard lock(m_);
         return open_;
     }
-    bool IsStarted() {
-        std::lock_guard lock(m_);
-        return started_;
-    }
-    long long BlocksDelivered() {
-        std::lock_guard lock(m_);
-        return delivered_;
-    }
     int Opens() {
         std::lock_guard lock(m_);
         return opens_;
