@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "app/settings.h"
+#include "app/window_parts_win.h"
 #include "capture/recorder_sink.h"
 #include "capture/wav_recorder.h"
 #include "capture/wave_capture.h"
@@ -23,6 +24,7 @@ struct App {
     AppSettings settings{};
     std::mutex drawLock;
     WavRecorder recorder;  // "pcm_data.wav" while REC
+    WindowParts parts;
     RecorderSink recorderSink{recorder};
     std::unique_ptr<WaveCapture> capture;  // last: closed before the recorder goes
 };

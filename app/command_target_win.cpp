@@ -1,6 +1,7 @@
 #include "app/command_target_win.h"
 
 #include "app/about_box_win.h"
+#include "app/layout_win.h"
 #include "app/menu_sync_win.h"
 #include "resources/resource_ids.h"
 
@@ -34,11 +35,7 @@ void MainCommandTarget::SetupAnalyzers() {}
 
 void MainCommandTarget::UpdateScaleLabels() {}
 
-void MainCommandTarget::Relayout() {
-    RECT client;
-    GetClientRect(app_.hwnd, &client);
-    SendMessageA(app_.hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
-}
+void MainCommandTarget::Relayout() { ::Relayout(app_.hwnd); }
 
 void MainCommandTarget::RefreshStatus() {}
 

@@ -4,9 +4,11 @@
 
 #include "app/app_win.h"
 #include "app/command_target_win.h"
+#include "app/layout_win.h"
 #include "app/menu_sync_win.h"
 #include "app/settings_file_win.h"
 #include "capture/wave_capture_win.h"
+#include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -33,6 +35,7 @@ bool OnCreate(HWND hwnd) {
     App& app = *g_app;
     app.hwnd = hwnd;
     app.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
+    CreateWindowParts(app.parts, hwnd, &app.drawLock);
     app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
     LoadSettings(app);
     OpenStoredDevice(*app.capture, app.settings.sampleRate, app.settings.deviceIndex);
@@ -51,6 +54,10 @@ void OnDestroy(HWND hwnd) {
         app.settings.winWidth = outer.right - outer.left;
         app.settings.winHeight = outer.bottom - outer.top;
     }
+    if (app.parts.upperView) {
+        std::lock_guard<std::mutex> hold(app.drawLock);
+        SaveSelection(app.settings, app.parts.upperView->Selection());
+    }
     WriteSettingsFile(app.settings);
     app.recorder.StopRecording();
     app.capture->PauseCapture();
@@ -60,6 +67,19 @@ void OnPaint(HWND hwnd) {
     PAINTSTRUCT ps;
     BeginPaint(hwnd, &ps);
     EndPaint(hwnd, &ps);
+    App& app = *g_app;
+    std::lock_guard<std::mutex> hold(app.drawLock);
+    for (const PlotViewPtr* view : {&app.parts.upperView, &app.parts.lowerView}) {
+        if (*view) {
+            (*view)->CopyToScreen();
+        }
+    }
+}
+
+void OnMouseWheel(WPARAM wParam) {
+    if (g_app && g_app->parts.upperView) {
+        g_app->parts.upperView->AddWheel(static_cast<short>(HIWORD(wParam)));
+    }
 }
 
 void OnCommand(int id) {
@@ -78,8 +98,16 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_NCDESTROY:
         g_app.reset();
         return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_SIZE:
+        if (g_app) {
+            OnSize(*g_app, static_cast<short>(LOWORD(lParam)), wParam, static_cast<short>(HIWORD(lParam)));
+        }
+        return 0;
     case WM_PAINT:
         OnPaint(hwnd);
+        return 0;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(wParam);
         return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));

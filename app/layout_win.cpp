@@ -1,0 +1,96 @@
+#include "app/layout_win.h"
+
+#include <mutex>
+#include <optional>
+
+#include "app/app_win.h"
+#include "display/plot_view_win.h"
+#include "display/selection.h"
+
+namespace {
+
+// Row of value 0 as a fraction of the height it was set for; none before any
+// height is known. The reference is the recorded upper-view height rather
+// than the live view: at start-up the live view is the placeholder, and
+// scaling the stored offset by it would compound over every restart.
+std::optional<double> OffsetFraction(const AppSettings& s) {
+    if (s.upperHeight <= 0) {
+        return std::nullopt;
+    }
+    return s.activeOffset / s.upperHeight;
+}
+
+void PlaceLabels(App& app, const WindowLayout& l) {
+    for (int i = 0; i < kScaleLabelCount; ++i) {
+        HWND label = app.parts.scaleLabels[i] ? app.parts.scaleLabels[i]->Handle() : nullptr;
+        RECT r = gdi::NormalRect(label);
+        r = RECT{l.labelX, l.labelY[i], l.labelX + (r.right - r.left), l.labelY[i] + (r.bottom - r.top)};
+        gdi::SetNormalRect(label, r);
+    }
+}
+
+void PlaceDivider(SplitBar& divider, const WindowLayout& l) {
+    RECT r = gdi::NormalRect(divider.Handle());
+    r.top = l.barTop;
+    r.bottom = l.barBottom;
+    r.right = l.barRight;
+    gdi::SetNormalRect(divider.Handle(), r);
+    divider.AllowVerticalDrag(true);
+}
+
+void RebuildParts(App& app, const WindowLayout& l, std::optional<double> offsetFraction) {
+    WindowParts& parts = app.parts;
+    AppSettings& s = app.settings;
+    const SelectionBlock saved = SavedSelection(s);
+
+    const LayoutRect& up = l.upperView;
+    RebuildView(parts.upperView, app.hwnd, up.x, up.y, up.width, up.height, saved, &app.drawLock);
+    const bool arrow = !s.showSpectrum && s.showWave;
+    parts.upperView->SetCursorKind(arrow ? Mylib::kCursorArrow : Mylib::kCursorCross);
+
+    const LayoutRect& strip = l.colorScale;
+    parts.colorScaleBar.reset();
+    parts.colorScaleBar = std::make_unique<SplitBar>(app.hwnd, strip.x, strip.y, strip.width, strip.height);
+
+    const LayoutRect& low = l.lowerView;
+    RebuildView(parts.lowerView, app.hwnd, low.x, low.y, low.width, low.height, saved, &app.drawLock);
+    parts.lowerView->SetCursorKind(Mylib::kCursorOwn);
+
+    PlaceLabels(app, l);
+    // The value-0 row keeps its relative height in the new view.
+    if (const int height = parts.upperView->Height(); height > 0) {
+        if (offsetFraction) {
+            s.activeOffset = height * *offsetFraction;
+        }
+        s.upperHeight = height;
+    }
+    if (parts.divider) {
+        PlaceDivider(*parts.divider, l);
+    }
+}
+
+}  // namespace
+
+void OnSize(App& app, int cx, WPARAM kind, int cy) {
+    WindowParts& parts = app.parts;
+    const std::optional<double> offsetFraction = OffsetFraction(app.settings);
+    app.settings.splitRatio = SaneSplitRatio(app.settings.splitRatio);
+    const int thickness = parts.divider && parts.divider->BitmapHeight() > 0 ? parts.divider->BitmapHeight()
+                                                                              : kDividerThicknessPx;
+    const int labelHeight = parts.scaleLabels[0] ? parts.scaleLabels[0]->Height() : kLabelHeightPx;
+    const WindowLayout l = ComputeLayout(cx, cy, app.settings.splitRatio, thickness, labelHeight);
+    if (kind == SIZE_MINIMIZED) {
+        return;
+    }
+    if (l.buildViews) {
+        std::lock_guard<std::mutex> hold(app.drawLock);
+        RebuildParts(app, l, offsetFraction);
+    }
+    InvalidateRect(app.hwnd, nullptr, TRUE);
+}
+
+void Relayout(HWND mainWindow) {
+    RECT client{};
+    GetClientRect(mainWindow, &client);
+    SendMessageA(mainWindow, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+}

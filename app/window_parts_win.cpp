@@ -1,0 +1,20 @@
+#include "app/window_parts_win.h"
+
+#include "display/plot_view_win.h"
+
+void CreateWindowParts(WindowParts& parts, HWND mainWindow, std::mutex* drawLock) {
+    parts.upperView.reset(new Bitmaplib::clsBitmap(mainWindow, kPlaceholderViewLeftPx, kUpperPlaceholderTopPx,
+                                                   kPlaceholderViewSidePx, kPlaceholderViewSidePx, drawLock));
+    parts.statusLabel = std::make_unique<Mylib::clsLabel>(Mylib::kAlignLeft, mainWindow, 0, 0, kStatusLabelWidthPx,
+                                                          kLabelHeightPx, kStatusLabelBack, kStatusLabelText,
+                                                          kInitialLabelText);
+    parts.lowerView.reset(new Bitmaplib::clsBitmap(mainWindow, kPlaceholderViewLeftPx, kLowerPlaceholderTopPx,
+                                                   kPlaceholderViewSidePx, kPlaceholderViewSidePx, drawLock));
+    for (auto& label : parts.scaleLabels) {
+        label = std::make_unique<Mylib::clsLabel>(Mylib::kAlignRight, mainWindow, 0, 0, kScaleLabelWidthPx,
+                                                  kLabelHeightPx, kScaleLabelBack, kScaleLabelText,
+                                                  kInitialLabelText);
+    }
+    parts.divider = std::make_unique<SplitBar>(mainWindow, 0, 0, 1, kDividerThicknessPx);
+    parts.divider->SetCursorKind(kBarCursorSizeNS);
+}

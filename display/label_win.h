@@ -1,0 +1,109 @@
+// Mylib::clsLabel: a subclassed system "Static" child window that shows one
+// line of text in its own font and colours, and turns mouse input into left
+// drags (virtual OnDrag / OnMouseMove / OnButtonUp), a right-button vertical
+// movement sum and a wheel sum.
+//
+// Coordinates are the window's client pixels. Threads: the window procedure,
+// construction and destruction run on the user-interface thread. SetText may
+// be called from any thread (the text has its own lock; the call never sends
+// a message). AddWheel / TakeWheel / TakeDragY / IsDragging are atomic and may
+// be used from any thread.
+//
+// Ownership: the label owns its window and its font; the cursor is a shared
+// resource. The object's address lives in the window's user data, so a label
+// can be neither copied nor moved.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "display/gdi_win.h"
+#include "display/label_text.h"
+
+namespace Mylib {
+
+// Text alignment inside the label.
+inline constexpr int kAlignLeft = 0;
+inline constexpr int kAlignRight = 2;
+
+// Cursor shown over the label: the system arrow, the system cross, the
+// program's own cursor; any other value leaves the cursor as it is.
+inline constexpr int kCursorArrow = 0;
+inline constexpr int kCursorCross = 1;
+inline constexpr int kCursorOwn = -1;
+
+// Height of the label font, pixels.
+inline constexpr int kLabelFontHeightPx = 14;
+
+class clsLabel {
+public:
+    // `name` may be null (empty text); longer than 255 bytes it is cut.
+    clsLabel(int nAlign, HWND parent, int x, int y, int width, int height, COLORREF crBack, COLORREF crText,
+             const char* name);
+    virtual ~clsLabel();
+    clsLabel(const clsLabel&) = delete;
+    clsLabel& operator=(const clsLabel&) = delete;
+
+    // The left button was pressed at (x0, y0) and the pointer is at (x1, y1).
+    virtual void OnDrag(int x0, int y0, int x1, int y1) {}
+    // Every mouse move, before anything else is done with it.
+    virtual void OnMouseMove(int x, int y) {}
+    // The left button was released.
+    virtual void OnButtonUp() {}
+
+    HWND Handle() const { return window_.get(); }
+    // Size of the window's normal-position rectangle, pixels.
+    int Width() const;
+    int Height() const;
+
+    void SetText(const char* text);
+    void CopyText(LabelText::Buffer& out) const { text_.CopyTo(out); }
+
+    void SetCursorKind(int kind) { nCursorKind = kind; }
+    int CursorKind() const { return nCursorKind; }
+
+    // Wheel deltas in the system's units (120 per notch), added by the main window.
+    void AddWheel(int delta) { nWheel.fetch_add(delta, std::memory_order_relaxed); }
+    // Reads and clears the wheel sum, resp. the right-drag sum (pixels, down positive).
+    int TakeWheel() { return nWheel.exchange(0, std::memory_order_relaxed); }
+    int TakeDragY() { return nDragY.exchange(0, std::memory_order_relaxed); }
+    // A left drag is in progress.
+    bool IsDragging() const { return bDragging.load(std::memory_order_relaxed); }
+
+    // Removes the subclassing, destroys the window and deletes the font.
+    // Safe to call again; a derived view releases its own part first.
+    virtual void Close();
+
+private:
+    static LRESULT CALLBACK LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaintMessage();
+    LRESULT OnSetCursorMessage();
+    LRESULT OnMouseMoveMessage(int x, int y);
+    LRESULT OnLButtonDownMessage(int x, int y);
+    LRESULT OnLButtonUpMessage(int x, int y);
+    LRESULT OnRButtonDownMessage(int y);
+    LRESULT OnRButtonUpMessage();
+
+    gdi::Window window_;
+    WNDPROC pfnOldProc = nullptr;
+    LabelText text_;
+    COLORREF crBack;
+    COLORREF crText;
+    gdi::Font hFont;
+    bool bLButtonDown = false;
+    bool bMoved = false;
+    int nDownX = 0;
+    int nDownY = 0;
+    int nCurX = 0;
+    int nCurY = 0;
+    int nLastY = 0;
+    std::atomic<bool> bDragging{false};
+    int nCursorKind = kCursorArrow;
+    int nAlign;
+    HCURSOR hCursor = nullptr;
+    std::atomic<int> nDragY{0};
+    std::atomic<int> nWheel{0};
+};
+
+}  // namespace Mylib

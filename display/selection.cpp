@@ -1,0 +1,31 @@
+#include "display/selection.h"
+
+#include <algorithm>
+
+#include "app/settings.h"
+
+bool DragSelection(SelectionBlock& block, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+                   std::int32_t width, std::int32_t height) {
+    if (width < 2 || height < 2) {
+        return false;
+    }
+    // Only the current point can lie outside: the press happened inside.
+    x1 = std::clamp(x1, 0, width - 1);
+    y1 = std::clamp(y1, 0, height - 1);
+    const double xSpan = width - 1;
+    const double ySpan = height - 1;
+    block.y0 = y0 / ySpan;
+    block.y1 = y1 / ySpan;
+    block.x0 = x0 / xSpan;
+    block.x1 = x1 / xSpan;
+    return true;
+}
+
+SelectionBlock SavedSelection(const AppSettings& s) { return {s.selY0, s.selX0, s.selX1, s.selY1}; }
+
+void SaveSelection(AppSettings& s, const SelectionBlock& block) {
+    s.selY0 = block.y0;
+    s.selX0 = block.x0;
+    s.selX1 = block.x1;
+    s.selY1 = block.y1;
+}

@@ -1,0 +1,34 @@
+// The selection block: the rectangle the user drags over the upper plot view,
+// as fractions of the view's extent, copied as one unit between the views,
+// the settings record and the settings file.
+//
+// Field order is the block's own: y of the press point, x of the press point,
+// x of the current point, y of the current point. y fractions are of
+// (height - 1), x fractions of (width - 1); 0 is the top/left pixel and 1 the
+// bottom/right one. The two points are not ordered.
+#pragma once
+
+#include <cstdint>
+
+struct AppSettings;
+
+struct SelectionBlock {
+    double y0;
+    double x0;
+    double x1;
+    double y1;
+};
+static_assert(sizeof(SelectionBlock) == 32);
+
+inline constexpr SelectionBlock kDefaultSelection{0.1, 0.1, 0.9, 0.9};
+
+// The press point (x0, y0) and the current point (x1, y1), view pixels, as a
+// selection of a width x height view. The current point is clamped to the
+// view first. A view narrower or lower than 2 pixels has no fractions: the
+// block is left unchanged and false returned.
+bool DragSelection(SelectionBlock& block, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+                   std::int32_t width, std::int32_t height);
+
+// The copy of the block kept in the settings record, and back.
+SelectionBlock SavedSelection(const AppSettings& s);
+void SaveSelection(AppSettings& s, const SelectionBlock& block);

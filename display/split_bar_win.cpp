@@ -1,0 +1,99 @@
+#include "display/split_bar_win.h"
+
+#include "display/static_control_win.h"
+#include "display/surface.h"
+
+SplitBar::SplitBar(HWND parent, int x, int y, int width, int height) {
+    window_ = gdi::Window(CreateStaticChild(SS_BITMAP, parent, x, y, width, height));
+    hdcWindow = gdi::WindowDc(parent);
+    hbmBar = gdi::MakeSurfaceBitmap(hdcWindow.get(), width, height, &pBits);
+    if (hbmBar) {
+        GetObjectA(hbmBar.get(), sizeof bmBar, &bmBar);
+    }
+    HWND hwnd = window_.get();
+    if (!hwnd) {
+        return;
+    }
+    // The control shows the bitmap at its own size and reads the pixels at
+    // each repaint, so later pixel changes show after an invalidation.
+    SendMessageA(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hbmBar.get()));
+    PaintBarPixels(Pixels(), bmBar.bmWidth, bmBar.bmHeight, bmBar.bmWidthBytes);
+    pfnOldProc = SubclassControl(hwnd, this, &SplitBar::BarWndProc);
+}
+
+SplitBar::~SplitBar() { Close(); }
+
+void SplitBar::Close() {
+    UnsubclassControl(window_.get(), pfnOldProc);
+    if (bDragging) {
+        ReleaseCapture();
+        bDragging = false;
+    }
+    window_.Close();
+    hbmBar.Close();
+    pBits = nullptr;
+    bmBar = BITMAP{};
+    hdcWindow.Close();
+}
+
+LRESULT CALLBACK SplitBar::BarWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = ControlObject<SplitBar>(hwnd);
+    if (!self) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_MOUSEMOVE:
+        return self->OnMouseMoveMessage(PointerY(lParam));
+    case WM_LBUTTONDOWN:
+        return self->OnLButtonDownMessage(PointerY(lParam));
+    case WM_LBUTTONUP:
+        return self->OnLButtonUpMessage();
+    default:
+        return CallWindowProcA(self->pfnOldProc, hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT SplitBar::OnMouseMoveMessage(int y) {
+    SetCursor(LoadCursorA(nullptr, nKind != kBarCursorArrow ? IDC_SIZENS : IDC_ARROW));
+    if (bDragging) {
+        DragStep(y);
+    }
+    return 0;
+}
+
+LRESULT SplitBar::OnLButtonDownMessage(int y) {
+    SetCapture(window_.get());
+    bDragging = true;
+    nGrabY = y;
+    return 0;
+}
+
+LRESULT SplitBar::OnLButtonUpMessage() {
+    ReleaseCapture();
+    bDragging = false;
+    return 0;
+}
+
+void SplitBar::DragStep(int y) {
+    // A bar that may not move reports no move.
+    if (!bAllowY) {
+        return;
+    }
+    RECT r = gdi::NormalRect(window_.get());
+    const int dy = y - nGrabY;
+    r.top += dy;
+    r.bottom += dy;
+    const int thickness = bmBar.bmHeight;
+    if (r.top < kBarMinTopPx) {
+        r.top = kBarMinTopPx;
+        r.bottom = kBarMinTopPx + thickness;
+    }
+    RECT client{};
+    GetClientRect(GetParent(window_.get()), &client);
+    if (r.top > client.bottom - thickness) {
+        r.bottom = client.bottom;
+        r.top = client.bottom - thickness;
+    }
+    gdi::SetNormalRect(window_.get(), r);
+    bBarMoved.store(true, std::memory_order_release);
+}
