@@ -33,6 +33,7 @@
 
 #include "analysis/band_segment.h"
 #include "analysis/rdft.h"
+#include "display/pixel_coord.h"
 
 struct AppSettings;
 struct HWND__;  // the platform's window handle type, opaque here
@@ -53,11 +54,6 @@ inline constexpr std::int32_t kPointCapacity = 65536;
 inline constexpr std::int32_t kBandSegmentCapacity = 2000;
 static_assert(kFftTableCapacity >= kRdftMaxLength / 2);
 
-// A pixel position with the platform POINT layout: two 32-bit signed integers.
-struct PixelPoint {
-    std::int32_t x;
-    std::int32_t y;
-};
 
 struct Analyzer {
     // Window tables, frameLength entries valid (built by buildWindows).
@@ -92,9 +88,9 @@ struct Analyzer {
     std::int32_t binCount;       // display values: halfLength at the last set-up
     std::int32_t sampleCount;    // fftLength at the last set-up
 
-    PixelPoint wavePoints[kPointCapacity];
-    PixelPoint tracePoints[kPointCapacity];
-    PixelPoint peakPoints[kPointCapacity];
+    TracePoint wavePoints[kPointCapacity];
+    TracePoint tracePoints[kPointCapacity];
+    TracePoint peakPoints[kPointCapacity];
     double log10Table[kFrameCapacity];  // log10(i) for i < binCount; entry 0 is -infinity
     double rowBins[kFrameCapacity];     // spectrogram row-to-bin map (logarithmic axis)
     BandSegment bandSegments[kBandSegmentCapacity];

@@ -14,10 +14,14 @@
 #include <mutex>
 
 #include "analysis/analyzer.h"
+#include "app/frame_analysis.h"
+#include "app/frame_loop_win.h"
 #include "app/settings.h"
 #include "app/status_loop_win.h"
 #include "app/window_parts_win.h"
+#include "capture/recorder_sink.h"
 #include "capture/wav_recorder.h"
+#include "capture/wave_capture.h"
 
 struct App {
     HINSTANCE hInstance = nullptr;
@@ -31,7 +35,11 @@ struct App {
     // Raised by the status loop every second; the frame loop draws a tick
     // into the spectrogram and clears it.
     std::atomic<bool> secondTick{false};
-    StatusLoop statusLoop{*this};
+    RecorderSink recorderSink{recorder};
+    std::unique_ptr<WaveCapture> capture;  // closed before the recorder goes
+    std::unique_ptr<AnalyzerFrameAnalysis> frameAnalysis;
+    std::unique_ptr<FrameLoop> frameLoop;  // stopped before the capture and analysers go
+    StatusLoop statusLoop{*this};  // last: stopped before anything it uses goes
 };
 
 // The running program's objects, or null while no main window exists.

@@ -1,9 +1,13 @@
 #include "app/command_target_win.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/about_box_win.h"
 #include "app/layout_win.h"
 #include "app/menu_sync_win.h"
 #include "app/status_loop_win.h"
+#include "display/plot_view_win.h"
 #include "display/readouts_win.h"
 #include "resources/resource_ids.h"
 
@@ -15,23 +19,40 @@ bool MainCommandTarget::IsPitchChecked() {
     return GetMenuState(GetMenu(app_.hwnd), IDM_VIEW_PITCH, MF_BYCOMMAND) == MF_CHECKED;
 }
 
-void MainCommandTarget::SetUpperCursor(ViewCursor) {}
+void MainCommandTarget::SetUpperCursor(ViewCursor cursor) {
+    if (app_.parts.upperView) {
+        app_.parts.upperView->SetCursorKind(cursor == ViewCursor::kArrow ? Mylib::kCursorArrow : Mylib::kCursorCross);
+    }
+}
 
 void MainCommandTarget::StopRecording() { app_.recorder.StopRecording(); }
 
-void MainCommandTarget::PauseCapture() {}
+void MainCommandTarget::PauseCapture() { app_.capture->PauseCapture(); }
 
-void MainCommandTarget::ResumeCapture() {}
+void MainCommandTarget::ResumeCapture() { app_.capture->ResumeCapture(); }
 
 bool MainCommandTarget::StartRecording() {
     return app_.recorder.StartRecording(kRecordingFileName, app_.settings.sampleRate) == 1;
 }
 
-void MainCommandTarget::ReopenCapture() {}
+void MainCommandTarget::ReopenCapture() {
+    app_.capture->OpenCapture(app_.settings.sampleRate, static_cast<unsigned>(app_.settings.deviceIndex));
+}
 
-void MainCommandTarget::ClearCalibration() {}
+// The reference is read by the cepstrum of a running pass: clear it between passes.
+void MainCommandTarget::ClearCalibration() {
+    Analyzer& upper = *app_.upper;
+    app_.frameLoop->RunBetweenPasses([&upper] { std::fill(std::begin(upper.calReference), std::end(upper.calReference), 0.0); });
+}
 
-void MainCommandTarget::SetupAnalyzers() {}
+// A pass must see one set-up throughout: the new length lands between passes.
+void MainCommandTarget::SetupAnalyzers() {
+    App& app = app_;
+    app_.frameLoop->RunBetweenPasses([&app] {
+        setupAnalyzer(*app.upper, app.settings);
+        setupAnalyzer(*app.lower, app.settings);
+    });
+}
 
 void MainCommandTarget::UpdateScaleLabels() { updateScaleLabelsLocked(app_); }
 

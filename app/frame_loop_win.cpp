@@ -172,7 +172,7 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     if (lower) {
         lower->CopyToScreen();
     }
-    if (secondTick_.exchange(false, std::memory_order_relaxed) && lower) {
+    if (lower && app_.secondTick.exchange(false, std::memory_order_acq_rel)) {
         // Reaches the screen with the next frame; the scrolling carries it left.
         PatBlt(lower->MemoryDc(), lower->Width() - 1, 0, 1, lower->Height() - 1, PATINVERT);
     }

@@ -13,7 +13,8 @@
 //  - Changes of the analysis set-up or of the capture device reach the loop
 //    through RunBetweenPasses: they run at the top of a pass, never inside
 //    one.
-//  - RaiseSecondTick may be called from any thread (the status loop).
+//  - The once-a-second tick is the App's `secondTick`, raised by the
+//    status loop and taken here inside the draw lock.
 //
 // Ownership: the loop borrows the App record and the analysis stage; both
 // must outlive it (Stop, or the destructor, ends the thread first).
@@ -25,6 +26,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/frame_analysis.h"
 #include "app/pass_handover.h"
 #include "display/pixel_coord.h"
 
@@ -38,29 +40,6 @@ struct KernelHandleCloser {
 };
 // A kernel handle (thread, event), closed once.
 using KernelHandle = std::unique_ptr<void, KernelHandleCloser>;
-
-// What the analysis half of a pass hands to the drawing half. Every pointer
-// stays valid until the next pass (they point into the upper Analyzer).
-struct FrameData {
-    const double* rawFrame;       // the unwindowed samples, sampleCount of them
-    int sampleCount;              // N
-    const double* displayValues;  // spectrum levels or cepstrum, binCount of them
-    int binCount;
-    const double* log10Table;     // log10 of each bin index
-    TracePoint* wavePoints;       // point buffers, pointCapacity entries each
-    TracePoint* tracePoints;
-    TracePoint* peakPoints;
-    int pointCapacity;
-};
-
-// The analysis half of a pass: fetch the newest N samples, window them and
-// run the spectrum or cepstrum path (steps that need no lock). Called on the
-// loop's thread only.
-class FrameAnalysis {
-public:
-    virtual ~FrameAnalysis() = default;
-    virtual FrameData Analyse(AppSettings& settings) = 0;
-};
 
 // Steps of a pass that other parts of the display provide; each runs inside
 // the draw lock and may be empty.
@@ -89,9 +68,6 @@ public:
     // on this thread, when the loop is not running).
     void RunBetweenPasses(PassHandover::Change change);
 
-    // The once-a-second tick that marks the spectrogram.
-    void RaiseSecondTick() { secondTick_.store(true, std::memory_order_relaxed); }
-
     // Passes begun since the thread started.
     long PassCount() const { return passes_.load(std::memory_order_relaxed); }
 
@@ -112,6 +88,5 @@ private:
     KernelHandle thread_;
     KernelHandle wake_;  // manual-reset event: cuts the pause short on Stop
     std::atomic<bool> stop_{false};
-    std::atomic<bool> secondTick_{false};
     std::atomic<long> passes_{0};
 };

@@ -7,6 +7,8 @@
 #include "app/layout_win.h"
 #include "app/menu_sync_win.h"
 #include "app/settings_file_win.h"
+#include "app/spectrogram_hooks_win.h"
+#include "capture/wave_capture_win.h"
 #include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
 
@@ -30,6 +32,18 @@ void LoadSettings(App& app) {
     RefreshStatus(app);
 }
 
+// The frame loop draws the newest samples of the capture; the status loop
+// follows it once a second.
+void StartWorkers(App& app) {
+    WaveCapture* capture = app.capture.get();
+    app.frameAnalysis = std::make_unique<AnalyzerFrameAnalysis>(*app.upper, [capture](double* values, int count) {
+        capture->FetchSamples(std::span<double>(values, kFrameCapacity), count);
+    });
+    app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, MakeSpectrogramHooks(app));
+    app.frameLoop->Start();
+    app.statusLoop.Start();
+}
+
 bool OnCreate(HWND hwnd) {
     g_app = std::make_unique<App>();
     App& app = *g_app;
@@ -38,11 +52,14 @@ bool OnCreate(HWND hwnd) {
     app.upper = makeAnalyzer();
     app.lower = makeAnalyzer();
     CreateWindowParts(app.parts, hwnd, &app.drawLock);
+    app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
     LoadSettings(app);
     setupAnalyzer(*app.upper, app.settings);
     setupAnalyzer(*app.lower, app.settings);
+    OpenStoredDevice(*app.capture, app.settings.sampleRate, app.settings.deviceIndex);
+    app.capture->ResumeCapture();
     SyncMenu(hwnd, app.settings);
-    app.statusLoop.Start();
+    StartWorkers(app);
     return true;
 }
 
@@ -50,6 +67,7 @@ void OnDestroy(HWND hwnd) {
     PostQuitMessage(0);
     App& app = *g_app;
     // The workers use the objects that go with the window: stop them first.
+    app.frameLoop->Stop();
     app.statusLoop.Stop();
     RECT outer;
     if (!IsIconic(hwnd) && GetWindowRect(hwnd, &outer)) {
@@ -64,6 +82,7 @@ void OnDestroy(HWND hwnd) {
     }
     WriteSettingsFile(app.settings);
     app.recorder.StopRecording();
+    app.capture->PauseCapture();
 }
 
 void OnPaint(HWND hwnd) {

@@ -36,7 +36,7 @@ void ResetPeakHold(App& app) {
     std::lock_guard<std::mutex> hold(app.drawLock);
     Analyzer& an = *app.upper;
     const std::int32_t points = an.sampleCount < 0 ? 0 : std::min(an.sampleCount, kPointCapacity);
-    std::memset(an.peakPoints, kPeakResetByte, sizeof(PixelPoint) * static_cast<std::size_t>(points));
+    std::memset(an.peakPoints, kPeakResetByte, sizeof(TracePoint) * static_cast<std::size_t>(points));
 }
 
 void StatusLoop::Start() {

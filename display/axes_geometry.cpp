@@ -78,7 +78,7 @@ AxisScale MakeAxisScale(std::int32_t fs, std::int32_t bins, std::int32_t width) 
 }
 
 std::int32_t LogAxisX(const AxisScale& scale, double frequencyHz) {
-    return truncToPixel((std::log10(frequencyHz) * scale.pxPerDecade - scale.logOrigin) * scale.logStretch);
+    return truncToInt((std::log10(frequencyHz) * scale.pxPerDecade - scale.logOrigin) * scale.logStretch);
 }
 
 int VerticalGridLines(const AxisScale& scale, bool logAxis, std::array<std::int32_t, kLogGridEntries>& xs) {
@@ -89,7 +89,7 @@ int VerticalGridLines(const AxisScale& scale, bool logAxis, std::array<std::int3
         return kLogGridEntries;
     }
     for (int i = 0; i < kLinearGridLines; ++i) {
-        xs[i] = truncToPixel(i * scale.stepXPx);
+        xs[i] = truncToInt(i * scale.stepXPx);
     }
     return kLinearGridLines;
 }
@@ -98,7 +98,7 @@ std::array<std::int32_t, kHorizontalGridLines> HorizontalGridLines(std::int32_t 
     const double stepY = static_cast<double>(height / kHorizontalGridLines);
     std::array<std::int32_t, kHorizontalGridLines> ys{};
     for (int i = 0; i < kHorizontalGridLines; ++i) {
-        ys[i] = truncToPixel(i * stepY);
+        ys[i] = truncToInt(i * stepY);
     }
     return ys;
 }
@@ -132,7 +132,7 @@ int TickLabels(const AxisScale& scale, std::int32_t fs, std::int32_t bins, bool 
     }
     for (int k = 0; k < kLinearTickLabels; ++k) {
         TickLabel& label = labels[n++];
-        label.x = truncToPixel(k * scale.stepXPx);
+        label.x = truncToInt(k * scale.stepXPx);
         label.centred = k != 0;
         MakeTexts(k * scale.stepHz, fs, bins, quefrency, label);
     }

@@ -48,7 +48,7 @@ struct AxisScale {
 // fs in Hz, bins = half the data length, width in pixels (all positive).
 AxisScale MakeAxisScale(std::int32_t fs, std::int32_t bins, std::int32_t width);
 
-// x of frequency f on the logarithmic axis (kNoPixel-safe truncation).
+// x of frequency f on the logarithmic axis (kTruncInvalid-safe truncation).
 std::int32_t LogAxisX(const AxisScale& scale, double frequencyHz);
 
 // x of the vertical lines: the 47 table entries on the logarithmic axis

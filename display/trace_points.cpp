@@ -54,8 +54,8 @@ int BuildWaveformPoints(const double* samples, int count, int width, int height,
     const std::int64_t mid = height / 2;
     ColumnReducer columns(points, capacity);
     for (int i = 0; i < count; ++i) {
-        const std::int32_t x = truncToPixel(static_cast<double>(i) * kx);
-        const std::int64_t dy = truncToPixel(static_cast<double>(truncToPixel(samples[i])) * ky);
+        const std::int32_t x = truncToInt(static_cast<double>(i) * kx);
+        const std::int64_t dy = truncToInt(static_cast<double>(truncToInt(samples[i])) * ky);
         const std::int64_t y = std::clamp<std::int64_t>(mid + dy, -kGdiCoordLimitPx, kGdiCoordLimitPx);
         if (columns.Add(x, static_cast<std::int32_t>(y)) < 0) {
             break;
@@ -78,11 +78,11 @@ SpectrumPoints BuildSpectrumPoints(const double* values, int binCount, const Spe
 
     ColumnReducer columns(trace, capacity);
     for (int i = 0; i < binCount; ++i) {
-        std::int32_t y = truncToPixel(view.offset - values[i] * ky);
+        std::int32_t y = truncToInt(view.offset - values[i] * ky);
         if (y > view.height) {
             y = view.height;
         }
-        const std::int32_t x = logAxis ? truncToPixel(view.log10Table[i] * kl) : truncToPixel(i * kx);
+        const std::int32_t x = logAxis ? truncToInt(view.log10Table[i] * kl) : truncToInt(i * kx);
         const int k = columns.Add(x, y);
         if (k < 0) {
             break;
@@ -106,7 +106,7 @@ SpectrumPoints BuildSpectrumPoints(const double* values, int binCount, const Spe
         trace[0].y = view.height;
         trace[traceCount - 1].y = view.height;
         // The test looks at column 1: a silent frame has every row at
-        // kNoPixel there, and a single column has no area to fill.
+        // kTruncInvalid there, and a single column has no area to fill.
         const bool audible = columnCount >= 2 && trace[2].y > kSilentFrameRowPx;
         shape = audible ? SpectrumShape::kPolygon : SpectrumShape::kNothing;
     }
@@ -117,9 +117,9 @@ SpectrumPoints BuildSpectrumPoints(const double* values, int binCount, const Spe
 
 std::array<TracePoint, 5> SelectionOutline(double selX0, double selY0, double selX1, double selY1,
                                            std::int32_t width, std::int32_t height) {
-    const std::int32_t x0 = clampForGdi(truncToPixel(width * selX0));
-    const std::int32_t y0 = clampForGdi(truncToPixel(height * selY0));
-    const std::int32_t x1 = clampForGdi(truncToPixel(width * selX1));
-    const std::int32_t y1 = clampForGdi(truncToPixel(height * selY1));
+    const std::int32_t x0 = clampForGdi(truncToInt(width * selX0));
+    const std::int32_t y0 = clampForGdi(truncToInt(height * selY0));
+    const std::int32_t x1 = clampForGdi(truncToInt(width * selX1));
+    const std::int32_t y1 = clampForGdi(truncToInt(height * selY1));
     return {{{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}, {x0, y0}}};
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "app/main_window_win.h"
 #include "app/settings_file_win.h"
 #include "app/spectrogram_hooks_win.h"
+#include "display/level_colour.h"
 #include "display/plot_view_win.h"
 #include "display/readouts.h"
 #include "support/pump.h"
@@ -62,6 +64,8 @@ protected:
         s.halfLength = kBins;
         s.runState = kRun;
         Relayout(hwnd_);
+        // The window's own loop draws the captured sound; this one the line.
+        app_->frameLoop->Stop();
         loop_ = std::make_unique<FrameLoop>(*app_, analysis_, MakeSpectrogramHooks(*app_));
         ASSERT_TRUE(loop_->Start());
     }
@@ -160,6 +164,47 @@ TEST_F(SpectrogramLoopTest, KeysFollowASelectionDrag) {
     EXPECT_NE(std::string(dragged[0].data()), laidOut[0].data());
     for (int i = 0; i < kFrequencyLabelCount; ++i) EXPECT_EQ(LabelText(i), dragged[i].data()) << i;
     testsupport::SendMouse(upper, WM_LBUTTONUP, 120, 60);
+}
+
+// The window's own loop on the sine source (440 Hz, device 0) with the
+// default settings: log axis, 4,096 points, the default selection.
+TEST(SpectrogramOfTheSineSource, NewestColumnIsBrightestAtTheTonesRow) {
+    DeleteFileA(kSettingsFileName);
+    HWND hwnd = CreateMainWindow(GetModuleHandleA(nullptr));
+    ASSERT_NE(hwnd, nullptr);
+    App& app = *CurrentApp();
+    const long start = app.frameLoop->PassCount();
+    testsupport::PumpUntil([&] { return false; }, 1500);
+    EXPECT_GT(app.frameLoop->PassCount(), start + 5);
+
+    int brightest = -1, height = 0;
+    {
+        std::lock_guard<std::mutex> hold(app.drawLock);
+        GdiFlush();
+        const Bitmaplib::SurfacePixels s = app.parts.lowerView->Surface();
+        height = s.height;
+        int best = -1;
+        for (int r = 0; r < s.height; ++r) {
+            const std::uint8_t* p = s.bits + r * s.stride + (s.width - 1) * 4;
+            for (int index = 255; index > best; --index) {
+                const RgbBytes c = levelColour(index);
+                if (c.blue == p[0] && c.green == p[1] && c.red == p[2]) {
+                    best = index;
+                    brightest = r;
+                    break;
+                }
+            }
+        }
+    }
+    DestroyWindow(hwnd);
+    testsupport::PumpPending();
+    DeleteFileA(kSettingsFileName);
+
+    // 440 Hz is bin 40.9 of 4,096 points at 44,100 Hz; on the log axis bin b
+    // sits at position 2,048 log(b) / log(2,048), and the band starts at 204.
+    const double position = 2048.0 * std::log(440.0 / (44100.0 / 4096)) / std::log(2048.0);
+    const double expectedRow = (position - 204) / (1639.0 / height);
+    EXPECT_NEAR(brightest, expectedRow, 3.0) << "rows " << height;
 }
 
 }  // namespace

@@ -73,9 +73,9 @@ TEST_F(StatusLineTest, RefreshShowsTheFrameCountAndRestartsIt) {
 
 TEST_F(StatusLineTest, TheWorkerTicksEverySecondAndRestartsThePeakLine) {
     App& app = *CurrentApp();
-    app.upper->peakPoints[0] = PixelPoint{7, 7};
-    app.upper->peakPoints[app.upper->sampleCount - 1] = PixelPoint{7, 7};
-    app.upper->peakPoints[app.upper->sampleCount] = PixelPoint{7, 7};
+    app.upper->peakPoints[0] = TracePoint{7, 7};
+    app.upper->peakPoints[app.upper->sampleCount - 1] = TracePoint{7, 7};
+    app.upper->peakPoints[app.upper->sampleCount] = TracePoint{7, 7};
     app.secondTick.store(false);
     const DWORD start = GetTickCount();
     ASSERT_TRUE(testsupport::PumpUntil([&] { return app.secondTick.load(); }, 3000));
@@ -86,7 +86,7 @@ TEST_F(StatusLineTest, TheWorkerTicksEverySecondAndRestartsThePeakLine) {
     EXPECT_EQ(app.upper->peakPoints[app.upper->sampleCount - 1].x, 0x55555555);
     EXPECT_EQ(app.upper->peakPoints[app.upper->sampleCount].x, 7) << "only the frame's points";
     app.secondTick.store(false);
-    app.upper->peakPoints[0] = PixelPoint{7, 7};
+    app.upper->peakPoints[0] = TracePoint{7, 7};
     ASSERT_TRUE(testsupport::PumpUntil([&] { return app.secondTick.load(); }, 3000));
     EXPECT_EQ(app.upper->peakPoints[0].x, 7) << "the peak line restarts every second second only";
 }

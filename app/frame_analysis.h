@@ -1,0 +1,54 @@
+// The analysis half of a frame-loop pass: take the newest N samples, keep the
+// unwindowed copy, window them and run the spectrum or the cepstrum path.
+// These steps need no lock; they run on the frame loop's thread only and
+// touch only the upper Analyzer and the cepstrum average.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "analysis/analyzer.h"
+#include "analysis/cepstrum.h"
+#include "app/settings.h"
+
+// What the analysis half of a pass hands to the drawing half. Every pointer
+// stays valid until the next pass (they point into the upper Analyzer).
+struct FrameData {
+    const double* rawFrame;       // the unwindowed samples, sampleCount of them
+    int sampleCount;              // N
+    const double* displayValues;  // spectrum levels or cepstrum, binCount of them
+    int binCount;
+    const double* log10Table;     // log10 of each bin index
+    TracePoint* wavePoints;       // point buffers, pointCapacity entries each
+    TracePoint* tracePoints;
+    TracePoint* peakPoints;
+    int pointCapacity;
+};
+
+class FrameAnalysis {
+public:
+    virtual ~FrameAnalysis() = default;
+    virtual FrameData Analyse(AppSettings& settings) = 0;
+};
+
+// Fills values[0 .. count) with the newest `count` samples, oldest first.
+using SampleFetch = std::function<void(double* values, int count)>;
+
+// The program's analysis: the upper Analyzer fed from the sample ring.
+class AnalyzerFrameAnalysis final : public FrameAnalysis {
+public:
+    AnalyzerFrameAnalysis(Analyzer& analyzer, SampleFetch fetch);
+
+    // Uses the length of the Analyzer's last set-up (a new length is applied
+    // between passes), the window kind and the view mode of the settings, and
+    // takes a pending CAL request in the cepstrum views (one exchange).
+    FrameData Analyse(AppSettings& settings) override;
+
+    // The running cepstrum average, e.g. to clear the calibration between passes.
+    CepstrumAverage& Average() { return *average_; }
+
+private:
+    Analyzer& analyzer_;
+    SampleFetch fetch_;
+    std::unique_ptr<CepstrumAverage> average_;
+};

@@ -1,0 +1,52 @@
+// AudioInput: what the capture needs of a wave-input layer, and nothing more.
+//
+// Devices are numbered from 0. A device opens by number for 16-bit mono PCM
+// at a rate; the caller then queues its own buffers, which the device fills in
+// queue order and hands back one by one through `BufferDone`, called on a
+// service thread of the layer (under Wine also, synchronously, on the thread
+// that calls Reset). Stop hands back the buffer being filled and keeps the
+// others queued; Reset hands back all of them; Close requires that none is
+// queued any more.
+//
+// Rules for the caller:
+//   - `BufferDone` must not call into the AudioInput (the platform forbids
+//     it) and must not wait for a lock that is held across Reset or Close;
+//   - a buffer is queued at most once until it comes back;
+//   - the memory of a queued buffer stays valid and untouched until it comes
+//     back;
+//   - the operations are never called concurrently with each other.
+//
+// Results: true on success, false on failure (nothing changed then).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Buffers circulating through an open device.
+inline constexpr int kCaptureBuffers = 10;
+// Longest device name the platform reports, characters.
+inline constexpr int kDeviceNameMaxChars = 31;
+
+class AudioInput {
+public:
+    // Called once per handed-back buffer with the tag it was queued with and
+    // the bytes the device put into it (fewer than queued when a stop or
+    // reset cut it short); `context` is the value given to Open.
+    using BufferDone = void (*)(void* context, std::uint32_t tag, std::uint32_t bytesRecorded);
+
+    virtual ~AudioInput() = default;
+
+    virtual int DeviceCount() = 0;
+    // The device's name; false when its capability query fails.
+    virtual bool DeviceName(unsigned device, std::string& name) = 0;
+
+    virtual bool Open(unsigned device, int rateHz, BufferDone done, void* context) = 0;
+    // Queues buffer `slot` (0 to kCaptureBuffers - 1): `bytes` bytes at `data`,
+    // owned by the caller. `tag` comes back with it.
+    virtual bool Queue(int slot, void* data, std::uint32_t bytes, std::uint32_t tag) = 0;
+    virtual bool Start() = 0;
+    virtual bool Stop() = 0;
+    virtual bool Reset() = 0;
+    // Releases what the layer holds for the buffers and closes the device.
+    virtual bool Close() = 0;
+};

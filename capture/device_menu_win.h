@@ -1,0 +1,15 @@
+// Fills the Device menu (the second menu of the owner's menu bar) with one
+// item per wave-input device that answers its capability query: command id
+// 2000 + the device's number, text its name. The placeholder item the menu
+// resource carries at position 0 is deleted afterwards, also when no device
+// exists (the menu is then empty). User-interface thread.
+#pragma once
+
+#include <windows.h>
+
+#include "capture/audio_input.h"
+
+// Position of the Device menu in the menu bar.
+inline constexpr int kDeviceMenuPosition = 1;
+
+void ListDevices(HWND hOwnerWnd, AudioInput& input);

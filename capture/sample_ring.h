@@ -1,0 +1,68 @@
+// SampleRing: the last 256 captured blocks of 512 signed 16-bit mono samples,
+// where capture and analysis meet.
+//
+// Layout: slot s holds one whole block, samples in capture order, exactly as
+// the device delivered them. Slot indices are 8 bits wide, so one past 255 is
+// 0. `newestSlot` is the slot written last; it starts at 255, so the first
+// block lands in slot 0. Every slot starts as silence.
+//
+// Threads: one producer (the capture thread) calls Publish; one consumer (the
+// frame loop) calls FetchSamples. They meet without a lock:
+//   - blocks are numbered from 0 in capture order; block b goes to slot
+//     b mod 256 and `newestSlot` is the slot of the last published block;
+//   - each slot carries a sequence word (a per-slot seqlock): 0 while it has
+//     never been written, 2(b + 1) once block b is complete in it, odd while
+//     the producer is copying into it. Samples move with relaxed atomic
+//     accesses, so the race with the reader is defined behaviour;
+//   - the producer copies the whole block first and then publishes the block
+//     count (release); the consumer reads it once (acquire), which fixes the
+//     window, so the newest block it sees is always complete;
+//   - when the producer laps the consumer and rewrites a slot of the window
+//     before or during its copy, the slot's sequence word tells, and the fetch
+//     starts again with the newer window. A fetch therefore never returns a
+//     partly written block nor blocks out of capture order.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <span>
+
+inline constexpr int kBlockSamples = 512;
+inline constexpr int kBlockBytes = kBlockSamples * 2;
+inline constexpr int kRingSlots = 256;
+inline constexpr int kRingSamples = kBlockSamples * kRingSlots;  // 131,072: about 3 s at 44,100 Hz
+
+class SampleRing {
+public:
+    SampleRing();
+    SampleRing(const SampleRing&) = delete;
+    SampleRing& operator=(const SampleRing&) = delete;
+
+    // Producer: copies one block into the slot after the newest and makes it
+    // the newest.
+    void Publish(std::span<const std::int16_t, kBlockSamples> block);
+
+    // Consumer: writes the newest `count` samples, oldest first and newest
+    // last, converted to double and unscaled (-32,768 to 32,767). Never writes
+    // more than `values` holds nor more than the ring holds: the number written
+    // is min(count, values.size(), kRingSamples), and that many newest samples
+    // end at values[written - 1]. Returns the number written (0 when count <= 0).
+    int FetchSamples(std::span<double> values, int count);
+
+    // The slot written last (255 before the first block; 8 bits wide, so
+    // it wraps from 255 to 0).
+    std::uint8_t newestSlot() const {
+        return static_cast<std::uint8_t>(blocksPublished_.load(std::memory_order_acquire) - 1);
+    }
+
+    // Blocks published since construction.
+    std::uint64_t blocksPublished() const { return blocksPublished_.load(std::memory_order_acquire); }
+
+private:
+    bool CopyWindow(std::uint64_t published, std::span<double> values);
+
+    std::array<std::array<std::int16_t, kBlockSamples>, kRingSlots> slots_{};
+    std::array<std::atomic<std::uint64_t>, kRingSlots> slotSequence_{};
+    std::atomic<std::uint64_t> blocksPublished_{0};
+};

@@ -1,0 +1,11 @@
+#include "capture/wave_capture_win.h"
+
+#include "capture/device_menu_win.h"
+#include "capture/winmm_input_win.h"
+
+std::unique_ptr<WaveCapture> CreateWaveCapture(HWND hOwnerWnd, BlockSink* sink) {
+    auto capture = std::make_unique<WaveCapture>(std::make_unique<WinmmInput>());
+    ListDevices(hOwnerWnd, capture->input());
+    capture->SetBlockSink(sink);
+    return capture;
+}

@@ -1,0 +1,304 @@
+// FakeAudioInput: a wave-input layer for tests that behaves like the real one
+// and checks the rules of AudioInput.
+//
+// - Devices have names; a device without a name fails its capability query.
+// - A delivery thread fills the front queued buffer every `blockInterval`
+//   with one "numbered block" (every sample = the block's number, counted
+//   from 0 over the fake's life, modulo 32,768) and hands it back.
+// - Stop hands back the buffer being filled, partly filled with
+//   kPartialSample, on the delivery thread, and keeps the rest queued; Reset
+//   hands back all of them synchronously on the calling thread (as Wine
+//   does); Close fails while a buffer is still queued (as Windows does) and
+//   returns only when no callback is running any more.
+// - Every broken rule is recorded in violations(): a call from the delivering
+//   thread or from inside the callback, a buffer queued twice, a queue on a
+//   closed device, a close with buffers queued.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "capture/audio_input.h"
+
+namespace testing_fake {
+
+inline constexpr std::int16_t kPartialSample = -1;
+
+class FakeAudioInput final : public AudioInput {
+public:
+    explicit FakeAudioInput(std::vector<std::optional<std::string>> devices,
+                            std::chrono::microseconds blockInterval = std::chrono::microseconds(200))
+        : devices_(std::move(devices)), interval_(blockInterval), thread_([this] { Deliver(); }) {}
+
+    ~FakeAudioInput() override {
+        {
+            std::lock_guard lock(m_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+
+    int DeviceCount() override {
+        Check("DeviceCount");
+        return static_cast<int>(devices_.size());
+    }
+
+    bool DeviceName(unsigned device, std::string& name) override {
+        Check("DeviceName");
+        if (device >= devices_.size() || !devices_[device]) {
+            return false;
+        }
+        name = *devices_[device];
+        return true;
+    }
+
+    bool Open(unsigned device, int rateHz, BufferDone done, void* context) override {
+        Check("Open");
+        std::lock_guard lock(m_);
+        if (open_) {
+            Violation("Open on an open device");
+        }
+        if (device >= devices_.size()) {
+            return false;
+        }
+        open_ = true;
+        rateHz_ = rateHz;
+        done_ = done;
+        context_ = context;
+        ++opens_;
+        return true;
+    }
+
+    bool Queue(int slot, void* data, std::uint32_t bytes, std::uint32_t tag) override {
+        Check("Queue");
+        std::lock_guard lock(m_);
+        if (!open_) {
+            Violation("Queue on a closed device");
+            return false;
+        }
+        if (slot < 0 || slot >= kCaptureBuffers || held_[slot]) {
+            Violation("buffer queued twice");
+            return false;
+        }
+        held_[slot] = true;
+        queue_.push_back({slot, static_cast<std::int16_t*>(data), bytes, tag, 0});
+        wake_.notify_all();
+        return true;
+    }
+
+    bool Start() override {
+        Check("Start");
+        std::lock_guard lock(m_);
+        if (!open_) {
+            return false;
+        }
+        started_ = true;
+        wake_.notify_all();
+        return true;
+    }
+
+    bool Stop() override {
+        Check("Stop");
+        std::lock_guard lock(m_);
+        if (!open_) {
+            return false;
+        }
+        if (started_ && !queue_.empty()) {
+            Buffer b = queue_.front();
+            queue_.pop_front();
+            b.recorded = b.bytes / 2;
+            for (std::uint32_t i = 0; i < b.recorded / 2; ++i) {
+                b.samples[i] = kPartialSample;
+            }
+            handBack_.push_back(b);
+            wake_.notify_all();
+        }
+        started_ = false;
+        return true;
+    }
+
+    bool Reset() override {
+        Check("Reset");
+        std::vector<Buffer> back;
+        BufferDone done;
+        void* context;
+        {
+            std::lock_guard lock(m_);
+            if (!open_) {
+                return false;
+            }
+            started_ = false;
+            back.assign(queue_.begin(), queue_.end());
+            queue_.clear();
+            done = done_;
+            context = context_;
+            inFlight_ += static_cast<int>(back.size());
+            for (const Buffer& b : back) {
+                held_[b.slot] = false;
+            }
+        }
+        for (const Buffer& b : back) {
+            CallBack(done, context, b.tag, b.recorded);
+        }
+        return true;
+    }
+
+    bool Close() override {
+        Check("Close");
+        std::unique_lock lock(m_);
+        if (!open_) {
+            return false;
+        }
+        if (!queue_.empty()) {
+            Violation("Close with buffers queued");
+            ++closeFailures_;
+            return false;
+        }
+        idle_.wait(lock, [this] { return inFlight_ == 0 && handBack_.empty(); });
+        open_ = false;
+        started_ = false;
+        return true;
+    }
+
+    // Test controls and observations.
+    void SetDelivering(bool on) {
+        std::lock_guard lock(m_);
+        delivering_ = on;
+        wake_.notify_all();
+    }
+    int QueuedCount() {
+        std::lock_guard lock(m_);
+        return static_cast<int>(queue_.size());
+    }
+    // No buffer on its way back and no callback running.
+    bool Quiet() {
+        std::lock_guard lock(m_);
+        return handBack_.empty() && inFlight_ == 0;
+    }
+    int RateHz() {
+        std::lock_guard lock(m_);
+        return rateHz_;
+    }
+    bool IsOpen() {
+        std::lock_guard lock(m_);
+        return open_;
+    }
+    int Opens() {
+        std::lock_guard lock(m_);
+        return opens_;
+    }
+    int CloseFailures() {
+        std::lock_guard lock(m_);
+        return closeFailures_;
+    }
+    std::vector<std::string> violations() {
+        std::lock_guard lock(m_);
+        return violations_;
+    }
+    std::thread::id DeliveryThread() const { return thread_.get_id(); }
+
+private:
+    struct Buffer {
+        int slot;
+        std::int16_t* samples;
+        std::uint32_t bytes;
+        std::uint32_t tag;
+        std::uint32_t recorded;
+    };
+
+    // Every call into the layer: never from the delivering thread, never from
+    // inside the callback (a reset's synchronous hand-back included).
+    void Check(const char* what) {
+        if (insideCallback_ || std::this_thread::get_id() == thread_.get_id()) {
+            std::lock_guard lock(m_);
+            Violation(std::string(what) + " called from the callback");
+        }
+    }
+    void Violation(std::string what) { violations_.push_back(std::move(what)); }  // m_ held
+
+    void CallBack(BufferDone done, void* context, std::uint32_t tag, std::uint32_t recorded) {
+        insideCallback_ = true;
+        done(context, tag, recorded);
+        insideCallback_ = false;
+        std::lock_guard lock(m_);
+        --inFlight_;
+        idle_.notify_all();
+    }
+
+    void Deliver() {
+        std::unique_lock lock(m_);
+        for (;;) {
+            wake_.wait_for(lock, interval_, [this] {
+                return quit_ || !handBack_.empty() || (started_ && delivering_ && !queue_.empty());
+            });
+            if (quit_) {
+                return;
+            }
+            Buffer b{};
+            if (!handBack_.empty()) {
+                b = handBack_.front();
+                handBack_.pop_front();
+            } else if (started_ && delivering_ && !queue_.empty()) {
+                lock.unlock();
+                std::this_thread::sleep_for(interval_);
+                lock.lock();
+                if (!(started_ && delivering_ && !queue_.empty())) {
+                    continue;
+                }
+                b = queue_.front();
+                queue_.pop_front();
+                const auto value = static_cast<std::int16_t>(delivered_ % 32768);
+                for (std::uint32_t i = 0; i < b.bytes / 2; ++i) {
+                    b.samples[i] = value;
+                }
+                b.recorded = b.bytes;
+                ++delivered_;
+            } else {
+                continue;
+            }
+            held_[b.slot] = false;
+            ++inFlight_;
+            BufferDone done = done_;
+            void* context = context_;
+            lock.unlock();
+            CallBack(done, context, b.tag, b.recorded);
+            lock.lock();
+        }
+    }
+
+    static inline thread_local bool insideCallback_ = false;
+
+    const std::vector<std::optional<std::string>> devices_;
+    const std::chrono::microseconds interval_;
+
+    std::mutex m_;
+    std::condition_variable wake_;
+    std::condition_variable idle_;
+    bool quit_ = false;
+    bool open_ = false;
+    bool started_ = false;
+    bool delivering_ = true;
+    int rateHz_ = 0;
+    BufferDone done_ = nullptr;
+    void* context_ = nullptr;
+    std::deque<Buffer> queue_;
+    std::deque<Buffer> handBack_;
+    bool held_[kCaptureBuffers] = {};
+    int inFlight_ = 0;
+    long long delivered_ = 0;
+    int opens_ = 0;
+    int closeFailures_ = 0;
+    std::vector<std::string> violations_;
+
+    std::thread thread_;  // last: starts after every member above exists
+};
+
+}  // namespace testing_fake

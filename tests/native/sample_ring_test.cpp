@@ -1,0 +1,151 @@
+#include "capture/sample_ring.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Sample i of block b: distinct across neighbouring blocks and positions,
+// negative values included.
+std::int16_t Pattern(std::int64_t b, int i) { return static_cast<std::int16_t>((b * kBlockSamples + i) * 37); }
+
+void PublishPatternBlocks(SampleRing& ring, std::int64_t first, std::int64_t count) {
+    std::array<std::int16_t, kBlockSamples> block;
+    for (std::int64_t b = first; b < first + count; ++b) {
+        for (int i = 0; i < kBlockSamples; ++i) {
+            block[i] = Pattern(b, i);
+        }
+        ring.Publish(block);
+    }
+}
+
+TEST(SampleRing, FetchBeforeTheFirstBlockGivesSilence) {
+    auto ring = std::make_unique<SampleRing>();
+    EXPECT_EQ(ring->newestSlot(), 255);
+    std::vector<double> values(kRingSamples, 1.0);
+    for (int count : {512, 4096, kRingSamples}) {
+        ASSERT_EQ(ring->FetchSamples(values, count), count);
+        for (int j = 0; j < count; ++j) {
+            ASSERT_EQ(values[j], 0.0) << "count " << count << " at " << j;
+        }
+    }
+}
+
+TEST(SampleRing, TheFirstBlockLandsInSlotZero) {
+    auto ring = std::make_unique<SampleRing>();
+    PublishPatternBlocks(*ring, 0, 1);
+    EXPECT_EQ(ring->newestSlot(), 0);
+    std::vector<double> values(1024);
+    ring->FetchSamples(values, 1024);
+    for (int i = 0; i < kBlockSamples; ++i) {
+        EXPECT_EQ(values[i], 0.0);  // slot 255, never written
+        EXPECT_EQ(values[kBlockSamples + i], Pattern(0, i));
+    }
+}
+
+// Blocks come back whole and in capture order, newest last, across the wrap
+// from slot 255 to slot 0 and for windows that are not whole blocks.
+TEST(SampleRing, FetchReturnsTheNewestSamplesInCaptureOrder) {
+    struct Case {
+        std::int64_t published;  // blocks published before the fetch
+        int count;
+        std::uint8_t newestSlot;
+    };
+    const Case cases[] = {
+        {258, 2048, 1},            // blocks 254, 255, 256, 257: slots 254, 255, 0, 1
+        {300, 32768, 43},          // the 64 newest blocks
+        {300, kRingSamples, 43},   // the whole ring, starting at slot 44
+        {300, 700, 43},            // 188 samples of block 298, all of block 299
+        {1000, 512, 231},
+    };
+    for (const Case& c : cases) {
+        auto ring = std::make_unique<SampleRing>();
+        PublishPatternBlocks(*ring, 0, c.published);
+        EXPECT_EQ(ring->newestSlot(), c.newestSlot);
+        std::vector<double> values(c.count);
+        ASSERT_EQ(ring->FetchSamples(values, c.count), c.count);
+        const std::int64_t firstSample = c.published * kBlockSamples - c.count;
+        for (int j = 0; j < c.count; ++j) {
+            const std::int64_t s = firstSample + j;
+            ASSERT_EQ(values[j], Pattern(s / kBlockSamples, static_cast<int>(s % kBlockSamples)))
+                << "published " << c.published << ", count " << c.count << ", value " << j;
+        }
+    }
+}
+
+// The destination bounds the fetch: nothing past its end is written, and
+// what is written still ends with the newest sample.
+TEST(SampleRing, FetchNeverWritesPastItsDestinationOrTheRing) {
+    struct Case {
+        int destination;
+        int count;
+        int written;
+    };
+    const Case cases[] = {
+        {1000, 4096, 1000}, {65536, 65536, 65536}, {kRingSamples + 100, kRingSamples + 100, kRingSamples},
+        {4096, 0, 0},       {4096, -512, 0},       {0, 1024, 0},
+    };
+    auto ring = std::make_unique<SampleRing>();
+    PublishPatternBlocks(*ring, 0, 400);
+    const double sentinel = std::numeric_limits<double>::quiet_NaN();
+    for (const Case& c : cases) {
+        std::vector<double> storage(c.destination + 16, sentinel);
+        const std::span<double> destination(storage.data(), c.destination);
+        ASSERT_EQ(ring->FetchSamples(destination, c.count), c.written);
+        for (std::size_t j = c.written; j < storage.size(); ++j) {
+            ASSERT_TRUE(std::isnan(storage[j])) << "destination " << c.destination << " overwritten at " << j;
+        }
+        if (c.written > 0) {
+            EXPECT_EQ(storage[c.written - 1], Pattern(399, kBlockSamples - 1));
+        }
+    }
+}
+
+// A producer publishing numbered uniform blocks as fast as it can (lapping
+// the consumer often) against a consumer fetching every frame length: each
+// fetch is a run of whole blocks in sequence, after the never-written silence.
+TEST(SampleRing, ConcurrentFetchesSeeWholeBlocksInSequence) {
+    auto ring = std::make_unique<SampleRing>();
+    constexpr int kNumbers = 32767;  // blocks are numbered 1 to 32,767 over and over; 0 is silence
+    std::atomic<bool> stop{false};
+    std::thread producer([&] {
+        std::array<std::int16_t, kBlockSamples> block;
+        for (int b = 0; !stop.load(std::memory_order_relaxed); ++b) {
+            block.fill(static_cast<std::int16_t>(b % kNumbers + 1));
+            ring->Publish(block);
+        }
+    });
+
+    const int counts[] = {1024, 2048, 4096, 8192, 16384, 32768};
+    std::vector<double> values(32768);
+    for (int fetch = 0; fetch < 1200; ++fetch) {
+        const int count = counts[fetch % 6];
+        ASSERT_EQ(ring->FetchSamples(values, count), count);
+        int previous = -1;
+        for (int start = 0; start < count; start += kBlockSamples) {
+            const double v = values[start];
+            for (int i = 1; i < kBlockSamples; ++i) {
+                ASSERT_EQ(values[start + i], v) << "torn block in fetch " << fetch;
+            }
+            const int number = static_cast<int>(v);
+            if (previous > 0) {
+                ASSERT_EQ(number, previous % kNumbers + 1) << "blocks out of sequence in fetch " << fetch;
+            } else if (previous == 0) {
+                ASSERT_TRUE(number == 0 || number == 1) << "fetch " << fetch;
+            }
+            previous = number;
+        }
+    }
+    stop.store(true, std::memory_order_relaxed);
+    producer.join();
+    EXPECT_GT(ring->blocksPublished(), 256u);
+}
+
+}  // namespace
