@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include "app/app_win.h"
 #include "display/axes_painter_win.h"
@@ -63,6 +64,13 @@ void RebuildParts(App& app, const WindowLayout& l, std::optional<double> offsetF
     RebuildView(parts.lowerView, app.hwnd, low.x, low.y, low.width, low.height, saved, &app.drawLock);
     parts.lowerView->SetCursorKind(Mylib::kCursorOwn);
 
+    // Each analysis channel draws into the view it owns.
+    for (auto [analyzer, view] : {std::pair{app.upper.get(), parts.upperView.get()}, std::pair{app.lower.get(), parts.lowerView.get()}}) {
+        if (analyzer) {
+            analyzer->view = view;
+            analyzer->ownerWnd = app.hwnd;
+        }
+    }
     PlaceLabels(app, l);
     updateScaleLabels(readoutsOf(app), s);
     // The value-0 row keeps its relative height in the new view.

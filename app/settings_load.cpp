@@ -1,13 +1,13 @@
 #include "app/settings_load.h"
 
+#include "analysis/analyzer.h"
+
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
 
 namespace {
 
-constexpr std::int32_t kMinFftLength = 1024;
-constexpr std::int32_t kMaxFftLength = 32768;
 constexpr std::int32_t kDefaultFftLength = 4096;
 constexpr std::int32_t kMaxPauseMs = 1000;
 constexpr std::int32_t kDefaultPauseMs = 10;
@@ -37,13 +37,9 @@ void KeepOnPrimaryScreen(AppSettings& s, const ScreenMetrics& screen) {
 
 }  // namespace
 
-bool IsSupportedFftLength(std::int32_t n) {
-    return n >= kMinFftLength && n <= kMaxFftLength && (n & (n - 1)) == 0;
-}
-
 int SanitizeSettings(AppSettings& s, const ScreenMetrics& screen) {
     int replaced = 0;
-    replaced += Replace(s.fftLength, !IsSupportedFftLength(s.fftLength), kDefaultFftLength);
+    replaced += Replace(s.fftLength, !isSupportedFrameLength(s.fftLength), kDefaultFftLength);
     replaced += Replace(s.halfLength, s.halfLength != s.fftLength / 2, s.fftLength / 2);
     replaced += Replace(s.pauseMs, s.pauseMs < 0 || s.pauseMs > kMaxPauseMs, kDefaultPauseMs);
     replaced += Replace(s.sampleRate, s.sampleRate < kMinSampleRateHz || s.sampleRate > kMaxSampleRateHz,

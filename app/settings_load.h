@@ -34,7 +34,3 @@ bool LoadSettingsImage(AppSettings& s, const void* bytes, std::size_t count, con
 // defaults; values merely outside the menu lists are kept. Returns the number
 // of fields replaced.
 int SanitizeSettings(AppSettings& s, const ScreenMetrics& screen);
-
-// True for the analysis lengths the program supports: powers of two from
-// 1,024 to 32,768.
-bool IsSupportedFftLength(std::int32_t n);

@@ -112,6 +112,9 @@ TEST(CaptureStream, EveryRateFillsTheRingAtTheBlockRateWithTheTone) {
     const int device = DeviceNumber(kSineSource);
     ASSERT_GE(device, 0) << "no source named " << kSineSource;
     WaveCapture capture(std::make_unique<WinmmInput>());
+    // A freshly started sound server takes a moment to stream steadily.
+    ASSERT_EQ(capture.OpenCapture(44100, static_cast<unsigned>(device)), 1);
+    Wait(1000);
     for (int rate : {8000, 22050, 44100, 48000, 96000, 192000}) {
         ASSERT_EQ(capture.OpenCapture(rate, static_cast<unsigned>(device)), 1) << rate << " Hz";
         Wait(300);  // past the stream's start-up

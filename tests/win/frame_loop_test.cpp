@@ -55,6 +55,7 @@ protected:
         testsupport::PumpPending();
         app_ = CurrentApp();
         ASSERT_NE(app_, nullptr);
+        app_->frameLoop->Stop();  // this test drives a loop of its own
         app_->settings.pauseMs = 0;
         app_->settings.showWave = 0;
         app_->settings.showSpectrum = 1;

@@ -155,6 +155,10 @@ TEST_F(LayoutTest, UnusableSplitRatioIsReplaced) {
 }
 
 TEST_F(LayoutTest, ValueZeroRowKeepsItsRelativeHeight) {
+    // With a spectrum shown each frame sets the offset again; in WAVE mode
+    // the scaled one lasts (the spectrogram uses it).
+    app_->settings.showSpectrum = 0;
+    app_->settings.showWave = 1;
     SetClientSize(584, 441);
     app_->settings.activeOffset = 78.0;  // half of the 156-row upper view
     SetClientSize(584, 541);             // upper view 196 rows

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "app/app_win.h"
@@ -21,6 +22,8 @@ protected:
         hwnd_ = CreateMainWindow(GetModuleHandleA(nullptr));
         ASSERT_NE(hwnd_, nullptr);
     }
+    // For exact texts and untouched peak points: no frames drawn meanwhile.
+    void StopFrames() { CurrentApp()->frameLoop->Stop(); }
     void TearDown() override {
         if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
         MSG msg;
@@ -43,6 +46,7 @@ TEST_F(StatusLineTest, ShowsTheLoadedSettingsAtOnce) {
 }
 
 TEST_F(StatusLineTest, CommandsUpdateItAtOnce) {
+    StopFrames();
     struct Case { int id; const char* text; };
     const Case cases[] = {
         {IDM_STOP, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 0fps"},
@@ -72,6 +76,7 @@ TEST_F(StatusLineTest, RefreshShowsTheFrameCountAndRestartsIt) {
 }
 
 TEST_F(StatusLineTest, TheWorkerTicksEverySecondAndRestartsThePeakLine) {
+    StopFrames();
     App& app = *CurrentApp();
     app.upper->peakPoints[0] = TracePoint{7, 7};
     app.upper->peakPoints[app.upper->sampleCount - 1] = TracePoint{7, 7};
@@ -89,6 +94,22 @@ TEST_F(StatusLineTest, TheWorkerTicksEverySecondAndRestartsThePeakLine) {
     app.upper->peakPoints[0] = TracePoint{7, 7};
     ASSERT_TRUE(testsupport::PumpUntil([&] { return app.secondTick.load(); }, 3000));
     EXPECT_EQ(app.upper->peakPoints[0].x, 7) << "the peak line restarts every second second only";
+}
+
+// Frames per second as the worker shows them: with a 500 ms pause at most 2.
+TEST_F(StatusLineTest, ShowsTheFrameRate) {
+    SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(IDM_PAUSE_500, 0), 0);
+    // Two refreshes later the figure covers a whole second at the new pause.
+    testsupport::PumpUntil([] { return false; }, 2 * kStatusPeriodMs + 200);
+    const std::string text = StatusText();
+    const auto at = text.rfind(", ");
+    const int fps = std::atoi(text.c_str() + at + 2);
+    EXPECT_GE(fps, 1) << text;
+    EXPECT_LE(fps, 2) << text;
+    SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(IDM_PAUSE_0, 0), 0);
+    testsupport::PumpUntil([] { return false; }, 2 * kStatusPeriodMs + 200);
+    const std::string fast = StatusText();
+    EXPECT_GT(std::atoi(fast.c_str() + fast.rfind(", ") + 2), 2) << fast;
 }
 
 TEST_F(StatusLineTest, ClosingStopsTheWorkerPromptly) {

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots: the program under a private Xvfb, fed by the
+# demo tone (220 Hz with four harmonics), switched between its views through
+# the menu with the keyboard. Writes docs/*.png.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+cmake -S "$here" --preset mingw >/dev/null
+cmake --build "$here/build/mingw" --target tavrin -j2 >/dev/null
+
+source "$here/scripts/lib/env.sh"
+trap tavrin_stop_services EXIT
+tavrin_start_xvfb
+tavrin_start_pulse demo
+tavrin_prepare_wine
+
+work="$(mktemp -d)"
+cd "$work"
+wine "$here/build/mingw/tavrin.exe" &
+sleep 4
+window="$(xdotool search --onlyvisible --class tavrin.exe | head -1)"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+
+shot() {
+  sleep "${2:-3}"
+  import -window root -crop "$((WIDTH + 4))x$((HEIGHT + 30))+$((X - 2))+$((Y - 28))" "$here/docs/$1.png"
+  echo "docs/$1.png"
+}
+
+# View menu (Alt+V), then the n-th item.
+view_item() {
+  xdotool key --window "$window" alt+v
+  sleep 0.3
+  local i
+  for i in $(seq 1 "$1"); do xdotool key Down; done
+  xdotool key Return
+}
+
+shot view-fft
+view_item 0; shot view-wave 2     # WAVE
+view_item 1; shot view-wave-fft 2 # WAVE + FFT
+view_item 3; shot view-cepstrum   # cepstrum
+view_item 4; shot view-pitch      # pitch
+view_item 2                       # back to FFT
+
+wine taskkill /im tavrin.exe >/dev/null 2>&1 || true
+sleep 1
+rm -rf "$work"
