@@ -80,7 +80,11 @@ void OnDestroy(HWND hwnd) {
         std::lock_guard<std::mutex> hold(app.drawLock);
         SaveSelection(app.settings, app.parts.upperView->Selection());
     }
-    WriteSettingsFile(app.settings);
+    // The frame count is a rate in the making, not a setting: the file always
+    // holds 0 there, so that an unchanged session writes an unchanged file.
+    AppSettings snapshot = app.settings;
+    snapshot.frameCount = 0;
+    WriteSettingsFile(snapshot);
     app.recorder.StopRecording();
     app.capture->PauseCapture();
 }
