@@ -17,34 +17,25 @@
 #include "app/app_win.h"
 #include "app/commands.h"
 #include "app/main_window_win.h"
-#include "capture/winmm_input_win.h"
 #include "display/axes_geometry.h"
 #include "display/gdi_win.h"
 #include "display/plot_view_win.h"
 #include "display/split_bar_win.h"
 #include "resources/resource_ids.h"
 #include "support/pump.h"
+#include "support/sound_source.h"
 #include "support/temp_dir.h"
 #include "support/test_parent.h"
 
 namespace {
 
-constexpr double kToneHz = 440.0;
-constexpr const char* kSineSource = "Monitor of SineOut";
+constexpr double kToneHz = testsupport::kSineSourceHz;
+using testsupport::DeviceNumber;
+using testsupport::kSineSource;
+
 // The pens' colours as they lie in the 32-bit surface: blue, green, red.
 constexpr std::uint8_t kSpectrumBgr[3] = {0x58, 0xFF, 0x32};
 constexpr std::uint8_t kWaveBgr[3] = {0xFF, 0x37, 0xC8};
-
-int DeviceNumber(const char* name) {
-    WinmmInput input;
-    for (int d = 0; d < input.DeviceCount(); ++d) {
-        std::string found;
-        if (input.DeviceName(static_cast<unsigned>(d), found) && found == name) {
-            return d;
-        }
-    }
-    return -1;
-}
 
 // For every column of the view, the topmost and bottommost row drawn in one
 // colour (-1 where the column has none of it).
