@@ -10,9 +10,10 @@
 //    two threads never wait for each other.
 //  - The pass runs on its own thread. It holds the App's draw lock from the
 //    selection copy to the screen copies and never while it sends a message.
-//  - Changes of the analysis set-up or of the capture device reach the loop
-//    through RunBetweenPasses: they run at the top of a pass, never inside
-//    one.
+//  - Changes of the analysis set-up and clears of the calibration reach the
+//    loop through RunBetweenPasses: they run at the top of a pass, never
+//    inside one. A re-open of the capture needs no hand-over: the pass only
+//    reads the sample ring, which a re-open leaves as it is.
 //  - The once-a-second tick is the App's `secondTick`, raised by the
 //    status loop and taken here inside the draw lock.
 //

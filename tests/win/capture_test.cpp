@@ -19,24 +19,14 @@
 #include "capture/winmm_input_win.h"
 #include "resources/resource_ids.h"
 #include "support/pump.h"
+#include "support/sound_source.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-constexpr double kToneHz = 440.0;
-constexpr const char* kSineSource = "Monitor of SineOut";
-
-// Devices are picked by name: their numbers change with the server's modules.
-int DeviceNumber(const char* name) {
-    WinmmInput input;
-    for (int d = 0; d < input.DeviceCount(); ++d) {
-        std::string found;
-        if (input.DeviceName(static_cast<unsigned>(d), found) && found == name) {
-            return d;
-        }
-    }
-    return -1;
-}
+constexpr double kToneHz = testsupport::kSineSourceHz;
+using testsupport::DeviceNumber;
+using testsupport::kSineSource;
 
 std::string MenuText(HMENU menu, int position) {
     char text[64] = {};

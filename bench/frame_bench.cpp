@@ -1,0 +1,91 @@
+// A whole frame-loop pass without the GDI calls, at every frame length, in
+// the window the program opens by default on a 1,000-pixel-wide view:
+// the fetch of the newest N samples from a full sample ring into the upper
+// Analyzer, the window, the spectrum or cepstrum path, and the reduction of
+// the traces to two points per column (the waveform of N / 2 samples in the
+// WAVE + FFT view, the spectrum or cepstrum with its peak line).
+//
+// The pass is the program's own (AnalyzerFrameAnalysis); only the drawing is
+// left out, whose cost does not depend on N (see traces_bench).
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <numbers>
+
+#include "analysis/analyzer.h"
+#include "app/frame_analysis.h"
+#include "app/settings.h"
+#include "capture/sample_ring.h"
+#include "display/trace_points.h"
+
+namespace {
+
+constexpr int kViewWidthPx = 1000;
+constexpr int kViewHeightPx = 700;
+constexpr double kToneHz = 440.0;
+constexpr double kRateHz = 44100.0;
+constexpr double kToneAmplitude = 3000.0;
+
+// A ring that has been filled all round with a 440 Hz tone.
+std::unique_ptr<SampleRing> toneRing() {
+    auto ring = std::make_unique<SampleRing>();
+    std::int16_t block[kBlockSamples];
+    long t = 0;
+    for (int b = 0; b < kRingSlots; ++b) {
+        for (std::int16_t& v : block) {
+            v = static_cast<std::int16_t>(kToneAmplitude * std::sin(2 * std::numbers::pi * kToneHz * t++ / kRateHz));
+        }
+        ring->Publish(std::span<const std::int16_t, kBlockSamples>(block));
+    }
+    return ring;
+}
+
+void wholePass(benchmark::State& state, bool cepstrum, bool logAxis) {
+    const auto n = static_cast<std::int32_t>(state.range(0));
+    AppSettings s{};
+    InstallDefaults(s, 1920, 1080);
+    s.fftLength = n;
+    s.halfLength = n / 2;
+    s.cepstrumMode = cepstrum ? 1 : 0;
+    s.windowKind = kWindowHanning;
+    auto an = makeAnalyzer();
+    setupAnalyzer(*an, s);
+    std::memset(an->peakPoints, kPeakResetByte, sizeof an->peakPoints);
+    auto ring = toneRing();
+    SampleRing& source = *ring;
+    AnalyzerFrameAnalysis analysis(*an, [&source](double* values, int count) {
+        source.FetchSamples(std::span<double>(values, kFrameCapacity), count);
+    });
+
+    int points = 0;
+    for (auto _ : state) {
+        const FrameData f = analysis.Analyse(s);
+        points = BuildWaveformPoints(f.rawFrame, f.sampleCount / 2, kViewWidthPx, kViewHeightPx, f.wavePoints,
+                                     f.pointCapacity);
+        const SpectrumView view{kViewWidthPx, kViewHeightPx, s.specSpan, s.specOffset,
+                                logAxis ? f.log10Table : nullptr, s.colorSpectrum != 0};
+        const SpectrumPoints r =
+            BuildSpectrumPoints(f.displayValues, f.binCount, view, f.tracePoints, f.peakPoints, f.pointCapacity);
+        points += r.traceCount + r.peakCount;
+        benchmark::DoNotOptimize(f.tracePoints);
+        benchmark::ClobberMemory();
+    }
+    state.counters["points"] = points;
+    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void frameLengths(benchmark::internal::Benchmark* b) {
+    b->RangeMultiplier(2)->Range(kMinFrameLength, kMaxFrameLength)->Unit(benchmark::kMicrosecond);
+}
+
+void BM_PassSpectrumLinear(benchmark::State& state) { wholePass(state, false, false); }
+void BM_PassSpectrumLog(benchmark::State& state) { wholePass(state, false, true); }
+void BM_PassCepstrumLinear(benchmark::State& state) { wholePass(state, true, false); }
+BENCHMARK(BM_PassSpectrumLinear)->Apply(frameLengths);
+BENCHMARK(BM_PassSpectrumLog)->Apply(frameLengths);
+BENCHMARK(BM_PassCepstrumLinear)->Apply(frameLengths);
+
+}  // namespace
