@@ -44,6 +44,10 @@ void PlaceDivider(SplitBar& divider, const WindowLayout& l) {
 void RebuildParts(App& app, const WindowLayout& l, std::optional<double> offsetFraction) {
     WindowParts& parts = app.parts;
     AppSettings& s = app.settings;
+    // The selection as the user left it, even if no pass has copied it yet.
+    if (parts.upperView) {
+        SaveSelection(s, parts.upperView->Selection());
+    }
     const SelectionBlock saved = SavedSelection(s);
 
     const LayoutRect& up = l.upperView;

@@ -28,6 +28,16 @@ void PlaceMainWindow(HWND hwnd, const AppSettings& s) {
 // Reads "param.bin" (or installs the defaults) and places the window.
 void LoadSettings(App& app) {
     ReadSettingsFile(app.settings, CurrentScreenMetrics());
+    {
+        // The views carry the stored selection from now on; every layout
+        // hands the current one on to the views it makes.
+        std::lock_guard<std::mutex> hold(app.drawLock);
+        for (const PlotViewPtr* view : {&app.parts.upperView, &app.parts.lowerView}) {
+            if (*view) {
+                (*view)->SetSelection(SavedSelection(app.settings));
+            }
+        }
+    }
     PlaceMainWindow(app.hwnd, app.settings);
     RefreshStatus(app);
 }

@@ -99,10 +99,11 @@ TEST_F(LayoutTest, FirstLayoutFollowsTheClientSize) {
 }
 
 TEST_F(LayoutTest, ResizeRebuildsBothViewsAtTheNewGeometry) {
-    // Every pass copies the view's selection over the stored one: no passes here.
+    // The selection the user left in the view is carried over, even when no
+    // pass has copied it into the settings yet.
     app_->frameLoop->Stop();
     const SelectionBlock saved{0.2, 0.3, 0.6, 0.7};
-    SaveSelection(app_->settings, saved);
+    app_->parts.upperView->SetSelection(saved);
     const int sizes[][2] = {{584, 441}, {700, 300}, {420, 600}};
     for (const auto& size : sizes) {
         const HWND oldUpper = app_->parts.upperView->Handle();
