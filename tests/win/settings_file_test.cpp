@@ -9,6 +9,7 @@
 #include "app/app_win.h"
 #include "app/main_window_win.h"
 #include "app/settings_file_win.h"
+#include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
 #include "support/temp_dir.h"
 
@@ -147,6 +148,36 @@ TEST_F(SettingsFileTest, AShortFileIsTreatedAsMissing) {
     RECT r = Placement(hwnd);
     EXPECT_EQ(r.right - r.left, 600);
     Close(hwnd);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SettingsFileTest, TheStoredSelectionComesBackInTheViews) {
+    AppSettings s = Stored();
+    s.selY0 = 0.2;
+    s.selX0 = 0.25;
+    s.selX1 = 0.75;
+    s.selY1 = 0.8;
+    Store(s);
+    HWND hwnd = Open();
+    App& app = *CurrentApp();
+    app.frameLoop->Stop();
+    for (const PlotViewPtr* view : {&app.parts.upperView, &app.parts.lowerView}) {
+        const SelectionBlock b = (*view)->Selection();
+        EXPECT_EQ(b.y0, 0.2);
+        EXPECT_EQ(b.x0, 0.25);
+        EXPECT_EQ(b.x1, 0.75);
+        EXPECT_EQ(b.y1, 0.8);
+    }
+    Close(hwnd);
+    AppSettings written;
+    const auto bytes = ReadFileBytes(kSettingsFileName);
+    ASSERT_EQ(bytes.size(), kSettingsBytes);
+    std::memcpy(&written, bytes.data(), sizeof written);
+    EXPECT_EQ(written.selX0, 0.25);
+    EXPECT_EQ(written.selY1, 0.8);
 }
 
 }  // namespace
