@@ -27,28 +27,12 @@ namespace {
 constexpr double kToneHz = testsupport::kSineSourceHz;
 using testsupport::DeviceNumber;
 using testsupport::kSineSource;
+using testsupport::ZeroCrossingHz;
 
 std::string MenuText(HMENU menu, int position) {
     char text[64] = {};
     GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
     return text;
-}
-
-// Frequency from the rising zero crossings, interpolated between samples.
-double ZeroCrossingHz(const std::vector<double>& x, int rateHz) {
-    double first = -1, last = -1;
-    int crossings = 0;
-    for (std::size_t i = 1; i < x.size(); ++i) {
-        if (x[i - 1] < 0 && x[i] >= 0) {
-            const double t = (i - 1) + (-x[i - 1]) / (x[i] - x[i - 1]);
-            if (crossings == 0) {
-                first = t;
-            }
-            last = t;
-            ++crossings;
-        }
-    }
-    return crossings < 2 ? 0.0 : (crossings - 1) * rateHz / (last - first);
 }
 
 void Wait(DWORD ms) { testsupport::PumpUntil([] { return false; }, ms); }
