@@ -36,7 +36,7 @@ ZoomFields ActiveZoomFields(AppSettings& s) {
 
 FrameLoop::FrameLoop(App& app, FrameAnalysis& analysis, FrameHooks hooks)
     : app_(app), analysis_(analysis), hooks_(std::move(hooks)),
-      wake_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+      wake_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), changePosted_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
 FrameLoop::~FrameLoop() { Stop(); }
 
@@ -70,6 +70,9 @@ void FrameLoop::RunBetweenPasses(PassHandover::Change change) {
     if (!thread_) {
         handover_.RunPending();
         return;
+    }
+    if (changePosted_) {
+        SetEvent(changePosted_.get());
     }
     WaitDispatching([&] { return handover_.Done(ticket); });
     // The loop may have ended without taking it: run it here then.
@@ -105,7 +108,8 @@ void FrameLoop::Pass() {
     AppSettings& s = app_.settings;
     const int pauseMs = s.pauseMs;
     if (pauseMs > 0 && wake_) {
-        WaitForSingleObject(wake_.get(), static_cast<DWORD>(pauseMs));
+        const HANDLE wakers[] = {wake_.get(), changePosted_.get()};
+        WaitForMultipleObjects(changePosted_ ? 2 : 1, wakers, FALSE, static_cast<DWORD>(pauseMs));
     }
     // Set-up and capture changes land here, before this pass touches either.
     handover_.RunPending();

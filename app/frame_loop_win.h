@@ -12,8 +12,9 @@
 //    selection copy to the screen copies and never while it sends a message.
 //  - Changes of the analysis set-up and clears of the calibration reach the
 //    loop through RunBetweenPasses: they run at the top of a pass, never
-//    inside one. A re-open of the capture needs no hand-over: the pass only
-//    reads the sample ring, which a re-open leaves as it is.
+//    inside one, and posting one ends the loop's pause early. A re-open of
+//    the capture needs no hand-over: the pass only reads the sample ring,
+//    which a re-open leaves as it is.
 //  - The once-a-second tick is the App's `secondTick`, raised by the
 //    status loop and taken here inside the draw lock.
 //
@@ -88,6 +89,9 @@ private:
     PassHandover handover_;
     KernelHandle thread_;
     KernelHandle wake_;  // manual-reset event: cuts the pause short on Stop
+    // Auto-reset event: a posted change cuts the pause short, so the thread
+    // that waits for it is not held for up to the longest pause.
+    KernelHandle changePosted_;
     std::atomic<bool> stop_{false};
     std::atomic<long> passes_{0};
 };
