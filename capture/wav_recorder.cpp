@@ -95,7 +95,13 @@ void WavRecorder::Append(const void* block) {
     }
     if (std::fwrite(block, 1, kWavBlockBytes, file_.get()) == kWavBlockBytes) {
         ++blocks_;
+        return;
     }
+    // A short write (a full disk) must not shift the blocks that follow: go
+    // back to the end of the last whole block, so the next one overwrites
+    // the part written now.
+    std::clearerr(file_.get());
+    std::fseek(file_.get(), static_cast<long>(kWavHeadBytes + std::size_t{blocks_} * kWavBlockBytes), SEEK_SET);
 }
 
 bool WavRecorder::IsRecording() const {

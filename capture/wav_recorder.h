@@ -46,7 +46,8 @@ public:
     int StopRecording();
 
     // Appends one block of kWavBlockBytes bytes while a recording is open and
-    // the file has room for it; otherwise drops it.
+    // the file has room for it; otherwise drops it. A block that could not be
+    // written whole is dropped too, and the next one takes its place.
     void Append(const void* block);
 
     bool IsRecording() const;

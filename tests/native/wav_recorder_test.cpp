@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -173,6 +176,36 @@ TEST_F(WavRecorderTest, AppendsNeverReachAClosedFile) {
     }
     done.store(true, std::memory_order_release);
     capture.join();
+}
+
+}  // namespace
+
+
+namespace {
+
+// A disk that fills up in the middle of a block: the part written must not
+// shift the blocks after it. The file-size limit makes the write short.
+TEST_F(WavRecorderTest, AShortWriteDoesNotShiftTheFollowingBlocks) {
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    WavRecorder rec;
+    ASSERT_EQ(rec.StartRecording(path_.c_str(), 44100), 1);
+    rec.Append(Block(1).data());
+    rlimit tight = saved;
+    tight.rlim_cur = 44 + 1024 + 512;  // room for half of the second block
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    rec.Append(Block(2).data());
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(rec.BlocksWritten(), 1u);
+    rec.Append(Block(3).data());
+    rec.StopRecording();
+    ExpectWav(2, 44100);
+    auto b = ReadAll(path_);
+    EXPECT_EQ(U16(b, 44), 1);
+    EXPECT_EQ(U16(b, 44 + 1024), 3);
+    EXPECT_EQ(U16(b, 44 + 2046), 3);
 }
 
 }  // namespace
