@@ -5,7 +5,6 @@
 
 #include <cassert>
 #include <cmath>
-#include <utility>
 
 #include "analysis/rdft_complex.h"
 #include "analysis/rdft_internal.h"
@@ -135,14 +134,41 @@ namespace {
 // A = a[j] + i a[j+1], B = a[k] + i a[k+1] (k = n - j) and the weight
 // W = (0.5 - cs[nc - kk], cs[kk]): x = A - conj(B); y = W x forward,
 // conj(W) x backward; then A -= y, B += conj(y).
+//
+// Two neighbouring steps (j, j + 2) run together, one per lane: real parts
+// in one register, imaginary parts in another, so that the products need no
+// shuffles. The step count m/2 - 1 is odd; the last step runs alone.
 template <bool kForward>
-void realSplit(std::int32_t n, double* a, std::int32_t nc, const double* c) {
+void realSplit(std::int32_t n, double* __restrict a, std::int32_t nc, const double* __restrict c) {
     const std::int32_t m = n >> 1;
     const std::int32_t ks = 2 * nc / m;
-    std::int32_t kk = 0;
-    for (std::int32_t j = 2; j < m; j += 2) {
+    const __m128d half = _mm_set1_pd(0.5);
+    std::int32_t kk = ks;
+    std::int32_t j = 2;
+    for (; j + 2 < m; j += 4, kk += 2 * ks) {
         const std::int32_t k = n - j;
-        kk += ks;
+        const __m128d wr = _mm_sub_pd(half, _mm_set_pd(c[nc - kk - ks], c[nc - kk]));
+        const __m128d wi = _mm_set_pd(c[kk + ks], c[kk]);
+        const __m128d upper0 = _mm_loadu_pd(a + j), upper1 = _mm_loadu_pd(a + j + 2);
+        const __m128d lower0 = _mm_loadu_pd(a + k), lower1 = _mm_loadu_pd(a + k - 2);
+        __m128d ur = _mm_unpacklo_pd(upper0, upper1), ui = _mm_unpackhi_pd(upper0, upper1);
+        __m128d lr = _mm_unpacklo_pd(lower0, lower1), li = _mm_unpackhi_pd(lower0, lower1);
+        const __m128d xr = _mm_sub_pd(ur, lr), xi = _mm_add_pd(ui, li);
+        const __m128d yr = kForward ? _mm_sub_pd(_mm_mul_pd(wr, xr), _mm_mul_pd(wi, xi))
+                                    : _mm_add_pd(_mm_mul_pd(wr, xr), _mm_mul_pd(wi, xi));
+        const __m128d yi = kForward ? _mm_add_pd(_mm_mul_pd(wr, xi), _mm_mul_pd(wi, xr))
+                                    : _mm_sub_pd(_mm_mul_pd(wr, xi), _mm_mul_pd(wi, xr));
+        ur = _mm_sub_pd(ur, yr);
+        ui = _mm_sub_pd(ui, yi);
+        lr = _mm_add_pd(lr, yr);
+        li = _mm_sub_pd(li, yi);
+        _mm_storeu_pd(a + j, _mm_unpacklo_pd(ur, ui));
+        _mm_storeu_pd(a + j + 2, _mm_unpackhi_pd(ur, ui));
+        _mm_storeu_pd(a + k, _mm_unpacklo_pd(lr, li));
+        _mm_storeu_pd(a + k - 2, _mm_unpackhi_pd(lr, li));
+    }
+    if (j < m) {
+        const std::int32_t k = n - j;
         const Cx weight(0.5 - c[nc - kk], c[kk]);
         const Cx upper = load(a + j), lower = load(a + k);
         const Cx x = upper - conj(lower);
@@ -190,12 +216,9 @@ constexpr std::int32_t kReverse4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 
 // rev lo decides most pairs without looking at mid.
 template <bool kConjugate>
 inline void swapComplex(double* a, std::int32_t c, std::int32_t r) {
-    std::swap(a[c], a[r]);
-    std::swap(a[c + 1], a[r + 1]);
-    if (kConjugate) {
-        a[c + 1] = -a[c + 1];
-        a[r + 1] = -a[r + 1];
-    }
+    const Cx x = load(a + c), y = load(a + r);
+    store(a + c, kConjugate ? conj(y) : y);
+    store(a + r, kConjugate ? conj(x) : x);
 }
 
 template <bool kConjugate>
@@ -205,6 +228,7 @@ void bitReverseComplex(std::int32_t n, const std::int32_t* ip, double* a) {
     const std::int32_t midShift = 4 - b.d;    // kReverse4 reverses four bits
     const std::int32_t layerShift = b.k + 3;  // ip[m + i] = reverse_k(i) * 8m
     const std::int32_t hiShift = b.k + b.d;
+    const std::int32_t midStep = 2 << b.k;
     std::int32_t revMid[16];
     for (std::int32_t mid = 0; mid < midCount; mid++) revMid[mid] = 2 * ((kReverse4[mid] >> midShift) << b.k);
     for (std::int32_t hi = 0; hi < b.m; hi++) {
@@ -214,13 +238,19 @@ void bitReverseComplex(std::int32_t n, const std::int32_t* ip, double* a) {
             if (hi > revLo) continue;  // the partner's turn
             const std::int32_t from = 2 * ((hi << hiShift) | lo);
             const std::int32_t to = 2 * ((revLo << hiShift) | revHi);
+            if (hi < revLo) {  // every partner lies in the other block
+                for (std::int32_t mid = 0; mid < midCount; mid++) {
+                    swapComplex<kConjugate>(a, from + mid * midStep, to + revMid[mid]);
+                }
+                continue;
+            }
             for (std::int32_t mid = 0; mid < midCount; mid++) {
-                const std::int32_t c = from + 2 * (mid << b.k);
+                const std::int32_t c = from + mid * midStep;
                 const std::int32_t r = to + revMid[mid];
-                if (hi < revLo || (hi == revLo && c < r)) {
+                if (c < r) {
                     swapComplex<kConjugate>(a, c, r);
                 } else if (kConjugate && c == r) {
-                    a[c + 1] = -a[c + 1];
+                    store(a + c, conj(load(a + c)));
                 }
             }
         }

@@ -14,13 +14,29 @@ namespace {
 inline Cx groupW1(const double* w, std::int32_t g) { return load(w + 4 * g); }
 inline Cx groupW3(const double* w, std::int32_t g) { return conj(load(w + 4 * g + 2)); }
 
+// Twiddles known at compile time: multiplying by them costs less than a
+// general complex product. kUnit is 1; Eighth is e^(i pi/4) = c4 (1 + i),
+// ThreeEighths e^(3 i pi/4) = c4 (-1 + i), with c4 = cos(pi/4).
+struct Unit {};
+struct Eighth {
+    double c4;
+};
+struct ThreeEighths {
+    double c4;
+};
+constexpr Unit kUnit;
+
+inline Cx operator*(Unit, Cx z) { return z; }
+inline Cx operator*(Eighth t, Cx z) { return (z + timesI(z)) * t.c4; }
+inline Cx operator*(ThreeEighths t, Cx z) { return (timesI(z) - z) * t.c4; }
+
 // One butterfly of a plain stage over S = 4q points: from the four points
 // p, p+q, p+2q, p+3q to, in place, the inputs of the four quarter transforms
 // (plain: outputs 4k; odd: 4k+2; plain twiddled by w1: 4k+1; by w3: 4k+3).
 // kConjugate reads the inputs conjugated (first stage of the backward
 // transform).
-template <bool kConjugate = false>
-inline void plainButterfly(double* a, std::int32_t q, std::int32_t p, Cx w1, Cx w3) {
+template <bool kConjugate = false, typename W1 = Cx, typename W3 = Cx>
+inline void plainButterfly(double* a, std::int32_t q, std::int32_t p, W1 w1, W3 w3) {
     double* x0 = a + 2 * p;
     double* x1 = x0 + 2 * q;
     double* x2 = x1 + 2 * q;
@@ -43,7 +59,8 @@ inline void plainButterfly(double* a, std::int32_t q, std::int32_t p, Cx w1, Cx 
 // v1 = V^p, v1q = V^(p+q), v3 = V^3p, v3q = V^3(p+q). The halves
 // x[p] +- i x[p+2q] are twiddled into two plain transforms of 2q points,
 // each split at once into its even (plain) and odd quarter.
-inline void oddButterfly(double* a, std::int32_t q, std::int32_t p, Cx v1, Cx v1q, Cx v3, Cx v3q) {
+template <typename V1 = Cx, typename V1q = Cx, typename V3 = Cx, typename V3q = Cx>
+inline void oddButterfly(double* a, std::int32_t q, std::int32_t p, V1 v1, V1q v1q, V3 v3, V3q v3q) {
     double* x0 = a + 2 * p;
     double* x1 = x0 + 2 * q;
     double* x2 = x1 + 2 * q;
@@ -71,8 +88,8 @@ inline void plain4(double* a) {
 
 inline void odd4(double* a, double c4) {
     const Cx z0 = load(a), z1 = load(a + 2), z2 = load(a + 4), z3 = load(a + 6);
-    const Cx u0 = z0 + timesI(z2), u1 = Cx{c4, c4} * (z1 + timesI(z3));
-    const Cx t0 = z0 - timesI(z2), t1 = Cx{-c4, c4} * (z1 - timesI(z3));
+    const Cx u0 = z0 + timesI(z2), u1 = Eighth{c4} * (z1 + timesI(z3));
+    const Cx t0 = z0 - timesI(z2), t1 = ThreeEighths{c4} * (z1 - timesI(z3));
     store(a, u0 + u1);
     store(a + 2, u0 - u1);
     store(a + 4, t0 + t1);
@@ -101,9 +118,8 @@ void firstStage(std::int32_t n, double* a, const double* w) {
     const double c4 = w[1];
     const double interp1 = w[2];
     const double interp3 = w[3];
-    const Cx atEighth1{c4, c4}, atEighth3{-c4, c4};
-    auto even1 = [&](std::int32_t p) { return p == 0 ? kOne : p == eighth ? atEighth1 : groupW1(w, p >> 1); };
-    auto even3 = [&](std::int32_t p) { return p == 0 ? kOne : p == eighth ? atEighth3 : groupW3(w, p >> 1); };
+    auto even1 = [&](std::int32_t p) { return p == eighth ? Cx{c4, c4} : groupW1(w, p >> 1); };
+    auto even3 = [&](std::int32_t p) { return p == eighth ? Cx{-c4, c4} : groupW3(w, p >> 1); };
     Cx w1 = kOne, w3 = kOne;
     for (std::int32_t p = 0; p < eighth; p += 2) {
         const Cx next1 = even1(p + 2), next3 = even3(p + 2);
@@ -115,7 +131,7 @@ void firstStage(std::int32_t n, double* a, const double* w) {
         w1 = next1;
         w3 = next3;
     }
-    plainButterfly<kConjugate>(a, q, eighth, atEighth1, atEighth3);
+    plainButterfly<kConjugate>(a, q, eighth, Eighth{c4}, ThreeEighths{c4});
 }
 
 }  // namespace
@@ -130,13 +146,13 @@ void cftmdl1(std::int32_t n, double* a, const double* w) {
     const std::int32_t q = n >> 3;
     const std::int32_t eighth = q >> 1;
     const double c4 = w[1];
-    plainButterfly(a, q, 0, kOne, kOne);
+    plainButterfly(a, q, 0, kUnit, kUnit);
     for (std::int32_t g = 1; g < eighth; g++) {
         const Cx w1 = groupW1(w, g), w3 = groupW3(w, g);
         plainButterfly(a, q, g, w1, w3);
         plainButterfly(a, q, q - g, mirror1(w1), mirror3(w3));
     }
-    plainButterfly(a, q, eighth, Cx{c4, c4}, Cx{-c4, c4});
+    plainButterfly(a, q, eighth, Eighth{c4}, ThreeEighths{c4});
 }
 
 // Odd stage over n doubles (S = n/2 points) with the level of 4S points,
@@ -144,7 +160,7 @@ void cftmdl1(std::int32_t n, double* a, const double* w) {
 void cftmdl2(std::int32_t n, double* a, const double* w) {
     const std::int32_t q = n >> 3;
     const double c4 = w[1];
-    oddButterfly(a, q, 0, kOne, Cx{c4, c4}, kOne, Cx{-c4, c4});
+    oddButterfly(a, q, 0, kUnit, Eighth{c4}, kUnit, ThreeEighths{c4});
     for (std::int32_t p = 1; p < q; p++) {
         const std::int32_t r = q - p;
         oddButterfly(a, q, p, groupW1(w, p), mirror1(groupW1(w, r)), groupW3(w, p), mirror3(groupW3(w, r)));
@@ -248,9 +264,9 @@ void cftfx41(std::int32_t n, double* a, std::int32_t nw, const double* w) {
 // [1] = cos(pi/4), [2], [3] = cos(pi/8), sin(pi/8).
 void cftf161(double* a, const double* w) {
     const double c4 = w[1], c8 = w[2], s8 = w[3];
-    plainButterfly(a, 4, 0, kOne, kOne);
+    plainButterfly(a, 4, 0, kUnit, kUnit);
     plainButterfly(a, 4, 1, Cx{c8, s8}, Cx{s8, c8});
-    plainButterfly(a, 4, 2, Cx{c4, c4}, Cx{-c4, c4});
+    plainButterfly(a, 4, 2, Eighth{c4}, ThreeEighths{c4});
     plainButterfly(a, 4, 3, Cx{s8, c8}, Cx{-c8, -s8});
     plain4(a);
     odd4(a + 8, c4);
@@ -271,8 +287,8 @@ void cftf162(double* a, const double* w) {
 // Plain 8-point transform; reads only w[1] = cos(pi/4).
 void cftf081(double* a, const double* w) {
     const double c4 = w[1];
-    plainButterfly(a, 2, 0, kOne, kOne);
-    plainButterfly(a, 2, 1, Cx{c4, c4}, Cx{-c4, c4});
+    plainButterfly(a, 2, 0, kUnit, kUnit);
+    plainButterfly(a, 2, 1, Eighth{c4}, ThreeEighths{c4});
     plain2(a);
     odd2(a + 4);
     plain2(a + 8);
@@ -282,7 +298,7 @@ void cftf081(double* a, const double* w) {
 // Odd 8-point transform (V = e^(2 pi i / 16)); w is the level of 16 points.
 void cftf082(double* a, const double* w) {
     const double c4 = w[1], c8 = w[2], s8 = w[3];
-    oddButterfly(a, 2, 0, kOne, Cx{c4, c4}, kOne, Cx{-c4, c4});
+    oddButterfly(a, 2, 0, kUnit, Eighth{c4}, kUnit, ThreeEighths{c4});
     oddButterfly(a, 2, 1, Cx{c8, s8}, Cx{s8, c8}, Cx{s8, c8}, Cx{-c8, -s8});
     plain2(a);
     odd2(a + 4);
