@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots: the program under a private Xvfb, fed by the
 # demo tone (220 Hz with four harmonics), switched between its views through
-# the menu with the keyboard. Writes docs/*.png.
+# the menu with the keyboard, and the View menu held open. Writes docs/*.png.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cmake -S "$here" --preset mingw >/dev/null
@@ -41,6 +41,12 @@ view_item 1; shot view-wave-fft 2 # WAVE + FFT
 view_item 3; shot view-cepstrum   # cepstrum
 view_item 4; shot view-pitch      # pitch
 view_item 2                       # back to FFT
+
+# The View menu held open over the live FFT view.
+sleep 3
+xdotool key --window "$window" alt+v
+shot main-window 1
+xdotool key Escape Escape
 
 wine taskkill /im tavrin.exe >/dev/null 2>&1 || true
 sleep 1
