@@ -15,8 +15,11 @@
 
 namespace {
 
-// How often a waiting user-interface thread looks again whether its change
-// has run, milliseconds; sent messages wake it at once.
+// A waiting user-interface thread wakes at once for sent messages, for the
+// loop's end and for each batch of changes it runs. Besides, it looks again
+// after this many milliseconds, every 5 when the completion event could not
+// be made.
+constexpr DWORD kHandoverRecheckMs = 100;
 constexpr DWORD kHandoverPollMs = 5;
 
 // The stored zoom of the display in force: the cepstrum's or the spectrum's.
@@ -36,7 +39,8 @@ ZoomFields ActiveZoomFields(AppSettings& s) {
 
 FrameLoop::FrameLoop(App& app, FrameAnalysis& analysis, FrameHooks hooks)
     : app_(app), analysis_(analysis), hooks_(std::move(hooks)),
-      wake_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), changePosted_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+      wake_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), changePosted_(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+      changesRun_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
 FrameLoop::~FrameLoop() { Stop(); }
 
@@ -80,9 +84,11 @@ void FrameLoop::RunBetweenPasses(PassHandover::Change change) {
 }
 
 void FrameLoop::WaitDispatching(const std::function<bool()>& done) {
-    HANDLE thread = thread_.get();
+    const HANDLE wakers[] = {thread_.get(), changesRun_.get()};
+    const DWORD count = changesRun_ ? 2 : 1;
+    const DWORD timeout = changesRun_ ? kHandoverRecheckMs : kHandoverPollMs;
     while (!done()) {
-        const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, kHandoverPollMs, QS_SENDMESSAGE);
+        const DWORD r = MsgWaitForMultipleObjects(count, wakers, FALSE, timeout, QS_SENDMESSAGE);
         if (r == WAIT_OBJECT_0) {
             return;  // the loop has ended
         }
@@ -112,7 +118,9 @@ void FrameLoop::Pass() {
         WaitForMultipleObjects(changePosted_ ? 2 : 1, wakers, FALSE, static_cast<DWORD>(pauseMs));
     }
     // Set-up and capture changes land here, before this pass touches either.
-    handover_.RunPending();
+    if (handover_.RunPending() > 0 && changesRun_) {
+        SetEvent(changesRun_.get());
+    }
     if (StopRequested()) {
         return;
     }

@@ -92,6 +92,9 @@ private:
     // Auto-reset event: a posted change cuts the pause short, so the thread
     // that waits for it is not held for up to the longest pause.
     KernelHandle changePosted_;
+    // Auto-reset event: set after each batch of changes has run, so the
+    // waiting thread wakes as soon as its change is done.
+    KernelHandle changesRun_;
     std::atomic<bool> stop_{false};
     std::atomic<long> passes_{0};
 };

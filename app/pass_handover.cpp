@@ -8,13 +8,14 @@ std::uint64_t PassHandover::Post(Change change) {
     return ++posted_;
 }
 
-void PassHandover::RunPending() {
+int PassHandover::RunPending() {
+    int ran = 0;
     for (;;) {
         Change change;
         {
             std::lock_guard<std::mutex> guard(lock_);
             if (queue_.empty()) {
-                return;
+                return ran;
             }
             change = std::move(queue_.front());
             queue_.pop_front();
@@ -22,6 +23,7 @@ void PassHandover::RunPending() {
         change();
         std::lock_guard<std::mutex> guard(lock_);
         ++done_;
+        ++ran;
     }
 }
 

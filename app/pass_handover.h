@@ -24,8 +24,8 @@ public:
     // ticket for Done.
     std::uint64_t Post(Change change);
 
-    // Runs every change queued so far, in order.
-    void RunPending();
+    // Runs every change queued so far, in order; returns how many ran.
+    int RunPending();
 
     // True once the change with this ticket (and every earlier one) has run.
     bool Done(std::uint64_t ticket) const;

@@ -15,11 +15,11 @@ TEST(PassHandover, ChangesRunInOrderOnlyWhenTheLoopTakesThem) {
     const auto second = h.Post([&] { ran.push_back(2); });
     EXPECT_TRUE(ran.empty());
     EXPECT_FALSE(h.Done(first));
-    h.RunPending();
+    EXPECT_EQ(h.RunPending(), 2);
     EXPECT_EQ(ran, (std::vector<int>{1, 2}));
     EXPECT_TRUE(h.Done(first));
     EXPECT_TRUE(h.Done(second));
-    h.RunPending();  // nothing left: nothing runs twice
+    EXPECT_EQ(h.RunPending(), 0);  // nothing left: nothing runs twice
     EXPECT_EQ(ran.size(), 2u);
 }
 
