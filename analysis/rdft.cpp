@@ -11,6 +11,31 @@
 
 namespace rdft_detail {
 
+namespace {
+
+bool detectAvx2() {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+#else
+    return false;
+#endif
+}
+
+// Zero until dynamic initialisation: a transform run before it takes SSE2.
+bool avx2On = avx2Supported();
+
+}  // namespace
+
+bool avx2Supported() {
+    static const bool supported = detectAvx2();
+    return supported;
+}
+
+bool avx2Enabled() { return avx2On; }
+
+void setAvx2Enabled(bool on) { avx2On = on && avx2Supported(); }
+
 void makewt(std::int32_t nw, std::int32_t* ip, double* w) {
     ip[0] = nw;
     ip[1] = 1;
@@ -137,14 +162,17 @@ namespace {
 //
 // Two neighbouring steps (j, j + 2) run together, one per lane: real parts
 // in one register, imaginary parts in another, so that the products need no
-// shuffles. The step count m/2 - 1 is odd; the last step runs alone.
+// shuffles. The step count left is odd; the last step runs alone.
+//
+// The AVX2 code, when it runs, does the bulk and leaves the last steps from j on.
 template <bool kForward>
 void realSplit(std::int32_t n, double* __restrict a, std::int32_t nc, const double* __restrict c) {
     const std::int32_t m = n >> 1;
     const std::int32_t ks = 2 * nc / m;
     const __m128d half = _mm_set1_pd(0.5);
-    std::int32_t kk = ks;
     std::int32_t j = 2;
+    if (avx2Enabled()) j = kForward ? rftfsubAvx2(n, a, nc, c) : rftbsubAvx2(n, a, nc, c);
+    std::int32_t kk = ks * (j >> 1);
     for (; j + 2 < m; j += 4, kk += 2 * ks) {
         const std::int32_t k = n - j;
         const __m128d wr = _mm_sub_pd(half, _mm_set_pd(c[nc - kk - ks], c[nc - kk]));

@@ -49,6 +49,25 @@ void cftf040(double* a);
 void cftb040(double* a);
 void cftx020(double* a);
 
+// AVX2+FMA versions (rdft_avx2.cpp) of the stages above, same arguments.
+// The real splits run groups of four steps and return the first step j
+// (a[j], a[j+1]) they left for the SSE2 code, with fewer than four to go.
+// The SSE2 entry points call them themselves while avx2Enabled() holds.
+void cftf1stAvx2(std::int32_t n, double* a, const double* w);
+void cftb1stAvx2(std::int32_t n, double* a, const double* w);
+void cftmdl1Avx2(std::int32_t n, double* a, const double* w);
+void cftmdl2Avx2(std::int32_t n, double* a, const double* w);
+std::int32_t rftfsubAvx2(std::int32_t n, double* a, std::int32_t nc, const double* c);
+std::int32_t rftbsubAvx2(std::int32_t n, double* a, std::int32_t nc, const double* c);
+
+// Whether this processor and its system run AVX2 and FMA code: asked once.
+bool avx2Supported();
+// Whether the AVX2 code runs: initially avx2Supported(). Tests switch it to
+// compare the two paths; it never turns on where avx2Supported() is false.
+// Not synchronised: switch it only while no transform runs.
+bool avx2Enabled();
+void setAvx2Enabled(bool on);
+
 void bitrv2(std::int32_t n, const std::int32_t* ip, double* a);
 void bitrv2conj(std::int32_t n, const std::int32_t* ip, double* a);
 void bitrv216(double* a);

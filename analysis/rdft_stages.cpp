@@ -136,13 +136,20 @@ void firstStage(std::int32_t n, double* a, const double* w) {
 
 }  // namespace
 
-void cftf1st(std::int32_t n, double* a, const double* w) { firstStage<false>(n, a, w); }
+void cftf1st(std::int32_t n, double* a, const double* w) {
+    if (avx2Enabled()) return cftf1stAvx2(n, a, w);
+    firstStage<false>(n, a, w);
+}
 
-void cftb1st(std::int32_t n, double* a, const double* w) { firstStage<true>(n, a, w); }
+void cftb1st(std::int32_t n, double* a, const double* w) {
+    if (avx2Enabled()) return cftb1stAvx2(n, a, w);
+    firstStage<true>(n, a, w);
+}
 
 // Plain stage over n doubles (S = n/2 points) with the level of 2S points,
 // which holds W^g and W^3g directly for g < S/8.
 void cftmdl1(std::int32_t n, double* a, const double* w) {
+    if (avx2Enabled()) return cftmdl1Avx2(n, a, w);
     const std::int32_t q = n >> 3;
     const std::int32_t eighth = q >> 1;
     const double c4 = w[1];
@@ -158,6 +165,7 @@ void cftmdl1(std::int32_t n, double* a, const double* w) {
 // Odd stage over n doubles (S = n/2 points) with the level of 4S points,
 // which holds V^g and V^3g (V = e^(2 pi i / 2S)) directly for g < S/4.
 void cftmdl2(std::int32_t n, double* a, const double* w) {
+    if (avx2Enabled()) return cftmdl2Avx2(n, a, w);
     const std::int32_t q = n >> 3;
     const double c4 = w[1];
     oddButterfly(a, q, 0, kUnit, Eighth{c4}, kUnit, ThreeEighths{c4});

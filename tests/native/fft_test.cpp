@@ -2,14 +2,40 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <numbers>
+#include <optional>
 #include <random>
+#include <string>
+#include <tuple>
 #include <vector>
 
+#include "analysis/rdft_internal.h"
+
 namespace {
+
+// The two code paths of rdft: SSE2 everywhere, AVX2+FMA where the processor
+// has it. A test that names a path runs it, or is skipped where it cannot.
+enum class Path { Sse2, Avx2 };
+
+const char* pathName(Path p) { return p == Path::Avx2 ? "Avx2" : "Sse2"; }
+
+// Selects a path for one scope, restoring the previous choice after it.
+class UsePath {
+public:
+    explicit UsePath(Path p) : previous_(rdft_detail::avx2Enabled()) { rdft_detail::setAvx2Enabled(p == Path::Avx2); }
+    ~UsePath() { rdft_detail::setAvx2Enabled(previous_); }
+    UsePath(const UsePath&) = delete;
+    UsePath& operator=(const UsePath&) = delete;
+
+private:
+    bool previous_;
+};
+
+bool runnable(Path p) { return p == Path::Sse2 || rdft_detail::avx2Supported(); }
 
 // Fresh (ip, w) tables: zero ip means nothing built yet.
 struct Tables {
@@ -106,15 +132,26 @@ void expectForwardMatchesDirect(std::int32_t n, Tables& t, std::uint32_t seed) {
     }
 }
 
-class RdftLength : public ::testing::TestWithParam<std::int32_t> {};
+// Every length on every path, with the same bounds on both.
+class RdftLength : public ::testing::TestWithParam<std::tuple<std::int32_t, Path>> {
+protected:
+    void SetUp() override {
+        if (!runnable(std::get<1>(GetParam()))) GTEST_SKIP() << "this processor has no AVX2 and FMA";
+        usePath_.emplace(std::get<1>(GetParam()));
+    }
+    std::int32_t length() const { return std::get<0>(GetParam()); }
+
+private:
+    std::optional<UsePath> usePath_;
+};
 
 TEST_P(RdftLength, ForwardMatchesDirectSums) {
     Tables t;
-    expectForwardMatchesDirect(GetParam(), t, 1000 + GetParam());
+    expectForwardMatchesDirect(length(), t, 1000 + length());
 }
 
 TEST_P(RdftLength, BackwardMatchesDirectSums) {
-    const std::int32_t n = GetParam();
+    const std::int32_t n = length();
     Tables t;
     const std::vector<double> spectrum = randomFrame(n, 2000 + n);
     std::vector<double> a = spectrum;
@@ -127,7 +164,7 @@ TEST_P(RdftLength, BackwardMatchesDirectSums) {
 }
 
 TEST_P(RdftLength, BackwardAfterForwardGivesHalfNTimesInput) {
-    const std::int32_t n = GetParam();
+    const std::int32_t n = length();
     Tables t;
     const std::vector<double> x = randomFrame(n, 3000 + n);
     std::vector<double> a = x;
@@ -143,10 +180,65 @@ TEST_P(RdftLength, TablesOfTheLongestLengthServeShorterOnes) {
     Tables t;
     std::vector<double> big(kRdftMaxLength, 0.0);
     rdft(kRdftMaxLength, 1, big.data(), t.ip.data(), t.w.data());
-    expectForwardMatchesDirect(GetParam(), t, 4000 + GetParam());
+    expectForwardMatchesDirect(length(), t, 4000 + length());
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryPowerOfTwo, RdftLength, ::testing::ValuesIn(allLengths()));
+INSTANTIATE_TEST_SUITE_P(EveryPowerOfTwo, RdftLength,
+                         ::testing::Combine(::testing::ValuesIn(allLengths()), ::testing::Values(Path::Sse2, Path::Avx2)),
+                         [](const ::testing::TestParamInfo<RdftLength::ParamType>& info) {
+                             return std::to_string(std::get<0>(info.param)) + pathName(std::get<1>(info.param));
+                         });
+
+// The two paths round differently, but only by a few ulps of the largest
+// value, whichever tables they read and wherever the data lies.
+TEST(RdftPaths, AgreeOnEveryLength) {
+    if (!runnable(Path::Avx2)) GTEST_SKIP() << "this processor has no AVX2 and FMA";
+    constexpr double kRelativeTolerance = 1e-13;
+    struct Case {
+        const char* name;
+        std::int32_t isgn;
+        bool longestTables;   // tables built for kRdftMaxLength first
+        std::int32_t offset;  // doubles between an allocation's start and the data
+    };
+    const Case cases[] = {
+        {"forward", 1, false, 0},
+        {"backward", -1, false, 0},
+        {"forward, longest tables", 1, true, 0},
+        {"backward, longest tables", -1, true, 0},
+        {"forward, data off by one double", 1, false, 1},
+        {"backward, longest tables, data off by one double", -1, true, 1},
+    };
+    for (const Case& c : cases) {
+        for (std::int32_t n : allLengths()) {
+            const std::vector<double> x = randomFrame(n, 5000 + n);
+            std::vector<double> result[2];
+            for (Path p : {Path::Sse2, Path::Avx2}) {
+                const UsePath use(p);
+                Tables t;
+                if (c.longestTables) {
+                    std::vector<double> big(kRdftMaxLength, 0.0);
+                    rdft(kRdftMaxLength, 1, big.data(), t.ip.data(), t.w.data());
+                }
+                std::vector<double> buffer(n + c.offset);
+                std::copy(x.begin(), x.end(), buffer.begin() + c.offset);
+                rdft(n, c.isgn, buffer.data() + c.offset, t.ip.data(), t.w.data());
+                result[static_cast<int>(p)].assign(buffer.begin() + c.offset, buffer.end());
+            }
+            double largest = 0;
+            for (double v : result[0]) largest = std::max(largest, std::abs(v));
+            for (std::int32_t i = 0; i < n; i++) {
+                ASSERT_NEAR(result[1][i], result[0][i], kRelativeTolerance * largest) << c.name << ", n=" << n << " i=" << i;
+            }
+        }
+    }
+}
+
+TEST(RdftPaths, SwitchingNeverEnablesWhatTheProcessorLacks) {
+    const UsePath restore(Path::Sse2);
+    EXPECT_FALSE(rdft_detail::avx2Enabled());
+    rdft_detail::setAvx2Enabled(true);
+    EXPECT_EQ(rdft_detail::avx2Enabled(), rdft_detail::avx2Supported());
+}
 
 TEST(Rdft, FourPointFormula) {
     Tables t;
