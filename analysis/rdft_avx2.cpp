@@ -32,6 +32,7 @@ inline V swapReIm(V x) { return _mm256_permute_pd(x, 0b0101); }
 inline V dupRe(V t) { return _mm256_movedup_pd(t); }
 inline V dupIm(V t) { return _mm256_permute_pd(t, 0b1111); }
 inline V flipIm(V x) { return _mm256_xor_pd(x, _mm256_set_pd(-0.0, 0.0, -0.0, 0.0)); }
+inline V timesI(V x) { return _mm256_xor_pd(swapReIm(x), _mm256_set_pd(0.0, -0.0, 0.0, -0.0)); }
 
 // z t and z conj(t), t given as its duplicated real and imaginary parts.
 inline V mul(V z, V tRe, V tIm) { return _mm256_fmaddsub_pd(z, tRe, _mm256_mul_pd(swapReIm(z), tIm)); }
@@ -58,9 +59,48 @@ inline Pair pairOf(V tLo, V tHi) {
     return Pair{dupRe(w1), dupIm(w1), dupRe(w3c), dupIm(w3c)};
 }
 
-// Plain butterflies (see rdft_stages.cpp) of the points p, p+1 of a stage over
-// S = 4q points. For a mirrored pair the twiddles given are those of q - p and
-// q - p - 1, turned into those of p and p + 1 as i conj(w1) and -i conj(w3).
+// Group values the tables do not hold: g = 0 (both twiddles 1), the eighth
+// turn (w1 = e^(i pi/4), conj w3 = conj e^(3 i pi/4)), and any w1, w3 given.
+inline V unitGroup() { return _mm256_set_pd(0.0, 1.0, 0.0, 1.0); }
+inline V eighthGroup(double c4) { return _mm256_set_pd(-c4, -c4, c4, c4); }
+inline V groupOf(double c1, double s1, double c3, double s3) { return _mm256_set_pd(-s3, c3, s1, c1); }
+
+// Plain butterflies (see rdft_stages.cpp) of two neighbouring points p, p+1
+// of a stage over S = 4q points, in registers: z0..z3 hold the points p, p+q,
+// p+2q, p+3q (and their right neighbours) and receive the four outputs. For a
+// mirrored pair the twiddles given are those of q - p and q - p - 1, turned
+// into those of p and p + 1 as i conj(w1) and -i conj(w3).
+template <bool kMirrored>
+inline void plainRegs(V& z0, V& z1, V& z2, V& z3, const Pair& t) {
+    const V s02 = _mm256_add_pd(z0, z2), d02 = _mm256_sub_pd(z0, z2);
+    const V s13 = _mm256_add_pd(z1, z3), d13 = _mm256_sub_pd(z1, z3);
+    z0 = _mm256_add_pd(s02, s13);
+    z1 = _mm256_sub_pd(s02, s13);
+    const V y2 = plusI(d02, d13), y3 = minusI(d02, d13);
+    if (kMirrored) {
+        z2 = mul(y2, t.w1Im, t.w1Re);
+        z3 = mulConj(y3, t.w3cIm, t.w3cRe);
+    } else {
+        z2 = mul(y2, t.w1Re, t.w1Im);
+        z3 = mulConj(y3, t.w3cRe, t.w3cIm);
+    }
+}
+
+// Odd butterflies of the points p, p+1 of a stage over S = 4q points, in
+// registers like plainRegs: v holds the twiddle groups of p and p+1, vq those
+// of q - p and q - p - 1 (mirrored).
+inline void oddRegs(V& z0, V& z1, V& z2, V& z3, const Pair& v, const Pair& vq) {
+    const V u0 = mul(plusI(z0, z2), v.w1Re, v.w1Im);
+    const V u1 = mul(plusI(z1, z3), vq.w1Im, vq.w1Re);
+    const V t0 = mulConj(minusI(z0, z2), v.w3cRe, v.w3cIm);
+    const V t1 = mulConj(minusI(z1, z3), vq.w3cIm, vq.w3cRe);
+    z0 = _mm256_add_pd(u0, u1);
+    z1 = _mm256_sub_pd(u0, u1);
+    z2 = _mm256_add_pd(t0, t1);
+    z3 = _mm256_sub_pd(t0, t1);
+}
+
+// plainRegs on the points of a stage in memory.
 template <bool kConjugate, bool kMirrored>
 inline void plainPair(double* a, std::int32_t q, std::int32_t p, const Pair& t) {
     double* x0 = a + 2 * p;
@@ -74,18 +114,11 @@ inline void plainPair(double* a, std::int32_t q, std::int32_t p, const Pair& t) 
         z2 = flipIm(z2);
         z3 = flipIm(z3);
     }
-    const V s02 = _mm256_add_pd(z0, z2), d02 = _mm256_sub_pd(z0, z2);
-    const V s13 = _mm256_add_pd(z1, z3), d13 = _mm256_sub_pd(z1, z3);
-    store(x0, _mm256_add_pd(s02, s13));
-    store(x1, _mm256_sub_pd(s02, s13));
-    const V y2 = plusI(d02, d13), y3 = minusI(d02, d13);
-    if (kMirrored) {
-        store(x2, mul(y2, t.w1Im, t.w1Re));
-        store(x3, mulConj(y3, t.w3cIm, t.w3cRe));
-    } else {
-        store(x2, mul(y2, t.w1Re, t.w1Im));
-        store(x3, mulConj(y3, t.w3cRe, t.w3cIm));
-    }
+    plainRegs<kMirrored>(z0, z1, z2, z3, t);
+    store(x0, z0);
+    store(x1, z1);
+    store(x2, z2);
+    store(x3, z3);
 }
 
 // A plain stage over S = 4q points (q >= 4) whose twiddle group g (w1 = W^g,
@@ -105,10 +138,6 @@ inline void plainStage(std::int32_t n, double* a, Group group) {
     }
 }
 
-// Group values the tables do not hold: g = 0 (both twiddles 1) and the eighth
-// turn (w1 = e^(i pi/4), conj w3 = conj e^(3 i pi/4)).
-inline V unitGroup() { return _mm256_set_pd(0.0, 1.0, 0.0, 1.0); }
-inline V eighthGroup(double c4) { return _mm256_set_pd(-c4, -c4, c4, c4); }
 
 template <bool kConjugate>
 void firstStage(std::int32_t n, double* a, const double* w) {
@@ -141,22 +170,38 @@ void oddStage(std::int32_t n, double* a, const double* w) {
         return load(w + 4 * g);
     };
     for (std::int32_t p = 0; p < q; p += 2) {
-        const Pair v = pairOf(group(p), group(p + 1));
-        const Pair vq = pairOf(group(q - p), group(q - p - 1));
         double* x0 = a + 2 * p;
         double* x1 = x0 + 2 * q;
         double* x2 = x1 + 2 * q;
         double* x3 = x2 + 2 * q;
-        const V z0 = load(x0), z1 = load(x1), z2 = load(x2), z3 = load(x3);
-        const V u0 = mul(plusI(z0, z2), v.w1Re, v.w1Im);
-        const V u1 = mul(plusI(z1, z3), vq.w1Im, vq.w1Re);
-        const V t0 = mulConj(minusI(z0, z2), v.w3cRe, v.w3cIm);
-        const V t1 = mulConj(minusI(z1, z3), vq.w3cIm, vq.w3cRe);
-        store(x0, _mm256_add_pd(u0, u1));
-        store(x1, _mm256_sub_pd(u0, u1));
-        store(x2, _mm256_add_pd(t0, t1));
-        store(x3, _mm256_sub_pd(t0, t1));
+        V z0 = load(x0), z1 = load(x1), z2 = load(x2), z3 = load(x3);
+        oddRegs(z0, z1, z2, z3, pairOf(group(p), group(p + 1)), pairOf(group(q - p), group(q - p - 1)));
+        store(x0, z0);
+        store(x1, z1);
+        store(x2, z2);
+        store(x3, z3);
     }
+}
+
+// The last two stages of the kernels, within the lanes of one register [x, y]:
+// [x + y, x - y] (plain) and [x + i y, x - i y] (odd).
+inline V plain2(V r) { return _mm256_fmadd_pd(r, _mm256_set_pd(-1.0, -1.0, 1.0, 1.0), _mm256_permute2f128_pd(r, r, 1)); }
+inline V odd2(V r) { return plain2(_mm256_blend_pd(r, timesI(r), 0b1100)); }
+
+// 4-point transforms of the points in p0 (0, 1) and p1 (2, 3), outputs in
+// bit-reversed order like plain4 and odd4 in rdft_stages.cpp. `eighths` is
+// pairOf(unitGroup(), eighthGroup(c4)).
+inline void plain4(V& p0, V& p1) {
+    const V s = _mm256_add_pd(p0, p1), d = _mm256_sub_pd(p0, p1);
+    p0 = plain2(s);
+    p1 = odd2(d);
+}
+
+inline void odd4(V& p0, V& p1, const Pair& eighths) {
+    const V u = mul(plusI(p0, p1), eighths.w1Re, eighths.w1Im);
+    const V t = mulConj(minusI(p0, p1), eighths.w3cRe, eighths.w3cIm);
+    p0 = plain2(u);
+    p1 = plain2(t);
 }
 
 // Real split (see rdft.cpp), four steps j, j+2, j+4, j+6 at a time in split
@@ -231,6 +276,73 @@ void cftmdl1Avx2(std::int32_t n, double* a, const double* w) {
 }
 
 void cftmdl2Avx2(std::int32_t n, double* a, const double* w) { oddStage(n, a, w); }
+
+// The 16-point kernels hold their block in eight named registers, r_k = points
+// 2k, 2k+1: an array of them would go through the stack.
+inline void load16(const double* a, V& r0, V& r1, V& r2, V& r3, V& r4, V& r5, V& r6, V& r7) {
+    r0 = load(a), r1 = load(a + 4), r2 = load(a + 8), r3 = load(a + 12);
+    r4 = load(a + 16), r5 = load(a + 20), r6 = load(a + 24), r7 = load(a + 28);
+}
+
+inline void store16(double* a, V r0, V r1, V r2, V r3, V r4, V r5, V r6, V r7) {
+    store(a, r0), store(a + 4, r1), store(a + 8, r2), store(a + 12, r3);
+    store(a + 16, r4), store(a + 20, r5), store(a + 24, r6), store(a + 28, r7);
+}
+
+// Plain 16-point kernel; w is the level of 16 points (c4, then cos, sin of pi/8).
+void cftf161Avx2(double* a, const double* w) {
+    const double c4 = w[1], c8 = w[2], s8 = w[3];
+    const V unit = unitGroup(), eighth = eighthGroup(c4);
+    V r0, r1, r2, r3, r4, r5, r6, r7;
+    load16(a, r0, r1, r2, r3, r4, r5, r6, r7);
+    plainRegs<false>(r0, r2, r4, r6, pairOf(unit, groupOf(c8, s8, s8, c8)));
+    plainRegs<false>(r1, r3, r5, r7, pairOf(eighth, groupOf(s8, c8, -c8, -s8)));
+    const Pair eighths = pairOf(unit, eighth);
+    plain4(r0, r1);
+    odd4(r2, r3, eighths);
+    plain4(r4, r5);
+    plain4(r6, r7);
+    store16(a, r0, r1, r2, r3, r4, r5, r6, r7);
+}
+
+// Odd 16-point kernel; w is the level of 64 points.
+void cftf162Avx2(double* a, const double* w) {
+    const double c4 = w[1];
+    const V unit = unitGroup(), eighth = eighthGroup(c4);
+    const V g1 = load(w + 4), g2 = load(w + 8), g3 = load(w + 12);
+    V r0, r1, r2, r3, r4, r5, r6, r7;
+    load16(a, r0, r1, r2, r3, r4, r5, r6, r7);
+    oddRegs(r0, r2, r4, r6, pairOf(unit, g1), pairOf(eighth, g3));
+    oddRegs(r1, r3, r5, r7, pairOf(g2, g3), pairOf(g2, g1));
+    const Pair eighths = pairOf(unit, eighth);
+    plain4(r0, r1);
+    odd4(r2, r3, eighths);
+    plain4(r4, r5);
+    odd4(r6, r7, eighths);
+    store16(a, r0, r1, r2, r3, r4, r5, r6, r7);
+}
+
+// Plain 8-point kernel; reads only w[1] = cos(pi/4).
+void cftf081Avx2(double* a, const double* w) {
+    V z0 = load(a), z1 = load(a + 4), z2 = load(a + 8), z3 = load(a + 12);
+    plainRegs<false>(z0, z1, z2, z3, pairOf(unitGroup(), eighthGroup(w[1])));
+    store(a, plain2(z0));
+    store(a + 4, odd2(z1));
+    store(a + 8, plain2(z2));
+    store(a + 12, plain2(z3));
+}
+
+// Odd 8-point kernel; w is the level of 16 points.
+void cftf082Avx2(double* a, const double* w) {
+    const double c4 = w[1], c8 = w[2], s8 = w[3];
+    const V g1 = groupOf(c8, s8, s8, c8);
+    V z0 = load(a), z1 = load(a + 4), z2 = load(a + 8), z3 = load(a + 12);
+    oddRegs(z0, z1, z2, z3, pairOf(unitGroup(), g1), pairOf(eighthGroup(c4), g1));
+    store(a, plain2(z0));
+    store(a + 4, odd2(z1));
+    store(a + 8, plain2(z2));
+    store(a + 12, odd2(z3));
+}
 
 std::int32_t rftfsubAvx2(std::int32_t n, double* a, std::int32_t nc, const double* c) {
     return realSplit<true>(n, a, nc, c);

@@ -57,6 +57,10 @@ void cftf1stAvx2(std::int32_t n, double* a, const double* w);
 void cftb1stAvx2(std::int32_t n, double* a, const double* w);
 void cftmdl1Avx2(std::int32_t n, double* a, const double* w);
 void cftmdl2Avx2(std::int32_t n, double* a, const double* w);
+void cftf161Avx2(double* a, const double* w);
+void cftf162Avx2(double* a, const double* w);
+void cftf081Avx2(double* a, const double* w);
+void cftf082Avx2(double* a, const double* w);
 std::int32_t rftfsubAvx2(std::int32_t n, double* a, std::int32_t nc, const double* c);
 std::int32_t rftbsubAvx2(std::int32_t n, double* a, std::int32_t nc, const double* c);
 

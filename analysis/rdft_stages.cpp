@@ -271,6 +271,7 @@ void cftfx41(std::int32_t n, double* a, std::int32_t nw, const double* w) {
 // Plain 16-point transform; w is the level of 16 points:
 // [1] = cos(pi/4), [2], [3] = cos(pi/8), sin(pi/8).
 void cftf161(double* a, const double* w) {
+    if (avx2Enabled()) return cftf161Avx2(a, w);
     const double c4 = w[1], c8 = w[2], s8 = w[3];
     plainButterfly(a, 4, 0, kUnit, kUnit);
     plainButterfly(a, 4, 1, Cx{c8, s8}, Cx{s8, c8});
@@ -284,6 +285,7 @@ void cftf161(double* a, const double* w) {
 
 // Odd 16-point transform (V = e^(2 pi i / 32)); w is the level of 64 points.
 void cftf162(double* a, const double* w) {
+    if (avx2Enabled()) return cftf162Avx2(a, w);
     cftmdl2(32, a, w);
     const double c4 = w[1];
     plain4(a);
@@ -294,6 +296,7 @@ void cftf162(double* a, const double* w) {
 
 // Plain 8-point transform; reads only w[1] = cos(pi/4).
 void cftf081(double* a, const double* w) {
+    if (avx2Enabled()) return cftf081Avx2(a, w);
     const double c4 = w[1];
     plainButterfly(a, 2, 0, kUnit, kUnit);
     plainButterfly(a, 2, 1, Eighth{c4}, ThreeEighths{c4});
@@ -305,6 +308,7 @@ void cftf081(double* a, const double* w) {
 
 // Odd 8-point transform (V = e^(2 pi i / 16)); w is the level of 16 points.
 void cftf082(double* a, const double* w) {
+    if (avx2Enabled()) return cftf082Avx2(a, w);
     const double c4 = w[1], c8 = w[2], s8 = w[3];
     oddButterfly(a, 2, 0, kUnit, Eighth{c4}, kUnit, ThreeEighths{c4});
     oddButterfly(a, 2, 1, Cx{c8, s8}, Cx{s8, c8}, Cx{s8, c8}, Cx{-c8, -s8});
