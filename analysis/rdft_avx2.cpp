@@ -259,13 +259,8 @@ std::int32_t realSplit(std::int32_t n, double* a, std::int32_t nc, const double*
                               : realSplitSteps<kForward, false>(n, a, nc, c);
 }
 
-}  // namespace
-
-void cftf1stAvx2(std::int32_t n, double* a, const double* w) { firstStage<false>(n, a, w); }
-
-void cftb1stAvx2(std::int32_t n, double* a, const double* w) { firstStage<true>(n, a, w); }
-
-void cftmdl1Avx2(std::int32_t n, double* a, const double* w) {
+// Plain stage over n doubles with the level of 2S points (groups g < S/8).
+inline void plainMiddle(std::int32_t n, double* a, const double* w) {
     const std::int32_t eighth = n >> 4;
     const double c4 = w[1];
     plainStage<false>(n, a, [&](std::int32_t g) {
@@ -274,8 +269,6 @@ void cftmdl1Avx2(std::int32_t n, double* a, const double* w) {
         return load(w + 4 * g);
     });
 }
-
-void cftmdl2Avx2(std::int32_t n, double* a, const double* w) { oddStage(n, a, w); }
 
 // The 16-point kernels hold their block in eight named registers, r_k = points
 // 2k, 2k+1: an array of them would go through the stack.
@@ -290,7 +283,7 @@ inline void store16(double* a, V r0, V r1, V r2, V r3, V r4, V r5, V r6, V r7) {
 }
 
 // Plain 16-point kernel; w is the level of 16 points (c4, then cos, sin of pi/8).
-void cftf161Avx2(double* a, const double* w) {
+inline void plain16(double* a, const double* w) {
     const double c4 = w[1], c8 = w[2], s8 = w[3];
     const V unit = unitGroup(), eighth = eighthGroup(c4);
     V r0, r1, r2, r3, r4, r5, r6, r7;
@@ -306,7 +299,7 @@ void cftf161Avx2(double* a, const double* w) {
 }
 
 // Odd 16-point kernel; w is the level of 64 points.
-void cftf162Avx2(double* a, const double* w) {
+inline void odd16(double* a, const double* w) {
     const double c4 = w[1];
     const V unit = unitGroup(), eighth = eighthGroup(c4);
     const V g1 = load(w + 4), g2 = load(w + 8), g3 = load(w + 12);
@@ -323,7 +316,7 @@ void cftf162Avx2(double* a, const double* w) {
 }
 
 // Plain 8-point kernel; reads only w[1] = cos(pi/4).
-void cftf081Avx2(double* a, const double* w) {
+inline void plain8(double* a, const double* w) {
     V z0 = load(a), z1 = load(a + 4), z2 = load(a + 8), z3 = load(a + 12);
     plainRegs<false>(z0, z1, z2, z3, pairOf(unitGroup(), eighthGroup(w[1])));
     store(a, plain2(z0));
@@ -333,7 +326,7 @@ void cftf081Avx2(double* a, const double* w) {
 }
 
 // Odd 8-point kernel; w is the level of 16 points.
-void cftf082Avx2(double* a, const double* w) {
+inline void odd8(double* a, const double* w) {
     const double c4 = w[1], c8 = w[2], s8 = w[3];
     const V g1 = groupOf(c8, s8, s8, c8);
     V z0 = load(a), z1 = load(a + 4), z2 = load(a + 8), z3 = load(a + 12);
@@ -343,6 +336,57 @@ void cftf082Avx2(double* a, const double* w) {
     store(a + 8, plain2(z2));
     store(a + 12, odd2(z3));
 }
+
+// One quarter of a leaf, as leafQuarter in rdft_stages.cpp: its stage, then
+// the kernels of its four sub-blocks, 16-point ones for sub-blocks of 32 doubles.
+template <bool kBig>
+void leafQuarter(std::int32_t size, bool plain, bool last, double* a, std::int32_t nw, const double* w) {
+    const std::int32_t sub = size >> 2;
+    auto plainKernel = [&](double* b) { kBig ? plain16(b, &w[nw - 8]) : plain8(b, &w[nw - 8]); };
+    auto oddKernel = [&](double* b) { kBig ? odd16(b, &w[nw - 32]) : odd8(b, &w[nw - 8]); };
+    auto fourth = [&] { plain ? plainKernel(a + 3 * sub) : oddKernel(a + 3 * sub); };
+    if (plain) {
+        plainMiddle(size, a, &w[nw - (size >> 1)]);
+    } else {
+        oddStage(size, a, &w[nw - size]);
+    }
+    if (last) fourth();
+    plainKernel(a);
+    oddKernel(a + sub);
+    plainKernel(a + 2 * sub);
+    if (!last) fourth();
+}
+
+template <bool kBig>
+void leaf(std::int32_t m, std::int32_t isplt, double* a, std::int32_t nw, const double* w) {
+    const std::int32_t quarter = m >> 2;
+    leafQuarter<kBig>(quarter, true, false, a, nw, w);
+    leafQuarter<kBig>(quarter, false, false, a + quarter, nw, w);
+    leafQuarter<kBig>(quarter, true, false, a + 2 * quarter, nw, w);
+    leafQuarter<kBig>(quarter, isplt != 0, true, a + 3 * quarter, nw, w);
+}
+
+}  // namespace
+
+void cftf1stAvx2(std::int32_t n, double* a, const double* w) { firstStage<false>(n, a, w); }
+
+void cftb1stAvx2(std::int32_t n, double* a, const double* w) { firstStage<true>(n, a, w); }
+
+void cftmdl1Avx2(std::int32_t n, double* a, const double* w) { plainMiddle(n, a, w); }
+
+void cftmdl2Avx2(std::int32_t n, double* a, const double* w) { oddStage(n, a, w); }
+
+void cftleafAvx2(std::int32_t m, std::int32_t isplt, double* a, std::int32_t nw, const double* w) {
+    m == 512 ? leaf<true>(m, isplt, a, nw, w) : leaf<false>(m, isplt, a, nw, w);
+}
+
+void cftf161Avx2(double* a, const double* w) { plain16(a, w); }
+
+void cftf162Avx2(double* a, const double* w) { odd16(a, w); }
+
+void cftf081Avx2(double* a, const double* w) { plain8(a, w); }
+
+void cftf082Avx2(double* a, const double* w) { odd8(a, w); }
 
 std::int32_t rftfsubAvx2(std::int32_t n, double* a, std::int32_t nc, const double* c) {
     return realSplit<true>(n, a, nc, c);

@@ -57,6 +57,7 @@ void cftf1stAvx2(std::int32_t n, double* a, const double* w);
 void cftb1stAvx2(std::int32_t n, double* a, const double* w);
 void cftmdl1Avx2(std::int32_t n, double* a, const double* w);
 void cftmdl2Avx2(std::int32_t n, double* a, const double* w);
+void cftleafAvx2(std::int32_t m, std::int32_t isplt, double* a, std::int32_t nw, const double* w);
 void cftf161Avx2(double* a, const double* w);
 void cftf162Avx2(double* a, const double* w);
 void cftf081Avx2(double* a, const double* w);

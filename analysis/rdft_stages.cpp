@@ -247,6 +247,7 @@ void leafQuarter(std::int32_t size, bool plain, bool last, double* a, std::int32
 }  // namespace
 
 void cftleaf(std::int32_t m, std::int32_t isplt, double* a, std::int32_t nw, const double* w) {
+    if (avx2Enabled()) return cftleafAvx2(m, isplt, a, nw, w);
     const std::int32_t quarter = m >> 2;
     leafQuarter(quarter, true, false, a, nw, w);
     leafQuarter(quarter, false, false, a + quarter, nw, w);
