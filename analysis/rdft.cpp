@@ -214,28 +214,6 @@ void rftbsub(std::int32_t n, double* a, std::int32_t nc, const double* c) { real
 
 namespace {
 
-// The offset layer that makeipt built for a transform of n doubles: its
-// length m = 2^k, so that the complex index of log2(n/2) bits splits into
-// k high bits, d = log2(n/2) - 2k (3 or 4) middle bits and k low bits.
-struct BitLayout {
-    std::int32_t m;
-    std::int32_t k;
-    std::int32_t d;
-};
-
-BitLayout bitLayout(std::int32_t n) {
-    BitLayout b{2, 1, 0};
-    for (std::int32_t l = n >> 2; l > 32; l >>= 2) {
-        b.m <<= 1;
-        b.k++;
-    }
-    std::int32_t bits = 0;
-    while ((1 << bits) < (n >> 1)) bits++;
-    b.d = bits - 2 * b.k;
-    assert(b.d >= 0 && b.d <= 4);
-    return b;
-}
-
 constexpr std::int32_t kReverse4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
 
 // Swaps complex element c with element reverse(c) for every pair; with
@@ -300,9 +278,28 @@ void permuteSmall(double* a, Dest dest) {
 
 }  // namespace
 
-void bitrv2(std::int32_t n, const std::int32_t* ip, double* a) { bitReverseComplex<false>(n, ip, a); }
+BitLayout bitLayout(std::int32_t n) {
+    BitLayout b{2, 1, 0};
+    for (std::int32_t l = n >> 2; l > 32; l >>= 2) {
+        b.m <<= 1;
+        b.k++;
+    }
+    std::int32_t bits = 0;
+    while ((1 << bits) < (n >> 1)) bits++;
+    b.d = bits - 2 * b.k;
+    assert(b.d >= 0 && b.d <= 4);
+    return b;
+}
 
-void bitrv2conj(std::int32_t n, const std::int32_t* ip, double* a) { bitReverseComplex<true>(n, ip, a); }
+void bitrv2(std::int32_t n, const std::int32_t* ip, double* a) {
+    if (avx2Enabled()) return bitrv2Avx2(n, ip, a);
+    bitReverseComplex<false>(n, ip, a);
+}
+
+void bitrv2conj(std::int32_t n, const std::int32_t* ip, double* a) {
+    if (avx2Enabled()) return bitrv2conjAvx2(n, ip, a);
+    bitReverseComplex<true>(n, ip, a);
+}
 
 // The negated-index variants turn the forward kernels' output into the
 // backward transform: X_backward[k] = X_forward[-k mod count].

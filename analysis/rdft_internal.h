@@ -49,7 +49,8 @@ void cftf040(double* a);
 void cftb040(double* a);
 void cftx020(double* a);
 
-// AVX2+FMA versions (rdft_avx2.cpp) of the stages above, same arguments.
+// AVX2+FMA versions (rdft_avx2.cpp) of the routines above and of the bit
+// reversals below, same arguments.
 // The real splits run groups of four steps and return the first step j
 // (a[j], a[j+1]) they left for the SSE2 code, with fewer than four to go.
 // The SSE2 entry points call them themselves while avx2Enabled() holds.
@@ -64,6 +65,8 @@ void cftf081Avx2(double* a, const double* w);
 void cftf082Avx2(double* a, const double* w);
 std::int32_t rftfsubAvx2(std::int32_t n, double* a, std::int32_t nc, const double* c);
 std::int32_t rftbsubAvx2(std::int32_t n, double* a, std::int32_t nc, const double* c);
+void bitrv2Avx2(std::int32_t n, const std::int32_t* ip, double* a);
+void bitrv2conjAvx2(std::int32_t n, const std::int32_t* ip, double* a);
 
 // Whether this processor and its system run AVX2 and FMA code: asked once.
 bool avx2Supported();
@@ -72,6 +75,16 @@ bool avx2Supported();
 // Not synchronised: switch it only while no transform runs.
 bool avx2Enabled();
 void setAvx2Enabled(bool on);
+
+// The offset layer that makeipt built for a transform of n doubles: its
+// length m = 2^k, so that the complex index of log2(n/2) bits splits into
+// k high bits, d = log2(n/2) - 2k (3 or 4) middle bits and k low bits.
+struct BitLayout {
+    std::int32_t m;
+    std::int32_t k;
+    std::int32_t d;
+};
+BitLayout bitLayout(std::int32_t n);
 
 void bitrv2(std::int32_t n, const std::int32_t* ip, double* a);
 void bitrv2conj(std::int32_t n, const std::int32_t* ip, double* a);
