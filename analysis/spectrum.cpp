@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "analysis/analyzer.h"
+#include "analysis/spectrum_internal.h"
 
 namespace {
 
@@ -39,7 +40,31 @@ void butterflyStage(double* re, double* im, std::int32_t n, std::int32_t half, c
     }
 }
 
+bool detectAvx() {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx");
+#else
+    return false;
+#endif
+}
+
+bool avxOn = spectrum_detail::avxSupported();
+
 }  // namespace
+
+namespace spectrum_detail {
+
+bool avxSupported() {
+    static const bool supported = detectAvx();
+    return supported;
+}
+
+bool avxEnabled() { return avxOn; }
+
+void setAvxEnabled(bool on) { avxOn = on && avxSupported(); }
+
+}  // namespace spectrum_detail
 
 void bitReverseTable(std::int32_t n, std::int32_t* t) {
     t[0] = 0;
@@ -95,11 +120,28 @@ void computeSpectrum(Analyzer& an) {
         re[j] = ur + tr;
         im[j] = ui + ti;
     }
-    for (std::int32_t half = 2; half < n; half *= 2) {
-        butterflyStage(re, im, n, half, an.stageTwiddleRe + half, an.stageTwiddleIm + half);
+    const double* twRe = an.stageTwiddleRe;
+    const double* twIm = an.stageTwiddleIm;
+    // With AVX: half 2 in SSE2 (it has only two twiddles), then the stages in
+    // pairs (4, 8), (16, 32), ..., and a last single stage when their count is odd.
+    std::int32_t half = 2;
+    if (avxOn) {
+        butterflyStage(re, im, n, half, twRe + half, twIm + half);
+        for (half = 4; 2 * half < n; half *= 4) {
+            spectrum_detail::butterflyStagePairAvx(re, im, n, half, twRe + half, twIm + half, twRe + 2 * half,
+                                                   twIm + 2 * half);
+        }
+        if (half < n) spectrum_detail::butterflyStageAvx(re, im, n, half, twRe + half, twIm + half);
+    } else {
+        for (; half < n; half *= 2) butterflyStage(re, im, n, half, twRe + half, twIm + half);
     }
 
-    for (std::int32_t k = 0; k < an.halfFrame; k++) {
-        re[k] = 20.0 * std::log(std::sqrt(re[k] * re[k] + im[k] * im[k]));
+    // The magnitudes two at a time (correctly rounded, as the scalar sqrt),
+    // then the logarithm of each; halfFrame is even.
+    for (std::int32_t k = 0; k < an.halfFrame; k += 2) {
+        const __m128d xr = _mm_loadu_pd(re + k);
+        const __m128d xi = _mm_loadu_pd(im + k);
+        _mm_storeu_pd(re + k, _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(xr, xr), _mm_mul_pd(xi, xi))));
     }
+    for (std::int32_t k = 0; k < an.halfFrame; k++) re[k] = 20.0 * std::log(re[k]);
 }

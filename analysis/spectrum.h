@@ -9,8 +9,10 @@
 //   values; imagInput is all zero afterwards.
 // The butterflies carry their twiddle by a rotation recurrence from the angle
 // 3.14159265 / half of each stage; the results are exactly those of the plain
-// stage-by-stage loop (the caches and the vectorised loops only reorder
-// independent butterflies). No allocation; frame-loop thread.
+// stage-by-stage loop (the caches, the vectorised loops and the two-stage
+// sweeps only reorder butterflies; each still sees the same inputs). Where the
+// processor has AVX, the stages from half 4 on run four twiddles at a time.
+// No allocation; frame-loop thread.
 #pragma once
 
 #include <cstdint>

@@ -10,6 +10,7 @@
 
 #include "analysis/analyzer.h"
 #include "analysis/cepstrum.h"
+#include "analysis/spectrum_internal.h"
 #include "analysis_support.h"
 
 namespace {
@@ -65,6 +66,21 @@ ReferenceSpectrum referenceSpectrum(const double* frame, std::int32_t log2n) {
     return r;
 }
 
+// Runs the spectrum's butterflies with or without the AVX stages for one
+// scope. Where the processor has no AVX both runs take the SSE2 path.
+class UseAvx {
+public:
+    explicit UseAvx(bool on) : previous_(spectrum_detail::avxEnabled()) { spectrum_detail::setAvxEnabled(on); }
+    ~UseAvx() { spectrum_detail::setAvxEnabled(previous_); }
+    UseAvx(const UseAvx&) = delete;
+    UseAvx& operator=(const UseAvx&) = delete;
+
+private:
+    bool previous_;
+};
+
+constexpr bool kBothPaths[] = {false, true};
+
 void expectSameBits(const Analyzer& an, const ReferenceSpectrum& ref, const char* what) {
     const std::size_t bytes = sizeof(double) * ref.re.size();
     EXPECT_EQ(std::memcmp(an.outRe, ref.re.data(), bytes), 0) << what << ": outRe differs at N = " << ref.re.size();
@@ -80,15 +96,51 @@ TEST(BitReverseTable, EightPoints) {
 // Random windowed frames at every length: every output value is the plain
 // algorithm's, to the bit.
 TEST(ComputeSpectrum, BitIdenticalToThePlainAlgorithm) {
-    for (std::int32_t n = kMinFrameLength; n <= kMaxFrameLength; n *= 2) {
-        auto an = analyzerFor(n);
-        for (std::uint32_t seed = 1; seed <= 3; seed++) {
-            fillRandomSamples(*an, seed * 7919 + n);
-            an->activeWindow = static_cast<std::int32_t>(seed);
-            applyWindow(*an);
-            const ReferenceSpectrum ref = referenceSpectrum(an->sampleFrame, an->log2Length);
-            computeSpectrum(*an);
-            expectSameBits(*an, ref, "random frame");
+    for (bool avx : kBothPaths) {
+        const UseAvx path(avx);
+        SCOPED_TRACE(avx ? "AVX stages" : "SSE2 stages");
+        for (std::int32_t n = kMinFrameLength; n <= kMaxFrameLength; n *= 2) {
+            auto an = analyzerFor(n);
+            for (std::uint32_t seed = 1; seed <= 3; seed++) {
+                fillRandomSamples(*an, seed * 7919 + n);
+                an->activeWindow = static_cast<std::int32_t>(seed);
+                applyWindow(*an);
+                const ReferenceSpectrum ref = referenceSpectrum(an->sampleFrame, an->log2Length);
+                computeSpectrum(*an);
+                expectSameBits(*an, ref, "random frame");
+            }
+        }
+    }
+}
+
+// Signed zeros, infinities, NaN and overflowing products take the plain
+// algorithm's path through the butterflies too, on both paths.
+TEST(ComputeSpectrum, SpecialValuesKeepThePlainAlgorithmsBits) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    constexpr double kHuge = std::numeric_limits<double>::max();
+    struct Case {
+        const char* name;
+        double value;
+        std::int32_t at;  // one sample set to value; -1: every sample
+    };
+    const Case cases[] = {
+        {"negative zeros", -0.0, -1}, {"one +inf", kInf, 5},     {"one -inf", -kInf, 700},
+        {"one NaN", kNaN, 17},        {"all huge", kHuge, -1}, {"one huge", -kHuge, 3},
+    };
+    for (bool avx : kBothPaths) {
+        const UseAvx path(avx);
+        for (const Case& c : cases) {
+            for (std::int32_t n : {1024, 4096}) {
+                auto an = analyzerFor(n);
+                fillRandomSamples(*an, 29 + n);
+                for (std::int32_t i = 0; i < n; i++) {
+                    if (c.at < 0 || c.at == i) an->sampleFrame[i] = c.value;
+                }
+                const ReferenceSpectrum ref = referenceSpectrum(an->sampleFrame, an->log2Length);
+                computeSpectrum(*an);
+                expectSameBits(*an, ref, c.name);
+            }
         }
     }
 }
@@ -99,16 +151,20 @@ TEST(ComputeSpectrum, StaysExactAcrossLengthChangesAndCepstrumFrames) {
     auto an = analyzerFor(kMaxFrameLength);
     CepstrumAverage avg{};
     const std::int32_t lengths[] = {32768, 1024, 8192, 2048};
-    for (std::int32_t n : lengths) {
-        const AppSettings s = analysis_test::lengthSettings(n);
-        ASSERT_EQ(setupAnalyzer(*an, s), 1);
-        fillRandomSamples(*an, 11 + n);
-        computeCepstrum(*an, avg, 0);
-        fillRandomSamples(*an, 13 + n);
-        const ReferenceSpectrum ref = referenceSpectrum(an->sampleFrame, an->log2Length);
-        computeSpectrum(*an);
-        expectSameBits(*an, ref, "after cepstrum");
-        for (std::int32_t i = 0; i < kFrameCapacity; i++) ASSERT_EQ(an->imagInput[i], 0.0) << i;
+    for (bool avx : kBothPaths) {
+        const UseAvx path(avx);
+        SCOPED_TRACE(avx ? "AVX stages" : "SSE2 stages");
+        for (std::int32_t n : lengths) {
+            const AppSettings s = analysis_test::lengthSettings(n);
+            ASSERT_EQ(setupAnalyzer(*an, s), 1);
+            fillRandomSamples(*an, 11 + n);
+            computeCepstrum(*an, avg, 0);
+            fillRandomSamples(*an, 13 + n);
+            const ReferenceSpectrum ref = referenceSpectrum(an->sampleFrame, an->log2Length);
+            computeSpectrum(*an);
+            expectSameBits(*an, ref, "after cepstrum");
+            for (std::int32_t i = 0; i < kFrameCapacity; i++) ASSERT_EQ(an->imagInput[i], 0.0) << i;
+        }
     }
 }
 
