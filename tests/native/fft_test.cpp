@@ -14,8 +14,16 @@
 #include <vector>
 
 #include "analysis/rdft_internal.h"
+#include "analysis_support.h"
 
 namespace {
+
+using analysis_test::directForward;
+using analysis_test::phase;
+using analysis_test::randomFrame;
+using analysis_test::UnitCircle;
+using analysis_test::UseRdftAvx2;
+using Tables = analysis_test::RdftTables;
 
 // The two code paths of rdft: SSE2 everywhere, AVX2+FMA where the processor
 // has it. A test that names a path runs it, or is skipped where it cannot.
@@ -23,65 +31,12 @@ enum class Path { Sse2, Avx2 };
 
 const char* pathName(Path p) { return p == Path::Avx2 ? "Avx2" : "Sse2"; }
 
-// Selects a path for one scope, restoring the previous choice after it.
-class UsePath {
-public:
-    explicit UsePath(Path p) : previous_(rdft_detail::avx2Enabled()) { rdft_detail::setAvx2Enabled(p == Path::Avx2); }
-    ~UsePath() { rdft_detail::setAvx2Enabled(previous_); }
-    UsePath(const UsePath&) = delete;
-    UsePath& operator=(const UsePath&) = delete;
-
-private:
-    bool previous_;
-};
-
 bool runnable(Path p) { return p == Path::Sse2 || rdft_detail::avx2Supported(); }
-
-// Fresh (ip, w) tables: zero ip means nothing built yet.
-struct Tables {
-    std::vector<std::int32_t> ip = std::vector<std::int32_t>(kRdftIndexEntries, 0);
-    std::vector<double> w = std::vector<double>(kRdftMaxLength / 2, 0.0);
-};
-
-std::vector<double> randomFrame(std::int32_t n, std::uint32_t seed) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
-    std::vector<double> x(n);
-    for (double& v : x) v = dist(gen);
-    return x;
-}
 
 double norm2(const std::vector<double>& x) {
     double s = 0;
     for (double v : x) s += v * v;
     return std::sqrt(s);
-}
-
-// cos and sin of 2 pi i / n in long double, i < n: direct sums index them
-// by the exactly reduced phase j k mod n.
-struct UnitCircle {
-    std::vector<long double> c, s;
-    explicit UnitCircle(std::int32_t n) : c(n), s(n) {
-        for (std::int32_t i = 0; i < n; i++) {
-            const long double angle = 2.0L * std::numbers::pi_v<long double> * i / n;
-            c[i] = std::cos(angle);
-            s[i] = std::sin(angle);
-        }
-    }
-};
-
-std::int32_t phase(std::int32_t j, std::int32_t k, std::int32_t n) {
-    return static_cast<std::int32_t>((static_cast<std::int64_t>(j) * k) % n);
-}
-
-// Packed forward value at position `pos` computed directly.
-long double directForward(const std::vector<double>& x, const UnitCircle& u, std::int32_t pos) {
-    const std::int32_t n = static_cast<std::int32_t>(x.size());
-    const std::int32_t k = pos == 1 ? n / 2 : pos / 2;
-    const std::vector<long double>& kernel = pos > 1 && (pos & 1) ? u.s : u.c;
-    long double sum = 0;
-    for (std::int32_t j = 0; j < n; j++) sum += x[j] * kernel[phase(j, k, n)];
-    return sum;
 }
 
 // Backward formula of the packed layout, computed directly.
@@ -137,12 +92,12 @@ class RdftLength : public ::testing::TestWithParam<std::tuple<std::int32_t, Path
 protected:
     void SetUp() override {
         if (!runnable(std::get<1>(GetParam()))) GTEST_SKIP() << "this processor has no AVX2 and FMA";
-        usePath_.emplace(std::get<1>(GetParam()));
+        usePath_.emplace(std::get<1>(GetParam()) == Path::Avx2);
     }
     std::int32_t length() const { return std::get<0>(GetParam()); }
 
 private:
-    std::optional<UsePath> usePath_;
+    std::optional<UseRdftAvx2> usePath_;
 };
 
 TEST_P(RdftLength, ForwardMatchesDirectSums) {
@@ -213,7 +168,7 @@ TEST(RdftPaths, AgreeOnEveryLength) {
             const std::vector<double> x = randomFrame(n, 5000 + n);
             std::vector<double> result[2];
             for (Path p : {Path::Sse2, Path::Avx2}) {
-                const UsePath use(p);
+                const UseRdftAvx2 use(p == Path::Avx2);
                 Tables t;
                 if (c.longestTables) {
                     std::vector<double> big(kRdftMaxLength, 0.0);
@@ -234,7 +189,7 @@ TEST(RdftPaths, AgreeOnEveryLength) {
 }
 
 TEST(RdftPaths, SwitchingNeverEnablesWhatTheProcessorLacks) {
-    const UsePath restore(Path::Sse2);
+    const UseRdftAvx2 restore(false);
     EXPECT_FALSE(rdft_detail::avx2Enabled());
     rdft_detail::setAvx2Enabled(true);
     EXPECT_EQ(rdft_detail::avx2Enabled(), rdft_detail::avx2Supported());

@@ -66,19 +66,7 @@ ReferenceSpectrum referenceSpectrum(const double* frame, std::int32_t log2n) {
     return r;
 }
 
-// Runs the spectrum's butterflies with or without the AVX stages for one
-// scope. Where the processor has no AVX both runs take the SSE2 path.
-class UseAvx {
-public:
-    explicit UseAvx(bool on) : previous_(spectrum_detail::avxEnabled()) { spectrum_detail::setAvxEnabled(on); }
-    ~UseAvx() { spectrum_detail::setAvxEnabled(previous_); }
-    UseAvx(const UseAvx&) = delete;
-    UseAvx& operator=(const UseAvx&) = delete;
-
-private:
-    bool previous_;
-};
-
+// Both butterfly paths; where the processor has no AVX both runs take SSE2.
 constexpr bool kBothPaths[] = {false, true};
 
 void expectSameBits(const Analyzer& an, const ReferenceSpectrum& ref, const char* what) {
@@ -97,7 +85,7 @@ TEST(BitReverseTable, EightPoints) {
 // algorithm's, to the bit.
 TEST(ComputeSpectrum, BitIdenticalToThePlainAlgorithm) {
     for (bool avx : kBothPaths) {
-        const UseAvx path(avx);
+        const analysis_test::UseSpectrumAvx path(avx);
         SCOPED_TRACE(avx ? "AVX stages" : "SSE2 stages");
         for (std::int32_t n = kMinFrameLength; n <= kMaxFrameLength; n *= 2) {
             auto an = analyzerFor(n);
@@ -129,7 +117,7 @@ TEST(ComputeSpectrum, SpecialValuesKeepThePlainAlgorithmsBits) {
         {"one NaN", kNaN, 17},        {"all huge", kHuge, -1}, {"one huge", -kHuge, 3},
     };
     for (bool avx : kBothPaths) {
-        const UseAvx path(avx);
+        const analysis_test::UseSpectrumAvx path(avx);
         for (const Case& c : cases) {
             for (std::int32_t n : {1024, 4096}) {
                 auto an = analyzerFor(n);
@@ -152,7 +140,7 @@ TEST(ComputeSpectrum, StaysExactAcrossLengthChangesAndCepstrumFrames) {
     CepstrumAverage avg{};
     const std::int32_t lengths[] = {32768, 1024, 8192, 2048};
     for (bool avx : kBothPaths) {
-        const UseAvx path(avx);
+        const analysis_test::UseSpectrumAvx path(avx);
         SCOPED_TRACE(avx ? "AVX stages" : "SSE2 stages");
         for (std::int32_t n : lengths) {
             const AppSettings s = analysis_test::lengthSettings(n);

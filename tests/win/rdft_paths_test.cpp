@@ -8,52 +8,28 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <numbers>
-#include <random>
 #include <thread>
 #include <vector>
 
 #include "analysis/rdft.h"
 #include "analysis/rdft_internal.h"
+#include "analysis_support.h"
 
 namespace {
 
-struct Tables {
-    std::vector<std::int32_t> ip = std::vector<std::int32_t>(kRdftIndexEntries, 0);
-    std::vector<double> w = std::vector<double>(kRdftMaxLength / 2, 0.0);
-};
-
-std::vector<double> randomFrame(std::int32_t n, std::uint32_t seed) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
-    std::vector<double> x(n);
-    for (double& v : x) v = dist(gen);
-    return x;
-}
+using analysis_test::randomFrame;
+using analysis_test::UnitCircle;
+using analysis_test::UseRdftAvx2;
 
 // rdft of a copy of x placed `offset` doubles into its buffer, on one path.
 std::vector<double> transform(const std::vector<double>& x, std::int32_t isgn, bool avx2, std::int32_t offset) {
-    const bool previous = rdft_detail::avx2Enabled();
-    rdft_detail::setAvx2Enabled(avx2);
+    const UseRdftAvx2 path(avx2);
     const auto n = static_cast<std::int32_t>(x.size());
-    Tables t;
+    analysis_test::RdftTables t;
     std::vector<double> buffer(n + offset);
     std::copy(x.begin(), x.end(), buffer.begin() + offset);
     rdft(n, isgn, buffer.data() + offset, t.ip.data(), t.w.data());
-    rdft_detail::setAvx2Enabled(previous);
     return std::vector<double>(buffer.begin() + offset, buffer.end());
-}
-
-// Packed forward value R[k] (even pos) or I[k] (odd pos), 0 < k < n/2, summed directly.
-double directForward(const std::vector<double>& x, std::int32_t pos) {
-    const auto n = static_cast<std::int64_t>(x.size());
-    const std::int64_t k = pos / 2;
-    long double sum = 0;
-    for (std::int64_t j = 0; j < n; j++) {
-        const long double angle = 2.0L * std::numbers::pi_v<long double> * ((j * k) % n) / n;
-        sum += x[j] * ((pos & 1) ? std::sin(angle) : std::cos(angle));
-    }
-    return static_cast<double>(sum);
 }
 
 // Every length on both paths: forward against direct sums at a few bins, the
@@ -62,6 +38,7 @@ void checkBothPaths(std::int32_t offset) {
     constexpr double kRelativeTolerance = 1e-13;
     for (std::int32_t n = 4; n <= kRdftMaxLength; n *= 2) {
         const std::vector<double> x = randomFrame(n, 7000 + n);
+        const UnitCircle u(n);
         double energy = 0;
         for (double v : x) energy += v * v;
         const double bound = 4.0 * std::numeric_limits<double>::epsilon() * std::log2(n) * std::sqrt(energy);
@@ -71,7 +48,7 @@ void checkBothPaths(std::int32_t offset) {
             f = transform(x, 1, avx2, offset);
             for (std::int32_t pos : {2, 3, n / 2, n / 2 + 1, n - 2, n - 1}) {
                 if (pos < 2 || pos >= n) continue;
-                ASSERT_NEAR(f[pos], directForward(x, pos), bound) << "avx2=" << avx2 << " n=" << n << " pos=" << pos;
+                ASSERT_NEAR(f[pos], static_cast<double>(analysis_test::directForward(x, u, pos)), bound) << "avx2=" << avx2 << " n=" << n << " pos=" << pos;
             }
             const std::vector<double> back = transform(f, -1, avx2, offset);
             for (std::int32_t i = 0; i < n; i++) {

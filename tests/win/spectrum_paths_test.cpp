@@ -6,14 +6,12 @@
 
 #include <cstdint>
 #include <cstring>
-#include <random>
 #include <thread>
 #include <vector>
 
-#include "analysis/analyzer.h"
 #include "analysis/spectrum.h"
 #include "analysis/spectrum_internal.h"
-#include "app/settings.h"
+#include "analysis_support.h"
 
 namespace {
 
@@ -23,18 +21,10 @@ struct Levels {
 
 // The spectrum of a random 16-bit frame of length n on one path.
 Levels spectrumOn(bool avx, std::int32_t n, std::uint32_t seed) {
-    const bool previous = spectrum_detail::avxEnabled();
-    spectrum_detail::setAvxEnabled(avx);
-    auto an = makeAnalyzer();
-    AppSettings s{};
-    s.fftLength = n;
-    s.halfLength = n / 2;
-    setupAnalyzer(*an, s);
-    std::mt19937 gen(seed);
-    std::uniform_int_distribution<int> dist(-32768, 32767);
-    for (std::int32_t i = 0; i < n; i++) an->sampleFrame[i] = dist(gen);
+    const analysis_test::UseSpectrumAvx path(avx);
+    auto an = analysis_test::analyzerFor(n);
+    analysis_test::fillRandomSamples(*an, seed);
     computeSpectrum(*an);
-    spectrum_detail::setAvxEnabled(previous);
     return Levels{std::vector<double>(an->outRe, an->outRe + n), std::vector<double>(an->outIm, an->outIm + n)};
 }
 
