@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cmath>
 
+#include "analysis/cpu_features.h"
 #include "analysis/rdft_complex.h"
 #include "analysis/rdft_internal.h"
 
@@ -13,24 +14,12 @@ namespace rdft_detail {
 
 namespace {
 
-bool detectAvx2() {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-#else
-    return false;
-#endif
-}
-
 // Zero until dynamic initialisation: a transform run before it takes SSE2.
 bool avx2On = avx2Supported();
 
 }  // namespace
 
-bool avx2Supported() {
-    static const bool supported = detectAvx2();
-    return supported;
-}
+bool avx2Supported() { return cpuRunsAvx2Fma(); }
 
 bool avx2Enabled() { return avx2On; }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "analysis/analyzer.h"
+#include "analysis/cpu_features.h"
 #include "analysis/spectrum_internal.h"
 
 namespace {
@@ -40,25 +41,14 @@ void butterflyStage(double* re, double* im, std::int32_t n, std::int32_t half, c
     }
 }
 
-bool detectAvx() {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx");
-#else
-    return false;
-#endif
-}
-
+// Zero until dynamic initialisation: a spectrum computed before it takes SSE2.
 bool avxOn = spectrum_detail::avxSupported();
 
 }  // namespace
 
 namespace spectrum_detail {
 
-bool avxSupported() {
-    static const bool supported = detectAvx();
-    return supported;
-}
+bool avxSupported() { return cpuRunsAvx(); }
 
 bool avxEnabled() { return avxOn; }
 
