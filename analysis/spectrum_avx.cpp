@@ -12,16 +12,27 @@
 namespace spectrum_detail {
 namespace {
 
-// Four butterflies at neighbouring k: lower (loRe, loIm) and upper (hiRe,
-// hiIm) in place, twiddle (wr, wi), with the scalar butterfly's operations in
-// its order.
-inline void butterfly4(__m256d& loRe, __m256d& loIm, __m256d& hiRe, __m256d& hiIm, __m256d wr, __m256d wi) {
-    const __m256d tr = _mm256_sub_pd(_mm256_mul_pd(wr, hiRe), _mm256_mul_pd(wi, hiIm));
-    const __m256d ti = _mm256_add_pd(_mm256_mul_pd(wr, hiIm), _mm256_mul_pd(wi, hiRe));
-    hiRe = _mm256_sub_pd(loRe, tr);
-    hiIm = _mm256_sub_pd(loIm, ti);
-    loRe = _mm256_add_pd(loRe, tr);
-    loIm = _mm256_add_pd(loIm, ti);
+// Four neighbouring complex values, split into real and imaginary parts.
+struct Four {
+    __m256d re, im;
+};
+
+inline Four load(const double* re, const double* im) { return Four{_mm256_loadu_pd(re), _mm256_loadu_pd(im)}; }
+
+inline void store(double* re, double* im, Four x) {
+    _mm256_storeu_pd(re, x.re);
+    _mm256_storeu_pd(im, x.im);
+}
+
+// Four butterflies on lower `lo` and upper `hi` in place, twiddle w, with the
+// scalar butterfly's operations in its order.
+inline void butterfly(Four& lo, Four& hi, Four w) {
+    const __m256d tr = _mm256_sub_pd(_mm256_mul_pd(w.re, hi.re), _mm256_mul_pd(w.im, hi.im));
+    const __m256d ti = _mm256_add_pd(_mm256_mul_pd(w.re, hi.im), _mm256_mul_pd(w.im, hi.re));
+    hi.re = _mm256_sub_pd(lo.re, tr);
+    hi.im = _mm256_sub_pd(lo.im, ti);
+    lo.re = _mm256_add_pd(lo.re, tr);
+    lo.im = _mm256_add_pd(lo.im, ti);
 }
 
 }  // namespace
@@ -29,44 +40,34 @@ inline void butterfly4(__m256d& loRe, __m256d& loIm, __m256d& hiRe, __m256d& hiI
 void butterflyStageAvx(double* re, double* im, std::int32_t n, std::int32_t half, const double* twRe,
                        const double* twIm) {
     for (std::int32_t b = 0; b < n; b += 2 * half) {
-        double* r = re + b;
-        double* i = im + b;
-        for (std::int32_t k = 0; k < half; k += 4) {
-            __m256d loRe = _mm256_loadu_pd(r + k), loIm = _mm256_loadu_pd(i + k);
-            __m256d hiRe = _mm256_loadu_pd(r + k + half), hiIm = _mm256_loadu_pd(i + k + half);
-            butterfly4(loRe, loIm, hiRe, hiIm, _mm256_loadu_pd(twRe + k), _mm256_loadu_pd(twIm + k));
-            _mm256_storeu_pd(r + k, loRe);
-            _mm256_storeu_pd(i + k, loIm);
-            _mm256_storeu_pd(r + k + half, hiRe);
-            _mm256_storeu_pd(i + k + half, hiIm);
+        for (std::int32_t k = b; k < b + half; k += 4) {
+            Four lo = load(re + k, im + k);
+            Four hi = load(re + k + half, im + k + half);
+            butterfly(lo, hi, load(twRe + k - b, twIm + k - b));
+            store(re + k, im + k, lo);
+            store(re + k + half, im + k + half, hi);
         }
     }
 }
 
 void butterflyStagePairAvx(double* re, double* im, std::int32_t n, std::int32_t half, const double* tw1Re,
                            const double* tw1Im, const double* tw2Re, const double* tw2Im) {
-    const std::int32_t q = half;
-    for (std::int32_t b = 0; b < n; b += 4 * q) {
-        double* r = re + b;
-        double* i = im + b;
-        for (std::int32_t k = 0; k < q; k += 4) {
-            __m256d r0 = _mm256_loadu_pd(r + k), i0 = _mm256_loadu_pd(i + k);
-            __m256d r1 = _mm256_loadu_pd(r + k + q), i1 = _mm256_loadu_pd(i + k + q);
-            __m256d r2 = _mm256_loadu_pd(r + k + 2 * q), i2 = _mm256_loadu_pd(i + k + 2 * q);
-            __m256d r3 = _mm256_loadu_pd(r + k + 3 * q), i3 = _mm256_loadu_pd(i + k + 3 * q);
-            const __m256d w1r = _mm256_loadu_pd(tw1Re + k), w1i = _mm256_loadu_pd(tw1Im + k);
-            butterfly4(r0, i0, r1, i1, w1r, w1i);
-            butterfly4(r2, i2, r3, i3, w1r, w1i);
-            butterfly4(r0, i0, r2, i2, _mm256_loadu_pd(tw2Re + k), _mm256_loadu_pd(tw2Im + k));
-            butterfly4(r1, i1, r3, i3, _mm256_loadu_pd(tw2Re + k + q), _mm256_loadu_pd(tw2Im + k + q));
-            _mm256_storeu_pd(r + k, r0);
-            _mm256_storeu_pd(i + k, i0);
-            _mm256_storeu_pd(r + k + q, r1);
-            _mm256_storeu_pd(i + k + q, i1);
-            _mm256_storeu_pd(r + k + 2 * q, r2);
-            _mm256_storeu_pd(i + k + 2 * q, i2);
-            _mm256_storeu_pd(r + k + 3 * q, r3);
-            _mm256_storeu_pd(i + k + 3 * q, i3);
+    for (std::int32_t b = 0; b < n; b += 4 * half) {
+        for (std::int32_t k = 0; k < half; k += 4) {
+            // The four values at b + k + q * half, q = 0 ... 3.
+            double* r = re + b + k;
+            double* i = im + b + k;
+            Four x0 = load(r, i), x1 = load(r + half, i + half);
+            Four x2 = load(r + 2 * half, i + 2 * half), x3 = load(r + 3 * half, i + 3 * half);
+            const Four w1 = load(tw1Re + k, tw1Im + k);
+            butterfly(x0, x1, w1);
+            butterfly(x2, x3, w1);
+            butterfly(x0, x2, load(tw2Re + k, tw2Im + k));
+            butterfly(x1, x3, load(tw2Re + k + half, tw2Im + k + half));
+            store(r, i, x0);
+            store(r + half, i + half, x1);
+            store(r + 2 * half, i + 2 * half, x2);
+            store(r + 3 * half, i + 3 * half, x3);
         }
     }
 }
