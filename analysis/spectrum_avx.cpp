@@ -40,12 +40,13 @@ inline void butterfly(Four& lo, Four& hi, Four w) {
 void butterflyStageAvx(double* re, double* im, std::int32_t n, std::int32_t half, const double* twRe,
                        const double* twIm) {
     for (std::int32_t b = 0; b < n; b += 2 * half) {
-        for (std::int32_t k = b; k < b + half; k += 4) {
-            Four lo = load(re + k, im + k);
-            Four hi = load(re + k + half, im + k + half);
-            butterfly(lo, hi, load(twRe + k - b, twIm + k - b));
-            store(re + k, im + k, lo);
-            store(re + k + half, im + k + half, hi);
+        for (std::int32_t k = 0; k < half; k += 4) {
+            double* r = re + b + k;
+            double* i = im + b + k;
+            Four lo = load(r, i), hi = load(r + half, i + half);
+            butterfly(lo, hi, load(twRe + k, twIm + k));
+            store(r, i, lo);
+            store(r + half, i + half, hi);
         }
     }
 }
