@@ -6,6 +6,8 @@
 // namespace, and it includes no header with inline functions of its own
 // (rdft_complex.h above all): an inline function compiled here would carry
 // AVX instructions, and the linker could pick that copy for the SSE2 callers.
+// rdft_leaf.h holds only templates, instantiated here with this file's own
+// routines.
 //
 // Every memory access is unaligned (loadu/storeu): neither the data nor the
 // tables are 32-byte aligned, and mingw cannot align AVX spills on its stack.
@@ -21,6 +23,7 @@
 #include <cstdint>
 
 #include "analysis/rdft_internal.h"
+#include "analysis/rdft_leaf.h"
 
 namespace rdft_detail {
 namespace {
@@ -338,34 +341,15 @@ inline void odd8(double* a, const double* w) {
     store(a + 12, odd2(z3));
 }
 
-// One quarter of a leaf, as leafQuarter in rdft_stages.cpp: its stage, then
-// the kernels of its four sub-blocks, 16-point ones for sub-blocks of 32 doubles.
-template <bool kBig>
-void leafQuarter(std::int32_t size, bool plain, bool last, double* a, std::int32_t nw, const double* w) {
-    const std::int32_t sub = size >> 2;
-    auto plainKernel = [&](double* b) { kBig ? plain16(b, &w[nw - 8]) : plain8(b, &w[nw - 8]); };
-    auto oddKernel = [&](double* b) { kBig ? odd16(b, &w[nw - 32]) : odd8(b, &w[nw - 8]); };
-    auto fourth = [&] { plain ? plainKernel(a + 3 * sub) : oddKernel(a + 3 * sub); };
-    if (plain) {
-        plainMiddle(size, a, &w[nw - (size >> 1)]);
-    } else {
-        oddStage(size, a, &w[nw - size]);
-    }
-    if (last) fourth();
-    plainKernel(a);
-    oddKernel(a + sub);
-    plainKernel(a + 2 * sub);
-    if (!last) fourth();
-}
-
-template <bool kBig>
-void leaf(std::int32_t m, std::int32_t isplt, double* a, std::int32_t nw, const double* w) {
-    const std::int32_t quarter = m >> 2;
-    leafQuarter<kBig>(quarter, true, false, a, nw, w);
-    leafQuarter<kBig>(quarter, false, false, a + quarter, nw, w);
-    leafQuarter<kBig>(quarter, true, false, a + 2 * quarter, nw, w);
-    leafQuarter<kBig>(quarter, isplt != 0, true, a + 3 * quarter, nw, w);
-}
+// The AVX2 routines of a leaf, for runLeaf.
+struct LeafRoutines {
+    static void plainStage(std::int32_t n, double* a, const double* w) { plainMiddle(n, a, w); }
+    static void oddStage(std::int32_t n, double* a, const double* w) { rdft_detail::oddStage(n, a, w); }
+    static void plain16(double* a, const double* w) { rdft_detail::plain16(a, w); }
+    static void odd16(double* a, const double* w) { rdft_detail::odd16(a, w); }
+    static void plain8(double* a, const double* w) { rdft_detail::plain8(a, w); }
+    static void odd8(double* a, const double* w) { rdft_detail::odd8(a, w); }
+};
 
 // Bit reversal (see bitReverseComplex in rdft.cpp) in quads. With N = n/2
 // points and r = reverse(c) for an even c below N/2, the points c, c+1, c+N/2,
@@ -444,7 +428,7 @@ void cftmdl1Avx2(std::int32_t n, double* a, const double* w) { plainMiddle(n, a,
 void cftmdl2Avx2(std::int32_t n, double* a, const double* w) { oddStage(n, a, w); }
 
 void cftleafAvx2(std::int32_t m, std::int32_t isplt, double* a, std::int32_t nw, const double* w) {
-    m == 512 ? leaf<true>(m, isplt, a, nw, w) : leaf<false>(m, isplt, a, nw, w);
+    runLeaf<LeafRoutines>(m, isplt, a, nw, w);
 }
 
 void cftf161Avx2(double* a, const double* w) { plain16(a, w); }

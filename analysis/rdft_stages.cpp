@@ -6,6 +6,7 @@
 
 #include "analysis/rdft_complex.h"
 #include "analysis/rdft_internal.h"
+#include "analysis/rdft_leaf.h"
 
 namespace rdft_detail {
 namespace {
@@ -223,36 +224,21 @@ std::int32_t cfttree(std::int32_t m, std::int32_t j, std::int32_t k, double* a, 
 
 namespace {
 
-// One quarter of a leaf: its stage, then the kernels of its four sub-blocks
-// (plain, odd, plain, and plain or odd like the quarter itself). A last
-// quarter runs its fourth kernel first.
-void leafQuarter(std::int32_t size, bool plain, bool last, double* a, std::int32_t nw, const double* w) {
-    const std::int32_t sub = size >> 2;
-    const bool big = size == 128;  // 32-double sub-blocks take the 16-point kernels
-    auto plainKernel = [&](double* b) { big ? cftf161(b, &w[nw - 8]) : cftf081(b, &w[nw - 8]); };
-    auto oddKernel = [&](double* b) { big ? cftf162(b, &w[nw - 32]) : cftf082(b, &w[nw - 8]); };
-    auto fourth = [&] { plain ? plainKernel(a + 3 * sub) : oddKernel(a + 3 * sub); };
-    if (plain) {
-        cftmdl1(size, a, &w[nw - (size >> 1)]);
-    } else {
-        cftmdl2(size, a, &w[nw - size]);
-    }
-    if (last) fourth();
-    plainKernel(a);
-    oddKernel(a + sub);
-    plainKernel(a + 2 * sub);
-    if (!last) fourth();
-}
+// The SSE2 routines of a leaf, for runLeaf.
+struct LeafRoutines {
+    static void plainStage(std::int32_t n, double* a, const double* w) { cftmdl1(n, a, w); }
+    static void oddStage(std::int32_t n, double* a, const double* w) { cftmdl2(n, a, w); }
+    static void plain16(double* a, const double* w) { cftf161(a, w); }
+    static void odd16(double* a, const double* w) { cftf162(a, w); }
+    static void plain8(double* a, const double* w) { cftf081(a, w); }
+    static void odd8(double* a, const double* w) { cftf082(a, w); }
+};
 
 }  // namespace
 
 void cftleaf(std::int32_t m, std::int32_t isplt, double* a, std::int32_t nw, const double* w) {
     if (avx2Enabled()) return cftleafAvx2(m, isplt, a, nw, w);
-    const std::int32_t quarter = m >> 2;
-    leafQuarter(quarter, true, false, a, nw, w);
-    leafQuarter(quarter, false, false, a + quarter, nw, w);
-    leafQuarter(quarter, true, false, a + 2 * quarter, nw, w);
-    leafQuarter(quarter, isplt != 0, true, a + 3 * quarter, nw, w);
+    runLeaf<LeafRoutines>(m, isplt, a, nw, w);
 }
 
 void cftfx41(std::int32_t n, double* a, std::int32_t nw, const double* w) {
