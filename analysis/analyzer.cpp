@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "analysis/spectrum.h"
-#include "analysis/trunc_to_int.h"
-#include "app/settings.h"
+#include "base/trunc_to_int.h"
+#include "base/settings.h"
 
 namespace {
 

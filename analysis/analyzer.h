@@ -33,7 +33,7 @@
 
 #include "analysis/band_segment.h"
 #include "analysis/rdft.h"
-#include "display/pixel_coord.h"
+#include "base/pixel_coord.h"
 
 struct AppSettings;
 struct HWND__;  // the platform's window handle type, opaque here

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "analysis/rdft.h"
-#include "analysis/trunc_to_int.h"
+#include "base/trunc_to_int.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "analysis/analyzer.h"
 #include "app/frame_analysis.h"
 #include "app/frame_loop_win.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/status_loop_win.h"
 #include "app/window_parts_win.h"
 #include "capture/recorder_sink.h"

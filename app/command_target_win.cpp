@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <mutex>
 
 #include "app/about_box_win.h"
 #include "app/layout_win.h"
@@ -54,7 +55,10 @@ void MainCommandTarget::SetupAnalyzers() {
     });
 }
 
-void MainCommandTarget::UpdateScaleLabels() { updateScaleLabelsLocked(app_); }
+void MainCommandTarget::UpdateScaleLabels() {
+    const std::lock_guard<std::mutex> lock(app_.drawLock);
+    updateScaleLabels(readoutsOf(app_.parts), app_.settings);
+}
 
 void MainCommandTarget::Relayout() { ::Relayout(app_.hwnd); }
 

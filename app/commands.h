@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 // Cursor kinds of the upper plot view that commands choose.
 enum class ViewCursor { kArrow = 0, kCrossHair = 1 };

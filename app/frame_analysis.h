@@ -9,7 +9,7 @@
 
 #include "analysis/analyzer.h"
 #include "analysis/cepstrum.h"
-#include "app/settings.h"
+#include "base/settings.h"
 
 // What the analysis half of a pass hands to the drawing half. Every pointer
 // stays valid until the next pass (they point into the upper Analyzer).

@@ -30,7 +30,7 @@
 
 #include "app/frame_analysis.h"
 #include "app/pass_handover.h"
-#include "display/pixel_coord.h"
+#include "base/pixel_coord.h"
 
 struct App;
 struct AppSettings;

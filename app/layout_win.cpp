@@ -62,7 +62,7 @@ void RebuildParts(App& app, const WindowLayout& l, std::optional<double> offsetF
     const LayoutRect& strip = l.colorScale;
     parts.colorScaleBar.reset();
     parts.colorScaleBar = std::make_unique<SplitBar>(app.hwnd, strip.x, strip.y, strip.width, strip.height);
-    paintColorScale(readoutsOf(app));
+    paintColorScale(readoutsOf(app.parts));
 
     const LayoutRect& low = l.lowerView;
     RebuildView(parts.lowerView, app.hwnd, low.x, low.y, low.width, low.height, saved, &app.drawLock);
@@ -76,7 +76,7 @@ void RebuildParts(App& app, const WindowLayout& l, std::optional<double> offsetF
         }
     }
     PlaceLabels(app, l);
-    updateScaleLabels(readoutsOf(app), s);
+    updateScaleLabels(readoutsOf(app.parts), s);
     // The value-0 row keeps its relative height in the new view.
     if (const int height = parts.upperView->Height(); height > 0) {
         if (offsetFraction) {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <span>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 // The marks of one menu sync: the ids to check (each group's value matched by
 // exact equality) and whether the items that only affect the spectrum are

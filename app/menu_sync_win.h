@@ -4,6 +4,6 @@
 
 #include <windows.h>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 void SyncMenu(HWND hwnd, const AppSettings& s);

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "resources/resource_ids.h"
 
 struct MenuItemValue {

@@ -2,7 +2,7 @@
 // and written at shutdown, on the user-interface thread.
 #pragma once
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/settings_load.h"
 
 // The settings file's name, relative to the current directory.

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 // The screens the window may be placed on, pixels. The primary screen starts
 // at (0, 0); the virtual screen is the bounding box of all monitors.

@@ -14,6 +14,6 @@ FrameHooks MakeSpectrogramHooks(App& app) {
             drawSpectrogramColumn(*lower, app.settings, frame.displayValues, frame.binCount, *work);
         }
     };
-    hooks.updateScaleLabels = [&app] { updateScaleLabels(readoutsOf(app), app.settings); };
+    hooks.updateScaleLabels = [&app] { updateScaleLabels(readoutsOf(app.parts), app.settings); };
     return hooks;
 }

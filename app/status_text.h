@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 // Size of the status line buffer, bytes, terminator included.
 inline constexpr std::size_t kStatusTextBytes = 128;

@@ -18,3 +18,12 @@ void CreateWindowParts(WindowParts& parts, HWND mainWindow, std::mutex* drawLock
     parts.divider = std::make_unique<SplitBar>(mainWindow, 0, 0, 1, kDividerThicknessPx);
     parts.divider->SetCursorKind(kBarCursorSizeNS);
 }
+
+ScaleReadouts readoutsOf(const WindowParts& parts) {
+    ScaleReadouts keys{parts.upperView.get(), parts.colorScaleBar.get(), {}};
+    static_assert(kFrequencyLabelCount == kScaleLabelCount);
+    for (int i = 0; i < kFrequencyLabelCount; ++i) {
+        keys.labels[i] = parts.scaleLabels[i].get();
+    }
+    return keys;
+}

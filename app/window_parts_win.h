@@ -15,6 +15,7 @@
 #include "app/layout.h"
 #include "display/label_win.h"
 #include "display/plot_view.h"
+#include "display/readouts_win.h"
 #include "display/split_bar_win.h"
 
 // Sizes and colours at creation (COLORREF 0x00BBGGRR), pixels.
@@ -46,3 +47,7 @@ struct WindowParts {
 // Makes the placeholder views, the status line, the frequency labels and the
 // divider as children of `mainWindow`; `drawLock` guards the views.
 void CreateWindowParts(WindowParts& parts, HWND mainWindow, std::mutex* drawLock);
+
+// The colour key strip, the upper view and the five labels, as the keys
+// painters take them.
+ScaleReadouts readoutsOf(const WindowParts& parts);

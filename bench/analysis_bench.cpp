@@ -17,7 +17,7 @@
 #include "analysis/cepstrum.h"
 #include "analysis/rdft.h"
 #include "analysis/spectrum.h"
-#include "app/settings.h"
+#include "base/settings.h"
 
 #if defined(TAVRIN_BENCH_WITH_FFTW)
 #include <fftw3.h>

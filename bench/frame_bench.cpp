@@ -17,7 +17,7 @@
 
 #include "analysis/analyzer.h"
 #include "app/frame_analysis.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "capture/sample_ring.h"
 #include "display/trace_points.h"
 

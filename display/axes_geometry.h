@@ -15,7 +15,7 @@
 #include <array>
 #include <cstdint>
 
-#include "display/pixel_coord.h"
+#include "base/pixel_coord.h"
 
 inline constexpr int kLinearGridLines = 10;     // vertical lines of the linear grid
 inline constexpr int kLinearTickLabels = 11;    // one more than the lines: both edges

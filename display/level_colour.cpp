@@ -3,7 +3,7 @@
 #include <cassert>
 #include <cmath>
 
-#include "analysis/trunc_to_int.h"
+#include "base/trunc_to_int.h"
 
 namespace {
 

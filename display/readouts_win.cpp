@@ -2,18 +2,6 @@
 
 #include <mutex>
 
-#include "app/app_win.h"
-
-ScaleReadouts readoutsOf(App& app) {
-    WindowParts& parts = app.parts;
-    ScaleReadouts keys{parts.upperView.get(), parts.colorScaleBar.get(), {}};
-    static_assert(kFrequencyLabelCount == kScaleLabelCount);
-    for (int i = 0; i < kFrequencyLabelCount; ++i) {
-        keys.labels[i] = parts.scaleLabels[i].get();
-    }
-    return keys;
-}
-
 void paintColorScale(const ScaleReadouts& keys) {
     if (keys.colorScaleBar == nullptr || keys.upperView == nullptr) {
         return;
@@ -41,9 +29,4 @@ void updateScaleLabels(const ScaleReadouts& keys, const AppSettings& settings) {
             keys.labels[i]->SetText(texts[i].data());
         }
     }
-}
-
-void updateScaleLabelsLocked(App& app) {
-    const std::lock_guard<std::mutex> lock(app.drawLock);
-    updateScaleLabels(readoutsOf(app), app.settings);
 }

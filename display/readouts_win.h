@@ -3,20 +3,18 @@
 // frequency labels left of the lower view (texts from display/readouts.h).
 //
 // Threads: paintColorScale and updateScaleLabels are called with the draw
-// lock held (the frame loop during a selection drag, the layout). The
-// commands, which run outside it, use updateScaleLabelsLocked. Label texts
-// are set through the labels' own lock and never by a sent message.
+// lock held (the frame loop during a selection drag, the layout, the commands
+// after taking it). Label texts are set through the labels' own lock and
+// never by a sent message.
 #pragma once
 
 #include <array>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "display/label_win.h"
 #include "display/plot_view_win.h"
 #include "display/readouts.h"
 #include "display/split_bar_win.h"
-
-struct App;
 
 // What the keys are drawn from and into; any of them may be null (not made
 // yet), and is then skipped.
@@ -26,9 +24,6 @@ struct ScaleReadouts {
     std::array<Mylib::clsLabel*, kFrequencyLabelCount> labels;  // 0 = top
 };
 
-// The program's own keys.
-ScaleReadouts readoutsOf(App& app);
-
 // Repaints the strip's bitmap from the upper view's selection and has the
 // strip repainted.
 void paintColorScale(const ScaleReadouts& keys);
@@ -36,7 +31,3 @@ void paintColorScale(const ScaleReadouts& keys);
 // paintColorScale, then the five label texts for the upper view's width and
 // selection and the rate, length, axis and view settings.
 void updateScaleLabels(const ScaleReadouts& keys, const AppSettings& settings);
-
-// updateScaleLabels for the program's keys, taking the draw lock (for the
-// commands, on the user-interface thread).
-void updateScaleLabelsLocked(App& app);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 bool DragSelection(SelectionBlock& block, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
                    std::int32_t width, std::int32_t height) {

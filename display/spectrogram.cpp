@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "analysis/trunc_to_int.h"
+#include "base/trunc_to_int.h"
 #include "display/level_colour.h"
 #include "display/surface.h"
 

@@ -15,7 +15,7 @@
 
 #include <cstdint>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "display/plot_view_win.h"
 #include "display/spectrogram.h"
 

@@ -19,7 +19,7 @@
 #include <array>
 #include <cstdint>
 
-#include "display/pixel_coord.h"
+#include "base/pixel_coord.h"
 
 // Value range of a 16-bit sample that the full view height spans.
 inline constexpr double kWaveformFullScale = 20000.0;

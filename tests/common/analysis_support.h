@@ -12,7 +12,7 @@
 #include "analysis/rdft.h"
 #include "analysis/rdft_internal.h"
 #include "analysis/spectrum_internal.h"
-#include "app/settings.h"
+#include "base/settings.h"
 
 namespace analysis_test {
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "display/label_text.h"
 #include "display/selection.h"
 #include "display/surface.h"

@@ -1,4 +1,4 @@
-#include "analysis/trunc_to_int.h"
+#include "base/trunc_to_int.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "analysis/trunc_to_int.h"
+#include "base/trunc_to_int.h"
 
 struct TracePoint {
     std::int32_t x;
