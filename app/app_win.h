@@ -19,6 +19,7 @@
 #include "base/settings.h"
 #include "app/status_loop_win.h"
 #include "app/window_parts_win.h"
+#include "capture/record_file_win.h"
 #include "capture/recorder_sink.h"
 #include "capture/wav_recorder.h"
 #include "capture/wave_capture.h"
@@ -28,7 +29,7 @@ struct App {
     HWND hwnd = nullptr;
     AppSettings settings{};
     std::mutex drawLock;
-    WavRecorder recorder;  // "pcm_data.wav" while REC
+    WavRecorder recorder{OpenRecordFileWin};  // "pcm_data.wav" while REC
     WindowParts parts;
     std::unique_ptr<Analyzer> upper;  // the analysed channel
     std::unique_ptr<Analyzer> lower;  // the spectrogram's channel

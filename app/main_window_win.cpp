@@ -16,6 +16,10 @@ namespace {
 
 std::unique_ptr<App> g_app;
 
+// Posted by the capture thread when a write error (a full disk) has ended the
+// recording.
+constexpr UINT kRecordingEndedMessage = WM_APP + 13;
+
 char g_title[kResourceStringBytes];
 char g_className[kResourceStringBytes];
 
@@ -62,6 +66,8 @@ bool OnCreate(HWND hwnd) {
     app.upper = makeAnalyzer();
     app.lower = makeAnalyzer();
     CreateWindowParts(app.parts, hwnd, &app.drawLock);
+    app.recorder.SetErrorCallback(
+        [](void* window) { PostMessageA(static_cast<HWND>(window), kRecordingEndedMessage, 0, 0); }, hwnd);
     app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
     LoadSettings(app);
     setupAnalyzer(*app.upper, app.settings);
@@ -99,6 +105,16 @@ void OnDestroy(HWND hwnd) {
     app.capture->PauseCapture();
 }
 
+// The recorder has closed its file by itself: the take is over, capture goes on.
+void OnRecordingEnded(HWND hwnd) {
+    App& app = *g_app;
+    if (app.settings.runState == kRec && !app.recorder.IsRecording()) {
+        app.settings.runState = kRun;
+        SyncMenu(hwnd, app.settings);
+        RefreshStatus(app);
+    }
+}
+
 void OnPaint(HWND hwnd) {
     PAINTSTRUCT ps;
     BeginPaint(hwnd, &ps);
@@ -130,6 +146,20 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return OnCreate(hwnd) ? 0 : -1;
     case WM_DESTROY:
         OnDestroy(hwnd);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // The session ends once this returns: close as the user would, so the
+        // recording and the settings are finished by the one teardown.
+        if (wParam) {
+            DestroyWindow(hwnd);
+        }
+        return 0;
+    case kRecordingEndedMessage:
+        if (g_app) {
+            OnRecordingEnded(hwnd);
+        }
         return 0;
     case WM_NCDESTROY:
         g_app.reset();

@@ -1,5 +1,7 @@
 #include "capture/wav_recorder.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -9,8 +11,8 @@ constexpr std::uint16_t kChannels = 1;
 constexpr std::uint16_t kBitsPerSample = 16;
 constexpr std::uint16_t kBytesPerFrame = kChannels * kBitsPerSample / 8;
 constexpr std::uint32_t kFormatChunkBytes = 16;
-constexpr long kRiffSizeOffset = 4;
-constexpr long kDataSizeOffset = 40;
+constexpr std::size_t kRiffSizeOffset = 4;
+constexpr std::size_t kDataSizeOffset = 40;
 // The RIFF size counts everything after its own field: "WAVE", the format
 // chunk and the data chunk's own head.
 constexpr std::uint32_t kRiffSizeOverhead = kWavHeadBytes - 8;
@@ -24,10 +26,10 @@ void PutU32(unsigned char* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
-// The head with both sizes 0: they become real when the recording ends.
-void MakeHead(unsigned char (&h)[kWavHeadBytes], std::int32_t sampleRate) {
-    std::memset(h, 0, sizeof h);
+// The head of a file holding `dataBytes` sample bytes at `sampleRate`.
+void MakeHead(unsigned char (&h)[kWavHeadBytes], std::int32_t sampleRate, std::uint32_t dataBytes) {
     std::memcpy(h + 0, "RIFF", 4);
+    PutU32(h + kRiffSizeOffset, kRiffSizeOverhead + dataBytes);
     std::memcpy(h + 8, "WAVE", 4);
     std::memcpy(h + 12, "fmt ", 4);
     PutU32(h + 16, kFormatChunkBytes);
@@ -38,46 +40,62 @@ void MakeHead(unsigned char (&h)[kWavHeadBytes], std::int32_t sampleRate) {
     PutU16(h + 32, kBytesPerFrame);
     PutU16(h + 34, kBitsPerSample);
     std::memcpy(h + 36, "data", 4);
+    PutU32(h + kDataSizeOffset, dataBytes);
 }
 
-void WriteU32At(std::FILE* f, long offset, std::uint32_t v) {
-    unsigned char bytes[4];
-    PutU32(bytes, v);
-    if (std::fseek(f, offset, SEEK_SET) == 0) {
-        std::fwrite(bytes, 1, sizeof bytes, f);
-    }
-}
+std::uint32_t DataBytes(std::uint32_t blocks) { return blocks * static_cast<std::uint32_t>(kWavBlockBytes); }
 
 }  // namespace
 
-WavRecorder::WavRecorder(std::uint32_t maxBlocks) : maxBlocks_(maxBlocks) {}
+WavRecorder::WavRecorder(RecordFileOpener open, std::uint32_t maxBlocks) : open_(open), maxBlocks_(maxBlocks) {}
 
 WavRecorder::~WavRecorder() { StopRecording(); }
+
+void WavRecorder::SetErrorCallback(ErrorCallback callback, void* context) {
+    std::lock_guard<std::mutex> guard(lock_);
+    onError_ = callback;
+    onErrorContext_ = context;
+}
 
 int WavRecorder::StartRecording(const char* path, std::int32_t sampleRate) {
     std::lock_guard<std::mutex> guard(lock_);
     if (file_) {
         return 1;
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "wb"));
-    if (!file) {
+    file_ = open_(path);
+    if (!file_) {
         return 0;
     }
-    // Unbuffered: every block is one write, straight to the file.
-    std::setvbuf(file.get(), nullptr, _IONBF, 0);
-    unsigned char head[kWavHeadBytes];
-    MakeHead(head, sampleRate);
-    std::fwrite(head, 1, sizeof head, file.get());
+    sampleRate_ = sampleRate;
     blocks_ = 0;
-    file_ = std::move(file);
+    // Both size fields start at 0: the file describes no samples until the
+    // first second of them is in.
+    if (!WriteHead()) {
+        file_.reset();
+        std::remove(path);
+        return 0;
+    }
+    const std::uint32_t bytesPerSecond = 2 * static_cast<std::uint32_t>(sampleRate);
+    blocksPerHeadUpdate_ = std::max<std::uint32_t>(1, bytesPerSecond / static_cast<std::uint32_t>(kWavBlockBytes));
     return 1;
 }
 
+bool WavRecorder::WriteHead() {
+    unsigned char head[kWavHeadBytes];
+    MakeHead(head, sampleRate_, DataBytes(blocks_));
+    return file_->WriteAt(0, head, sizeof head) == sizeof head;
+}
+
 void WavRecorder::Finish() {
-    const std::uint32_t dataBytes = blocks_ * static_cast<std::uint32_t>(kWavBlockBytes);
-    WriteU32At(file_.get(), kDataSizeOffset, dataBytes);
-    WriteU32At(file_.get(), kRiffSizeOffset, kRiffSizeOverhead + dataBytes);
+    WriteHead();
     file_.reset();
+}
+
+// The part of a block written before the error goes, so that the file holds
+// exactly the samples its head describes.
+void WavRecorder::EndAtLastWholeBlock() {
+    file_->Truncate(static_cast<std::uint32_t>(kWavHeadBytes) + DataBytes(blocks_));
+    Finish();
 }
 
 int WavRecorder::StopRecording() {
@@ -89,19 +107,25 @@ int WavRecorder::StopRecording() {
 }
 
 void WavRecorder::Append(const void* block) {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (!file_ || blocks_ >= maxBlocks_) {
-        return;
+    ErrorCallback notify = nullptr;
+    void* context = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (!file_ || blocks_ >= maxBlocks_) {
+            return;
+        }
+        const std::uint32_t at = static_cast<std::uint32_t>(kWavHeadBytes) + DataBytes(blocks_);
+        if (file_->WriteAt(at, block, kWavBlockBytes) != kWavBlockBytes) {
+            EndAtLastWholeBlock();
+            notify = onError_;
+            context = onErrorContext_;
+        } else if (++blocks_ % blocksPerHeadUpdate_ == 0) {
+            WriteHead();
+        }
     }
-    if (std::fwrite(block, 1, kWavBlockBytes, file_.get()) == kWavBlockBytes) {
-        ++blocks_;
-        return;
+    if (notify != nullptr) {
+        notify(context);
     }
-    // A short write (a full disk) must not shift the blocks that follow: go
-    // back to the end of the last whole block, so the next one overwrites
-    // the part written now.
-    std::clearerr(file_.get());
-    std::fseek(file_.get(), static_cast<long>(kWavHeadBytes + std::size_t{blocks_} * kWavBlockBytes), SEEK_SET);
 }
 
 bool WavRecorder::IsRecording() const {

@@ -22,6 +22,7 @@
 #include "app/menu_tables.h"
 #include "app/pass_handover.h"
 #include "capture/wav_recorder.h"
+#include "posix_record_file.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -101,7 +102,7 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
         for (int i = 0; i < count; ++i) values[i] = 10000.0 * std::sin(2.0 * M_PI * kToneHz * i / kRateHz);
     });
     PassHandover handover;
-    WavRecorder unused;
+    WavRecorder unused(testsupport::OpenPosixRecordFile);
     LoopTarget target(s, handover, *upper, *lower, unused, "");
 
     std::atomic<bool> stop{false};
@@ -162,7 +163,7 @@ TEST(CommandStress, AThousandRecStopCyclesWithACaptureAppending) {
     auto upper = makeAnalyzer();
     auto lower = makeAnalyzer();
     PassHandover handover;
-    WavRecorder recorder;
+    WavRecorder recorder(testsupport::OpenPosixRecordFile);
     LoopTarget target(s, handover, *upper, *lower, recorder, path);
 
     std::atomic<bool> stop{false};

@@ -1,5 +1,7 @@
 #include "capture/wav_recorder.h"
 
+#include "posix_record_file.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -70,7 +72,7 @@ protected:
 
 TEST_F(WavRecorderTest, BlocksInOrderUnderAFinishedHead) {
     for (std::uint32_t n : {0u, 1u, 7u}) {
-        WavRecorder rec;
+        WavRecorder rec(testsupport::OpenPosixRecordFile);
         ASSERT_EQ(rec.StartRecording(path_.c_str(), 22050), 1);
         EXPECT_TRUE(rec.IsRecording());
         for (std::uint32_t i = 0; i < n; ++i) rec.Append(Block(static_cast<int>(i) + 1).data());
@@ -85,19 +87,29 @@ TEST_F(WavRecorderTest, BlocksInOrderUnderAFinishedHead) {
     }
 }
 
-TEST_F(WavRecorderTest, AnOpenFileHasZeroPlaceholders) {
-    WavRecorder rec;
-    ASSERT_EQ(rec.StartRecording(path_.c_str(), 44100), 1);
-    rec.Append(Block(1).data());
-    auto b = ReadAll(path_);
-    ASSERT_EQ(b.size(), 44u + 1024u);
-    EXPECT_EQ(U32(b, 4), 0u);
-    EXPECT_EQ(U32(b, 40), 0u);
+// A take cut short by a crash: the head of the open file describes every
+// whole second of samples written so far (15 blocks at 8,000 Hz).
+TEST_F(WavRecorderTest, AnOpenFileIsDescribedUpToItsLastSecond) {
+    WavRecorder rec(testsupport::OpenPosixRecordFile);
+    ASSERT_EQ(rec.StartRecording(path_.c_str(), 8000), 1);
+    const struct {
+        int blocks;                  // appended in all
+        std::uint32_t describedBlocks;  // what the head says meanwhile
+    } steps[] = {{0, 0}, {1, 0}, {14, 0}, {15, 15}, {29, 15}, {30, 30}};
+    int appended = 0;
+    for (const auto& step : steps) {
+        for (; appended < step.blocks; ++appended) rec.Append(Block(appended).data());
+        auto b = ReadAll(path_);
+        ASSERT_EQ(b.size(), 44u + 1024u * static_cast<std::uint32_t>(step.blocks));
+        EXPECT_EQ(U32(b, 40), 1024 * step.describedBlocks) << step.blocks << " blocks";
+        EXPECT_EQ(U32(b, 4), 36 + 1024 * step.describedBlocks) << step.blocks << " blocks";
+        EXPECT_EQ(U32(b, 24), 8000u);
+    }
 }
 
 TEST_F(WavRecorderTest, StopWithoutARecordingTouchesNoFile) {
     { std::ofstream(path_, std::ios::binary) << "keep me"; }
-    WavRecorder rec;
+    WavRecorder rec(testsupport::OpenPosixRecordFile);
     EXPECT_EQ(rec.StopRecording(), 1);
     EXPECT_EQ(rec.StopRecording(), 1);
     auto b = ReadAll(path_);
@@ -105,7 +117,7 @@ TEST_F(WavRecorderTest, StopWithoutARecordingTouchesNoFile) {
 }
 
 TEST_F(WavRecorderTest, SecondStartLeavesTheOpenRecordingAlone) {
-    WavRecorder rec;
+    WavRecorder rec(testsupport::OpenPosixRecordFile);
     ASSERT_EQ(rec.StartRecording(path_.c_str(), 8000), 1);
     rec.Append(Block(1).data());
     EXPECT_EQ(rec.StartRecording(path_.c_str(), 48000), 1);
@@ -115,7 +127,7 @@ TEST_F(WavRecorderTest, SecondStartLeavesTheOpenRecordingAlone) {
 }
 
 TEST_F(WavRecorderTest, ANewRecordingTruncatesTheOldFile) {
-    WavRecorder rec;
+    WavRecorder rec(testsupport::OpenPosixRecordFile);
     rec.StartRecording(path_.c_str(), 44100);
     for (int i = 0; i < 5; ++i) rec.Append(Block(i).data());
     rec.StopRecording();
@@ -127,7 +139,7 @@ TEST_F(WavRecorderTest, ANewRecordingTruncatesTheOldFile) {
 
 TEST_F(WavRecorderTest, DestructionFinishesAnOpenRecording) {
     {
-        WavRecorder rec;
+        WavRecorder rec(testsupport::OpenPosixRecordFile);
         rec.StartRecording(path_.c_str(), 192000);
         rec.Append(Block(3).data());
         rec.Append(Block(4).data());
@@ -136,7 +148,7 @@ TEST_F(WavRecorderTest, DestructionFinishesAnOpenRecording) {
 }
 
 TEST_F(WavRecorderTest, FileThatCannotBeCreatedRecordsNothing) {
-    WavRecorder rec;
+    WavRecorder rec(testsupport::OpenPosixRecordFile);
     const std::string bad = (dir_ / "missing-dir" / kRecordingFileName).string();
     EXPECT_EQ(rec.StartRecording(bad.c_str(), 44100), 0);
     EXPECT_FALSE(rec.IsRecording());
@@ -146,7 +158,7 @@ TEST_F(WavRecorderTest, FileThatCannotBeCreatedRecordsNothing) {
 }
 
 TEST_F(WavRecorderTest, FullFileStopsGrowingButStaysOpenAndValid) {
-    WavRecorder rec(3);
+    WavRecorder rec(testsupport::OpenPosixRecordFile, 3);
     rec.StartRecording(path_.c_str(), 44100);
     for (int i = 0; i < 5; ++i) rec.Append(Block(i).data());
     EXPECT_TRUE(rec.IsRecording());
@@ -159,7 +171,7 @@ TEST_F(WavRecorderTest, FullFileStopsGrowingButStaysOpenAndValid) {
 // The capture thread appends without pause while recordings start and stop:
 // every finished file must still be whole.
 TEST_F(WavRecorderTest, AppendsNeverReachAClosedFile) {
-    WavRecorder rec;
+    WavRecorder rec(testsupport::OpenPosixRecordFile);
     std::atomic<bool> done{false};
     std::thread capture([&] {
         auto block = Block(5);
@@ -183,29 +195,48 @@ TEST_F(WavRecorderTest, AppendsNeverReachAClosedFile) {
 
 namespace {
 
-// A disk that fills up in the middle of a block: the part written must not
-// shift the blocks after it. The file-size limit makes the write short.
-TEST_F(WavRecorderTest, AShortWriteDoesNotShiftTheFollowingBlocks) {
+// A disk that fills up: the file-size limit makes a write short. A head that
+// does not fit fails the start and leaves no file; a block that does not fit
+// ends the take at the last whole block, under a head that says exactly that,
+// and a STOP right after it changes nothing.
+TEST_F(WavRecorderTest, AShortWriteEndsTheTakeAtTheLastWholeBlock) {
+    const struct {
+        rlim_t limit;
+        int startResult;
+        std::uint32_t blocks;  // in the finished file
+    } cases[] = {
+        {20, 0, 0},                // inside the head
+        {44 + 1024 + 512, 1, 1},   // half of the second block
+        {44 + 3 * 1024, 1, 3},     // nothing of the fourth block
+    };
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto* previous = std::signal(SIGXFSZ, SIG_IGN);
-    WavRecorder rec;
-    ASSERT_EQ(rec.StartRecording(path_.c_str(), 44100), 1);
-    rec.Append(Block(1).data());
-    rlimit tight = saved;
-    tight.rlim_cur = 44 + 1024 + 512;  // room for half of the second block
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    rec.Append(Block(2).data());
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.limit);
+        int errors = 0;
+        WavRecorder rec(testsupport::OpenPosixRecordFile);
+        rec.SetErrorCallback([](void* n) { ++*static_cast<int*>(n); }, &errors);
+        rlimit tight = saved;
+        tight.rlim_cur = c.limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+        const int started = rec.StartRecording(path_.c_str(), 44100);
+        for (int i = 0; i < 6; ++i) rec.Append(Block(i + 1).data());
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        EXPECT_EQ(started, c.startResult);
+        EXPECT_FALSE(rec.IsRecording());
+        EXPECT_EQ(errors, c.startResult);
+        EXPECT_EQ(rec.StopRecording(), 1);
+        rec.Append(Block(9).data());
+        if (c.startResult == 0) {
+            EXPECT_FALSE(fs::exists(path_));
+            continue;
+        }
+        ExpectWav(c.blocks, 44100);
+        auto b = ReadAll(path_);
+        EXPECT_EQ(U16(b, 44 + 1024 * (c.blocks - 1)), c.blocks);
+    }
     std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(rec.BlocksWritten(), 1u);
-    rec.Append(Block(3).data());
-    rec.StopRecording();
-    ExpectWav(2, 44100);
-    auto b = ReadAll(path_);
-    EXPECT_EQ(U16(b, 44), 1);
-    EXPECT_EQ(U16(b, 44 + 1024), 3);
-    EXPECT_EQ(U16(b, 44 + 2046), 3);
 }
 
 }  // namespace

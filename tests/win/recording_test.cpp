@@ -18,6 +18,7 @@
 #include "app/app_win.h"
 #include "app/commands.h"
 #include "app/main_window_win.h"
+#include "app/settings_file_win.h"
 #include "capture/wav_recorder.h"
 #include "resources/resource_ids.h"
 #include "support/pump.h"
@@ -158,16 +159,35 @@ TEST_F(RecordingTest, ARateChangeEndsTheTakeAtTheOldRateAndCaptureGoesOn) {
     EXPECT_EQ(App().recorder.BlocksWritten(), blocks) << "nothing more reaches the file";
 }
 
-TEST_F(RecordingTest, ShutdownFinishesATakeWithBlocks) {
-    RecordATake();
-    DestroyWindow(hwnd_);
-    ASSERT_EQ(CurrentApp(), nullptr);
-    const auto wav = testsupport::ReadFileBytes(kRecordingFileName);
-    ASSERT_GE(wav.size(), kWavHeadBytes + kTakeBlocks * kWavBlockBytes);
-    const auto blocks = static_cast<std::uint32_t>((wav.size() - kWavHeadBytes) / kWavBlockBytes);
-    const std::vector<double> x = ExpectFinishedWav(blocks, 44100);
-    EXPECT_NEAR(testsupport::ZeroCrossingHz(x, 44100), kToneHz, 0.005 * kToneHz);
-    EXPECT_LT(LargestPhaseBreak(x, 44100), kLargestRounding);
+// Closing the window and the end of the session (logoff, shut-down) finish a
+// take the same way and store the settings.
+TEST_F(RecordingTest, ShutdownAndLogoffFinishATakeWithBlocks) {
+    const struct {
+        const char* way;
+        bool endSession;
+    } ways[] = {{"close", false}, {"logoff", true}};
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        if (!IsWindow(hwnd_)) {
+            SetUp();
+        }
+        DeleteFileA(kSettingsFileName);
+        RecordATake();
+        if (w.endSession) {
+            EXPECT_TRUE(SendMessageA(hwnd_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+            SendMessageA(hwnd_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        } else {
+            DestroyWindow(hwnd_);
+        }
+        ASSERT_EQ(CurrentApp(), nullptr);
+        EXPECT_EQ(testsupport::ReadFileBytes(kSettingsFileName).size(), kSettingsBytes);
+        const auto wav = testsupport::ReadFileBytes(kRecordingFileName);
+        ASSERT_GE(wav.size(), kWavHeadBytes + kTakeBlocks * kWavBlockBytes);
+        const auto blocks = static_cast<std::uint32_t>((wav.size() - kWavHeadBytes) / kWavBlockBytes);
+        const std::vector<double> x = ExpectFinishedWav(blocks, 44100);
+        EXPECT_NEAR(testsupport::ZeroCrossingHz(x, 44100), kToneHz, 0.005 * kToneHz);
+        EXPECT_LT(LargestPhaseBreak(x, 44100), kLargestRounding);
+    }
 }
 
 }  // namespace
