@@ -6,7 +6,7 @@
 # frame for every view, both axes and two window sizes, then the default
 # start's share of a core.
 #
-# Usage: scripts/frame-rate.sh [--rounds N] [--ms MEASURE_MS] [OTHER_BENCH.exe ...]
+# Usage: scripts/frame-rate.sh [--rounds N] [--ms MEASURE_MS] [--only TEXT] [OTHER_BENCH.exe ...]
 # Extra programs (for instance the benchmark built from an older commit) run
 # right after the current one in the same session, alternately, so that
 # their figures can be compared as ratios. Absolute figures depend on the
@@ -17,7 +17,7 @@ args=()
 extra=()
 while [ $# -gt 0 ]; do
   case "$1" in
-    --rounds|--ms) args+=("$1" "$2"); shift 2 ;;
+    --rounds|--ms|--only) args+=("$1" "$2"); shift 2 ;;
     *) extra+=("$(realpath "$1")"); shift ;;
   esac
 done
