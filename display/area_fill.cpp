@@ -19,20 +19,24 @@ constexpr int kBandColumns = 256;
 constexpr int kStepColumns = 8;
 
 // dst[i] = src[i] where tops[i] <= y, for i < n; the other pixels stay.
+std::uint32_t Pick(std::uint32_t src, std::uint32_t dst, std::int32_t top, std::int32_t y) {
+    const std::uint32_t mask = 0u - static_cast<std::uint32_t>(top <= y);
+    return (src & mask) | (dst & ~mask);
+}
+
 void SelectRow(std::uint32_t* __restrict dst, const std::uint32_t* __restrict src,
                const std::int32_t* __restrict tops, int n, std::int32_t y) {
-    const auto pick = [&](int i) {
-        const std::uint32_t mask = 0u - static_cast<std::uint32_t>(tops[i] <= y);
-        dst[i] = (src[i] & mask) | (dst[i] & ~mask);
-    };
     int i = 0;
     for (; i + kStepColumns <= n; i += kStepColumns) {
+        std::uint32_t* __restrict d = dst + i;
+        const std::uint32_t* __restrict s = src + i;
+        const std::int32_t* __restrict t = tops + i;
         for (int k = 0; k < kStepColumns; ++k) {
-            pick(i + k);
+            d[k] = Pick(s[k], d[k], t[k], y);
         }
     }
     for (; i < n; ++i) {
-        pick(i);
+        dst[i] = Pick(src[i], dst[i], tops[i], y);
     }
 }
 
