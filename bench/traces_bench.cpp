@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "display/area_fill.h"
 #include "display/colour_brush.h"
 #include "display/trace_points.h"
 
@@ -56,6 +57,39 @@ void BM_FrameTracesLinear(benchmark::State& state) { FrameTraces(state, false); 
 void BM_FrameTracesLog(benchmark::State& state) { FrameTraces(state, true); }
 BENCHMARK(BM_FrameTracesLinear)->Arg(1024)->Arg(32768);
 BENCHMARK(BM_FrameTracesLog)->Arg(1024)->Arg(32768);
+
+// The coloured area under the spectrum, copied from the colouring picture
+// column by column, against the one memory copy of the whole surface that
+// restores the background every frame.
+void AreaFill(benchmark::State& state, bool logAxis) {
+    Frame f(4096);
+    const SpectrumView view{kWidth, kHeight, 400.0, 150.0, logAxis ? f.log10Table.data() : nullptr, true};
+    const SpectrumPoints r =
+        BuildSpectrumPoints(f.levels.data(), 2048, view, f.trace.data(), f.peaks.data(), kCapacity);
+    const std::ptrdiff_t stride = kWidth * 4;
+    std::vector<std::uint8_t> surface(stride * kHeight, 0);
+    std::vector<std::uint8_t> pattern(stride * kHeight, 7);
+    const AreaFillTarget target{surface.data(), pattern.data(), kWidth, kHeight, stride};
+    for (auto _ : state) {
+        FillSpectrumArea(f.trace.data(), r, target);
+        benchmark::DoNotOptimize(surface.data());
+    }
+}
+void BM_AreaFillLinear(benchmark::State& state) { AreaFill(state, false); }
+void BM_AreaFillLog(benchmark::State& state) { AreaFill(state, true); }
+BENCHMARK(BM_AreaFillLinear)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AreaFillLog)->Unit(benchmark::kMicrosecond);
+
+void BM_WholeSurfaceCopy(benchmark::State& state) {
+    const std::size_t bytes = std::size_t{kWidth} * kHeight * 4;
+    std::vector<std::uint8_t> surface(bytes, 0);
+    std::vector<std::uint8_t> background(bytes, 7);
+    for (auto _ : state) {
+        std::memcpy(surface.data(), background.data(), bytes);
+        benchmark::DoNotOptimize(surface.data());
+    }
+}
+BENCHMARK(BM_WholeSurfaceCopy)->Unit(benchmark::kMicrosecond);
 
 // Once per layout, not per frame: the background's colouring picture.
 void BM_ColouringPicture(benchmark::State& state) {

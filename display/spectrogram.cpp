@@ -93,10 +93,14 @@ void linearInterpolatedRows(const BinReader& bins, std::int32_t lo, std::int32_t
 // then the rows painted from the runs.
 void logRows(const BinReader& bins, std::int32_t binCount, std::int32_t lo, double t, std::int32_t rows,
              SpectrogramWork& work) {
-    const double positionsPerDecade = binCount / std::log10(static_cast<double>(binCount));
     double* rowBins = work.rowBins.data();
-    for (std::int32_t r = 0; r < rows; ++r) {
-        rowBins[r] = std::pow(10.0, (lo + r * t) / positionsPerDecade);
+    const SpectrogramWork::RowBinsKey key{binCount, lo, t, rows};
+    if (!(work.rowBinsKey == key)) {
+        const double positionsPerDecade = binCount / std::log10(static_cast<double>(binCount));
+        for (std::int32_t r = 0; r < rows; ++r) {
+            rowBins[r] = std::pow(10.0, (lo + r * t) / positionsPerDecade);
+        }
+        work.rowBinsKey = key;
     }
 
     BandSegment* runs = work.bandSegments.data();

@@ -71,7 +71,18 @@ struct SpectrogramFrame {
 // record per row plus one). They only grow, so a steady height allocates
 // once.
 struct SpectrogramWork {
+    // What rowBins was computed from (bins, band low end, bins per row,
+    // rows): while the band and the height stay, it is reused rather than
+    // recomputed with a power of ten per row every frame.
+    struct RowBinsKey {
+        std::int32_t binCount = 0;
+        std::int32_t lo = 0;
+        double binsPerRow = 0.0;
+        std::int32_t rows = 0;
+        bool operator==(const RowBinsKey&) const = default;
+    };
     std::vector<double> rowBins;            // log axis: fractional bin of each row
+    RowBinsKey rowBinsKey;                  // rows = 0: rowBins not computed yet
     std::vector<BandSegment> bandSegments;  // log axis: the runs
     std::size_t segmentCount = 0;
     std::vector<double> rowValues;          // the value each row shows, row 0 = band low end

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "display/area_fill.h"
+
 namespace {
 
 static_assert(sizeof(TracePoint) == sizeof(POINT) && offsetof(POINT, x) == offsetof(TracePoint, x) &&
@@ -45,9 +47,15 @@ void drawSpectrum(Bitmaplib::clsBitmap& view, const SpectrumTraceInput& in, Trac
         PolylineWith(dc, view.Pen(Bitmaplib::ViewPen::kSpectrum), trace, r.traceCount);
         break;
     case SpectrumShape::kPolygon: {
-        gdi::Selected pen(dc, view.Pen(Bitmaplib::ViewPen::kSpectrum));
-        gdi::Selected brush(dc, view.ColourBrush());
-        Polygon(dc, AsPoints(trace), r.traceCount);
+        // The colouring picture copied under the trace, then its outline: the
+        // picture a polygon filled with the colouring brush would leave.
+        const Bitmaplib::SurfacePixels surface = view.Surface();
+        const Bitmaplib::SurfacePixels pattern = view.Pattern();
+        if (surface.bits && pattern.bits) {
+            GdiFlush();
+            FillSpectrumArea(trace, r, {surface.bits, pattern.bits, surface.width, surface.height, surface.stride});
+        }
+        PolylineWith(dc, view.Pen(Bitmaplib::ViewPen::kSpectrum), trace, r.traceCount);
         break;
     }
     case SpectrumShape::kNothing:

@@ -18,7 +18,7 @@ struct SpectrumTraceInput {
     bool logAxis;
     double span;              // value range of the full view height (> 0)
     double offset;            // row of value 0
-    bool colour;              // filled with the view's colouring brush
+    bool colour;              // filled with the view's colouring picture (display/area_fill.h)
 };
 
 // Samples (raw 16-bit values as doubles), `count` of them, of which at most

@@ -157,6 +157,27 @@ TEST(SpectrogramRows, SilentFrameStaysAtMinusInfinity) {
     }
 }
 
+// The log axis's row map is kept between columns: a new band or height must
+// still give the rows a fresh computation gives.
+TEST(SpectrogramRows, LogAxisRowsFollowTheBandAndTheHeight) {
+    std::vector<double> ramp(2048);
+    for (int k = 0; k < 2048; ++k) ramp[k] = k;
+    Column reused(ramp, 0.0, 1.0, true);
+    reused.rows(300);
+    const struct {
+        double x0, x1;
+        std::int32_t h;
+    } cases[] = {{0.2, 1.0, 300}, {0.2, 1.0, 200}, {0.2, 0.6, 200}, {0.2, 0.6, 200}, {0.0, 1.0, 300}};
+    for (const auto& c : cases) {
+        reused.frame.selection.x0 = c.x0;
+        reused.frame.selection.x1 = c.x1;
+        Column fresh(ramp, c.x0, c.x1, true);
+        const std::vector<double> got(reused.rows(c.h).begin(), reused.rows(c.h).begin() + c.h);
+        const std::vector<double> want(fresh.rows(c.h).begin(), fresh.rows(c.h).begin() + c.h);
+        EXPECT_EQ(got, want) << c.x0 << " to " << c.x1 << ", " << c.h << " rows";
+    }
+}
+
 TEST(SpectrogramRows, LogAxisRowMapAndRuns) {
     std::vector<double> ramp(2048);
     for (int k = 0; k < 2048; ++k) ramp[k] = k;

@@ -1,5 +1,7 @@
 #include "display/trace_points.h"
 
+#include "display/area_fill.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -227,3 +229,117 @@ TEST(SelectionOutline, RunsRoundTheRectangleAndCloses) {
 }
 
 }  // namespace
+
+// The column fill of the coloured area against a plain scan-line fill of the
+// polygon the trace points describe (closed along the bottom row): the same
+// pixels everywhere except within one pixel of the outline, which the
+// spectrum pen draws over. Each pixel filled holds the pattern's own pixel.
+std::vector<bool> ScanLineFill(const TracePoint* p, int count, int w, int h) {
+    std::vector<bool> inside(static_cast<std::size_t>(w) * h, false);
+    for (int y = 0; y < h; ++y) {
+        std::vector<double> xs;
+        for (int i = 0; i < count; ++i) {
+            const TracePoint a = p[i];
+            const TracePoint b = p[(i + 1) % count];
+            if (a.y == b.y || y < std::min(a.y, b.y) || y >= std::max(a.y, b.y)) continue;
+            xs.push_back(a.x + static_cast<double>(y - a.y) * (b.x - a.x) / (b.y - a.y));
+        }
+        std::sort(xs.begin(), xs.end());
+        for (std::size_t k = 0; k + 1 < xs.size(); k += 2) {
+            for (int x = std::max(0, static_cast<int>(std::ceil(xs[k]))); x <= std::min(w - 1.0, std::floor(xs[k + 1]));
+                 ++x) {
+                inside[static_cast<std::size_t>(y) * w + x] = true;
+            }
+        }
+    }
+    return inside;
+}
+
+// Pixels within one pixel of the polyline through the points.
+std::vector<bool> NearOutline(const TracePoint* p, int count, int w, int h) {
+    std::vector<bool> near(static_cast<std::size_t>(w) * h, false);
+    for (int i = 0; i + 1 < count; ++i) {
+        double ax = p[i].x, ay = p[i].y, bx = p[i + 1].x, by = p[i + 1].y;
+        // Only the part between rows -2 and h + 2 matters.
+        if (ay != by) {
+            const double t0 = std::clamp((-2.0 - ay) / (by - ay), 0.0, 1.0);
+            const double t1 = std::clamp((h + 2.0 - ay) / (by - ay), 0.0, 1.0);
+            const double lo = std::min(t0, t1), hi = std::max(t0, t1);
+            const double cx = ax + lo * (bx - ax), cy = ay + lo * (by - ay);
+            bx = ax + hi * (bx - ax), by = ay + hi * (by - ay);
+            ax = cx, ay = cy;
+        }
+        const int steps = 2 * static_cast<int>(std::max(std::abs(bx - ax), std::abs(by - ay))) + 1;
+        for (int s = 0; s <= steps; ++s) {
+            const int x = static_cast<int>(std::lround(ax + (bx - ax) * s / steps));
+            const int y = static_cast<int>(std::lround(ay + (by - ay) * s / steps));
+            for (int yy = y - 1; yy <= y + 1; ++yy)
+                for (int xx = x - 1; xx <= x + 1; ++xx)
+                    if (xx >= 0 && xx < w && yy >= 0 && yy < h) near[static_cast<std::size_t>(yy) * w + xx] = true;
+        }
+    }
+    return near;
+}
+
+TEST(AreaFill, MatchesTheScanLineFillOfThePolygonInsideTheOutline) {
+    struct Case {
+        const char* name;
+        int bins;
+        bool log;
+        int levels;  // 0 random in the view, 1 above and below the view as well, 2 silent
+    };
+    const Case cases[] = {
+        {"linear, several bins per column", 2048, false, 0},
+        {"linear, one bin per column, gaps of one pixel", 512, false, 0},
+        {"log, 1,024 points, wide gaps at the left", 512, true, 0},
+        {"log, 1,024 bins", 1024, true, 0},
+        {"linear, rows above and below the view", 300, false, 1},
+        {"log, rows above and below the view", 1024, true, 1},
+        {"silent frame", 1024, true, 2},
+    };
+    constexpr int kW = 1000;
+    constexpr int kH = 80;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<double> table = Log10Table(c.bins);
+        std::vector<double> v = RandomLevels(c.bins, 11);
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            // Bin 1 stays in the view: a trace that starts far above it counts as silent.
+            if (c.levels == 1 && i > 1 && i % 3 == 1) v[i] = (i % 2 ? 1e9 : -1e9);
+            if (c.levels == 2) v[i] = kMinusInf;
+        }
+        Buffers b;
+        const SpectrumView view{kW, kH, 400.0, 60.0, c.log ? table.data() : nullptr, true};
+        const SpectrumPoints r = BuildSpectrumPoints(v.data(), c.bins, view, b.trace.data(), b.peaks.data(), kCapacity);
+
+        std::vector<std::uint32_t> surface(kW * kH, 0);
+        std::vector<std::uint32_t> pattern(kW * kH);
+        for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<std::uint32_t>(i) + 1;
+        const AreaFillTarget target{reinterpret_cast<std::uint8_t*>(surface.data()),
+                                    reinterpret_cast<const std::uint8_t*>(pattern.data()), kW, kH, kW * 4};
+        const bool filled = FillSpectrumArea(b.trace.data(), r, target);
+        EXPECT_EQ(filled, c.levels != 2);
+
+        const std::vector<bool> want = filled ? ScanLineFill(b.trace.data(), r.traceCount, kW, kH)
+                                              : std::vector<bool>(kW * kH, false);
+        const std::vector<bool> near = NearOutline(b.trace.data(), r.traceCount, kW, kH);
+        int wrongInside = 0, inArea = 0;
+        for (int y = 0; y < kH; ++y) {
+            for (int x = 0; x < kW; ++x) {
+                const std::size_t memory = static_cast<std::size_t>(kH - 1 - y) * kW + x;  // rows bottom-up
+                const std::uint32_t got = surface[memory];
+                ASSERT_TRUE(got == 0 || got == pattern[memory]) << x << ", " << y;
+                const bool in = got != 0;
+                inArea += in;
+                if (!near[static_cast<std::size_t>(y) * kW + x] && in != want[static_cast<std::size_t>(y) * kW + x]) {
+                    ++wrongInside;
+                    ADD_FAILURE() << "pixel " << x << ", " << y << (in ? " filled" : " left empty");
+                    if (wrongInside > 5) return;
+                }
+            }
+        }
+        if (filled) {
+            EXPECT_GT(inArea, kW * kH / 10);
+        }
+    }
+}
