@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -42,31 +41,13 @@ public:
     std::uint64_t Size() const override { return bytes_.size(); }
     bool ReadAt(std::uint64_t offset, void* dst, std::size_t bytes) override {
         if (offset > bytes_.size() || bytes > bytes_.size() - offset) return false;
+        if (bytes == 0) return true;
         std::memcpy(dst, bytes_.data() + offset, bytes);
         return true;
     }
 
 private:
     std::vector<std::uint8_t> bytes_;
-};
-
-class StdioSource final : public ByteSource {
-public:
-    StdioSource(std::FILE* file, std::uint64_t size) : file_(file), size_(size) {}
-    ~StdioSource() override { std::fclose(file_); }
-    std::uint64_t Size() const override { return size_; }
-    bool ReadAt(std::uint64_t offset, void* dst, std::size_t bytes) override {
-        if (offset > size_ || bytes > size_ - offset ||
-            offset > static_cast<std::uint64_t>(std::numeric_limits<long>::max())) {
-            return false;
-        }
-        return std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 &&
-               std::fread(dst, 1, bytes, file_) == bytes;
-    }
-
-private:
-    std::FILE* file_;
-    std::uint64_t size_;
 };
 
 // The whole format chunk, checked; what the data chunk adds comes later.
@@ -164,18 +145,6 @@ const char* WavErrorText(WavError error) {
 
 std::unique_ptr<ByteSource> MemoryByteSource(std::vector<std::uint8_t> bytes) {
     return std::make_unique<MemorySource>(std::move(bytes));
-}
-
-std::unique_ptr<ByteSource> StdioByteSource(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return nullptr;
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    if (size < 0) {
-        std::fclose(file);
-        return nullptr;
-    }
-    return std::make_unique<StdioSource>(file, static_cast<std::uint64_t>(size));
 }
 
 WavError ParseWavHeader(ByteSource& source, WavFormat& format) {

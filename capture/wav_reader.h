@@ -62,10 +62,8 @@ public:
     virtual bool ReadAt(std::uint64_t offset, void* dst, std::size_t bytes) = 0;
 };
 
-// A byte source over memory it owns (tests, and headers built in memory).
+// A byte source over memory it owns (files built in memory).
 std::unique_ptr<ByteSource> MemoryByteSource(std::vector<std::uint8_t> bytes);
-// A byte source over a file opened with the C library; null when it cannot be opened.
-std::unique_ptr<ByteSource> StdioByteSource(const char* path);
 
 enum class WavEncoding { kPcm, kFloat };
 
