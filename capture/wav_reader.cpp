@@ -175,9 +175,8 @@ WavError ParseWavHeader(ByteSource& source, WavFormat& format) {
         std::uint8_t chunk[kChunkHeadBytes];
         if (size - offset < kChunkHeadBytes) {
             // Only a head that ends exactly at a chunk border is whole.
-            return offset == size && haveFormat ? WavError::kNoData
-                   : offset == size             ? WavError::kNoFormat
-                                                : WavError::kTruncatedHeader;
+            if (offset != size || offset == kRiffHeadBytes) return WavError::kTruncatedHeader;
+            return haveFormat ? WavError::kNoData : WavError::kNoFormat;
         }
         if (!source.ReadAt(offset, chunk, sizeof chunk)) return WavError::kCannotRead;
         const std::uint32_t chunkSize = U32(chunk + 4);
