@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -265,11 +266,22 @@ TEST_F(FileInputTest, SweepRunsThroughTheAnalysisAtTheFilesSpeed) {
     }
 }
 
-TEST_F(FileInputTest, DroppedFileAndTheOpenDialogBothPlay) {
+TEST_F(FileInputTest, TheOpenDialogAndADroppedFileBothPlayAndTheStoredRateStays) {
     const std::wstring tone = Fixture(kToneFile);
     const std::wstring sweep = Fixture(kSweepFile);
     if (!Exists(tone) || !Exists(sweep)) GTEST_SKIP() << "no sox fixtures (is sox installed?)";
     EXPECT_TRUE(MenuState(IDM_FILE_OPEN) != static_cast<UINT>(-1)) << "File menu carries the open item";
+    Command(IDM_RATE_22050);
+
+    g_dialogPath = sweep;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, AnswerOpenDialog);
+    Command(IDM_FILE_OPEN);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(app_->playingFile);
+    EXPECT_EQ(LastDeviceItem(), kSweepFile);
+    EXPECT_EQ(app_->settings.sampleRate, 44100);
+    EXPECT_EQ(CurrentDirectoryW(), std::wstring(dir_.Path().begin(), dir_.Path().end()))
+        << "the dialog leaves the current directory where the settings live";
 
     // A drop as the shell makes it: DROPFILES and the wide names, double-terminated.
     const std::size_t bytes = sizeof(DROPFILES) + (tone.size() + 2) * sizeof(wchar_t);
@@ -283,17 +295,15 @@ TEST_F(FileInputTest, DroppedFileAndTheOpenDialogBothPlay) {
     SendMessageW(hwnd_, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     EXPECT_TRUE(app_->playingFile);
     EXPECT_EQ(app_->settings.sampleRate, kToneRate);
-    EXPECT_EQ(LastDeviceItem(), kToneFile);
+    EXPECT_EQ(LastDeviceItem(), kToneFile) << "the new file replaces the old one in the Device menu";
 
-    g_dialogPath = sweep;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 200, AnswerOpenDialog);
-    Command(IDM_FILE_OPEN);
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(app_->playingFile);
-    EXPECT_EQ(LastDeviceItem(), kSweepFile) << "the new file replaces the old one in the Device menu";
-    EXPECT_EQ(app_->settings.sampleRate, 44100);
-    EXPECT_EQ(CurrentDirectoryW(), std::wstring(dir_.Path().begin(), dir_.Path().end()))
-        << "the dialog leaves the current directory where the settings live";
+    // Closing while the file plays keeps the rate chosen for the live input.
+    DestroyWindow(hwnd_);
+    const std::vector<unsigned char> param = testsupport::ReadFileBytes("param.bin");
+    ASSERT_EQ(param.size(), kSettingsBytes);
+    std::int32_t storedRate = 0;
+    std::memcpy(&storedRate, param.data() + offsetof(AppSettings, sampleRate), sizeof storedRate);
+    EXPECT_EQ(storedRate, 22050);
 }
 
 TEST_F(FileInputTest, TheProgramsOwnRecordingPlaysBackWithItsTone) {
