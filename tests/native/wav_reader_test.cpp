@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "wav_bytes.h"
+
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -30,24 +32,7 @@ void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-// A canonical 44-byte head (mono 16-bit PCM at 44,100 Hz) and `frames` samples 0, 1, 2, ...
-Bytes CanonicalWav(std::uint32_t frames) {
-    Bytes b(44 + 2 * frames, 0);
-    std::memcpy(&b[0], "RIFF", 4);
-    Put32(b, 4, 36 + 2 * frames);
-    std::memcpy(&b[8], "WAVEfmt ", 8);
-    Put32(b, 16, 16);
-    Put16(b, 20, 1);
-    Put16(b, 22, 1);
-    Put32(b, 24, 44100);
-    Put32(b, 28, 88200);
-    Put16(b, 32, 2);
-    Put16(b, 34, 16);
-    std::memcpy(&b[36], "data", 4);
-    Put32(b, 40, 2 * frames);
-    for (std::uint32_t i = 0; i < frames; ++i) Put16(b, 44 + 2 * i, static_cast<std::uint16_t>(i));
-    return b;
-}
+using testsupport::CanonicalWav;
 
 // The canonical file with an unknown chunk of odd size (and its pad byte)
 // between the format and the data.

@@ -30,6 +30,7 @@
 #include "support/pump.h"
 #include "support/sound_source.h"
 #include "support/temp_dir.h"
+#include "wav_bytes.h"
 
 namespace {
 
@@ -80,25 +81,7 @@ void CALLBACK AnswerOpenDialog(HWND, UINT, UINT_PTR, DWORD) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
 }
 
-// A canonical 16-bit mono head at 44,100 Hz with `frames` frames of silence.
-std::vector<unsigned char> CanonicalWav(std::uint32_t frames) {
-    std::vector<unsigned char> b(44 + 2 * frames, 0);
-    auto put32 = [&b](std::size_t at, std::uint32_t v) { std::memcpy(&b[at], &v, 4); };
-    auto put16 = [&b](std::size_t at, std::uint16_t v) { std::memcpy(&b[at], &v, 2); };
-    std::memcpy(&b[0], "RIFF", 4);
-    put32(4, 36 + 2 * frames);
-    std::memcpy(&b[8], "WAVEfmt ", 8);
-    put32(16, 16);
-    put16(20, 1);
-    put16(22, 1);
-    put32(24, 44100);
-    put32(28, 88200);
-    put16(32, 2);
-    put16(34, 16);
-    std::memcpy(&b[36], "data", 4);
-    put32(40, 2 * frames);
-    return b;
-}
+using testsupport::CanonicalWav;
 
 class FileInputTest : public ::testing::Test {
 protected:
