@@ -39,7 +39,11 @@ void ShowFileInDeviceMenu(App& app, const std::wstring& path) {
     HMENU menu = DeviceMenu(app);
     if (!menu) return;
     const std::size_t slash = path.find_last_of(L"\\/");
-    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    std::wstring name;
+    for (wchar_t c : slash == std::wstring::npos ? path : path.substr(slash + 1)) {
+        name += c;
+        if (c == L'&') name += L'&';  // a menu text's '&' marks the access key
+    }
     DeleteMenu(menu, IDM_DEVICE_FILE, MF_BYCOMMAND);
     AppendMenuW(menu, MF_STRING, IDM_DEVICE_FILE, name.c_str());
 }
