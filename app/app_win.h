@@ -19,6 +19,7 @@
 #include "base/settings.h"
 #include "app/status_loop_win.h"
 #include "app/window_parts_win.h"
+#include "capture/file_source.h"
 #include "capture/record_file_win.h"
 #include "capture/recorder_sink.h"
 #include "capture/wav_recorder.h"
@@ -38,6 +39,12 @@ struct App {
     std::atomic<bool> secondTick{false};
     RecorderSink recorderSink{recorder};
     std::unique_ptr<WaveCapture> capture;  // closed before the recorder goes
+    // Plays an opened WAV file into the capture's ring while the device is
+    // closed; goes before the capture. `playingFile` is read by the status
+    // thread; `liveRate` is the stored rate, given back when the file closes.
+    std::unique_ptr<FileSource> fileSource;
+    std::atomic<bool> playingFile{false};
+    std::int32_t liveRate = 0;
     std::unique_ptr<AnalyzerFrameAnalysis> frameAnalysis;
     std::unique_ptr<FrameLoop> frameLoop;  // stopped before the capture and analysers go
     StatusLoop statusLoop{*this};  // last: stopped before anything it uses goes

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "app/about_box_win.h"
+#include "app/file_input_win.h"
 #include "app/layout_win.h"
 #include "app/menu_sync_win.h"
 #include "app/status_loop_win.h"
@@ -64,4 +65,7 @@ void MainCommandTarget::Relayout() { ::Relayout(app_.hwnd); }
 
 void MainCommandTarget::RefreshStatus() { ::RefreshStatus(app_); }
 
-void MainCommandTarget::SyncMenu() { ::SyncMenu(app_.hwnd, app_.settings); }
+void MainCommandTarget::SyncMenu() {
+    ::SyncMenu(app_.hwnd, app_.settings);
+    SyncFileMenu(app_);
+}

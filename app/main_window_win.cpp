@@ -4,6 +4,7 @@
 
 #include "app/app_win.h"
 #include "app/command_target_win.h"
+#include "app/file_input_win.h"
 #include "app/layout_win.h"
 #include "app/menu_sync_win.h"
 #include "app/settings_file_win.h"
@@ -69,6 +70,8 @@ bool OnCreate(HWND hwnd) {
     app.recorder.SetErrorCallback(
         [](void* window) { PostMessageA(static_cast<HWND>(window), kRecordingEndedMessage, 0, 0); }, hwnd);
     app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
+    app.fileSource = std::make_unique<FileSource>(app.capture->ring());
+    DragAcceptFiles(hwnd, TRUE);
     LoadSettings(app);
     setupAnalyzer(*app.upper, app.settings);
     setupAnalyzer(*app.lower, app.settings);
@@ -100,7 +103,9 @@ void OnDestroy(HWND hwnd) {
     // holds 0 there, so that an unchanged session writes an unchanged file.
     AppSettings snapshot = app.settings;
     snapshot.frameCount = 0;
+    snapshot.sampleRate = StoredRate(app);
     WriteSettingsFile(snapshot);
+    CloseInputFile(app);
     app.recorder.StopRecording();
     app.capture->PauseCapture();
 }
@@ -136,6 +141,9 @@ void OnMouseWheel(WPARAM wParam) {
 
 void OnCommand(int id) {
     App& app = *g_app;
+    if (HandleFileCommand(app, id)) {
+        return;
+    }
     MainCommandTarget target(app);
     ExecuteCommand(app.settings, id, app.recorder.IsRecording(), target);
 }
@@ -177,6 +185,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_DROPFILES:
+        OnDropFiles(*g_app, reinterpret_cast<HDROP>(wParam));
         return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -235,6 +246,7 @@ int RunProgram(HINSTANCE hInstance, int showCommand) {
     }
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
+    OpenCommandLineFile(*g_app);
     HACCEL accelerators = LoadAcceleratorsA(hInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     return RunMessageLoop(accelerators);
 }

@@ -22,7 +22,7 @@ void RefreshStatus(App& app) {
     // Show the passes counted since the last refresh and start counting again.
     shown.frameCount = std::atomic_ref<std::int32_t>(app.settings.frameCount).exchange(0);
     char text[kStatusTextBytes];
-    FormatStatus(text, shown);
+    FormatStatus(text, shown, app.playingFile.load(std::memory_order_acquire));
     if (app.parts.statusLabel) {
         app.parts.statusLabel->SetText(text);
         InvalidateRect(app.parts.statusLabel->Handle(), nullptr, FALSE);

@@ -28,8 +28,9 @@ const char* GridText(std::uint8_t logGrid) {
     return Lookup(kTexts, logGrid);
 }
 
-void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s) {
-    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps", RunStateText(s.runState),
+void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, bool playingFile) {
+    const char* state = playingFile && s.runState == kRun ? "FILE" : RunStateText(s.runState);
+    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps", state,
                   static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
                   GridText(s.logGrid), static_cast<int>(s.pauseMs), static_cast<int>(s.frameCount));
 }

@@ -11,8 +11,9 @@ inline constexpr std::size_t kStatusTextBytes = 128;
 
 // Formats " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps" from the settings into
 // `out` (always terminated, never longer than the buffer). A state, window or
-// grid value outside its table shows as "?".
-void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s);
+// grid value outside its table shows as "?". While a file plays in place of
+// the live input (`playingFile`), the state RUN reads "FILE".
+void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, bool playingFile = false);
 
 // Texts of the tables, "?" for values outside them. The REC text starts with
 // the black circle in the Japanese ANSI code page (bytes 0x81 0x9C).

@@ -206,6 +206,10 @@ void WaveCapture::TakeBack(Returned item) {
         assert(bufferState_[slot] == BufferState::kWithDevice);
         if (item.whileRunning && item.bytesRecorded >= bufferBytes_) {
             std::memcpy(block.data(), captureBuffers_[slot].data(), kBlockBytes);
+            // Published under the lock that closing takes: after a close no
+            // block of this device reaches the ring, which another source may
+            // feed by then.
+            ring_.Publish(block);
             stored = true;
         }
         if (isRunning_.load(std::memory_order_relaxed)) {
@@ -216,7 +220,6 @@ void WaveCapture::TakeBack(Returned item) {
         }
     }
     if (stored) {
-        ring_.Publish(block);
         std::lock_guard lock(sinkLock_);
         if (sink_ != nullptr) {
             sink_->AppendBlock(block);

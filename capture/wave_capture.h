@@ -96,6 +96,10 @@ public:
     bool isOpen() const;
     AudioInput& input() { return *input_; }
     const SampleRing& ring() const { return ring_; }
+    // The ring's producer side for another source (a file) while the device
+    // is closed: once CloseCapture has returned no capture block is being
+    // published, and none is until the next OpenCapture.
+    SampleRing& ring() { return ring_; }
 
 private:
     enum class BufferState : std::uint8_t { kIdle, kWithDevice, kHandedBack };

@@ -54,5 +54,14 @@
 #define IDM_GRID_LOG 32839
 #define IDM_COLOUR_ON 32845
 #define IDM_COLOUR_OFF 32846
+#define IDM_FILE_OPEN 32880 /* File menu: open a WAV file in place of the live input */
+#define IDM_DEVICE_FILE 32881 /* Device menu: the WAV file that plays (present only then) */
+
+/* Opening a WAV file: the open dialog's filter ('|' between its parts), the
+   first line of the message a file that cannot be played gets, and one reason
+   per kind of fault (IDS_WAV_ERROR_FIRST + the reader's error number). */
+#define IDS_WAV_FILTER 140
+#define IDS_WAV_CANNOT_PLAY 141
+#define IDS_WAV_ERROR_FIRST 150
 
 #endif

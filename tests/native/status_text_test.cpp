@@ -15,6 +15,13 @@ TEST(StatusText, DefaultsWithTwentyFiveFrames) {
     char out[kStatusTextBytes];
     FormatStatus(out, s);
     EXPECT_STREQ(out, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 25fps");
+    // A file playing in place of the live input: only the state differs.
+    s.sampleRate = 11025;
+    FormatStatus(out, s, true);
+    EXPECT_STREQ(out, " FILE, 11025Hz, 4096pt, hanning, Log, 10msec, 25fps");
+    s.runState = kStop;
+    FormatStatus(out, s, true);
+    EXPECT_STREQ(out, " STOP, 11025Hz, 4096pt, hanning, Log, 10msec, 25fps");
 }
 
 TEST(StatusText, EveryTableEntryAndOutsiders) {

@@ -99,6 +99,7 @@ TEST_F(MainWindowTest, MenuBarHasEveryItemWithItsIdAndText) {
     const std::vector<MenuLine> expected = {
         {0, 0, L"ファイル(&F)"},
         {1, 105, L"アプリケーションの終了(&X)"},
+        {1, 32880, L"開く(&O)..."},
         {0, 0, L"デバイス(&D)"},
         {1, 32805, L"なし"},
         {0, 0, L"再生(&P)"},

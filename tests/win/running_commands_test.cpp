@@ -142,7 +142,7 @@ TEST_F(RunningCommandsTest, EveryMenuCommandWorksWhileFramesRun) {
                             [id](const MenuItemValue& p) { return p.id == id; });
     });
     for (int id : ids) {
-        if (id == IDM_EXIT || id == IDM_ABOUT) continue;
+        if (id == IDM_EXIT || id == IDM_ABOUT || id == IDM_FILE_OPEN) continue;  // modal dialogs and the end
         Command(id);
         const std::string what = std::to_string(id);
         ExpectShownAsSet(what.c_str());

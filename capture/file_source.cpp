@@ -1,0 +1,97 @@
+#include "capture/file_source.h"
+
+#include <array>
+#include <chrono>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// When block `index` of a run at `rateHz` is due, counted from the run's start.
+Clock::duration DueAfter(std::uint64_t index, int rateHz) {
+    const std::uint64_t samples = (index + 1) * static_cast<std::uint64_t>(kBlockSamples);
+    const auto ns = std::chrono::nanoseconds(static_cast<std::int64_t>(samples * 1000000000ull / static_cast<std::uint64_t>(rateHz)));
+    return std::chrono::duration_cast<Clock::duration>(ns);
+}
+
+}  // namespace
+
+FileSource::FileSource(SampleRing& ring) : ring_(ring) {}
+
+FileSource::~FileSource() { Close(); }
+
+void FileSource::Play(std::unique_ptr<WavReader> reader) {
+    Close();
+    {
+        std::lock_guard guard(lock_);
+        stop_ = false;
+        paused_ = false;
+    }
+    readsOk_.store(true, std::memory_order_release);
+    blocksPlayed_.store(0, std::memory_order_release);
+    loops_.store(0, std::memory_order_release);
+    open_.store(true, std::memory_order_release);
+    thread_ = std::thread([this, r = std::move(reader)]() mutable { Run(std::move(r)); });
+}
+
+void FileSource::Pause() {
+    std::lock_guard guard(lock_);
+    paused_ = true;
+}
+
+void FileSource::Resume() {
+    {
+        std::lock_guard guard(lock_);
+        paused_ = false;
+    }
+    wake_.notify_all();
+}
+
+void FileSource::Close() {
+    {
+        std::lock_guard guard(lock_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    open_.store(false, std::memory_order_release);
+}
+
+void FileSource::Run(std::unique_ptr<WavReader> reader) {
+    const int rate = reader->format().rateHz;
+    std::array<std::int16_t, kBlockSamples> block;
+    Clock::time_point runStart = Clock::now();
+    std::uint64_t inRun = 0;
+    for (;;) {
+        {
+            std::unique_lock guard(lock_);
+            if (paused_) {
+                wake_.wait(guard, [this] { return stop_ || !paused_; });
+                runStart = Clock::now();
+                inRun = 0;
+            }
+            const Clock::time_point due = runStart + DueAfter(inRun, rate);
+            if (wake_.wait_until(guard, due, [this] { return stop_ || paused_; })) {
+                if (stop_) return;
+                continue;  // paused while waiting: this block waits for the resume
+            }
+        }
+        if (Clock::now() - (runStart + DueAfter(inRun, rate)) > DueAfter(kFileMaxLagBlocks - 1, rate)) {
+            runStart = Clock::now() - DueAfter(0, rate);
+            inRun = 0;
+        }
+        bool looped = false;
+        if (!reader->ReadBlock(block, looped)) {
+            readsOk_.store(false, std::memory_order_release);
+            std::unique_lock guard(lock_);
+            wake_.wait(guard, [this] { return stop_; });
+            return;
+        }
+        ring_.Publish(block);
+        ++inRun;
+        blocksPlayed_.fetch_add(1, std::memory_order_acq_rel);
+        if (looped) loops_.fetch_add(1, std::memory_order_acq_rel);
+    }
+}

@@ -1,0 +1,68 @@
+// FileSource: plays a WAV file into the sample ring in real time, in place of
+// the wave-input device: one block of kBlockSamples samples every
+// kBlockSamples / rate seconds, published through the ring's producer side
+// exactly as the capture publishes a filled buffer. Nothing goes to the
+// recorder. At the end of the file playing goes on from its start.
+//
+// The ring has one producer: the live capture must be closed before Play and
+// stays closed until Close has returned.
+//
+// Threads: Play, Pause, Resume and Close run on the user-interface thread; a
+// thread owned by this object reads the file and publishes. The counters may
+// be read from any thread.
+//
+// Pacing: block k of a run is due k + 1 block periods after the run starts
+// (a device hands a buffer back once it is full). A run starts at Play and at
+// every Resume; a thread that falls more than kFileMaxLagBlocks behind (the
+// machine was busy) starts a new run instead of catching up in a burst.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "capture/sample_ring.h"
+#include "capture/wav_reader.h"
+
+inline constexpr int kFileMaxLagBlocks = 32;
+
+class FileSource {
+public:
+    explicit FileSource(SampleRing& ring);
+    ~FileSource();
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    // Stops a file that plays, then plays `reader` from where it stands.
+    void Play(std::unique_ptr<WavReader> reader);
+    // Publishes nothing more until Resume; the ring keeps the last blocks.
+    void Pause();
+    void Resume();
+    // Ends playing; once it returns no block is being published nor will be.
+    // Safe to call when nothing plays and twice.
+    void Close();
+
+    bool IsOpen() const { return open_.load(std::memory_order_acquire); }
+    std::uint64_t BlocksPlayed() const { return blocksPlayed_.load(std::memory_order_acquire); }
+    // Times the file has started again from its first frame.
+    std::uint64_t Loops() const { return loops_.load(std::memory_order_acquire); }
+    // False once a read has failed (the file went away); nothing is published after it.
+    bool ReadsOk() const { return readsOk_.load(std::memory_order_acquire); }
+
+private:
+    void Run(std::unique_ptr<WavReader> reader);
+
+    SampleRing& ring_;
+    std::mutex lock_;
+    std::condition_variable wake_;
+    bool stop_ = false;    // lock_
+    bool paused_ = false;  // lock_
+    std::atomic<bool> open_{false};
+    std::atomic<bool> readsOk_{true};
+    std::atomic<std::uint64_t> blocksPlayed_{0};
+    std::atomic<std::uint64_t> loops_{0};
+    std::thread thread_;
+};
