@@ -15,7 +15,15 @@ WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, 
     WindowLayout l{};
     // The ratio is within [0, 1] and cy a 16-bit client height, so the
     // product always fits; the cast truncates toward zero.
-    l.barTop = static_cast<std::int32_t>(static_cast<double>(cy) * SaneSplitRatio(splitRatio));
+    const double ratio = SaneSplitRatio(splitRatio);
+    const std::int32_t asked = static_cast<std::int32_t>(static_cast<double>(cy) * ratio);
+    const std::int32_t lowest = kUpperTopPx + kMinViewHeightPx;
+    const std::int32_t highest = cy - barThickness - kMinViewHeightPx;
+    // On a client too low for both views the upper one wins, and the ratio
+    // is kept for when the window grows again.
+    l.barTop = std::max(lowest, std::min(highest, asked));
+    // Half a pixel into the row, so that the next layout truncates to it again.
+    l.splitRatio = l.barTop == asked || highest < lowest ? ratio : (l.barTop + 0.5) / cy;
     l.buildViews = cx - kUpperViewLeftPx > 0;
 
     const std::int32_t upperHeight = std::max(kMinSidePx, l.barTop - kUpperTopPx);
@@ -35,4 +43,15 @@ WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, 
         l.labelY[i] = lowerTop + i * labelStep;
     }
     return l;
+}
+
+double RescaledOffset(double offset, std::int32_t oldHeight, std::int32_t newHeight) {
+    if (oldHeight <= 0) {
+        return offset;
+    }
+    const double rescaled = offset / oldHeight * newHeight;
+    if (std::isnan(rescaled)) {
+        return offset;
+    }
+    return std::clamp(rescaled, -kMaxOffsetPx, kMaxOffsetPx);
 }
