@@ -8,14 +8,7 @@
 #include "analysis/analyzer.h"
 #include "app/app_win.h"
 #include "app/status_text.h"
-
-namespace {
-
-// Fill byte of a restarted peak line: every coordinate becomes 0x55555555,
-// far below any view.
-constexpr unsigned char kPeakResetByte = 0x55;
-
-}  // namespace
+#include "display/trace_points.h"
 
 void RefreshStatus(App& app) {
     AppSettings shown = app.settings;

@@ -63,6 +63,13 @@ LRESULT CALLBACK clsLabel::LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, 
         return self->OnRButtonDownMessage(PointerY(lParam));
     case WM_RBUTTONUP:
         return self->OnRButtonUpMessage();
+    case WM_CAPTURECHANGED:
+        return self->OnCaptureLostMessage();
+    case WM_CANCELMODE:
+        if (GetCapture() == hwnd) {
+            ReleaseCapture();  // sends WM_CAPTURECHANGED, which ends the drag
+        }
+        return self->OnCaptureLostMessage();
     case WM_NULL:
     case STM_SETIMAGE:
         return 0;
@@ -142,10 +149,22 @@ LRESULT clsLabel::OnLButtonUpMessage(int x, int y) {
     }
     bLButtonDown = false;
     bMoved = false;
-    ReleaseCapture();
+    // Only our own capture: releasing another window's would end its drag.
+    if (GetCapture() == window_.get()) {
+        ReleaseCapture();
+    }
     OnButtonUp();
     bDragging.store(false, std::memory_order_relaxed);
     return 0;
+}
+
+// Another window took the mouse (Alt+Tab, a menu, a dialog) during a left
+// drag: it ends at the last position seen, as the button-up would end it.
+LRESULT clsLabel::OnCaptureLostMessage() {
+    if (!bLButtonDown) {
+        return 0;
+    }
+    return OnLButtonUpMessage(nCurX, nCurY);
 }
 
 LRESULT clsLabel::OnRButtonDownMessage(int y) {
@@ -155,7 +174,9 @@ LRESULT clsLabel::OnRButtonDownMessage(int y) {
 }
 
 LRESULT clsLabel::OnRButtonUpMessage() {
-    ReleaseCapture();
+    if (GetCapture() == window_.get()) {
+        ReleaseCapture();
+    }
     return 0;
 }
 
