@@ -11,7 +11,7 @@ double SaneSplitRatio(double splitRatio) {
 }
 
 WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, std::int32_t barThickness,
-                           std::int32_t labelHeight) {
+                           std::int32_t labelHeight, std::int32_t labelWidth) {
     WindowLayout l{};
     // The ratio is within [0, 1] and cy a 16-bit client height, so the
     // product always fits; the cast truncates toward zero.
@@ -34,7 +34,9 @@ WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, 
     l.upperView = {kUpperViewLeftPx, kUpperTopPx, std::max(kMinSidePx, cx - kUpperViewLeftPx), upperHeight};
     l.barBottom = lowerTop;
     l.barRight = cx;
-    l.lowerView = {kLowerViewLeftPx, lowerTop, std::max(kMinSidePx, cx - kLowerViewLeftPx), lowerHeight};
+    // The default geometry leaves one column between the labels and the view.
+    const std::int32_t lowerLeft = std::max(kLowerViewLeftPx, kScaleLabelLeftPx + labelWidth + 1);
+    l.lowerView = {lowerLeft, lowerTop, std::max(kMinSidePx, cx - lowerLeft), lowerHeight};
 
     // Label 0 at the lower view's top, label 4 ending at its bottom edge.
     const std::int32_t labelStep = (lowerHeight - labelHeight) / (kScaleLabelCount - 1);

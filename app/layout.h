@@ -20,6 +20,9 @@ inline constexpr std::int32_t kColorScaleWidthPx = 12;
 inline constexpr std::int32_t kUpperViewLeftPx = 16;
 inline constexpr std::int32_t kLowerViewLeftPx = 38;
 inline constexpr std::int32_t kScaleLabelLeftPx = 2;
+// Width of a frequency label where its widest text fits in it; a font that
+// needs more widens the label column and moves the lower view right by as much.
+inline constexpr std::int32_t kScaleLabelWidthPx = 35;
 inline constexpr int kScaleLabelCount = 5;
 // No view, strip or bar is ever made smaller than this on either side.
 inline constexpr std::int32_t kMinSidePx = 1;
@@ -62,10 +65,11 @@ double SaneSplitRatio(double splitRatio);
 
 // Lays out a client area of cx x cy pixels at the given split. `barThickness`
 // is the divider's height and `labelHeight` a frequency label's height,
-// pixels. Every view and the strip come out at least 1 x 1; where the client
-// is high enough, both views are at least kMinViewHeightPx high.
+// pixels, `labelWidth` the frequency labels' width. Every view and the strip
+// come out at least 1 x 1; where the client is high enough, both views are at
+// least kMinViewHeightPx high. The lower view starts right of the labels.
 WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, std::int32_t barThickness,
-                           std::int32_t labelHeight);
+                           std::int32_t labelHeight, std::int32_t labelWidth = kScaleLabelWidthPx);
 
 // The row of value 0 for a view `newHeight` pixels high, keeping its place
 // relative to the height `oldHeight` it was set for. An unknown old height

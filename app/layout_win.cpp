@@ -71,8 +71,8 @@ void RebuildParts(App& app, const WindowLayout& l) {
     // at start-up the live view is the placeholder, and scaling the stored
     // offset by it would compound over every restart.
     if (const int height = parts.upperView->Height(); height > 0) {
-        s.activeOffset = RescaledOffset(s.activeOffset, s.upperHeight, height);
-        s.upperHeight = height;
+        StoreShared(s.activeOffset, RescaledOffset(LoadShared(s.activeOffset), LoadShared(s.upperHeight), height));
+        StoreShared(s.upperHeight, height);
     }
     if (parts.divider) {
         PlaceDivider(*parts.divider, l);
@@ -83,17 +83,20 @@ void RebuildParts(App& app, const WindowLayout& l) {
 
 void OnSize(App& app, int cx, WPARAM kind, int cy) {
     WindowParts& parts = app.parts;
-    app.settings.splitRatio = SaneSplitRatio(app.settings.splitRatio);
+    // The frame loop stores a dragged ratio: read and write it atomically.
+    const double asked = SaneSplitRatio(LoadShared(app.settings.splitRatio));
     const int thickness = parts.divider && parts.divider->BitmapHeight() > 0 ? parts.divider->BitmapHeight()
                                                                               : kDividerThicknessPx;
     const int labelHeight = parts.scaleLabels[0] ? parts.scaleLabels[0]->Height() : kLabelHeightPx;
-    const WindowLayout l = ComputeLayout(cx, cy, app.settings.splitRatio, thickness, labelHeight);
+    const int labelWidth = parts.scaleLabels[0] ? parts.scaleLabels[0]->Width() : kScaleLabelWidthPx;
+    const WindowLayout l = ComputeLayout(cx, cy, asked, thickness, labelHeight, labelWidth);
     if (kind == SIZE_MINIMIZED) {
+        StoreShared(app.settings.splitRatio, asked);
         return;
     }
     // A stored or dragged ratio that would hide a view or the divider is
     // replaced by the one the layout could show, and saved as such.
-    app.settings.splitRatio = l.splitRatio;
+    StoreShared(app.settings.splitRatio, l.splitRatio);
     if (l.buildViews) {
         std::lock_guard<std::mutex> hold(app.drawLock);
         RebuildParts(app, l);

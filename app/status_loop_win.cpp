@@ -11,7 +11,7 @@
 #include "display/trace_points.h"
 
 void RefreshStatus(App& app) {
-    AppSettings shown = app.settings;
+    AppSettings shown = SnapshotSettings(app.settings);
     // Show the passes counted since the last refresh and start counting again.
     shown.frameCount = std::atomic_ref<std::int32_t>(app.settings.frameCount).exchange(0);
     char text[kStatusTextBytes];

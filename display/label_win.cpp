@@ -1,5 +1,7 @@
 #include "display/label_win.h"
 
+#include <cstring>
+
 #include "display/static_control_win.h"
 #include "resources/resource_ids.h"
 
@@ -41,6 +43,26 @@ void clsLabel::SetText(const char* text) {
     if (window_.get()) {
         InvalidateRect(window_.get(), nullptr, FALSE);
     }
+}
+
+SIZE clsLabel::TextExtent(const char* text) const {
+    SIZE size{};
+    if (!window_.get() || !text) {
+        return size;
+    }
+    gdi::WindowDc dc(window_.get());
+    gdi::Selected font(dc.get(), hFont.get());
+    GetTextExtentPoint32A(dc.get(), text, static_cast<int>(std::strlen(text)), &size);
+    return size;
+}
+
+void clsLabel::FitWidth(int width) {
+    RECT r = gdi::NormalRect(window_.get());
+    if (!window_.get() || r.right - r.left >= width) {
+        return;
+    }
+    r.right = r.left + width;
+    gdi::SetNormalRect(window_.get(), r);
 }
 
 LRESULT CALLBACK clsLabel::LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -59,6 +59,11 @@ public:
     int Height() const;
 
     void SetText(const char* text);
+    // Size of `text` in the label's own font, pixels; 0 x 0 without a window.
+    SIZE TextExtent(const char* text) const;
+    // Widens the label (keeping its place and height) so that a text of
+    // `width` pixels fits whole; a label already as wide keeps its size.
+    void FitWidth(int width);
     void CopyText(LabelText::Buffer& out) const { text_.CopyTo(out); }
 
     void SetCursorKind(int kind) { nCursorKind = kind; }
