@@ -51,8 +51,10 @@ void MainCommandTarget::ClearCalibration() {
 void MainCommandTarget::SetupAnalyzers() {
     App& app = app_;
     app_.frameLoop->RunBetweenPasses([&app] {
-        setupAnalyzer(*app.upper, app.settings);
-        setupAnalyzer(*app.lower, app.settings);
+        // Runs on the frame loop's thread: it reads the record atomically.
+        const AppSettings now = SnapshotSettings(app.settings);
+        setupAnalyzer(*app.upper, now);
+        setupAnalyzer(*app.lower, now);
     });
 }
 

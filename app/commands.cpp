@@ -26,10 +26,10 @@ const MenuItemValue* Find(const MenuItemValue (&table)[N], int id) {
 }
 
 void EnterSpectrumView(AppSettings& s, CommandTarget& target) {
-    s.showWave = 0;
-    s.cepstrumMode = 1;
-    s.showSpectrum = 1;
-    s.holdTrace = 0;
+    StoreShared(s.showWave, 0);
+    StoreShared(s.cepstrumMode, 1);
+    StoreShared(s.showSpectrum, 1);
+    StoreShared(s.holdTrace, 0);
     target.SetUpperCursor(ViewCursor::kCrossHair);
     target.Relayout();
 }
@@ -37,16 +37,16 @@ void EnterSpectrumView(AppSettings& s, CommandTarget& target) {
 void Record(AppSettings& s, CommandTarget& target) {
     target.ResumeCapture();
     // Only a file that was really created may be shown as a recording.
-    s.runState = target.StartRecording() ? kRec : kRun;
+    StoreShared(s.runState, target.StartRecording() ? kRec : kRun);
 }
 
 void ChangeRate(AppSettings& s, std::int32_t rate, bool recording, CommandTarget& target) {
     // A file keeps the rate of its head: end it before blocks of another rate arrive.
     if (recording && rate != s.sampleRate) {
         target.StopRecording();
-        s.runState = kRun;
+        StoreShared(s.runState, kRun);
     }
-    s.sampleRate = rate;
+    StoreShared(s.sampleRate, rate);
     target.ReopenCapture();
     target.UpdateScaleLabels();
     target.ClearCalibration();
@@ -54,8 +54,8 @@ void ChangeRate(AppSettings& s, std::int32_t rate, bool recording, CommandTarget
 }
 
 void ChangeLength(AppSettings& s, std::int32_t length, CommandTarget& target) {
-    s.fftLength = length;
-    s.halfLength = length / 2;
+    StoreShared(s.fftLength, length);
+    StoreShared(s.halfLength, length / 2);
     target.ClearCalibration();
     target.SetupAnalyzers();
     target.UpdateScaleLabels();
@@ -73,48 +73,48 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
         return true;
     }
     if (id >= IDM_DEVICE_FIRST && id < IDM_DEVICE_FIRST + kSelectableDevices) {
-        s.deviceIndex = id - IDM_DEVICE_FIRST;
+        StoreShared(s.deviceIndex, id - IDM_DEVICE_FIRST);
         target.ReopenCapture();
         return true;
     }
     for (const ViewModeFlags& v : kPlainViews) {
         if (v.id == id) {
-            s.showWave = v.showWave;
-            s.showSpectrum = v.showSpectrum;
-            s.cepstrumMode = 0;
-            s.holdTrace = 0;
+            StoreShared(s.showWave, v.showWave);
+            StoreShared(s.showSpectrum, v.showSpectrum);
+            StoreShared(s.cepstrumMode, 0);
+            StoreShared(s.holdTrace, 0);
             target.SetUpperCursor(v.showSpectrum ? ViewCursor::kCrossHair : ViewCursor::kArrow);
             target.Relayout();
             return true;
         }
     }
     if (id == IDM_VIEW_CEPSTRUM) {
-        s.pitchOn = 0;
+        StoreShared(s.pitchOn, 0);
         EnterSpectrumView(s, target);
         return true;
     }
     if (id == IDM_VIEW_PITCH) {
-        s.pitchOn = target.IsPitchChecked() ? 0 : 1;
+        StoreShared(s.pitchOn, target.IsPitchChecked() ? 0 : 1);
         EnterSpectrumView(s, target);
         return true;
     }
     if (id == IDM_CAL) {
-        s.calRequest = 1;
+        StoreShared(s.calRequest, 1);
         return true;
     }
     if (const MenuItemValue* w = Find(kWindowItems, id)) {
-        s.windowKind = w->value;
+        StoreShared(s.windowKind, w->value);
         return true;
     }
     if (id == IDM_RUN) {
         target.ReopenCapture();
-        if (s.runState != kRec) s.runState = kRun;
+        if (s.runState != kRec) StoreShared(s.runState, kRun);
         return true;
     }
     if (id == IDM_STOP) {
         target.StopRecording();
         target.PauseCapture();
-        s.runState = kStop;
+        StoreShared(s.runState, kStop);
         return true;
     }
     if (id == IDM_REC) {
@@ -122,7 +122,7 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
         return true;
     }
     if (const MenuItemValue* p = Find(kPauseItems, id)) {
-        s.pauseMs = p->value;
+        StoreShared(s.pauseMs, p->value);
         return true;
     }
     if (const MenuItemValue* r = Find(kRateItems, id)) {
@@ -134,13 +134,13 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
         return true;
     }
     if (id == IDM_GRID_LINEAR || id == IDM_GRID_LOG) {
-        s.logGrid = id == IDM_GRID_LOG ? 1 : 0;
+        StoreShared(s.logGrid, id == IDM_GRID_LOG ? 1 : 0);
         target.UpdateScaleLabels();
         target.Relayout();
         return true;
     }
     if (id == IDM_COLOUR_ON || id == IDM_COLOUR_OFF) {
-        s.colorSpectrum = id == IDM_COLOUR_ON ? 1 : 0;
+        StoreShared(s.colorSpectrum, id == IDM_COLOUR_ON ? 1 : 0);
         target.Relayout();
         return true;
     }

@@ -1,8 +1,9 @@
 // Menu commands: what each command id does to the settings and which actions
 // carry the change into effect, in the order they are taken.
 //
-// Runs on the user-interface thread. The settings written here are read by the
-// frame loop at its next use; changes of the analysis length, the capture and
+// Runs on the user-interface thread. The settings written here (each with an
+// atomic store, as base/settings.h rules) are read by the frame loop at its
+// next use; changes of the analysis length, the capture and
 // the calibration go through the target, which hands them to the frame loop
 // so that they land between two passes.
 #pragma once

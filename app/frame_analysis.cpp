@@ -13,9 +13,9 @@ FrameData AnalyzerFrameAnalysis::Analyse(AppSettings& s) {
     if (fetch_) {
         fetch_(an.sampleFrame, n);
     }
-    an.activeWindow = s.windowKind;
+    an.activeWindow = LoadShared(s.windowKind);
     applyWindow(an);
-    if (s.cepstrumMode == 1) {
+    if (LoadShared(s.cepstrumMode) == 1) {
         const std::uint8_t cal = std::atomic_ref<std::uint8_t>(s.calRequest).exchange(0, std::memory_order_acq_rel);
         computeCepstrum(an, *average_, cal);
     } else {

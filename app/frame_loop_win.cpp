@@ -28,8 +28,8 @@ struct ZoomFields {
     double& offset;
 };
 
-ZoomFields ActiveZoomFields(AppSettings& s) {
-    if (s.cepstrumMode == 1) {
+ZoomFields ActiveZoomFields(AppSettings& s, std::uint8_t cepstrumMode) {
+    if (cepstrumMode == 1) {
         return {s.cepSpan, s.cepOffset};
     }
     return {s.specSpan, s.specOffset};
@@ -112,7 +112,7 @@ void FrameLoop::Run() {
 
 void FrameLoop::Pass() {
     AppSettings& s = app_.settings;
-    const int pauseMs = s.pauseMs;
+    const int pauseMs = LoadShared(s.pauseMs);
     if (pauseMs > 0 && wake_) {
         const HANDLE wakers[] = {wake_.get(), changePosted_.get()};
         WaitForMultipleObjects(changePosted_ ? 2 : 1, wakers, FALSE, static_cast<DWORD>(pauseMs));
@@ -137,13 +137,15 @@ void FrameLoop::Pass() {
 }
 
 void FrameLoop::DrawFrame(const FrameData& frame) {
-    AppSettings& s = app_.settings;
+    AppSettings& shared = app_.settings;
+    // The settings of this pass: commands may change them meanwhile.
+    const AppSettings s = SnapshotSettings(shared);
     Bitmaplib::clsBitmap* upper = app_.parts.upperView.get();
     Bitmaplib::clsBitmap* lower = app_.parts.lowerView.get();
     if (!upper) {
         return;
     }
-    SaveSelection(s, upper->Selection());
+    SaveSelection(shared, upper->Selection());
     if (s.holdTrace == 0) {
         upper->RestoreBackground();
     }
@@ -154,14 +156,14 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         upper->SetSelectable(false);
     }
     if (s.showSpectrum) {
-        ZoomFields stored = ActiveZoomFields(s);
-        ViewZoom zoom{stored.span, stored.offset};
+        ZoomFields stored = ActiveZoomFields(shared, s.cepstrumMode);
+        ViewZoom zoom{LoadShared(stored.span), LoadShared(stored.offset)};
         zoom = ApplyWheel(zoom, upper->TakeWheel());
         zoom = ApplyDrag(zoom, upper->TakeDragY());
-        stored.span = zoom.span;
-        stored.offset = zoom.offset;
-        s.activeSpan = zoom.span;
-        s.activeOffset = zoom.offset;
+        StoreShared(stored.span, zoom.span);
+        StoreShared(stored.offset, zoom.offset);
+        StoreShared(shared.activeSpan, zoom.span);
+        StoreShared(shared.activeOffset, zoom.offset);
         const SpectrumTraceInput in{frame.displayValues, frame.binCount, frame.log10Table, s.logGrid != 0,
                                     zoom.span, zoom.offset, s.colorSpectrum != 0};
         drawSpectrum(*upper, in, frame.tracePoints, frame.peakPoints, frame.pointCapacity);
@@ -169,7 +171,7 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         drawSelection(*upper);
         upper->SetSelectable(true);
     }
-    s.upperHeight = upper->Height();
+    StoreShared(shared.upperHeight, upper->Height());
     if ((s.runState == kRun || s.runState == kRec) && lower) {
         lower->SetSelection(upper->Selection());
         if (hooks_.spectrogramColumn) {
@@ -203,7 +205,7 @@ void FrameLoop::HandleDividerMove() {
     if (!ratio) {
         return;
     }
-    app_.settings.splitRatio = *ratio;
+    StoreShared(app_.settings.splitRatio, *ratio);
     if (StopRequested()) {
         return;
     }

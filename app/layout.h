@@ -20,9 +20,19 @@ inline constexpr std::int32_t kColorScaleWidthPx = 12;
 inline constexpr std::int32_t kUpperViewLeftPx = 16;
 inline constexpr std::int32_t kLowerViewLeftPx = 38;
 inline constexpr std::int32_t kScaleLabelLeftPx = 2;
+// Width of a frequency label where its widest text fits in it; a font that
+// needs more widens the label column and moves the lower view right by as much.
+inline constexpr std::int32_t kScaleLabelWidthPx = 35;
 inline constexpr int kScaleLabelCount = 5;
 // No view, strip or bar is ever made smaller than this on either side.
 inline constexpr std::int32_t kMinSidePx = 1;
+// The divider stays where it can be grabbed again: both views keep at least
+// this height wherever the stored ratio puts it (the drag stops the bar at
+// the same distance below the status margin).
+inline constexpr std::int32_t kMinViewHeightPx = 5;
+// Pixel row of value 0 (the stored offsets) beyond which no trace can be
+// brought back into view in reasonable time; such a value is not kept.
+inline constexpr double kMaxOffsetPx = 100000.0;
 
 struct LayoutRect {
     std::int32_t x;
@@ -36,6 +46,9 @@ struct WindowLayout {
     // less): nothing is rebuilt or moved, the window is only repainted.
     bool buildViews;
     std::int32_t barTop;  // the divider's top edge, client height x ratio
+    // The ratio in force: the one asked for, or, where the divider had to be
+    // moved to keep both views visible, the ratio of its corrected place.
+    double splitRatio;
     LayoutRect colorScale;
     LayoutRect upperView;
     // The divider keeps its own left edge; this is its top, bottom and right.
@@ -52,6 +65,14 @@ double SaneSplitRatio(double splitRatio);
 
 // Lays out a client area of cx x cy pixels at the given split. `barThickness`
 // is the divider's height and `labelHeight` a frequency label's height,
-// pixels. Every view and the strip come out at least 1 x 1.
+// pixels, `labelWidth` the frequency labels' width. Every view and the strip
+// come out at least 1 x 1; where the client is high enough, both views are at
+// least kMinViewHeightPx high. The lower view starts right of the labels.
 WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, std::int32_t barThickness,
-                           std::int32_t labelHeight);
+                           std::int32_t labelHeight, std::int32_t labelWidth = kScaleLabelWidthPx);
+
+// The row of value 0 for a view `newHeight` pixels high, keeping its place
+// relative to the height `oldHeight` it was set for. An unknown old height
+// (0 or less) or a result that is not a number keeps `offset`; the result is
+// held within +-kMaxOffsetPx.
+double RescaledOffset(double offset, std::int32_t oldHeight, std::int32_t newHeight);

@@ -12,17 +12,6 @@
 
 namespace {
 
-// Row of value 0 as a fraction of the height it was set for; none before any
-// height is known. The reference is the recorded upper-view height rather
-// than the live view: at start-up the live view is the placeholder, and
-// scaling the stored offset by it would compound over every restart.
-std::optional<double> OffsetFraction(const AppSettings& s) {
-    if (s.upperHeight <= 0) {
-        return std::nullopt;
-    }
-    return s.activeOffset / s.upperHeight;
-}
-
 void PlaceLabels(App& app, const WindowLayout& l) {
     for (int i = 0; i < kScaleLabelCount; ++i) {
         HWND label = app.parts.scaleLabels[i] ? app.parts.scaleLabels[i]->Handle() : nullptr;
@@ -41,7 +30,7 @@ void PlaceDivider(SplitBar& divider, const WindowLayout& l) {
     divider.AllowVerticalDrag(true);
 }
 
-void RebuildParts(App& app, const WindowLayout& l, std::optional<double> offsetFraction) {
+void RebuildParts(App& app, const WindowLayout& l) {
     WindowParts& parts = app.parts;
     AppSettings& s = app.settings;
     // The selection as the user left it, even if no pass has copied it yet.
@@ -77,12 +66,13 @@ void RebuildParts(App& app, const WindowLayout& l, std::optional<double> offsetF
     }
     PlaceLabels(app, l);
     updateScaleLabels(readoutsOf(app.parts), s);
-    // The value-0 row keeps its relative height in the new view.
+    // The value-0 row keeps its relative height in the new view. The
+    // reference is the recorded upper-view height rather than the live view:
+    // at start-up the live view is the placeholder, and scaling the stored
+    // offset by it would compound over every restart.
     if (const int height = parts.upperView->Height(); height > 0) {
-        if (offsetFraction) {
-            s.activeOffset = height * *offsetFraction;
-        }
-        s.upperHeight = height;
+        StoreShared(s.activeOffset, RescaledOffset(LoadShared(s.activeOffset), LoadShared(s.upperHeight), height));
+        StoreShared(s.upperHeight, height);
     }
     if (parts.divider) {
         PlaceDivider(*parts.divider, l);
@@ -93,18 +83,23 @@ void RebuildParts(App& app, const WindowLayout& l, std::optional<double> offsetF
 
 void OnSize(App& app, int cx, WPARAM kind, int cy) {
     WindowParts& parts = app.parts;
-    const std::optional<double> offsetFraction = OffsetFraction(app.settings);
-    app.settings.splitRatio = SaneSplitRatio(app.settings.splitRatio);
+    // The frame loop stores a dragged ratio: read and write it atomically.
+    const double asked = SaneSplitRatio(LoadShared(app.settings.splitRatio));
     const int thickness = parts.divider && parts.divider->BitmapHeight() > 0 ? parts.divider->BitmapHeight()
                                                                               : kDividerThicknessPx;
     const int labelHeight = parts.scaleLabels[0] ? parts.scaleLabels[0]->Height() : kLabelHeightPx;
-    const WindowLayout l = ComputeLayout(cx, cy, app.settings.splitRatio, thickness, labelHeight);
+    const int labelWidth = parts.scaleLabels[0] ? parts.scaleLabels[0]->Width() : kScaleLabelWidthPx;
+    const WindowLayout l = ComputeLayout(cx, cy, asked, thickness, labelHeight, labelWidth);
     if (kind == SIZE_MINIMIZED) {
+        StoreShared(app.settings.splitRatio, asked);
         return;
     }
+    // A stored or dragged ratio that would hide a view or the divider is
+    // replaced by the one the layout could show, and saved as such.
+    StoreShared(app.settings.splitRatio, l.splitRatio);
     if (l.buildViews) {
         std::lock_guard<std::mutex> hold(app.drawLock);
-        RebuildParts(app, l, offsetFraction);
+        RebuildParts(app, l);
     }
     InvalidateRect(app.hwnd, nullptr, TRUE);
 }

@@ -229,14 +229,17 @@ HWND CreateMainWindow(HINSTANCE hInstance) {
 }
 
 int RunMessageLoop(HACCEL accelerators) {
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    MSG msg{};
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
         if (!TranslateAcceleratorA(msg.hwnd, accelerators, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
     }
-    return static_cast<int>(msg.wParam);
+    // -1: the loop itself failed and no quit message was read; msg holds
+    // whatever the last message left there.
+    return got == 0 ? static_cast<int>(msg.wParam) : kMessageLoopFailed;
 }
 
 int RunProgram(HINSTANCE hInstance, int showCommand) {

@@ -14,8 +14,11 @@ int RegisterMainWindowClass(HINSTANCE hInstance);
 // Creates the main window (title from string 103); null on failure.
 HWND CreateMainWindow(HINSTANCE hInstance);
 
-// Runs the message loop with the accelerator table until WM_QUIT; returns its
-// wParam.
+// Exit code of a message loop that failed (GetMessage returned -1).
+inline constexpr int kMessageLoopFailed = -1;
+
+// Runs the message loop with the accelerator table until WM_QUIT and returns
+// its wParam, or until GetMessage fails and returns kMessageLoopFailed.
 int RunMessageLoop(HACCEL accelerators);
 
 // The whole program: register, create, show, loop.

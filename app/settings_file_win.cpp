@@ -26,6 +26,19 @@ private:
     HANDLE h_;
 };
 
+// A window that lies on no monitor at all (one unplugged since, or a damaged
+// file) is centred on the primary one; a window at least partly on some
+// monitor, left of or above the primary one included, stays where it was.
+void KeepOnSomeMonitor(AppSettings& s, const ScreenMetrics& screen) {
+    // The loaded position is never right of or below the primary screen and
+    // the size never beyond the virtual screen, so the sums cannot overflow.
+    const RECT r{s.winX, s.winY, s.winX + s.winWidth, s.winY + s.winHeight};
+    if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL) == nullptr) {
+        s.winX = CentredOrigin(screen.primaryWidth, s.winWidth);
+        s.winY = CentredOrigin(screen.primaryHeight, s.winHeight);
+    }
+}
+
 }  // namespace
 
 ScreenMetrics CurrentScreenMetrics() {
@@ -37,7 +50,9 @@ bool ReadSettingsFile(AppSettings& s, const ScreenMetrics& screen) {
     FileHandle file(CreateFileA(kSettingsFileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen()) {
-        return LoadSettingsImage(s, nullptr, 0, screen);
+        const bool accepted = LoadSettingsImage(s, nullptr, 0, screen);
+        KeepOnSomeMonitor(s, screen);
+        return accepted;
     }
     // One byte more than the record, to read a whole record even from a longer file.
     unsigned char image[kSettingsBytes + 1];
@@ -47,7 +62,9 @@ bool ReadSettingsFile(AppSettings& s, const ScreenMetrics& screen) {
         total += got;
     }
     file.Close();
-    return LoadSettingsImage(s, image, total, screen);
+    const bool accepted = LoadSettingsImage(s, image, total, screen);
+    KeepOnSomeMonitor(s, screen);
+    return accepted;
 }
 
 int WriteSettingsFile(const AppSettings& s) {

@@ -12,7 +12,8 @@ inline constexpr const char* kSettingsFileName = "param.bin";
 ScreenMetrics CurrentScreenMetrics();
 
 // Reads the file over the record and decides what is in force (see
-// LoadSettingsImage). Returns true when the file was accepted.
+// LoadSettingsImage); a window on no monitor is then centred on the primary
+// one. Returns true when the file was accepted.
 bool ReadSettingsFile(AppSettings& s, const ScreenMetrics& screen);
 
 // Writes the record to a temporary file beside "param.bin" and then puts it in

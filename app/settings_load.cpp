@@ -1,6 +1,7 @@
 #include "app/settings_load.h"
 
 #include "analysis/analyzer.h"
+#include "app/layout.h"
 
 #include <cmath>
 #include <cstring>
@@ -14,9 +15,14 @@ constexpr std::int32_t kDefaultPauseMs = 10;
 constexpr std::int32_t kMinSampleRateHz = 8000;
 constexpr std::int32_t kMaxSampleRateHz = 192000;
 constexpr std::int32_t kDefaultSampleRateHz = 44100;
-constexpr double kDefaultSplitRatio = 0.4;
 constexpr double kDefaultSpan = 400.0;
 constexpr double kDefaultOffset = 150.0;
+// Spans the wheel can undo in a few dozen notches (30 each) and that still
+// leave a level difference visible; outside them the trace stays off the view.
+constexpr double kMinUsableSpan = 0.01;
+constexpr double kMaxUsableSpan = 100000.0;
+// Taller than any view: a stored height beyond it is not a height.
+constexpr std::int32_t kMaxViewHeightPx = 32767;
 
 bool IsFraction(double v) { return std::isfinite(v) && v >= 0.0 && v <= 1.0; }
 
@@ -53,11 +59,13 @@ int SanitizeSettings(AppSettings& s, const ScreenMetrics& screen) {
     }
     replaced += Replace(s.splitRatio, !IsFraction(s.splitRatio), kDefaultSplitRatio);
     for (double* span : {&s.activeSpan, &s.specSpan, &s.cepSpan}) {
-        replaced += Replace(*span, !(std::isfinite(*span) && *span > 0.0), kDefaultSpan);
+        replaced += Replace(*span, !(*span >= kMinUsableSpan && *span <= kMaxUsableSpan), kDefaultSpan);
     }
     for (double* offset : {&s.activeOffset, &s.specOffset, &s.cepOffset}) {
-        replaced += Replace(*offset, !std::isfinite(*offset), kDefaultOffset);
+        replaced += Replace(*offset, !(std::fabs(*offset) <= kMaxOffsetPx), kDefaultOffset);
     }
+    // 0 means "no height recorded yet": the first layout then keeps the offset.
+    replaced += Replace(s.upperHeight, s.upperHeight < 0 || s.upperHeight > kMaxViewHeightPx, std::int32_t{0});
     if (s.winWidth <= 0 || s.winHeight <= 0 || s.winWidth > screen.virtualWidth ||
         s.winHeight > screen.virtualHeight) {
         s.winWidth = kDefaultWindowWidth;

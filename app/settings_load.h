@@ -29,8 +29,11 @@ struct ScreenMetrics {
 // screen. Returns true when the file's record was accepted.
 bool LoadSettingsImage(AppSettings& s, const void* bytes, std::size_t count, const ScreenMetrics& screen);
 
-// Replaces the values of an accepted record that would be unsafe to use
-// (lengths, rates, pauses, fractions, spans, offsets, window size) by their
-// defaults; values merely outside the menu lists are kept. Returns the number
-// of fields replaced.
+// Replaces the values of an accepted record that would be unsafe to use or
+// leave the display where the user cannot bring it back (lengths, rates,
+// pauses, fractions, spans outside [0.01, 100,000], offsets beyond
+// +-kMaxOffsetPx, an impossible view height, window size) by their defaults;
+// values merely outside the menu lists are kept. The split ratio only needs
+// to be a fraction here: the layout moves a divider that would hide a view.
+// Returns the number of fields replaced.
 int SanitizeSettings(AppSettings& s, const ScreenMetrics& screen);

@@ -11,9 +11,9 @@ FrameHooks MakeSpectrogramHooks(App& app) {
     FrameHooks hooks;
     hooks.spectrogramColumn = [&app, work](const FrameData& frame) {
         if (Bitmaplib::clsBitmap* lower = app.parts.lowerView.get()) {
-            drawSpectrogramColumn(*lower, app.settings, frame.displayValues, frame.binCount, *work);
+            drawSpectrogramColumn(*lower, SnapshotSettings(app.settings), frame.displayValues, frame.binCount, *work);
         }
     };
-    hooks.updateScaleLabels = [&app] { updateScaleLabels(readoutsOf(app.parts), app.settings); };
+    hooks.updateScaleLabels = [&app] { updateScaleLabels(readoutsOf(app.parts), SnapshotSettings(app.settings)); };
     return hooks;
 }

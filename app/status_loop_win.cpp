@@ -8,17 +8,10 @@
 #include "analysis/analyzer.h"
 #include "app/app_win.h"
 #include "app/status_text.h"
-
-namespace {
-
-// Fill byte of a restarted peak line: every coordinate becomes 0x55555555,
-// far below any view.
-constexpr unsigned char kPeakResetByte = 0x55;
-
-}  // namespace
+#include "display/trace_points.h"
 
 void RefreshStatus(App& app) {
-    AppSettings shown = app.settings;
+    AppSettings shown = SnapshotSettings(app.settings);
     // Show the passes counted since the last refresh and start counting again.
     shown.frameCount = std::atomic_ref<std::int32_t>(app.settings.frameCount).exchange(0);
     char text[kStatusTextBytes];

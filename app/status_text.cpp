@@ -1,6 +1,10 @@
 #include "app/status_text.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+
+#include "app/menu_tables.h"
 
 namespace {
 
@@ -33,4 +37,26 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, bool play
     std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps", state,
                   static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
                   GridText(s.logGrid), static_cast<int>(s.pauseMs), static_cast<int>(s.frameCount));
+}
+
+void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
+    constexpr std::int32_t kWidestFps = 9999;
+    AppSettings s{};
+    for (std::int32_t state : {kRun, kStop, kRec}) {
+        if (std::strlen(RunStateText(state)) > std::strlen(RunStateText(s.runState))) s.runState = state;
+    }
+    for (std::int32_t kind : {kWindowNone, kWindowHanning, kWindowHamming, kWindowBlackman}) {
+        if (std::strlen(WindowKindText(kind)) > std::strlen(WindowKindText(s.windowKind))) s.windowKind = kind;
+    }
+    s.logGrid = std::strlen(GridText(0)) >= std::strlen(GridText(1)) ? 0 : 1;
+    const auto largest = [](const auto& items) {
+        std::int32_t v = 0;
+        for (const MenuItemValue& e : items) v = std::max(v, e.value);
+        return v;
+    };
+    s.sampleRate = largest(kRateItems);
+    s.fftLength = largest(kLengthItems);
+    s.pauseMs = largest(kPauseItems);
+    s.frameCount = kWidestFps;
+    FormatStatus(out, s);
 }

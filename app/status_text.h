@@ -15,6 +15,11 @@ inline constexpr std::size_t kStatusTextBytes = 128;
 // the live input (`playingFile`), the state RUN reads "FILE".
 void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, bool playingFile = false);
 
+// The widest line the status can show, to size its label by: the longest
+// text of each table, the highest rate, length and pause of the menus and a
+// four-digit frame rate.
+void FormatWidestStatus(char (&out)[kStatusTextBytes]);
+
 // Texts of the tables, "?" for values outside them. The REC text starts with
 // the black circle in the Japanese ANSI code page (bytes 0x81 0x9C).
 const char* RunStateText(std::int32_t runState);

@@ -1,6 +1,28 @@
 #include "app/window_parts_win.h"
 
+#include "app/status_text.h"
 #include "display/plot_view_win.h"
+#include "display/readouts.h"
+
+namespace {
+
+// The status line and the frequency labels as wide as the widest text each
+// can show, measured in the font the label draws with.
+void FitLabelsToTheirTexts(WindowParts& parts) {
+    if (parts.statusLabel) {
+        char widest[kStatusTextBytes];
+        FormatWidestStatus(widest);
+        parts.statusLabel->FitWidth(parts.statusLabel->TextExtent(widest).cx);
+    }
+    const ScaleLabelText widest = widestScaleLabelText();
+    for (auto& label : parts.scaleLabels) {
+        if (label) {
+            label->FitWidth(label->TextExtent(widest.data()).cx);
+        }
+    }
+}
+
+}  // namespace
 
 void CreateWindowParts(WindowParts& parts, HWND mainWindow, std::mutex* drawLock) {
     parts.upperView.reset(new Bitmaplib::clsBitmap(mainWindow, kPlaceholderViewLeftPx, kUpperPlaceholderTopPx,
@@ -15,6 +37,7 @@ void CreateWindowParts(WindowParts& parts, HWND mainWindow, std::mutex* drawLock
                                                   kLabelHeightPx, kScaleLabelBack, kScaleLabelText,
                                                   kInitialLabelText);
     }
+    FitLabelsToTheirTexts(parts);
     parts.divider = std::make_unique<SplitBar>(mainWindow, 0, 0, 1, kDividerThicknessPx);
     parts.divider->SetCursorKind(kBarCursorSizeNS);
 }

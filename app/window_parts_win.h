@@ -18,12 +18,12 @@
 #include "display/readouts_win.h"
 #include "display/split_bar_win.h"
 
-// Sizes and colours at creation (COLORREF 0x00BBGGRR), pixels.
+// Sizes and colours at creation (COLORREF 0x00BBGGRR), pixels. A label whose
+// widest text is wider in the font it gets is widened to fit it.
 inline constexpr int kStatusLabelWidthPx = 400;
 inline constexpr int kLabelHeightPx = 14;
 inline constexpr COLORREF kStatusLabelBack = 0x323228;
 inline constexpr COLORREF kStatusLabelText = 0xFFFF80;
-inline constexpr int kScaleLabelWidthPx = 35;
 inline constexpr COLORREF kScaleLabelBack = 0x000000;
 inline constexpr COLORREF kScaleLabelText = 0xC8C8C8;
 inline constexpr char kInitialLabelText[] = "label";

@@ -6,13 +6,26 @@
 // file to the next. The static_asserts below pin every offset; the record is
 // read and written raw.
 //
-// Threads: commands write the fields on the user-interface thread; the frame
-// loop reads them at its next use and itself writes the selection copy, the
-// span/offset values, `upperHeight`, `frameCount` and `calRequest`. Fields are
-// single naturally aligned values; no reader relies on two fields changing
-// together.
+// Threads: the user-interface thread owns the record; the frame loop, the
+// status loop and the layout share it. One rule covers every field:
+//  - while the worker threads run, every write of a field, on any thread, is
+//    an atomic store (StoreShared, or an atomic_ref read-modify-write such as
+//    the frame count's increment and the CAL request's exchange);
+//  - a worker thread reads a field only atomically: LoadShared for one
+//    field, SnapshotSettings for a copy of the whole record (the status line,
+//    the drawing of a pass);
+//  - the user-interface thread may read plainly the fields that only it
+//    writes (the command settings); a field a worker writes (the selection
+//    copy, spans and offsets, `activeSpan`, `activeOffset`, `upperHeight`,
+//    `splitRatio`, `frameCount`, `calRequest`) it reads with LoadShared too.
+// Before the workers start (loading) and after they have stopped (saving) the
+// record is used plainly. The order is relaxed: each field is a value of its
+// own, no reader relies on two fields changing together, and what must
+// change together (a new data length and the analysers' set-up) is handed to
+// the frame loop between two passes instead.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -113,3 +126,20 @@ void InstallDefaults(AppSettings& s, std::int32_t screenWidth, std::int32_t scre
 
 // True when the record carries the magic "Quorel00".
 bool HasSettingsMagic(const AppSettings& s);
+
+// An atomic read of one field of a record shared between threads (see the
+// rule above). The record itself is never a const object.
+template <typename T>
+T LoadShared(const T& field) {
+    return std::atomic_ref<T>(const_cast<T&>(field)).load(std::memory_order_relaxed);
+}
+
+// An atomic write of one field of a record shared between threads.
+template <typename T, typename V>
+void StoreShared(T& field, V value) {
+    std::atomic_ref<T>(field).store(static_cast<T>(value), std::memory_order_relaxed);
+}
+
+// A copy of the record whose fields are each read with LoadShared; the magic
+// and the padding, never written while the workers run, are copied plainly.
+AppSettings SnapshotSettings(const AppSettings& s);

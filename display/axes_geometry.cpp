@@ -112,7 +112,7 @@ void QuefrencyTexts(double frequencyHz, std::int32_t fs, std::int32_t bins, char
     KiloText(1.0 / seconds, true, rowB);
 }
 
-void BinWidthText(double binHz, char (&text)[kTickTextBytes]) { PrintBounded(text, "%.0f\n", binHz); }
+void BinWidthText(double binHz, char (&text)[kTickTextBytes]) { PrintBounded(text, "%.0f", binHz); }
 
 int TickLabels(const AxisScale& scale, std::int32_t fs, std::int32_t bins, bool logAxis, bool quefrency,
                std::array<TickLabel, kLinearTickLabels>& labels) {

@@ -68,7 +68,7 @@ void FrequencyText(double frequencyHz, char (&text)[kTickTextBytes]);
 void QuefrencyTexts(double frequencyHz, std::int32_t fs, std::int32_t bins, char (&rowA)[kTickTextBytes],
                     char (&rowB)[kTickTextBytes]);
 // The bin-width text printed at the left edge of the logarithmic frequency
-// axis: "%.0f" of binHz followed by a newline character.
+// axis: "%.0f" of binHz (no control character: fonts draw those as boxes).
 void BinWidthText(double binHz, char (&text)[kTickTextBytes]);
 
 struct TickLabel {

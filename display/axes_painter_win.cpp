@@ -1,5 +1,6 @@
 #include "display/axes_painter_win.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -40,8 +41,13 @@ void DrawGrid(HDC dc, const AxisScale& scale, bool logAxis, std::int32_t width, 
     }
 }
 
+// A label is kept inside the view, so that the edge labels show whole.
+std::int32_t InsideView(std::int32_t left, std::int32_t textWidth, std::int32_t width) {
+    return std::max<std::int32_t>(0, std::min(left, width - textWidth));
+}
+
 void DrawTickLabels(HDC dc, const AxisScale& scale, std::int32_t fs, std::int32_t bins, bool logAxis,
-                    bool quefrency, std::int32_t height) {
+                    bool quefrency, std::int32_t width, std::int32_t height) {
     const std::int32_t yA = RowAY(height);
     const std::int32_t yB = RowBY(height);
     if (logAxis && !quefrency) {
@@ -53,7 +59,9 @@ void DrawTickLabels(HDC dc, const AxisScale& scale, std::int32_t fs, std::int32_
     const int n = TickLabels(scale, fs, bins, logAxis, quefrency, labels);
     for (int i = 0; i < n; ++i) {
         const TickLabel& label = labels[i];
-        const std::int32_t left = LabelLeft(label, TextWidth(dc, label.rowA));
+        const std::int32_t widthA = TextWidth(dc, label.rowA);
+        const std::int32_t widest = quefrency ? std::max(widthA, TextWidth(dc, label.rowB)) : widthA;
+        const std::int32_t left = InsideView(LabelLeft(label, widthA), widest, width);
         Text(dc, left, yA, label.rowA);
         if (quefrency) {
             Text(dc, left, yB, label.rowB);
@@ -103,7 +111,7 @@ void DrawAxes(Bitmaplib::clsBitmap& view, std::int32_t fs, std::int32_t bins, bo
 
     DrawGrid(dc, scale, logAxis, width, height);
     if (freqAxis) {
-        DrawTickLabels(dc, scale, fs, bins, logAxis, quefrency, height);
+        DrawTickLabels(dc, scale, fs, bins, logAxis, quefrency, width, height);
     }
     view.SaveBackground();
     if (colour) {

@@ -1,5 +1,7 @@
 #include "display/label_win.h"
 
+#include <cstring>
+
 #include "display/static_control_win.h"
 #include "resources/resource_ids.h"
 
@@ -43,6 +45,26 @@ void clsLabel::SetText(const char* text) {
     }
 }
 
+SIZE clsLabel::TextExtent(const char* text) const {
+    SIZE size{};
+    if (!window_.get() || !text) {
+        return size;
+    }
+    gdi::WindowDc dc(window_.get());
+    gdi::Selected font(dc.get(), hFont.get());
+    GetTextExtentPoint32A(dc.get(), text, static_cast<int>(std::strlen(text)), &size);
+    return size;
+}
+
+void clsLabel::FitWidth(int width) {
+    RECT r = gdi::NormalRect(window_.get());
+    if (!window_.get() || r.right - r.left >= width) {
+        return;
+    }
+    r.right = r.left + width;
+    gdi::SetNormalRect(window_.get(), r);
+}
+
 LRESULT CALLBACK clsLabel::LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = ControlObject<clsLabel>(hwnd);
     if (!self) {
@@ -63,6 +85,13 @@ LRESULT CALLBACK clsLabel::LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, 
         return self->OnRButtonDownMessage(PointerY(lParam));
     case WM_RBUTTONUP:
         return self->OnRButtonUpMessage();
+    case WM_CAPTURECHANGED:
+        return self->OnCaptureLostMessage();
+    case WM_CANCELMODE:
+        if (GetCapture() == hwnd) {
+            ReleaseCapture();  // sends WM_CAPTURECHANGED, which ends the drag
+        }
+        return self->OnCaptureLostMessage();
     case WM_NULL:
     case STM_SETIMAGE:
         return 0;
@@ -142,10 +171,22 @@ LRESULT clsLabel::OnLButtonUpMessage(int x, int y) {
     }
     bLButtonDown = false;
     bMoved = false;
-    ReleaseCapture();
+    // Only our own capture: releasing another window's would end its drag.
+    if (GetCapture() == window_.get()) {
+        ReleaseCapture();
+    }
     OnButtonUp();
     bDragging.store(false, std::memory_order_relaxed);
     return 0;
+}
+
+// Another window took the mouse (Alt+Tab, a menu, a dialog) during a left
+// drag: it ends at the last position seen, as the button-up would end it.
+LRESULT clsLabel::OnCaptureLostMessage() {
+    if (!bLButtonDown) {
+        return 0;
+    }
+    return OnLButtonUpMessage(nCurX, nCurY);
 }
 
 LRESULT clsLabel::OnRButtonDownMessage(int y) {
@@ -155,7 +196,9 @@ LRESULT clsLabel::OnRButtonDownMessage(int y) {
 }
 
 LRESULT clsLabel::OnRButtonUpMessage() {
-    ReleaseCapture();
+    if (GetCapture() == window_.get()) {
+        ReleaseCapture();
+    }
     return 0;
 }
 

@@ -1,7 +1,8 @@
 // Mylib::clsLabel: a subclassed system "Static" child window that shows one
 // line of text in its own font and colours, and turns mouse input into left
 // drags (virtual OnDrag / OnMouseMove / OnButtonUp), a right-button vertical
-// movement sum and a wheel sum.
+// movement sum and a wheel sum. A left drag ends on the button-up and equally
+// when the label loses the mouse capture (WM_CAPTURECHANGED, WM_CANCELMODE).
 //
 // Coordinates are the window's client pixels. Threads: the window procedure,
 // construction and destruction run on the user-interface thread. SetText may
@@ -58,6 +59,11 @@ public:
     int Height() const;
 
     void SetText(const char* text);
+    // Size of `text` in the label's own font, pixels; 0 x 0 without a window.
+    SIZE TextExtent(const char* text) const;
+    // Widens the label (keeping its place and height) so that a text of
+    // `width` pixels fits whole; a label already as wide keeps its size.
+    void FitWidth(int width);
     void CopyText(LabelText::Buffer& out) const { text_.CopyTo(out); }
 
     void SetCursorKind(int kind) { nCursorKind = kind; }
@@ -82,6 +88,7 @@ private:
     LRESULT OnMouseMoveMessage(int x, int y);
     LRESULT OnLButtonDownMessage(int x, int y);
     LRESULT OnLButtonUpMessage(int x, int y);
+    LRESULT OnCaptureLostMessage();
     LRESULT OnRButtonDownMessage(int y);
     LRESULT OnRButtonUpMessage();
 

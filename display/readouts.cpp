@@ -54,6 +54,11 @@ ScaleLabelText scaleLabelText(double hz) {
     return text;
 }
 
+ScaleLabelText widestScaleLabelText() {
+    constexpr double kWidestKilohertz = 888.8;
+    return scaleLabelText(kWidestKilohertz * kKilohertzFromHz - kKilohertzBiasHz);
+}
+
 std::array<double, kFrequencyLabelCount> scaleLabelValues(const ScaleLabelInput& in) {
     const double w = in.upperWidth;
     const std::int64_t xa = truncToInt(w * in.selX0);

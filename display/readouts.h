@@ -47,6 +47,11 @@ struct ScaleLabelInput {
     bool cepstrum;
 };
 
+// The widest text a label shows in practice, to size the labels by: three
+// digits of kilohertz with one decimal ("888.8k-"). Readings beyond 999.9 kHz
+// only come from the cepstrum's shortest lags on very wide views.
+ScaleLabelText widestScaleLabelText();
+
 // The frequency (or, in the cepstrum views, 1 / period of the lag) at five
 // evenly spaced points across the selection's width, k = 0 at its left
 // edge, before formatting.

@@ -21,11 +21,13 @@ bool DragSelection(SelectionBlock& block, std::int32_t x0, std::int32_t y0, std:
     return true;
 }
 
-SelectionBlock SavedSelection(const AppSettings& s) { return {s.selY0, s.selX0, s.selX1, s.selY1}; }
+SelectionBlock SavedSelection(const AppSettings& s) {
+    return {LoadShared(s.selY0), LoadShared(s.selX0), LoadShared(s.selX1), LoadShared(s.selY1)};
+}
 
 void SaveSelection(AppSettings& s, const SelectionBlock& block) {
-    s.selY0 = block.y0;
-    s.selX0 = block.x0;
-    s.selX1 = block.x1;
-    s.selY1 = block.y1;
+    StoreShared(s.selY0, block.y0);
+    StoreShared(s.selX0, block.x0);
+    StoreShared(s.selX1, block.x1);
+    StoreShared(s.selY1, block.y1);
 }

@@ -48,6 +48,13 @@ LRESULT CALLBACK SplitBar::BarWndProc(HWND hwnd, UINT message, WPARAM wParam, LP
         return self->OnLButtonDownMessage(PointerY(lParam));
     case WM_LBUTTONUP:
         return self->OnLButtonUpMessage();
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (Alt+Tab, a menu, a dialog): the
+        // drag ends here, as the button-up would have ended it.
+        self->bDragging = false;
+        return 0;
+    case WM_CANCELMODE:
+        return self->OnLButtonUpMessage();
     default:
         return CallWindowProcA(self->pfnOldProc, hwnd, message, wParam, lParam);
     }
@@ -69,7 +76,10 @@ LRESULT SplitBar::OnLButtonDownMessage(int y) {
 }
 
 LRESULT SplitBar::OnLButtonUpMessage() {
-    ReleaseCapture();
+    // Only our own capture: releasing another window's would end its drag.
+    if (GetCapture() == window_.get()) {
+        ReleaseCapture();
+    }
     bDragging = false;
     return 0;
 }

@@ -10,6 +10,9 @@
 // pixels for its placement. Pixels: see display/surface.h; Pixels() is null
 // when the bitmap could not be made.
 //
+// A drag ends on the button-up and equally when the bar loses the mouse
+// capture (WM_CAPTURECHANGED, WM_CANCELMODE): later plain moves do not drag.
+//
 // Threads: everything runs on the user-interface thread except the moved
 // flag, which the frame loop takes with TakeMoved() (atomic).
 //

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test: the portable library natively (plain and under ASan/UBSan),
+# Runs every test: the portable library natively (plain and under ASan/UBSan,
+# its threads' stress tests under ThreadSanitizer),
 # then the Windows program and its tests under Wine, inside a private headless
 # environment (Xvfb, a PulseAudio server with a 440 Hz source, a warm
 # wineserver) that this script starts and stops itself.
@@ -11,6 +12,7 @@ source scripts/lib/env.sh
 
 cmake --workflow --preset native
 cmake --workflow --preset native-asan
+cmake --workflow --preset native-tsan
 
 trap tavrin_stop_services EXIT
 tavrin_start_xvfb

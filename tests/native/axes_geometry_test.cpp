@@ -54,7 +54,7 @@ TEST(AxesGeometry, LogAxisPutsBinWidthAndNyquistAtTheEdges) {
     EXPECT_NEAR(LogAxisX(s, s.nyquistHz), 1000, 1);
     char text[kTickTextBytes];
     BinWidthText(s.binHz, text);
-    EXPECT_STREQ(text, "22\n");
+    EXPECT_STREQ(text, "22");
 
     std::array<std::int32_t, kLogGridEntries> xs{};
     ASSERT_EQ(VerticalGridLines(s, true, xs), kLogGridEntries);

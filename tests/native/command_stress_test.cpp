@@ -91,7 +91,9 @@ int PeakBin(const double* values, int count) {
 }
 
 // Every pass of the loop must see one whole set-up: a frame of the analysers'
-// length whose spectrum peaks at the tone's bin for that length.
+// length whose spectrum peaks at the tone's bin for that length. Window,
+// pause and axis commands land in between, read by the passes as the frame
+// loop reads them (under ThreadSanitizer this is the settings' race check).
 TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
     AppSettings s = Defaults();
     auto upper = makeAnalyzer();
@@ -112,6 +114,10 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
         while (!stop.load(std::memory_order_acquire)) {
             handover.RunPending();
             const FrameData frame = analysis.Analyse(s);
+            const AppSettings pass = SnapshotSettings(s);
+            if (pass.windowKind < kWindowNone || pass.windowKind > kWindowBlackman || pass.pauseMs > 500) {
+                wrongPasses.fetch_add(1);
+            }
             const int expectedBin = static_cast<int>(std::lround(kToneHz * frame.sampleCount / kRateHz));
             if (frame.sampleCount != upper->frameLength || frame.binCount != frame.sampleCount / 2 ||
                 std::abs(PeakBin(frame.displayValues, frame.binCount) - expectedBin) > 1) {
@@ -125,6 +131,9 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
     for (int k = 0; k < kLongRun; ++k) {
         const MenuItemValue& item = kLengthItems[(k + k / 6) % std::size(kLengthItems)];
         ExecuteCommand(s, item.id, false, target);
+        ExecuteCommand(s, kWindowItems[k % std::size(kWindowItems)].id, false, target);
+        ExecuteCommand(s, kPauseItems[k % 3].id, false, target);
+        ExecuteCommand(s, k % 2 ? IDM_GRID_LINEAR : IDM_GRID_LOG, false, target);
         last = item.value;
     }
     const long before = passes.load();

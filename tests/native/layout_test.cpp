@@ -42,24 +42,36 @@ struct HeightCase {
     double ratio;
     std::int32_t upperHeight;
     std::int32_t lowerHeight;
+    bool ratioKept;
 };
 
-TEST(Layout, ViewHeightsNeverDropBelowOnePixel) {
+// A stored or dragged ratio never hides a view or the divider: both views keep
+// a few rows, and the ratio in force lays the bar out at the same place again.
+TEST(Layout, BothViewsStayVisibleWhateverTheRatio) {
     const HeightCase cases[] = {
-        {"bar at 20", 100, 0.2, 1, 75},
-        {"bar above 20", 100, 0.1, 1, 85},
-        {"bar at 0", 441, 0.0, 1, 436},
-        {"bar 21", 210, 0.1, 1, 184},
-        {"no room below", 441, 1.0, 421, 1},
-        {"bar fills the rest", 100, 0.95, 75, 1},
-        {"exactly one row below", 106, 1.0, 86, 1},
-        {"client of zero height", 0, 0.4, 1, 1},
+        {"bar at 20", 100, 0.2, 5, 70, false},
+        {"bar above 20", 100, 0.1, 5, 70, false},
+        {"bar at 0", 441, 0.0, 5, 411, false},
+        {"bar 21", 210, 0.1, 5, 180, false},
+        {"bar as high as it may be", 441, 25.0 / 441, 5, 411, true},
+        {"no room below", 441, 1.0, 411, 5, false},
+        {"bar fills the rest", 100, 0.95, 70, 5, false},
+        {"exactly one row below", 106, 1.0, 76, 5, false},
+        {"client too low for both", 30, 0.4, 5, 1, true},
+        {"client of zero height", 0, 0.4, 5, 1, true},
     };
     for (const HeightCase& c : cases) {
         const WindowLayout l = ComputeLayout(584, c.cy, c.ratio, kBar, kLabel);
         EXPECT_EQ(l.upperView.height, c.upperHeight) << c.what;
         EXPECT_EQ(l.colorScale.height, c.upperHeight) << c.what;
         EXPECT_EQ(l.lowerView.height, c.lowerHeight) << c.what;
+        if (c.ratioKept) {
+            EXPECT_EQ(l.splitRatio, c.ratio) << c.what;
+        } else {
+            EXPECT_GT(l.splitRatio, 0.0) << c.what;
+            EXPECT_LT(l.splitRatio, 1.0) << c.what;
+            EXPECT_EQ(ComputeLayout(584, c.cy, l.splitRatio, kBar, kLabel).barTop, l.barTop) << c.what;
+        }
     }
 }
 
@@ -101,9 +113,22 @@ TEST(Layout, UnusableRatiosFallBackToTheDefault) {
 }
 
 TEST(Layout, BarTopTruncatesTowardZero) {
-    // 441 x 0.5 = 220.5 -> 220; 99 x 0.999 = 98.9 -> 98.
+    // 441 x 0.5 = 220.5 -> 220; 99 x 0.505 = 49.995 -> 49.
     EXPECT_EQ(ComputeLayout(584, 441, 0.5, kBar, kLabel).barTop, 220);
-    EXPECT_EQ(ComputeLayout(584, 99, 0.999, kBar, kLabel).barTop, 98);
+    EXPECT_EQ(ComputeLayout(584, 99, 0.505, kBar, kLabel).barTop, 49);
+}
+
+// The value-0 row follows a new view height, but never runs off to where no
+// drag brings it back (a stored height of 1 beside a huge offset).
+TEST(Layout, OffsetFollowsTheViewHeightWithinBounds) {
+    struct Case { double offset; std::int32_t oldHeight, newHeight; double want; };
+    const Case cases[] = {
+        {150.0, 300, 600, 300.0},  {150.0, 0, 600, 150.0},   {150.0, -4, 600, 150.0},
+        {1e300, 1, 400, kMaxOffsetPx}, {-1e300, 1, 400, -kMaxOffsetPx}, {90000.0, 1, 400, kMaxOffsetPx},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RescaledOffset(c.offset, c.oldHeight, c.newHeight), c.want) << c.offset << " " << c.oldHeight;
+    }
 }
 
 }  // namespace

@@ -150,6 +150,11 @@ TEST(SettingsLoad, UnsafeValuesAreReplaced) {
         {"active span negative", [](AppSettings& s) { s.activeSpan = -3.0; }, [](const AppSettings& s) { return s.activeSpan == 400.0; }},
         {"offset infinite", [](AppSettings& s) { s.specOffset = -kInf; }, [](const AppSettings& s) { return s.specOffset == 150.0; }},
         {"offset NaN", [](AppSettings& s) { s.activeOffset = kNaN; }, [](const AppSettings& s) { return s.activeOffset == 150.0; }},
+        {"span beyond the wheel", [](AppSettings& s) { s.specSpan = 1e300; }, [](const AppSettings& s) { return s.specSpan == 400.0; }},
+        {"span next to zero", [](AppSettings& s) { s.cepSpan = 1e-300; }, [](const AppSettings& s) { return s.cepSpan == 400.0; }},
+        {"offset far above", [](AppSettings& s) { s.specOffset = 1e300; }, [](const AppSettings& s) { return s.specOffset == 150.0; }},
+        {"offset far below", [](AppSettings& s) { s.cepOffset = -1e300; }, [](const AppSettings& s) { return s.cepOffset == 150.0; }},
+        {"view height negative", [](AppSettings& s) { s.upperHeight = -7; }, [](const AppSettings& s) { return s.upperHeight == 0; }},
         {"width zero", [](AppSettings& s) { s.winWidth = 0; },
          [](const AppSettings& s) { return s.winWidth == 600 && s.winHeight == 500 && s.winX == 660 && s.winY == 290; }},
         {"height wider than all screens", [](AppSettings& s) { s.winHeight = 1081; },
@@ -172,7 +177,9 @@ TEST(SettingsLoad, ValuesMerelyOffTheMenuAreKept) {
     stored.windowKind = 9;
     stored.logGrid = 4;
     stored.deviceIndex = 12;
-    stored.specSpan = 1e6;
+    stored.specSpan = 1e5;
+    stored.cepOffset = -90000.0;
+    stored.upperHeight = 1;
     stored.splitRatio = 0.0;
     auto bytes = Image(stored);
     AppSettings s{};
@@ -183,7 +190,9 @@ TEST(SettingsLoad, ValuesMerelyOffTheMenuAreKept) {
     EXPECT_EQ(s.windowKind, 9);
     EXPECT_EQ(s.logGrid, 4);
     EXPECT_EQ(s.deviceIndex, 12);
-    EXPECT_EQ(s.specSpan, 1e6);
+    EXPECT_EQ(s.specSpan, 1e5);
+    EXPECT_EQ(s.cepOffset, -90000.0);
+    EXPECT_EQ(s.upperHeight, 1);
     EXPECT_EQ(s.splitRatio, 0.0);
 }
 

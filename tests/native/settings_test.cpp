@@ -46,6 +46,15 @@ TEST(SettingsRecord, PaddingSurvivesACopy) {
     EXPECT_EQ(copy.pad164[3], 0xC3);
 }
 
+// The threads' copy of the record (status line, drawing) leaves out no field.
+TEST(SettingsRecord, ASnapshotHoldsEveryByte) {
+    AppSettings s;
+    auto* bytes = reinterpret_cast<unsigned char*>(&s);
+    for (std::size_t i = 0; i < sizeof s; ++i) bytes[i] = static_cast<unsigned char>(i * 7 + 1);
+    const AppSettings copy = SnapshotSettings(s);
+    EXPECT_EQ(std::memcmp(&copy, &s, sizeof s), 0);
+}
+
 TEST(SettingsDefaults, FirstStartValues) {
     AppSettings s{};
     InstallDefaults(s, 1920, 1080);

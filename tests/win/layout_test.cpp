@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "app/app_win.h"
 #include "app/layout.h"
@@ -14,6 +16,9 @@
 #include "app/main_window_win.h"
 #include "app/settings_file_win.h"
 #include "display/plot_view_win.h"
+#include "display/readouts.h"
+#include "display/readouts_win.h"
+#include "resources/resource_ids.h"
 #include "support/pump.h"
 #include "support/test_parent.h"
 
@@ -46,7 +51,8 @@ protected:
     WindowLayout Expected() const {
         RECT client;
         GetClientRect(hwnd_, &client);
-        return ComputeLayout(client.right, client.bottom, app_->settings.splitRatio, 5, 14);
+        return ComputeLayout(client.right, client.bottom, app_->settings.splitRatio, 5, 14,
+                             app_->parts.scaleLabels[0]->Width());
     }
     HWND hwnd_ = nullptr;
     App* app_ = nullptr;
@@ -88,14 +94,45 @@ void ExpectLaidOut(const App& app, const WindowLayout& l) {
         const RECT r = Placed(parts.scaleLabels[i]->Handle());
         EXPECT_EQ(r.left, l.labelX) << "label " << i;
         EXPECT_EQ(r.top, l.labelY[i]) << "label " << i;
-        EXPECT_EQ(r.right - r.left, kScaleLabelWidthPx) << "label " << i;
+        // As wide as the default geometry, or as the widest text in the font
+        // in use where that is wider; the lower view starts right of it.
+        const int widest = parts.scaleLabels[i]->TextExtent(widestScaleLabelText().data()).cx;
+        EXPECT_EQ(r.right - r.left, std::max(kScaleLabelWidthPx, widest)) << "label " << i;
+        EXPECT_GT(l.lowerView.x, r.right - 1) << "label " << i;
     }
+}
+
+// Whatever the font, the texts the labels show now fit in them whole.
+void ExpectTextsFit(const WindowParts& parts) {
+    for (int i = 0; i < kScaleLabelCount; ++i) {
+        LabelText::Buffer text;
+        parts.scaleLabels[i]->CopyText(text);
+        EXPECT_LE(parts.scaleLabels[i]->TextExtent(text).cx, parts.scaleLabels[i]->Width()) << text;
+    }
+    LabelText::Buffer status;
+    parts.statusLabel->CopyText(status);
+    EXPECT_LE(parts.statusLabel->TextExtent(status).cx, parts.statusLabel->Width()) << status;
 }
 
 TEST_F(LayoutTest, FirstLayoutFollowsTheClientSize) {
     ExpectLaidOut(*app_, Expected());
+    ExpectTextsFit(app_->parts);
     EXPECT_EQ(app_->parts.upperView->CursorKind(), Mylib::kCursorCross);  // FFT view
     EXPECT_EQ(app_->parts.lowerView->CursorKind(), Mylib::kCursorOwn);
+}
+
+// A band high up on the linear axis gives five-character kilohertz readings
+// ("10.3k-"): every digit shows, in whatever font the labels get.
+TEST_F(LayoutTest, KilohertzLabelsOfAHighBandShowWhole) {
+    SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(IDM_GRID_LINEAR, 0), 0);
+    app_->frameLoop->Stop();
+    app_->parts.upperView->SetSelection(SelectionBlock{0.1, 10000.0 / 22050, 20000.0 / 22050, 0.9});
+    updateScaleLabels(readoutsOf(app_->parts), app_->settings);
+    LabelText::Buffer text;
+    app_->parts.scaleLabels[0]->CopyText(text);
+    EXPECT_EQ(std::string(text).substr(0, 2), "20") << text;
+    EXPECT_EQ(std::string(text).size(), 6u) << text;
+    ExpectTextsFit(app_->parts);
 }
 
 TEST_F(LayoutTest, ResizeRebuildsBothViewsAtTheNewGeometry) {
@@ -120,7 +157,9 @@ TEST_F(LayoutTest, ResizeRebuildsBothViewsAtTheNewGeometry) {
         EXPECT_EQ(b.y1, saved.y1);
     }
     EXPECT_EQ(app_->parts.upperView->Height(), 220);  // 600 x 0.4 - 20
-    EXPECT_EQ(app_->parts.lowerView->Width(), 382);   // 420 - 38
+    // 420 - 38, or less where the labels had to be widened for their font.
+    const int labelRight = kScaleLabelLeftPx + app_->parts.scaleLabels[0]->Width() + 1;
+    EXPECT_EQ(app_->parts.lowerView->Width(), 420 - std::max(38, labelRight));
 }
 
 TEST_F(LayoutTest, MinimisingChangesNothing) {

@@ -88,6 +88,30 @@ TEST_F(PlotViewTest, SelectionFromRealDrags) {
     }
 }
 
+// A selection drag that loses the mouse (another window takes the capture,
+// or the system cancels the mode) ends there: later plain moves leave the
+// selection alone.
+TEST_F(PlotViewTest, ADragEndsWhenTheViewLosesTheMouse) {
+    view_.SetSelectable(true);
+    struct Case { const char* what; void (*lose)(HWND view, HWND other); };
+    const Case cases[] = {
+        {"another window takes the capture", [](HWND, HWND other) { SetCapture(other); }},
+        {"the system cancels the mode", [](HWND view, HWND) { SendMessageA(view, WM_CANCELMODE, 0, 0); }},
+    };
+    for (const Case& c : cases) {
+        SendMouse(view_.Handle(), WM_LBUTTONDOWN, 10, 5, MK_LBUTTON);
+        SendMouse(view_.Handle(), WM_MOUSEMOVE, 50, 25, MK_LBUTTON);
+        c.lose(view_.Handle(), parent_.Handle());
+        EXPECT_FALSE(view_.IsDragging()) << c.what;
+        SendMouse(view_.Handle(), WM_MOUSEMOVE, 90, 45);
+        const SelectionBlock b = view_.Selection();
+        EXPECT_EQ(b.x1, 0.5) << c.what;
+        EXPECT_EQ(b.y1, 0.5) << c.what;
+        EXPECT_FALSE(view_.IsDragging()) << c.what;
+        ReleaseCapture();
+    }
+}
+
 TEST_F(PlotViewTest, DragIgnoredWhenNotSelectable) {
     EXPECT_FALSE(view_.Selectable());  // so it is built
     Drag(10, 5, 50, 25);

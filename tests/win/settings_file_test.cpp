@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "app/app_win.h"
+#include "app/layout.h"
 #include "app/main_window_win.h"
 #include "app/settings_file_win.h"
 #include "display/plot_view_win.h"
@@ -98,6 +100,7 @@ TEST_F(SettingsFileTest, OffScreenPositionsAreCentredNegativeOnesKept) {
         {cx + 10, 30, (cx - 700) / 2, (cy - 520) / 2},
         {40, cy + 10, (cx - 700) / 2, (cy - 520) / 2},
         {-50, -30, -50, -30},
+        {-100000, -100000, (cx - 700) / 2, (cy - 520) / 2},  // on no monitor at all
     };
     for (const Case& c : cases) {
         AppSettings s = Stored();
@@ -109,6 +112,56 @@ TEST_F(SettingsFileTest, OffScreenPositionsAreCentredNegativeOnesKept) {
         EXPECT_EQ(r.left, c.wantX) << c.x << "," << c.y;
         EXPECT_EQ(r.top, c.wantY) << c.x << "," << c.y;
         Close(hwnd);
+    }
+}
+
+// Hand-edited or damaged values that pass for numbers but used to leave the
+// window unusable: it starts with both views and the divider in reach, on a
+// monitor, and the file written at exit holds the corrected values.
+TEST_F(SettingsFileTest, UnusableStoredValuesStartAUsableWindowAndAreWrittenBackCorrected) {
+    struct Case { const char* what; void (*spoil)(AppSettings&); };
+    const Case cases[] = {
+        {"split 1", [](AppSettings& s) { s.splitRatio = 1.0; }},
+        {"split 0", [](AppSettings& s) { s.splitRatio = 0.0; }},
+        {"offsets +1e300", [](AppSettings& s) { s.specOffset = s.cepOffset = s.activeOffset = 1e300; }},
+        {"offsets -1e300", [](AppSettings& s) { s.specOffset = s.cepOffset = s.activeOffset = -1e300; }},
+        {"spans 1e300", [](AppSettings& s) { s.specSpan = s.cepSpan = s.activeSpan = 1e300; }},
+        {"spans 1e-300", [](AppSettings& s) { s.specSpan = s.cepSpan = s.activeSpan = 1e-300; }},
+        {"view height 1, offset far down", [](AppSettings& s) { s.upperHeight = 1; s.activeOffset = 90000.0; }},
+        {"window on no monitor", [](AppSettings& s) { s.winX = -100000; s.winY = -100000; }},
+    };
+    for (const Case& c : cases) {
+        AppSettings s = Stored();
+        c.spoil(s);
+        Store(s);
+        HWND hwnd = Open();
+        App& app = *CurrentApp();
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        EXPECT_GE(app.parts.upperView->Height(), kMinViewHeightPx) << c.what;
+        EXPECT_GE(app.parts.lowerView->Height(), kMinViewHeightPx) << c.what;
+        const RECT bar = gdi::NormalRect(app.parts.divider->Handle());
+        EXPECT_GT(bar.top, kUpperTopPx) << c.what;
+        EXPECT_LT(bar.bottom, client.bottom) << c.what;
+        RECT placed = Placement(hwnd);
+        EXPECT_NE(MonitorFromRect(&placed, MONITOR_DEFAULTTONULL), nullptr) << c.what;
+        Close(hwnd);
+
+        const auto bytes = ReadFileBytes(kSettingsFileName);
+        ASSERT_EQ(bytes.size(), kSettingsBytes) << c.what;
+        AppSettings w;
+        std::memcpy(&w, bytes.data(), sizeof w);
+        const double barTop = w.splitRatio * client.bottom;
+        EXPECT_GE(barTop, kUpperTopPx + kMinViewHeightPx) << c.what;
+        EXPECT_LE(barTop, client.bottom - kMinViewHeightPx) << c.what;
+        for (double span : {w.specSpan, w.cepSpan, w.activeSpan}) {
+            EXPECT_TRUE(span >= 0.01 && span <= 100000.0) << c.what << ": span " << span;
+        }
+        for (double offset : {w.specOffset, w.cepOffset, w.activeOffset}) {
+            EXPECT_LE(std::fabs(offset), kMaxOffsetPx) << c.what << ": offset " << offset;
+        }
+        RECT stored{w.winX, w.winY, w.winX + w.winWidth, w.winY + w.winHeight};
+        EXPECT_NE(MonitorFromRect(&stored, MONITOR_DEFAULTTONULL), nullptr) << c.what;
     }
 }
 

@@ -80,6 +80,32 @@ TEST_F(DividerTest, MovesWithoutThePressDoNotDrag) {
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZENS));
 }
 
+// Ways the bar loses the mouse in the middle of a drag (Alt+Tab, a menu, a
+// window that takes the capture): the drag must end there.
+struct CaptureLoss {
+    const char* what;
+    void (*lose)(HWND bar, HWND other);
+};
+const CaptureLoss kCaptureLosses[] = {
+    {"another window takes the capture", [](HWND, HWND other) { SetCapture(other); }},
+    {"the system cancels the mode", [](HWND bar, HWND) { SendMessageA(bar, WM_CANCELMODE, 0, 0); }},
+};
+
+TEST_F(DividerTest, ADragEndsWhenTheBarLosesTheMouse) {
+    for (const CaptureLoss& loss : kCaptureLosses) {
+        SendMouse(bar_.Handle(), WM_LBUTTONDOWN, 10, 2, MK_LBUTTON);
+        SendMouse(bar_.Handle(), WM_MOUSEMOVE, 10, 32, MK_LBUTTON);
+        const int top = PlacedRect(bar_.Handle()).top;
+        loss.lose(bar_.Handle(), parent_.Handle());
+        bar_.TakeMoved();
+        SendMouse(bar_.Handle(), WM_MOUSEMOVE, 10, 80);
+        EXPECT_FALSE(bar_.Moved()) << loss.what;
+        EXPECT_EQ(PlacedRect(bar_.Handle()).top, top) << loss.what;
+        EXPECT_NE(GetCapture(), bar_.Handle()) << loss.what;
+        ReleaseCapture();
+    }
+}
+
 TEST(ColorScaleBar, CannotBeDragged) {
     testsupport::TestParent parent(kClientW, kClientH);
     SplitBar strip(parent.Handle(), 2, 20, 12, 100);
