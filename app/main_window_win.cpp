@@ -114,7 +114,7 @@ void OnDestroy(HWND hwnd) {
 void OnRecordingEnded(HWND hwnd) {
     App& app = *g_app;
     if (app.settings.runState == kRec && !app.recorder.IsRecording()) {
-        app.settings.runState = kRun;
+        StoreShared(app.settings.runState, kRun);
         SyncMenu(hwnd, app.settings);
         RefreshStatus(app);
     }
