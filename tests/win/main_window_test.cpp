@@ -181,9 +181,38 @@ std::wstring AboutTextIn(WORD language) {
     return text;
 }
 
+// Which of the 16 strings of a string-table block are there (bit i: string i).
+unsigned StringsPresent(const std::string& block) {
+    unsigned present = 0;
+    size_t at = 0;
+    for (int i = 0; i < 16 && at + 2 <= block.size(); ++i) {
+        const auto length = static_cast<unsigned char>(block[at]) | static_cast<unsigned char>(block[at + 1]) << 8;
+        present |= length ? 1u << i : 0u;
+        at += 2 + 2 * length;
+    }
+    return present;
+}
+
 // The English menu has every Japanese item at the same place with the same
-// command, in plain ASCII texts; both About boxes show the project's version.
+// command, in plain ASCII texts; every Japanese menu, dialog, accelerator table
+// and string has an English twin; both About boxes show the project's version.
 TEST(Resources, EnglishInterfaceMirrorsTheJapaneseOne) {
+    for (LPCSTR type : {RT_MENU, RT_DIALOG, RT_ACCELERATOR, RT_STRING}) {
+        std::vector<int> names;
+        EnumResourceNamesA(Module(), type, +[](HMODULE, LPCSTR, LPSTR name, LONG_PTR list) -> BOOL {
+            reinterpret_cast<std::vector<int>*>(list)->push_back(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
+            return TRUE;
+        }, reinterpret_cast<LONG_PTR>(&names));
+        for (int name : names) {
+            const std::string japanese = ResourceBytes(type, name, kJapanese);
+            const std::string english = ResourceBytes(type, name, kEnglish);
+            EXPECT_EQ(english.empty(), japanese.empty()) << "type " << reinterpret_cast<ULONG_PTR>(type) << " id " << name;
+            if (type == RT_STRING) {
+                EXPECT_EQ(StringsPresent(english), StringsPresent(japanese)) << "string block " << name;
+            }
+        }
+    }
+
     const std::vector<MenuLine> japanese = MenuIn(kJapanese);
     const std::vector<MenuLine> english = MenuIn(kEnglish);
     ASSERT_FALSE(japanese.empty());
