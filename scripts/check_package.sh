@@ -39,9 +39,12 @@ wait_for() {
   done
   return 1
 }
-# Lets the program run a few seconds, then closes its window as a user would.
+window_shown() { xdotool search --onlyvisible --name '^Tavrin$' >/dev/null 2>&1; }
+# Waits for the program's window, lets it run a moment, then closes it as a
+# user would.
 run_and_close() {
-  sleep 5
+  wait_for 60 window_shown || true
+  sleep 2
   wine taskkill /im tavrin.exe >/dev/null 2>&1 || true
 }
 
