@@ -8,7 +8,8 @@
 #
 # Environment: TAVRIN_SECONDS=N stops the program after N seconds (default:
 # run until the window is closed or Ctrl-C); TAVRIN_WORKDIR is where
-# param.bin and pcm_data.wav live (default: the current directory).
+# param.bin and pcm_data.wav live (default: the current directory);
+# TAVRIN_LOCALE=en_US.UTF-8 shows the English user interface.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 workdir="${TAVRIN_WORKDIR:-$PWD}"

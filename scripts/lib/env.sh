@@ -15,7 +15,9 @@ tavrin_wine_env() {
   export WINEARCH=win64
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  export LC_ALL=ja_JP.UTF-8
+  # The Japanese code page and user interface; TAVRIN_LOCALE=en_US.UTF-8 gives
+  # the English one.
+  export LC_ALL="${TAVRIN_LOCALE:-ja_JP.UTF-8}"
 }
 
 tavrin_rundir() {

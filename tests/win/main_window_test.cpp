@@ -11,6 +11,7 @@
 #include "app/app_win.h"
 #include "app/main_window_win.h"
 #include "resources/resource_ids.h"
+#include "tavrin_version.h"
 #include "support/pump.h"
 #include "support/temp_dir.h"
 
@@ -142,6 +143,94 @@ TEST_F(MainWindowTest, MenuBarHasEveryItemWithItsIdAndText) {
         EXPECT_TRUE(actual[i] == expected[i]) << "entry " << i << ": id " << actual[i].id << " depth "
                                              << actual[i].depth << ", expected id " << expected[i].id;
     }
+}
+
+constexpr WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+constexpr WORD kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+
+// One resource in one language, as Windows loads it for a user of that
+// language; empty when it is missing.
+std::string ResourceBytes(LPCSTR type, int id, WORD language) {
+    HRSRC found = FindResourceExA(Module(), type, MAKEINTRESOURCEA(id), language);
+    if (!found) {
+        return {};
+    }
+    const char* data = static_cast<const char*>(LockResource(LoadResource(Module(), found)));
+    return std::string(data, SizeofResource(Module(), found));
+}
+
+std::vector<MenuLine> MenuIn(WORD language) {
+    std::vector<MenuLine> lines;
+    const std::string bytes = ResourceBytes(RT_MENU, IDR_MAIN_MENU, language);
+    if (HMENU menu = bytes.empty() ? nullptr : LoadMenuIndirectW(bytes.data())) {
+        Flatten(menu, 0, lines);
+        DestroyMenu(menu);
+    }
+    return lines;
+}
+
+std::wstring AboutTextIn(WORD language) {
+    const std::string bytes = ResourceBytes(RT_DIALOG, IDD_ABOUT, language);
+    if (bytes.empty()) {
+        return {};
+    }
+    HWND box = CreateDialogIndirectParamW(Module(), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr,
+                                          +[](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    wchar_t text[64] = {};
+    GetDlgItemTextW(box, IDC_ABOUT_TEXT, text, 64);
+    DestroyWindow(box);
+    return text;
+}
+
+// Which of the 16 strings of a string-table block are there (bit i: string i).
+unsigned StringsPresent(const std::string& block) {
+    unsigned present = 0;
+    size_t at = 0;
+    for (int i = 0; i < 16 && at + 2 <= block.size(); ++i) {
+        const auto length = static_cast<unsigned char>(block[at]) | static_cast<unsigned char>(block[at + 1]) << 8;
+        present |= length ? 1u << i : 0u;
+        at += 2 + 2 * length;
+    }
+    return present;
+}
+
+// The English menu has every Japanese item at the same place with the same
+// command, in plain ASCII texts; every Japanese menu, dialog, accelerator table
+// and string has an English twin; both About boxes show the project's version.
+TEST(Resources, EnglishInterfaceMirrorsTheJapaneseOne) {
+    for (LPCSTR type : {RT_MENU, RT_DIALOG, RT_ACCELERATOR, RT_STRING}) {
+        std::vector<int> names;
+        EnumResourceNamesA(Module(), type, +[](HMODULE, LPCSTR, LPSTR name, LONG_PTR list) -> BOOL {
+            reinterpret_cast<std::vector<int>*>(list)->push_back(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
+            return TRUE;
+        }, reinterpret_cast<LONG_PTR>(&names));
+        for (int name : names) {
+            const std::string japanese = ResourceBytes(type, name, kJapanese);
+            const std::string english = ResourceBytes(type, name, kEnglish);
+            EXPECT_EQ(english.empty(), japanese.empty()) << "type " << reinterpret_cast<ULONG_PTR>(type) << " id " << name;
+            if (type == RT_STRING) {
+                EXPECT_EQ(StringsPresent(english), StringsPresent(japanese)) << "string block " << name;
+            }
+        }
+    }
+
+    const std::vector<MenuLine> japanese = MenuIn(kJapanese);
+    const std::vector<MenuLine> english = MenuIn(kEnglish);
+    ASSERT_FALSE(japanese.empty());
+    ASSERT_EQ(english.size(), japanese.size());
+    for (size_t i = 0; i < english.size(); ++i) {
+        EXPECT_EQ(english[i].depth, japanese[i].depth) << "entry " << i;
+        EXPECT_EQ(english[i].id, japanese[i].id) << "entry " << i;
+        EXPECT_EQ(english[i].text.empty(), japanese[i].text.empty()) << "entry " << i;
+        for (wchar_t c : english[i].text) {
+            EXPECT_LT(c, 0x80) << "entry " << i << " of the English menu";
+        }
+    }
+    EXPECT_EQ(ResourceBytes(RT_ACCELERATOR, IDR_ACCELERATORS, kEnglish),
+              ResourceBytes(RT_ACCELERATOR, IDR_ACCELERATORS, kJapanese));
+    const std::wstring version = L"" TAVRIN_VERSION_TEXT;
+    EXPECT_EQ(AboutTextIn(kJapanese), L"Tavrin バージョン " + version);
+    EXPECT_EQ(AboutTextIn(kEnglish), L"Tavrin version " + version);
 }
 
 TEST_F(MainWindowTest, ExitDestroysTheWindowAndEndsTheMessageLoop) {
