@@ -41,22 +41,17 @@ void DrawGrid(HDC dc, const AxisScale& scale, bool logAxis, std::int32_t width, 
 }
 
 void DrawTickLabels(HDC dc, const AxisScale& scale, std::int32_t fs, std::int32_t bins, bool logAxis,
-                    bool quefrency, std::int32_t height) {
+                    bool quefrency, std::int32_t width, std::int32_t height) {
     const std::int32_t yA = RowAY(height);
     const std::int32_t yB = RowBY(height);
-    if (logAxis && !quefrency) {
-        char text[kTickTextBytes];
-        BinWidthText(scale.binHz, text);
-        Text(dc, 0, yA, text);
-    }
-    std::array<TickLabel, kLinearTickLabels> labels{};
-    const int n = TickLabels(scale, fs, bins, logAxis, quefrency, labels);
+    std::array<PlacedLabel, kMostPlacedLabels> labels{};
+    const int n = PlaceAxisLabels(scale, fs, bins, logAxis, quefrency, width,
+                                  [dc](const char* text) { return TextWidth(dc, text); }, labels);
     for (int i = 0; i < n; ++i) {
-        const TickLabel& label = labels[i];
-        const std::int32_t left = LabelLeft(label, TextWidth(dc, label.rowA));
-        Text(dc, left, yA, label.rowA);
-        if (quefrency) {
-            Text(dc, left, yB, label.rowB);
+        const PlacedLabel& label = labels[i];
+        Text(dc, label.left, yA, label.rowA);
+        if (label.rowB[0] != '\0') {
+            Text(dc, label.left, yB, label.rowB);
         }
     }
 }
@@ -103,7 +98,7 @@ void DrawAxes(Bitmaplib::clsBitmap& view, std::int32_t fs, std::int32_t bins, bo
 
     DrawGrid(dc, scale, logAxis, width, height);
     if (freqAxis) {
-        DrawTickLabels(dc, scale, fs, bins, logAxis, quefrency, height);
+        DrawTickLabels(dc, scale, fs, bins, logAxis, quefrency, width, height);
     }
     view.SaveBackground();
     if (colour) {

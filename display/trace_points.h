@@ -74,6 +74,10 @@ SpectrumPoints BuildSpectrumPoints(const double* values, int binCount, const Spe
 // every coordinate becomes 0x55555555, far below any view.
 inline constexpr unsigned char kPeakResetByte = 0x55;
 
+// Restarts the peak-hold line in `peaks[0 .. count)`: the next frame's values
+// replace it.
+void RestartPeakHold(TracePoint* peaks, int count);
+
 // The selection rectangle's outline, closed, for selection fractions of a
 // width x height view: (x0, y0), (x1, y0), (x1, y1), (x0, y1), (x0, y0) with
 // x = trunc(width x fraction) and y = trunc(height x fraction).
