@@ -140,17 +140,20 @@ TEST(AxesGeometry, PlacedLabelsNeverOverlapNorPassTheEdges) {
                         const AxisScale s = MakeAxisScale(fs, length / 2, width);
                         std::array<PlacedLabel, kMostPlacedLabels> placed{};
                         const int n = PlaceAxisLabels(s, fs, length / 2, logAxis, quefrency, width, measure, placed);
-                        SCOPED_TRACE(::testing::Message() << charPx << " px/char, " << fs << " Hz, " << length
-                                                          << " points, " << width << " px, axis " << axis);
-                        ASSERT_GE(n, 2);
+                        // Formatted only when an assertion fails.
+                        const auto where = [&] {
+                            return ::testing::Message() << charPx << " px/char, " << fs << " Hz, " << length
+                                                        << " points, " << width << " px, axis " << axis;
+                        };
+                        ASSERT_GE(n, 2) << where();
                         for (int i = 0; i < n; ++i) {
                             const PlacedLabel& p = placed[i];
                             const std::int32_t wide = std::max(measure(p.rowA), measure(p.rowB));
-                            ASSERT_EQ(p.right - p.left, wide);
-                            ASSERT_GE(p.left, 0) << p.rowA;
-                            ASSERT_LE(p.right, width) << p.rowA;
+                            ASSERT_EQ(p.right - p.left, wide) << where();
+                            ASSERT_GE(p.left, 0) << p.rowA << ", " << where();
+                            ASSERT_LE(p.right, width) << p.rowA << ", " << where();
                             if (i > 0) {
-                                ASSERT_GE(p.left, placed[i - 1].right + kLabelGapPx) << p.rowA;
+                                ASSERT_GE(p.left, placed[i - 1].right + kLabelGapPx) << p.rowA << ", " << where();
                             }
                         }
                     }
