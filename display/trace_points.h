@@ -12,8 +12,8 @@
 // down and up through every column before it moves on.
 //
 // Threads: called by the frame loop inside the draw lock. The peak buffer is
-// also reset by the status loop (every byte 0x55); a reset that lands in the
-// middle of a frame only makes that frame's peak line partly fresh.
+// reset (every byte 0x55) by the status loop every two seconds and by the
+// frame loop when the view changes, both inside the draw lock.
 #pragma once
 
 #include <array>
