@@ -128,6 +128,7 @@ void FrameLoop::Pass() {
     // The status loop zeroes it with an exchange; relaxed is enough for a rate.
     std::atomic_ref<std::int32_t>(s.frameCount).fetch_add(1, std::memory_order_relaxed);
 
+    analysedScope_ = AnalysedScope(s);
     const FrameData frame = analysis_.Analyse(s);
     {
         std::lock_guard<std::mutex> hold(app_.drawLock);
@@ -166,6 +167,7 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         StoreShared(shared.activeOffset, zoom.offset);
         const SpectrumTraceInput in{frame.displayValues, frame.binCount, frame.log10Table, s.logGrid != 0,
                                     zoom.span, zoom.offset, s.colorSpectrum != 0};
+        RestartPeakHoldOnChange(frame, in, *upper);
         drawSpectrum(*upper, in, frame.tracePoints, frame.peakPoints, frame.pointCapacity);
         drawFrameBorder(*upper);
         drawSelection(*upper);
@@ -189,6 +191,21 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     if (lower && app_.secondTick.exchange(false, std::memory_order_acq_rel)) {
         // Reaches the screen with the next frame; the scrolling carries it left.
         PatBlt(lower->MemoryDc(), lower->Width() - 1, 0, 1, lower->Height() - 1, PATINVERT);
+    }
+}
+
+void FrameLoop::RestartPeakHoldOnChange(const FrameData& frame, const SpectrumTraceInput& in,
+                                        const Bitmaplib::clsBitmap& upper) {
+    PeakHoldScope scope = analysedScope_;
+    scope.binCount = in.binCount;
+    scope.logAxis = in.logAxis ? 1 : 0;
+    scope.span = in.span;
+    scope.offset = in.offset;
+    scope.width = upper.Width();
+    scope.height = upper.Height();
+    if (scope != peakScope_) {
+        RestartPeakHold(frame.peakPoints, frame.pointCapacity);
+        peakScope_ = scope;
     }
 }
 

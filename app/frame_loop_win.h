@@ -30,10 +30,15 @@
 
 #include "app/frame_analysis.h"
 #include "app/pass_handover.h"
+#include "app/peak_hold.h"
 #include "base/pixel_coord.h"
 
 struct App;
 struct AppSettings;
+struct SpectrumTraceInput;
+namespace Bitmaplib {
+class clsBitmap;
+}
 
 struct KernelHandleCloser {
     void operator()(HANDLE h) const noexcept {
@@ -78,6 +83,9 @@ private:
     void Run();
     void Pass();
     void DrawFrame(const FrameData& frame);
+    // Restarts the peak-hold line when the frame's scope differs from the last.
+    void RestartPeakHoldOnChange(const FrameData& frame, const SpectrumTraceInput& in,
+                                 const Bitmaplib::clsBitmap& upper);
     void HandleDividerMove();
     bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
     // Waits for `done` (or the thread's end), dispatching sent messages.
@@ -97,4 +105,8 @@ private:
     KernelHandle changesRun_;
     std::atomic<bool> stop_{false};
     std::atomic<long> passes_{0};
+    // The peak-hold line's scope: of the frame being analysed, and of the
+    // line drawn last (app/peak_hold.h).
+    PeakHoldScope analysedScope_;
+    PeakHoldScope peakScope_;
 };

@@ -1,5 +1,6 @@
 #include "display/axes_geometry.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <cstdio>
@@ -141,4 +142,39 @@ int TickLabels(const AxisScale& scale, std::int32_t fs, std::int32_t bins, bool 
 
 std::int32_t LabelLeft(const TickLabel& label, std::int32_t textWidth) {
     return label.centred ? label.x - textWidth / 2 : kFirstLabelLeftPx;
+}
+
+int PlaceAxisLabels(const AxisScale& scale, std::int32_t fs, std::int32_t bins, bool logAxis, bool quefrency,
+                    std::int32_t width, const TextWidthFn& textWidth,
+                    std::array<PlacedLabel, kMostPlacedLabels>& placed) {
+    int n = 0;
+    // Right end of the last label drawn; the first may touch the left edge.
+    std::int32_t taken = -kLabelGapPx;
+    const auto place = [&](std::int32_t left, std::int32_t wide, const char* rowA, const char* rowB) {
+        left = std::min(left, width - wide);
+        left = std::max(left, std::int32_t{0});
+        if (wide > width || left < taken + kLabelGapPx) {
+            return;
+        }
+        PlacedLabel& p = placed[n++];
+        p.left = left;
+        p.right = left + wide;
+        std::snprintf(p.rowA, kTickTextBytes, "%s", rowA);
+        std::snprintf(p.rowB, kTickTextBytes, "%s", rowB);
+        taken = p.right;
+    };
+    if (logAxis && !quefrency) {
+        char text[kTickTextBytes];
+        BinWidthText(scale.binHz, text);
+        place(0, textWidth(text), text, "");
+    }
+    std::array<TickLabel, kLinearTickLabels> labels{};
+    const int count = TickLabels(scale, fs, bins, logAxis, quefrency, labels);
+    for (int i = 0; i < count; ++i) {
+        const TickLabel& label = labels[i];
+        const std::int32_t wideA = textWidth(label.rowA);
+        const std::int32_t wide = std::max(wideA, textWidth(label.rowB));
+        place(LabelLeft(label, wideA), wide, label.rowA, label.rowB);
+    }
+    return n;
 }

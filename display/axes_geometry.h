@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "base/pixel_coord.h"
 
@@ -24,6 +25,9 @@ inline constexpr int kLogGridEntries = 47;      // 1 Hz ... 200 kHz, 1-2-...-9 p
 inline constexpr int kTickTextBytes = 32;
 // Left edge of the linear axis's first label, pixels.
 inline constexpr std::int32_t kFirstLabelLeftPx = 2;
+// Least empty space between two labels of one row, pixels: less reads as
+// one number.
+inline constexpr std::int32_t kLabelGapPx = 4;
 // Label rows: row A (frequency, or quefrency) and row B (the quefrency's
 // pitch), measured from the view's vertical centre.
 inline constexpr std::int32_t kRowAAboveCentrePx = 20;
@@ -87,6 +91,31 @@ int TickLabels(const AxisScale& scale, std::int32_t fs, std::int32_t bins, bool 
 
 // Left edge of a label whose row A text is `textWidth` pixels wide.
 std::int32_t LabelLeft(const TickLabel& label, std::int32_t textWidth);
+
+// Width in pixels of a text as the painter draws it (the view's axis font).
+using TextWidthFn = std::function<std::int32_t(const char* text)>;
+
+// A label as drawn: both rows start at `left` and the wider one ends before
+// `right`.
+struct PlacedLabel {
+    std::int32_t left;
+    std::int32_t right;
+    char rowA[kTickTextBytes];
+    char rowB[kTickTextBytes];  // empty on the frequency axis
+};
+
+// The bin-width text (logarithmic frequency axis) and the tick labels.
+inline constexpr int kMostPlacedLabels = kLinearTickLabels + 1;
+
+// The labels of a view `width` pixels wide that are drawn, left to right. On
+// the logarithmic frequency axis the bin-width text comes first, at x = 0.
+// Every tick label keeps its place (LabelLeft) unless it would stick out of
+// the view: then it is moved in until it fits whole. A label that would then
+// come closer than kLabelGapPx to the one before it, or that is wider than
+// the view, is left out. Returns the number written.
+int PlaceAxisLabels(const AxisScale& scale, std::int32_t fs, std::int32_t bins, bool logAxis, bool quefrency,
+                    std::int32_t width, const TextWidthFn& textWidth,
+                    std::array<PlacedLabel, kMostPlacedLabels>& placed);
 
 // The two text rows of a view `height` pixels high.
 inline std::int32_t RowAY(std::int32_t height) { return height / 2 - kRowAAboveCentrePx; }

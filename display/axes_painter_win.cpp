@@ -41,30 +41,18 @@ void DrawGrid(HDC dc, const AxisScale& scale, bool logAxis, std::int32_t width, 
     }
 }
 
-// A label is kept inside the view, so that the edge labels show whole.
-std::int32_t InsideView(std::int32_t left, std::int32_t textWidth, std::int32_t width) {
-    return std::max<std::int32_t>(0, std::min(left, width - textWidth));
-}
-
 void DrawTickLabels(HDC dc, const AxisScale& scale, std::int32_t fs, std::int32_t bins, bool logAxis,
                     bool quefrency, std::int32_t width, std::int32_t height) {
     const std::int32_t yA = RowAY(height);
     const std::int32_t yB = RowBY(height);
-    if (logAxis && !quefrency) {
-        char text[kTickTextBytes];
-        BinWidthText(scale.binHz, text);
-        Text(dc, 0, yA, text);
-    }
-    std::array<TickLabel, kLinearTickLabels> labels{};
-    const int n = TickLabels(scale, fs, bins, logAxis, quefrency, labels);
+    std::array<PlacedLabel, kMostPlacedLabels> labels{};
+    const int n = PlaceAxisLabels(scale, fs, bins, logAxis, quefrency, width,
+                                  [dc](const char* text) { return TextWidth(dc, text); }, labels);
     for (int i = 0; i < n; ++i) {
-        const TickLabel& label = labels[i];
-        const std::int32_t widthA = TextWidth(dc, label.rowA);
-        const std::int32_t widest = quefrency ? std::max(widthA, TextWidth(dc, label.rowB)) : widthA;
-        const std::int32_t left = InsideView(LabelLeft(label, widthA), widest, width);
-        Text(dc, left, yA, label.rowA);
-        if (quefrency) {
-            Text(dc, left, yB, label.rowB);
+        const PlacedLabel& label = labels[i];
+        Text(dc, label.left, yA, label.rowA);
+        if (label.rowB[0] != '\0') {
+            Text(dc, label.left, yB, label.rowB);
         }
     }
 }

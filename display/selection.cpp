@@ -1,6 +1,7 @@
 #include "display/selection.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "base/settings.h"
 
@@ -12,6 +13,9 @@ bool DragSelection(SelectionBlock& block, std::int32_t x0, std::int32_t y0, std:
     // Only the current point can lie outside: the press happened inside.
     x1 = std::clamp(x1, 0, width - 1);
     y1 = std::clamp(y1, 0, height - 1);
+    if (std::abs(x1 - x0) < kMinDragPx || std::abs(y1 - y0) < kMinDragPx) {
+        return false;
+    }
     const double xSpan = width - 1;
     const double ySpan = height - 1;
     block.y0 = y0 / ySpan;

@@ -22,10 +22,16 @@ static_assert(sizeof(SelectionBlock) == 32);
 
 inline constexpr SelectionBlock kDefaultSelection{0.1, 0.1, 0.9, 0.9};
 
+// Least extent of a drag, pixels, in both directions, before it replaces the
+// selection: a slip of the hand during a click must not leave a band one
+// pixel wide.
+inline constexpr std::int32_t kMinDragPx = 3;
+
 // The press point (x0, y0) and the current point (x1, y1), view pixels, as a
 // selection of a width x height view. The current point is clamped to the
-// view first. A view narrower or lower than 2 pixels has no fractions: the
-// block is left unchanged and false returned.
+// view first. A drag that spans less than kMinDragPx across or down, and a
+// view narrower or lower than 2 pixels (no fractions), leave the block
+// unchanged and return false.
 bool DragSelection(SelectionBlock& block, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
                    std::int32_t width, std::int32_t height);
 

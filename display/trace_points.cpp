@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -113,6 +114,12 @@ SpectrumPoints BuildSpectrumPoints(const double* values, int binCount, const Spe
     clampForGdi(trace, traceCount);
     clampForGdi(peaks, columnCount);
     return {traceCount, columnCount, shape};
+}
+
+void RestartPeakHold(TracePoint* peaks, int count) {
+    if (count > 0) {
+        std::memset(peaks, kPeakResetByte, sizeof(TracePoint) * static_cast<std::size_t>(count));
+    }
 }
 
 std::array<TracePoint, 5> SelectionOutline(double selX0, double selY0, double selX1, double selY1,

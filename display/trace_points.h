@@ -12,8 +12,8 @@
 // down and up through every column before it moves on.
 //
 // Threads: called by the frame loop inside the draw lock. The peak buffer is
-// also reset by the status loop (every byte 0x55); a reset that lands in the
-// middle of a frame only makes that frame's peak line partly fresh.
+// reset (every byte 0x55) by the status loop every two seconds and by the
+// frame loop when the view changes, both inside the draw lock.
 #pragma once
 
 #include <array>
@@ -73,6 +73,10 @@ SpectrumPoints BuildSpectrumPoints(const double* values, int binCount, const Spe
 // Byte that the status loop writes over the peak buffer to restart the hold:
 // every coordinate becomes 0x55555555, far below any view.
 inline constexpr unsigned char kPeakResetByte = 0x55;
+
+// Restarts the peak-hold line in `peaks[0 .. count)`: the next frame's values
+// replace it.
+void RestartPeakHold(TracePoint* peaks, int count);
 
 // The selection rectangle's outline, closed, for selection fractions of a
 // width x height view: (x0, y0), (x1, y0), (x1, y1), (x0, y1), (x0, y0) with

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots: the program under a private Xvfb, fed by the
 # demo tone (220 Hz with four harmonics), switched between its views through
-# the menu with the keyboard, and the View menu held open. Writes docs/*.png.
+# the menu with the keyboard, the View menu held open, and a pitch track.
+# Writes docs/*.png.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cmake -S "$here" --preset mingw >/dev/null
@@ -47,6 +48,25 @@ sleep 3
 xdotool key --window "$window" alt+v
 shot main-window 1
 xdotool key Escape Escape
+
+# A pitch track: the linear axis (Settings, fifth item, first entry), the
+# pitch view, and the band dragged over the lags 2 to 15 ms with its bottom
+# edge under the tone's peak at 4.5 ms. The window is 600 x 500 at first
+# start, so the upper view spans x = 24 ... 598 and y = 92 ... 250 of the
+# screenshot, and the linear lag axis 0 ... 46.4 ms at 4,096 points.
+xdotool key --window "$window" alt+s
+sleep 0.3
+xdotool key Down Down Down Down Right Return
+view_item 4
+sleep 1
+at() { xdotool mousemove "$((X - 2 + $1))" "$((Y - 28 + $2))"; sleep 0.2; }
+at 49 95
+xdotool mousedown 1
+at 130 150
+at 210 200
+xdotool mouseup 1
+at 300 400
+shot pitch-track 14
 
 wine taskkill /im tavrin.exe >/dev/null 2>&1 || true
 sleep 1

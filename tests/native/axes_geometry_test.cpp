@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -116,6 +118,74 @@ TEST(AxesGeometry, FrequencyTextsSwitchToThousandsAtOneThousand) {
     char text[kTickTextBytes];
     FrequencyText(1e300, text);
     EXPECT_EQ(std::string(text).size(), static_cast<std::size_t>(kTickTextBytes - 1));
+}
+
+// Every axis the menus can show, 300 to 2,000 pixels wide, measured with a
+// fixed width per character (Wine's font is wider than the usual one): the
+// drawn labels never overlap, never pass the view's edges, and the last one
+// that would have been cut at the right edge is moved in whole.
+TEST(AxesGeometry, PlacedLabelsNeverOverlapNorPassTheEdges) {
+    const std::int32_t rates[] = {8000, 22050, 44100, 48000, 96000, 192000};
+    const std::int32_t lengths[] = {1024, 2048, 4096, 8192, 16384, 32768};
+    for (const std::int32_t charPx : {7, 9, 12}) {
+        const TextWidthFn measure = [charPx](const char* text) {
+            return static_cast<std::int32_t>(std::strlen(text)) * charPx;
+        };
+        for (const std::int32_t fs : rates) {
+            for (const std::int32_t length : lengths) {
+                for (std::int32_t width = 300; width <= 2000; width += 7) {
+                    for (const int axis : {0, 1, 2, 3}) {
+                        const bool logAxis = (axis & 1) != 0;
+                        const bool quefrency = (axis & 2) != 0;
+                        const AxisScale s = MakeAxisScale(fs, length / 2, width);
+                        std::array<PlacedLabel, kMostPlacedLabels> placed{};
+                        const int n = PlaceAxisLabels(s, fs, length / 2, logAxis, quefrency, width, measure, placed);
+                        // Formatted only when an assertion fails.
+                        const auto where = [&] {
+                            return ::testing::Message() << charPx << " px/char, " << fs << " Hz, " << length
+                                                        << " points, " << width << " px, axis " << axis;
+                        };
+                        ASSERT_GE(n, 2) << where();
+                        for (int i = 0; i < n; ++i) {
+                            const PlacedLabel& p = placed[i];
+                            const std::int32_t wide = std::max(measure(p.rowA), measure(p.rowB));
+                            ASSERT_EQ(p.right - p.left, wide) << where();
+                            ASSERT_GE(p.left, 0) << p.rowA << ", " << where();
+                            ASSERT_LE(p.right, width) << p.rowA << ", " << where();
+                            if (i > 0) {
+                                ASSERT_GE(p.left, placed[i - 1].right + kLabelGapPx) << p.rowA << ", " << where();
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(AxesGeometry, LabelsAtTheEdgesMoveInOrAreLeftOut) {
+    const TextWidthFn measure = [](const char* text) { return static_cast<std::int32_t>(std::strlen(text)) * 9; };
+    std::array<PlacedLabel, kMostPlacedLabels> placed{};
+    // Linear axis: "22k" is centred on the right edge; it moves in whole.
+    int n = PlaceAxisLabels(MakeAxisScale(kFs, kBins, 1000), kFs, kBins, false, false, 1000, measure, placed);
+    ASSERT_EQ(n, 11);
+    EXPECT_STREQ(placed[10].rowA, "22k");
+    EXPECT_EQ(placed[10].right, 1000);
+    EXPECT_EQ(placed[5].left, 500 - 13);  // "11k" keeps its place
+    // Linear cepstrum axis at 16,384 points, 400 pixels: "18.6m" would run
+    // into "0.0m" and is left out; the next one is drawn.
+    n = PlaceAxisLabels(MakeAxisScale(kFs, 8192, 400), kFs, 8192, false, true, 400, measure, placed);
+    ASSERT_GE(n, 2);
+    EXPECT_STREQ(placed[0].rowA, "0.0m");
+    EXPECT_EQ(placed[0].left, kFirstLabelLeftPx);
+    EXPECT_STREQ(placed[1].rowA, "37.2m");
+    // Logarithmic axis at 22,050 Hz: the bin-width text first, "10k" moved in.
+    n = PlaceAxisLabels(MakeAxisScale(22050, kBins, 600), 22050, kBins, true, false, 600, measure, placed);
+    ASSERT_GE(n, 2);
+    EXPECT_STREQ(placed[0].rowA, "11\n");
+    EXPECT_EQ(placed[0].left, 0);
+    EXPECT_STREQ(placed[n - 1].rowA, "10k");
+    EXPECT_EQ(placed[n - 1].right, 600);
 }
 
 TEST(AxesGeometry, HorizontalLinesDivideTheHeightInEight) {

@@ -84,10 +84,13 @@ TEST(Selection, DragFractionsAndClamps) {
         {"inside", 10, 20, 50, 40, 101, 201, true, {0.1, 0.1, 0.5, 0.2}},
         {"past right and bottom", 0, 0, 500, 900, 101, 201, true, {0.0, 0.0, 1.0, 1.0}},
         {"past left and top", 100, 200, -30, -1, 101, 201, true, {1.0, 1.0, 0.0, 0.0}},
-        {"on the far edges", 100, 200, 100, 200, 101, 201, true, {1.0, 1.0, 1.0, 1.0}},
-        {"one pixel wide", 0, 5, 0, 9, 1, 100, false, keep},
-        {"one pixel high", 5, 0, 9, 0, 100, 1, false, keep},
-        {"two pixels", 0, 0, 1, 1, 2, 2, true, {0.0, 0.0, 1.0, 1.0}},
+        {"a click", 100, 200, 100, 200, 101, 201, false, keep},
+        {"two pixels across", 10, 20, 12, 40, 101, 201, false, keep},
+        {"two pixels down", 10, 20, 50, 18, 101, 201, false, keep},
+        {"three pixels both ways", 10, 20, 7, 23, 101, 201, true, {0.1, 0.1, 0.07, 0.115}},
+        {"two pixels after clamping", 99, 5, 500, 50, 101, 201, false, keep},
+        {"one pixel wide view", 0, 5, 0, 9, 1, 100, false, keep},
+        {"one pixel high view", 5, 0, 9, 0, 100, 1, false, keep},
     };
     for (const DragCase& c : cases) {
         SelectionBlock b = keep;

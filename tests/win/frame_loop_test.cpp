@@ -25,22 +25,26 @@ constexpr int kBins = kN / 2;
 constexpr int kToneBin = 41;  // about 880 Hz at 44,100 Hz
 constexpr int kCapacity = 65536;
 
-// A frame with one spectral line and a sine of period kN / kToneBin samples.
+// A frame with one spectral line and a sine of period kN / kToneBin samples;
+// in the cepstrum views a flat cepstrum at the spectrum's floor.
 class SyntheticAnalysis final : public FrameAnalysis {
 public:
-    SyntheticAnalysis() : raw(kN), levels(kBins, 20.0), log10(kBins), wave(kCapacity), trace(kCapacity), peaks(kCapacity) {
+    SyntheticAnalysis()
+        : raw(kN), levels(kBins, 20.0), flat(kBins, 20.0), log10(kBins), wave(kCapacity), trace(kCapacity),
+          peaks(kCapacity) {
         for (int i = 0; i < kN; ++i) raw[i] = 10000.0 * std::sin(2 * 3.14159265358979 * kToneBin * i / kN);
         levels[kToneBin] = 200.0;
         for (int k = 0; k < kBins; ++k) log10[k] = std::log10(static_cast<double>(k));
     }
-    FrameData Analyse(AppSettings&) override {
+    FrameData Analyse(AppSettings& s) override {
         ++calls;
         if (inPass.exchange(true)) overlap = true;
         Sleep(1);
         inPass = false;
-        return {raw.data(), kN, levels.data(), kBins, log10.data(), wave.data(), trace.data(), peaks.data(), kCapacity};
+        const double* values = s.cepstrumMode == 1 ? flat.data() : levels.data();
+        return {raw.data(), kN, values, kBins, log10.data(), wave.data(), trace.data(), peaks.data(), kCapacity};
     }
-    std::vector<double> raw, levels, log10;
+    std::vector<double> raw, levels, flat, log10;
     std::vector<TracePoint> wave, trace, peaks;
     std::atomic<int> calls{0};
     std::atomic<bool> inPass{false};
@@ -59,6 +63,7 @@ protected:
         app_->settings.pauseMs = 0;
         app_->settings.showWave = 0;
         app_->settings.showSpectrum = 1;
+        app_->settings.cepstrumMode = 0;
         app_->settings.colorSpectrum = 0;
         app_->settings.logGrid = 0;
         loop_ = std::make_unique<FrameLoop>(*app_, analysis_);
@@ -72,7 +77,8 @@ protected:
         const long target = loop_->PassCount() + n;
         return testsupport::PumpUntil([&] { return loop_->PassCount() >= target; }, 5000);
     }
-    // Column whose spectrum pixels reach highest in the upper view.
+    // Column whose spectrum pixels reach highest in the upper view: the green
+    // trace, or the blue peak-hold line drawn over its top.
     int PeakColumn() {
         std::lock_guard<std::mutex> hold(app_->drawLock);
         Bitmaplib::clsBitmap& v = *app_->parts.upperView;
@@ -81,7 +87,21 @@ protected:
         for (int y = 0; y < s.height; ++y)
             for (int x = 0; x < s.width; ++x) {
                 const std::uint8_t* p = s.bits + (s.height - 1 - y) * s.stride + x * 4;
-                if (p[0] == 0x58 && p[1] == 0xFF && p[2] == 0x32) return x;
+                if ((p[0] == 0x58 && p[1] == 0xFF && p[2] == 0x32) || (p[0] == 0xFF && p[1] == 0x96 && p[2] == 0x00))
+                    return x;
+            }
+        return -1;
+    }
+    // Highest row of the blue peak-hold line in the upper view, or -1.
+    int PeakHoldTopRow() {
+        std::lock_guard<std::mutex> hold(app_->drawLock);
+        Bitmaplib::clsBitmap& v = *app_->parts.upperView;
+        GdiFlush();
+        const Bitmaplib::SurfacePixels s = v.Surface();
+        for (int y = 0; y < s.height; ++y)
+            for (int x = 0; x < s.width; ++x) {
+                const std::uint8_t* p = s.bits + (s.height - 1 - y) * s.stride + x * 4;
+                if (p[0] == 0xFF && p[1] == 0x96 && p[2] == 0x00) return y;
             }
         return -1;
     }
@@ -102,6 +122,26 @@ TEST_F(FrameLoopTest, SpectrumPeaksAtTheTonesColumnOnBothAxes) {
     EXPECT_EQ(PeakColumn(), static_cast<int>(std::log10(kToneBin) * width / std::log10(kBins)));
     EXPECT_GT(app_->settings.frameCount, 0);
     EXPECT_EQ(app_->settings.upperHeight, app_->parts.upperView->Height());
+}
+
+// Right after FFT -> cepstrum the peak-hold line follows the cepstrum; it
+// does not stay at the spectrum's peak until the next two-second restart.
+TEST_F(FrameLoopTest, PeakHoldLineRestartsWhenTheViewChanges) {
+    app_->statusLoop.Stop();  // no two-second restart during the test
+    const int height = app_->parts.upperView->Height();
+    AppSettings& s = app_->settings;
+    s.specSpan = s.cepSpan = 400.0;
+    s.specOffset = s.cepOffset = 0.75 * height;
+    const int floorRow = static_cast<int>(s.specOffset - 20.0 * height / 400.0);
+    ASSERT_TRUE(loop_->Start());
+    ASSERT_TRUE(RunPasses(3));
+    EXPECT_LT(PeakHoldTopRow(), floorRow - 10);  // at the spectral line
+    s.cepstrumMode = 1;
+    ASSERT_TRUE(RunPasses(3));
+    // On the trace (drawn over it, so not seen) or below it, never above.
+    const int top = PeakHoldTopRow();
+    EXPECT_TRUE(top < 0 || top >= floorRow - 1) << top;
+    s.cepstrumMode = 0;  // the settings file written at the end starts the next test in FFT
 }
 
 TEST_F(FrameLoopTest, WheelZoomsTheSpectrumAndIsStored) {

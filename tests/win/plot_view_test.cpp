@@ -77,6 +77,7 @@ TEST_F(PlotViewTest, SelectionFromRealDrags) {
         {"inside", 10, 5, 50, 25, {0.1, 0.1, 0.5, 0.5}},
         {"beyond right and bottom", 20, 10, 5000, 900, {0.2, 0.2, 1.0, 1.0}},
         {"beyond left and top", 100, 50, -40, -3, {1.0, 1.0, 0.0, 0.0}},
+        {"a two-pixel slip keeps the last one", 30, 20, 32, 40, {1.0, 1.0, 0.0, 0.0}},
     };
     for (const Case& c : cases) {
         Drag(c.x0, c.y0, c.x1, c.y1);
