@@ -1,6 +1,5 @@
 #include "display/axes_painter_win.h"
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
