@@ -125,10 +125,16 @@ void FrameLoop::Pass() {
         return;
     }
     passes_.fetch_add(1, std::memory_order_relaxed);
-    // The status loop zeroes it with an exchange; relaxed is enough for a rate.
-    std::atomic_ref<std::int32_t>(s.frameCount).fetch_add(1, std::memory_order_relaxed);
 
     const FrameData frame = analysis_.Analyse(s);
+    // While running, only frames of fresh, continuous samples are counted
+    // and scrolled into the spectrogram; the others show the last good frame.
+    const bool live = s.runState == kRun || s.runState == kRec;
+    app_.waitingForSamples.store(live && !frame.fresh, std::memory_order_relaxed);
+    if (!live || frame.fresh) {
+        // The status loop zeroes it with an exchange; relaxed is enough for a rate.
+        std::atomic_ref<std::int32_t>(s.frameCount).fetch_add(1, std::memory_order_relaxed);
+    }
     {
         std::lock_guard<std::mutex> hold(app_.drawLock);
         DrawFrame(frame);
@@ -170,7 +176,7 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         upper->SetSelectable(true);
     }
     s.upperHeight = upper->Height();
-    if ((s.runState == kRun || s.runState == kRec) && lower) {
+    if ((s.runState == kRun || s.runState == kRec) && frame.fresh && lower) {
         lower->SetSelection(upper->Selection());
         if (hooks_.spectrogramColumn) {
             hooks_.spectrogramColumn(frame);

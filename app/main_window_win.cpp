@@ -8,6 +8,7 @@
 #include "app/menu_sync_win.h"
 #include "app/settings_file_win.h"
 #include "app/spectrogram_hooks_win.h"
+#include "capture/device_menu_win.h"
 #include "capture/wave_capture_win.h"
 #include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
@@ -47,7 +48,7 @@ void LoadSettings(App& app) {
 void StartWorkers(App& app) {
     WaveCapture* capture = app.capture.get();
     app.frameAnalysis = std::make_unique<AnalyzerFrameAnalysis>(*app.upper, [capture](double* values, int count) {
-        capture->FetchSamples(std::span<double>(values, kFrameCapacity), count);
+        return capture->FetchContinuous(std::span<double>(values, kFrameCapacity), count);
     });
     app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, MakeSpectrogramHooks(app));
     app.frameLoop->Start();
@@ -112,6 +113,22 @@ void OnPaint(HWND hwnd) {
     }
 }
 
+// The capture lost or regained its input, or chose another device: the
+// Device menu, its check mark and the status line follow.
+void OnCaptureChanged(HWND hwnd) {
+    if (!g_app || !g_app->capture) {
+        return;
+    }
+    App& app = *g_app;
+    ShowDeviceItems(hwnd, app.capture->Devices());
+    const int opened = app.capture->openedDevice();
+    if (opened >= 0) {
+        app.settings.deviceIndex = opened;
+    }
+    SyncMenu(hwnd, app.settings);
+    RefreshStatus(app);
+}
+
 void OnMouseWheel(WPARAM wParam) {
     if (g_app && g_app->parts.upperView) {
         g_app->parts.upperView->AddWheel(static_cast<short>(HIWORD(wParam)));
@@ -147,6 +164,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
+        return 0;
+    case kCaptureChangedMessage:
+        OnCaptureChanged(hwnd);
         return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);

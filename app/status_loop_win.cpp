@@ -21,8 +21,17 @@ void RefreshStatus(App& app) {
     AppSettings shown = app.settings;
     // Show the passes counted since the last refresh and start counting again.
     shown.frameCount = std::atomic_ref<std::int32_t>(app.settings.frameCount).exchange(0);
+    InputStatus input;
+    if (app.capture) {
+        input.droppedBlocks = app.capture->droppedBlocks();
+        if (app.capture->inputLost()) {
+            input.state = InputState::kNoInput;
+        } else if (app.waitingForSamples.load(std::memory_order_relaxed)) {
+            input.state = InputState::kFilling;
+        }
+    }
     char text[kStatusTextBytes];
-    FormatStatus(text, shown);
+    FormatStatus(text, shown, input);
     if (app.parts.statusLabel) {
         app.parts.statusLabel->SetText(text);
         InvalidateRect(app.parts.statusLabel->Handle(), nullptr, FALSE);

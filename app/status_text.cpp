@@ -28,8 +28,21 @@ const char* GridText(std::uint8_t logGrid) {
     return Lookup(kTexts, logGrid);
 }
 
-void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s) {
-    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps", RunStateText(s.runState),
+void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input) {
+    const bool live = s.runState == kRun || s.runState == kRec;
+    char rate[24];
+    if (live && input.state == InputState::kNoInput) {
+        std::snprintf(rate, sizeof rate, "no input");
+    } else if (live && input.state == InputState::kFilling) {
+        std::snprintf(rate, sizeof rate, "filling");
+    } else {
+        std::snprintf(rate, sizeof rate, "%dfps", static_cast<int>(s.frameCount));
+    }
+    char dropped[24] = "";
+    if (input.droppedBlocks > 0) {
+        std::snprintf(dropped, sizeof dropped, ", %u dropped", static_cast<unsigned>(input.droppedBlocks));
+    }
+    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s", RunStateText(s.runState),
                   static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
-                  GridText(s.logGrid), static_cast<int>(s.pauseMs), static_cast<int>(s.frameCount));
+                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped);
 }

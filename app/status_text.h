@@ -9,10 +9,22 @@
 // Size of the status line buffer, bytes, terminator included.
 inline constexpr std::size_t kStatusTextBytes = 128;
 
+// What the capture adds to the line. While RUN/REC has no fresh samples the
+// frame-rate figure gives way to "no input" (the device delivers nothing) or
+// "filling" (samples arrive, a frame of them is not complete yet); dropped
+// blocks are counted after it.
+enum class InputState { kFlowing, kFilling, kNoInput };
+struct InputStatus {
+    InputState state = InputState::kFlowing;
+    std::uint32_t droppedBlocks = 0;
+};
+
 // Formats " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps" from the settings into
 // `out` (always terminated, never longer than the buffer). A state, window or
-// grid value outside its table shows as "?".
-void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s);
+// grid value outside its table shows as "?". In RUN/REC "%dfps" becomes
+// "no input" or "filling" as `input` says; with dropped blocks ", N dropped"
+// follows.
+void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input = {});
 
 // Texts of the tables, "?" for values outside them. The REC text starts with
 // the black circle in the Japanese ANSI code page (bytes 0x81 0x9C).
