@@ -5,8 +5,10 @@
 // queue order and hands back one by one through `BufferDone`, called on a
 // service thread of the layer (under Wine also, synchronously, on the thread
 // that calls Reset). Stop hands back the buffer being filled and keeps the
-// others queued; Reset hands back all of them; Close requires that none is
-// queued any more.
+// others queued; Reset hands back all of them (a layer whose device has gone
+// may refuse); Close with buffers still queued is refused by some layers and
+// accepted by others, which then give the buffers up without handing them
+// back.
 //
 // Rules for the caller:
 //   - `BufferDone` runs where the platform allows only a few calls: it may
@@ -52,9 +54,10 @@ public:
     virtual bool Start() = 0;
     virtual bool Stop() = 0;
     virtual bool Reset() = 0;
-    // Releases what the layer holds for the buffers and closes the device.
-    // False, with the device still open and the buffers still the layer's,
-    // when the device refuses.
+    // Releases what the layer holds for the buffers and closes the device;
+    // after a true result no buffer is the layer's any more. False, with the
+    // device still open and the buffers still the layer's, when the device
+    // refuses.
     virtual bool Close() = 0;
     // Samples the open device has captured since it was opened, those it had
     // no buffer for included; wraps at 2^32. False when it cannot tell.

@@ -262,9 +262,10 @@ bool WaveCapture::CloseDevice() {
     runWord_.store(RunWord(run_, false), std::memory_order_release);
     input_->Stop();
     // The reset may hand the buffers back on this very thread (Wine does);
-    // the callback only fills their mailboxes, taken in below.
-    input_->Reset();
-    const auto end = Clock::now() + std::chrono::milliseconds(kTakeBackTimeoutMs);
+    // the callback only fills their mailboxes, taken in below. A device that
+    // refuses the reset (its sound server gone) hands nothing back: no wait.
+    const bool reset = input_->Reset();
+    const auto end = Clock::now() + std::chrono::milliseconds(reset ? kTakeBackTimeoutMs : 0);
     for (;;) {
         TakeReturned();
         const auto now = Clock::now();
@@ -281,13 +282,13 @@ bool WaveCapture::CloseDevice() {
     return FinishClose();
 }
 
-// The second half of a close: only once the device has handed every buffer
-// back, and only when it agrees to close, are the buffers free again.
+// The second half of a close: only when the device agrees to close (with
+// buffers still queued, some layers refuse) are the buffers free again.
 bool WaveCapture::FinishClose() {
     if (!stuck_) {
         return true;
     }
-    if (!AllBuffersBack() || !input_->Close()) {
+    if (!input_->Close()) {
         return false;
     }
     stuck_ = false;

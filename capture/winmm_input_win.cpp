@@ -88,19 +88,22 @@ bool WinmmInput::Close() {
     if (hWaveIn_ == nullptr) {
         return false;
     }
-    bool released = true;
     for (WAVEHDR& header : waveHeaders_) {
+        // A header still queued stays prepared and the driver's: its
+        // unprepare fails and leaves it as it is.
         if ((header.dwFlags & WHDR_PREPARED) &&
-            waveInUnprepareHeader(hWaveIn_, &header, sizeof header) != MMSYSERR_NOERROR) {
-            released = false;  // still the driver's: left exactly as it is
-            continue;
+            waveInUnprepareHeader(hWaveIn_, &header, sizeof header) == MMSYSERR_NOERROR) {
+            header = {};
         }
-        header = {};
     }
-    if (!released || waveInClose(hWaveIn_) != MMSYSERR_NOERROR) {
+    // Windows refuses to close a device that still holds buffers; a layer
+    // that closes it anyway (Wine, whose reset fails once the sound server
+    // is gone) has let them go with the handle.
+    if (waveInClose(hWaveIn_) != MMSYSERR_NOERROR) {
         return false;
     }
     hWaveIn_ = nullptr;
+    waveHeaders_ = {};
     return true;
 }
 

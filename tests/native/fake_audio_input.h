@@ -13,13 +13,14 @@
 // - Stop hands back the buffer being filled, partly filled with
 //   kPartialSample, on the delivery thread, and keeps the rest queued; Reset
 //   hands back all of them synchronously on the calling thread (as Wine
-//   does); Close fails while a buffer is still queued (as Windows does) and
-//   returns only when no callback is running any more. HoldOnReset makes
-//   Reset keep the buffers (a driver that does not let go) until ReleaseHeld.
+//   does); Close is refused while a buffer is still queued (as Windows does)
+//   and returns only when no callback is running any more. HoldOnReset makes
+//   Reset fail and keep the buffers (a driver that does not let go) until
+//   ReleaseHeld.
 // - Every broken rule is recorded in violations(): a call other than Wake
 //   from the delivering thread or from inside the callback (a wait there
-//   included), a buffer queued twice, a queue on a closed device, a close
-//   with buffers queued. The threads that called the device are recorded.
+//   included), a buffer queued twice, a queue on a closed device, an open
+//   over an open device. The threads that called the device are recorded.
 #pragma once
 
 #include <chrono>
@@ -163,7 +164,7 @@ public:
             }
             started_ = false;
             if (holdOnReset_) {
-                return true;
+                return false;
             }
             back.assign(queue_.begin(), queue_.end());
             queue_.clear();
@@ -187,7 +188,6 @@ public:
             return false;
         }
         if (!queue_.empty()) {
-            Violation("Close with buffers queued");
             ++closeFailures_;
             return false;
         }

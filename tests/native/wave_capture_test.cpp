@@ -260,10 +260,11 @@ TEST(WaveCapture, ReopeningKeepsTheRingAndRemovingTheSinkStopsAppends) {
     EXPECT_EQ(sink.firstSamples.size(), appended);
 }
 
-// A driver that keeps its buffers after a reset: the close gives up after
-// its wait but keeps the device, nothing is opened over those buffers, and
-// once they are back the capture closes and opens again by itself.
-TEST(WaveCapture, ACloseThatTimesOutKeepsTheDeviceUntilItsBuffersAreBack) {
+// A driver that refuses the reset and keeps its buffers: the close gives up
+// but keeps the device (which refuses to close over them), nothing is opened
+// over those buffers, and once they are back the capture closes and opens
+// again by itself.
+TEST(WaveCapture, ADeviceThatKeepsItsBuffersIsNotReopenedOverThem) {
     Rig rig;
     ASSERT_EQ(rig.capture->OpenCapture(44100, 1), 1);
     ASSERT_TRUE(rig.BlocksArrive(5));
@@ -277,7 +278,7 @@ TEST(WaveCapture, ACloseThatTimesOutKeepsTheDeviceUntilItsBuffersAreBack) {
     ASSERT_TRUE(WaitFor([&] { return rig.capture->isRunning() && !rig.capture->inputLost(); }));
     EXPECT_EQ(rig.capture->openedDevice(), 0);
     EXPECT_TRUE(rig.BlocksArrive(20));
-    EXPECT_EQ(rig.fake->CloseFailures(), 0);
+    EXPECT_GE(rig.fake->CloseFailures(), 1);
     for (const std::string& v : rig.fake->violations()) {
         ADD_FAILURE() << v;
     }
