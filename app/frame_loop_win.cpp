@@ -190,7 +190,9 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     if (lower) {
         lower->CopyToScreen();
     }
-    if (lower && app_.secondTick.exchange(false, std::memory_order_acq_rel)) {
+    // A live picture that did not scroll keeps the tick for its next column.
+    const bool held = (s.runState == kRun || s.runState == kRec) && !frame.fresh;
+    if (lower && !held && app_.secondTick.exchange(false, std::memory_order_acq_rel)) {
         // Reaches the screen with the next frame; the scrolling carries it left.
         PatBlt(lower->MemoryDc(), lower->Width() - 1, 0, 1, lower->Height() - 1, PATINVERT);
     }
