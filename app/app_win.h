@@ -37,6 +37,9 @@ struct App {
     // Raised by the status loop every second; the frame loop draws a tick
     // into the spectrogram and clears it.
     std::atomic<bool> secondTick{false};
+    // Set by the frame loop while RUN/REC shows the last good frame because
+    // the newest samples do not make a continuous one; read by the status line.
+    std::atomic<bool> waitingForSamples{false};
     RecorderSink recorderSink{recorder};
     std::unique_ptr<WaveCapture> capture;  // closed before the recorder goes
     // Plays an opened WAV file into the capture's ring while the device is

@@ -37,8 +37,10 @@ bool MainCommandTarget::StartRecording() {
     return app_.recorder.StartRecording(kRecordingFileName, app_.settings.sampleRate) == 1;
 }
 
+// A device that does not open gives way to the default one, whose number the
+// settings and the menu then show.
 void MainCommandTarget::ReopenCapture() {
-    app_.capture->OpenCapture(app_.settings.sampleRate, static_cast<unsigned>(app_.settings.deviceIndex));
+    OpenStoredDevice(*app_.capture, app_.settings.sampleRate, app_.settings.deviceIndex);
 }
 
 // The reference is read by the cepstrum of a running pass: clear it between passes.

@@ -30,7 +30,8 @@ public:
     virtual void ResumeCapture() = 0;
     // Returns true when the recording file was created.
     virtual bool StartRecording() = 0;
-    // Closes the capture device and opens it again at the current rate and device.
+    // Closes the capture device and opens it again at the current rate and
+    // device; a device that does not open gives way to the default one.
     virtual void ReopenCapture() = 0;
     virtual void ClearCalibration() = 0;
     // Sets both analysis channels up for the current data length.

@@ -1,6 +1,7 @@
 #include "app/frame_analysis.h"
 
 #include <atomic>
+#include <cstring>
 
 #include "analysis/spectrum.h"
 
@@ -10,8 +11,10 @@ AnalyzerFrameAnalysis::AnalyzerFrameAnalysis(Analyzer& analyzer, SampleFetch fet
 FrameData AnalyzerFrameAnalysis::Analyse(AppSettings& s) {
     Analyzer& an = analyzer_;
     const int n = an.sampleCount;
-    if (fetch_) {
-        fetch_(an.sampleFrame, n);
+    bool fresh = true;
+    if (fetch_ && !fetch_(an.sampleFrame, n)) {
+        std::memcpy(an.sampleFrame, an.rawFrame, sizeof(double) * static_cast<std::size_t>(n > 0 ? n : 0));
+        fresh = false;
     }
     an.activeWindow = LoadShared(s.windowKind);
     applyWindow(an);
@@ -21,6 +24,6 @@ FrameData AnalyzerFrameAnalysis::Analyse(AppSettings& s) {
     } else {
         computeSpectrum(an);
     }
-    return FrameData{an.rawFrame,   n,          an.outRe,       an.binCount, an.log10Table,
-                     an.wavePoints, an.tracePoints, an.peakPoints, kPointCapacity};
+    return FrameData{an.rawFrame,   n,              an.outRe,       an.binCount,    an.log10Table,
+                     an.wavePoints, an.tracePoints, an.peakPoints, kPointCapacity, fresh};
 }

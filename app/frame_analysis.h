@@ -23,6 +23,10 @@ struct FrameData {
     TracePoint* tracePoints;
     TracePoint* peakPoints;
     int pointCapacity;
+    // False when the newest samples did not make a continuous frame (a
+    // restart or a lost input in between): the frame is then the last good
+    // one again, and nothing new may be counted or scrolled.
+    bool fresh = true;
 };
 
 class FrameAnalysis {
@@ -31,8 +35,9 @@ public:
     virtual FrameData Analyse(AppSettings& settings) = 0;
 };
 
-// Fills values[0 .. count) with the newest `count` samples, oldest first.
-using SampleFetch = std::function<void(double* values, int count)>;
+// Fills values[0 .. count) with the newest `count` samples, oldest first, and
+// returns true; returns false, writing nothing, when they would span a gap.
+using SampleFetch = std::function<bool(double* values, int count)>;
 
 // The program's analysis: the upper Analyzer fed from the sample ring.
 class AnalyzerFrameAnalysis final : public FrameAnalysis {
@@ -41,7 +46,9 @@ public:
 
     // Uses the length of the Analyzer's last set-up (a new length is applied
     // between passes), the window kind and the view mode of the settings, and
-    // takes a pending CAL request in the cepstrum views (one exchange).
+    // takes a pending CAL request in the cepstrum views (one exchange). When
+    // the fetch finds no continuous frame, the last unwindowed frame is
+    // analysed again.
     FrameData Analyse(AppSettings& settings) override;
 
     // The running cepstrum average, e.g. to clear the calibration between passes.

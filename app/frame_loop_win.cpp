@@ -125,11 +125,18 @@ void FrameLoop::Pass() {
         return;
     }
     passes_.fetch_add(1, std::memory_order_relaxed);
-    // The status loop zeroes it with an exchange; relaxed is enough for a rate.
-    std::atomic_ref<std::int32_t>(s.frameCount).fetch_add(1, std::memory_order_relaxed);
 
     analysedScope_ = AnalysedScope(s);
     const FrameData frame = analysis_.Analyse(s);
+    // While running, only frames of fresh, continuous samples are counted
+    // and scrolled into the spectrogram; the others show the last good frame.
+    const std::int32_t runState = LoadShared(s.runState);
+    const bool live = runState == kRun || runState == kRec;
+    app_.waitingForSamples.store(live && !frame.fresh, std::memory_order_relaxed);
+    if (!live || frame.fresh) {
+        // The status loop zeroes it with an exchange; relaxed is enough for a rate.
+        std::atomic_ref<std::int32_t>(s.frameCount).fetch_add(1, std::memory_order_relaxed);
+    }
     {
         std::lock_guard<std::mutex> hold(app_.drawLock);
         DrawFrame(frame);
@@ -174,7 +181,7 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         upper->SetSelectable(true);
     }
     StoreShared(shared.upperHeight, upper->Height());
-    if ((s.runState == kRun || s.runState == kRec) && lower) {
+    if ((s.runState == kRun || s.runState == kRec) && frame.fresh && lower) {
         lower->SetSelection(upper->Selection());
         if (hooks_.spectrogramColumn) {
             hooks_.spectrogramColumn(frame);
@@ -188,7 +195,9 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     if (lower) {
         lower->CopyToScreen();
     }
-    if (lower && app_.secondTick.exchange(false, std::memory_order_acq_rel)) {
+    // A live picture that did not scroll keeps the tick for its next column.
+    const bool held = (s.runState == kRun || s.runState == kRec) && !frame.fresh;
+    if (lower && !held && app_.secondTick.exchange(false, std::memory_order_acq_rel)) {
         // Reaches the screen with the next frame; the scrolling carries it left.
         PatBlt(lower->MemoryDc(), lower->Width() - 1, 0, 1, lower->Height() - 1, PATINVERT);
     }

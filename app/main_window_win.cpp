@@ -9,6 +9,7 @@
 #include "app/menu_sync_win.h"
 #include "app/settings_file_win.h"
 #include "app/spectrogram_hooks_win.h"
+#include "capture/device_menu_win.h"
 #include "capture/wave_capture_win.h"
 #include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
@@ -19,7 +20,7 @@ std::unique_ptr<App> g_app;
 
 // Posted by the capture thread when a write error (a full disk) has ended the
 // recording.
-constexpr UINT kRecordingEndedMessage = WM_APP + 13;
+constexpr UINT kRecordingEndedMessage = WM_APP + 14;
 
 char g_title[kResourceStringBytes];
 char g_className[kResourceStringBytes];
@@ -52,7 +53,7 @@ void LoadSettings(App& app) {
 void StartWorkers(App& app) {
     WaveCapture* capture = app.capture.get();
     app.frameAnalysis = std::make_unique<AnalyzerFrameAnalysis>(*app.upper, [capture](double* values, int count) {
-        capture->FetchSamples(std::span<double>(values, kFrameCapacity), count);
+        return capture->FetchContinuous(std::span<double>(values, kFrameCapacity), count);
     });
     app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, MakeSpectrogramHooks(app));
     app.frameLoop->Start();
@@ -133,6 +134,22 @@ void OnPaint(HWND hwnd) {
     }
 }
 
+// The capture lost or regained its input, or chose another device: the
+// Device menu, its check mark and the status line follow.
+void OnCaptureChanged(HWND hwnd) {
+    if (!g_app || !g_app->capture) {
+        return;
+    }
+    App& app = *g_app;
+    ShowDeviceItems(hwnd, app.capture->Devices());
+    const int opened = app.capture->openedDevice();
+    if (opened >= 0) {
+        app.settings.deviceIndex = opened;
+    }
+    SyncMenu(hwnd, app.settings);
+    RefreshStatus(app);
+}
+
 void OnMouseWheel(WPARAM wParam) {
     if (g_app && g_app->parts.upperView) {
         g_app->parts.upperView->AddWheel(static_cast<short>(HIWORD(wParam)));
@@ -188,6 +205,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_DROPFILES:
         OnDropFiles(*g_app, reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case kCaptureChangedMessage:
+        OnCaptureChanged(hwnd);
         return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -14,8 +14,18 @@ void RefreshStatus(App& app) {
     AppSettings shown = SnapshotSettings(app.settings);
     // Show the passes counted since the last refresh and start counting again.
     shown.frameCount = std::atomic_ref<std::int32_t>(app.settings.frameCount).exchange(0);
+    InputStatus input;
+    input.playingFile = app.playingFile.load(std::memory_order_acquire);
+    if (app.capture) {
+        input.droppedBlocks = app.capture->droppedBlocks();
+        if (app.capture->inputLost()) {
+            input.state = InputState::kNoInput;
+        } else if (app.waitingForSamples.load(std::memory_order_relaxed)) {
+            input.state = InputState::kFilling;
+        }
+    }
     char text[kStatusTextBytes];
-    FormatStatus(text, shown, app.playingFile.load(std::memory_order_acquire));
+    FormatStatus(text, shown, input);
     if (app.parts.statusLabel) {
         app.parts.statusLabel->SetText(text);
         InvalidateRect(app.parts.statusLabel->Handle(), nullptr, FALSE);

@@ -32,11 +32,24 @@ const char* GridText(std::uint8_t logGrid) {
     return Lookup(kTexts, logGrid);
 }
 
-void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, bool playingFile) {
-    const char* state = playingFile && s.runState == kRun ? "FILE" : RunStateText(s.runState);
-    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps", state,
+void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input) {
+    const bool live = s.runState == kRun || s.runState == kRec;
+    const char* state = input.playingFile && s.runState == kRun ? "FILE" : RunStateText(s.runState);
+    char rate[24];
+    if (live && input.state == InputState::kNoInput) {
+        std::snprintf(rate, sizeof rate, "no input");
+    } else if (live && input.state == InputState::kFilling) {
+        std::snprintf(rate, sizeof rate, "filling");
+    } else {
+        std::snprintf(rate, sizeof rate, "%dfps", static_cast<int>(s.frameCount));
+    }
+    char dropped[24] = "";
+    if (input.droppedBlocks > 0) {
+        std::snprintf(dropped, sizeof dropped, ", %u dropped", static_cast<unsigned>(input.droppedBlocks));
+    }
+    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s", state,
                   static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
-                  GridText(s.logGrid), static_cast<int>(s.pauseMs), static_cast<int>(s.frameCount));
+                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped);
 }
 
 void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
@@ -58,5 +71,9 @@ void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
     s.fftLength = largest(kLengthItems);
     s.pauseMs = largest(kPauseItems);
     s.frameCount = kWidestFps;
-    FormatStatus(out, s);
+    constexpr std::uint32_t kWidestDropped = 99999;
+    FormatStatus(out, s, InputStatus{InputState::kFlowing, kWidestDropped});
+    char lost[kStatusTextBytes];
+    FormatStatus(lost, s, InputStatus{InputState::kNoInput, kWidestDropped});
+    if (std::strlen(lost) > std::strlen(out)) std::memcpy(out, lost, sizeof out);
 }

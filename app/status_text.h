@@ -9,15 +9,29 @@
 // Size of the status line buffer, bytes, terminator included.
 inline constexpr std::size_t kStatusTextBytes = 128;
 
+// What the capture adds to the line. While RUN/REC has no fresh samples the
+// frame-rate figure gives way to "no input" (the device delivers nothing) or
+// "filling" (samples arrive, a frame of them is not complete yet); dropped
+// blocks are counted after it.
+enum class InputState { kFlowing, kFilling, kNoInput };
+struct InputStatus {
+    InputState state = InputState::kFlowing;
+    std::uint32_t droppedBlocks = 0;
+    bool playingFile = false;  // a WAV file plays in place of the device
+};
+
 // Formats " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps" from the settings into
 // `out` (always terminated, never longer than the buffer). A state, window or
-// grid value outside its table shows as "?". While a file plays in place of
-// the live input (`playingFile`), the state RUN reads "FILE".
-void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, bool playingFile = false);
+// grid value outside its table shows as "?". In RUN/REC "%dfps" becomes
+// "no input" or "filling" as `input` says; with dropped blocks ", N dropped"
+// follows. While a file plays in place of the live input, the state RUN reads
+// "FILE".
+void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input = {});
 
 // The widest line the status can show, to size its label by: the longest
-// text of each table, the highest rate, length and pause of the menus and a
-// four-digit frame rate.
+// text of each table, the highest rate, length and pause of the menus, the
+// longer of a four-digit frame rate and "no input", and a five-digit count of
+// dropped blocks.
 void FormatWidestStatus(char (&out)[kStatusTextBytes]);
 
 // Texts of the tables, "?" for values outside them. The REC text starts with

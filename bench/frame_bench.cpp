@@ -57,7 +57,7 @@ void wholePass(benchmark::State& state, bool cepstrum, bool logAxis) {
     auto ring = toneRing();
     SampleRing& source = *ring;
     AnalyzerFrameAnalysis analysis(*an, [&source](double* values, int count) {
-        source.FetchSamples(std::span<double>(values, kFrameCapacity), count);
+        return source.FetchSamples(std::span<double>(values, kFrameCapacity), count) > 0;
     });
 
     int points = 0;

@@ -5,12 +5,15 @@
 // queue order and hands back one by one through `BufferDone`, called on a
 // service thread of the layer (under Wine also, synchronously, on the thread
 // that calls Reset). Stop hands back the buffer being filled and keeps the
-// others queued; Reset hands back all of them; Close requires that none is
-// queued any more.
+// others queued; Reset hands back all of them (a layer whose device has gone
+// may refuse); Close with buffers still queued is refused by some layers and
+// accepted by others, which then give the buffers up without handing them
+// back.
 //
 // Rules for the caller:
-//   - `BufferDone` must not call into the AudioInput (the platform forbids
-//     it) and must not wait for a lock that is held across Reset or Close;
+//   - `BufferDone` runs where the platform allows only a few calls: it may
+//     call Wake and nothing else of the AudioInput, and it must never wait
+//     (no lock, no sleep, no file);
 //   - a buffer is queued at most once until it comes back;
 //   - the memory of a queued buffer stays valid and untouched until it comes
 //     back;
@@ -40,6 +43,10 @@ public:
     // The device's name; false when its capability query fails.
     virtual bool DeviceName(unsigned device, std::string& name) = 0;
 
+    // The number of the device the system uses by default (0 when it cannot
+    // tell). The caller opens that number: no "any device" id is ever passed.
+    virtual unsigned DefaultDevice() = 0;
+
     virtual bool Open(unsigned device, int rateHz, BufferDone done, void* context) = 0;
     // Queues buffer `slot` (0 to kCaptureBuffers - 1): `bytes` bytes at `data`,
     // owned by the caller. `tag` comes back with it.
@@ -47,6 +54,18 @@ public:
     virtual bool Start() = 0;
     virtual bool Stop() = 0;
     virtual bool Reset() = 0;
-    // Releases what the layer holds for the buffers and closes the device.
+    // Releases what the layer holds for the buffers and closes the device;
+    // after a true result no buffer is the layer's any more. False, with the
+    // device still open and the buffers still the layer's, when the device
+    // refuses.
     virtual bool Close() = 0;
+    // Samples the open device has captured since it was opened, those it had
+    // no buffer for included; wraps at 2^32. False when it cannot tell.
+    virtual bool Position(std::uint32_t& samples) = 0;
+
+    // The layer's wake-up event (auto-reset): Wake is the one call allowed
+    // inside BufferDone and never blocks; WaitForWake returns after a Wake
+    // (also one made before it was called) or after `timeoutMs`.
+    virtual void Wake() = 0;
+    virtual void WaitForWake(int timeoutMs) = 0;
 };

@@ -7,9 +7,15 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "capture/audio_input.h"
+#include "capture/device_list.h"
 
 // Position of the Device menu in the menu bar.
 inline constexpr int kDeviceMenuPosition = 1;
 
 void ListDevices(HWND hOwnerWnd, AudioInput& input);
+
+// Replaces every item of the Device menu with `items`, in order.
+void ShowDeviceItems(HWND hOwnerWnd, const std::vector<DeviceMenuItem>& items);

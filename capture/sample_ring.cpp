@@ -34,6 +34,29 @@ void SampleRing::Publish(std::span<const std::int16_t, kBlockSamples> block) {
     blocksPublished_.store(number + 1, std::memory_order_release);
 }
 
+void SampleRing::MarkGap() {
+    runStart_.store(blocksPublished_.load(std::memory_order_relaxed), std::memory_order_release);
+}
+
+bool SampleRing::FetchContinuous(std::span<double> values, int count) {
+    if (count <= 0) {
+        return false;
+    }
+    const std::size_t wanted = std::min<std::size_t>({static_cast<std::size_t>(count), values.size(),
+                                                      static_cast<std::size_t>(kRingSamples)});
+    const std::span<double> window = values.first(wanted);
+    for (;;) {
+        const std::uint64_t published = blocksPublished_.load(std::memory_order_acquire);
+        const std::uint64_t start = runStart_.load(std::memory_order_acquire);
+        if (published < start || (published - start) * kBlockSamples < wanted) {
+            return false;
+        }
+        if (CopyWindow(published, window)) {
+            return true;
+        }
+    }
+}
+
 int SampleRing::FetchSamples(std::span<double> values, int count) {
     if (count <= 0) {
         return 0;

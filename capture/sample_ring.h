@@ -21,6 +21,13 @@
 //     before or during its copy, the slot's sequence word tells, and the fetch
 //     starts again with the newer window. A fetch therefore never returns a
 //     partly written block nor blocks out of capture order.
+//
+// Continuity: the producer marks a gap (MarkGap) wherever the next block does
+// not follow the one before in time: a (re)start of the input, a lost device,
+// blocks the device dropped. The ring keeps the number of the first block
+// after the last gap (0 at construction: the silence before the first block
+// is a gap too). FetchContinuous hands over a window only when it lies wholly
+// after that block, so an analysis never sees the jump between two runs.
 #pragma once
 
 #include <array>
@@ -43,12 +50,28 @@ public:
     // the newest.
     void Publish(std::span<const std::int16_t, kBlockSamples> block);
 
+    // Producer: the next published block does not continue the ones before
+    // it. Called on the producer's thread, between two Publish calls.
+    void MarkGap();
+
     // Consumer: writes the newest `count` samples, oldest first and newest
     // last, converted to double and unscaled (-32,768 to 32,767). Never writes
     // more than `values` holds nor more than the ring holds: the number written
     // is min(count, values.size(), kRingSamples), and that many newest samples
     // end at values[written - 1]. Returns the number written (0 when count <= 0).
     int FetchSamples(std::span<double> values, int count);
+
+    // Consumer: as FetchSamples, but only when all of the newest `count`
+    // samples (at most what `values` and the ring hold) were published after
+    // the last gap. Returns false, and leaves `values` untouched, otherwise.
+    bool FetchContinuous(std::span<double> values, int count);
+
+    // Blocks published since the last gap.
+    std::uint64_t blocksSinceGap() const {
+        const std::uint64_t published = blocksPublished_.load(std::memory_order_acquire);
+        const std::uint64_t start = runStart_.load(std::memory_order_acquire);
+        return published > start ? published - start : 0;
+    }
 
     // The slot written last (255 before the first block; 8 bits wide, so
     // it wraps from 255 to 0).
@@ -65,4 +88,6 @@ private:
     std::array<std::array<std::int16_t, kBlockSamples>, kRingSlots> slots_{};
     std::array<std::atomic<std::uint64_t>, kRingSlots> slotSequence_{};
     std::atomic<std::uint64_t> blocksPublished_{0};
+    // Number of the first block after the last gap; written by the producer only.
+    std::atomic<std::uint64_t> runStart_{0};
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <chrono>
 #include <cstring>
 
 namespace {
@@ -11,10 +10,15 @@ namespace {
 // product leaves 32 bits.
 constexpr std::uint32_t kGenerations = UINT32_MAX / kCaptureBuffers;
 
-// How long closing waits for the device to hand back its buffers after a
-// reset. Devices hand them back at once (Wine even during the reset); the
-// bound only keeps a broken driver from hanging the program.
-constexpr auto kTakeBackTimeout = std::chrono::seconds(2);
+// The capture thread looks at the clock at least this often, milliseconds.
+constexpr int kWatchPeriodMs = 100;
+
+// Sink ticks, milliseconds apart.
+constexpr int kTickPeriodMs = 1000;
+
+constexpr std::uint32_t kRunningBit = 1;
+
+std::uint32_t RunWord(std::uint32_t run, bool running) { return (run << 1) | (running ? kRunningBit : 0); }
 
 }  // namespace
 
@@ -30,125 +34,280 @@ std::uint32_t BufferBytesForRate(int rateHz) {
 }
 
 int OpenStoredDevice(WaveCapture& capture, int rateHz, std::int32_t& deviceIndex) {
-    if (capture.OpenCapture(rateHz, static_cast<unsigned>(deviceIndex)) == 1) {
-        return 1;
+    const unsigned device = deviceIndex >= 0 ? static_cast<unsigned>(deviceIndex) : kDefaultDevice;
+    const int opened = capture.OpenCapture(rateHz, device, true);
+    if (opened == 1) {
+        deviceIndex = capture.openedDevice();
     }
-    deviceIndex = 0;
-    return capture.OpenCapture(rateHz, 0);
+    return opened;
 }
 
-WaveCapture::WaveCapture(std::unique_ptr<AudioInput> input)
-    : input_(std::move(input)), captureThread_([this] { CaptureThread(); }) {
+WaveCapture::WaveCapture(std::unique_ptr<AudioInput> input) : input_(std::move(input)) {
     assert(input_);
+    // The capture thread does not exist yet: nothing else calls the input.
+    devices_ = DeviceMenuItems(*input_);
+    captureThread_ = std::thread([this] { CaptureThread(); });
 }
 
 WaveCapture::~WaveCapture() {
-    CloseCapture();
-    {
-        std::lock_guard lock(mailboxLock_);
-        stopThread_ = true;
-    }
-    mailboxReady_.notify_one();
+    Call({Op::kQuit, 0, 0, false});
     captureThread_.join();
 }
 
-bool WaveCapture::isOpen() const {
-    std::lock_guard lock(captureLock_);
-    return open_;
+int WaveCapture::OpenCapture(int rateHz, unsigned deviceId, bool orDefault) {
+    return Call({Op::kOpen, rateHz, deviceId, orDefault});
 }
-
-std::uint32_t WaveCapture::TagOf(int slot) const {
-    return openGeneration_ * kCaptureBuffers + static_cast<std::uint32_t>(slot);
-}
-
-int WaveCapture::OpenCapture(int rateHz, unsigned deviceId) {
-    std::lock_guard control(controlLock_);
-    CloseLocked();
-    if (rateHz <= 0) {
-        return 0;
-    }
-    // No device holds a buffer now: clearing them races with nothing.
-    for (auto& buffer : captureBuffers_) {
-        buffer.fill(0);
-    }
-    if (!input_->Open(deviceId, rateHz, &WaveCapture::CaptureCallback, this)) {
-        return 0;
-    }
-    std::lock_guard lock(captureLock_);
-    open_ = true;
-    bufferBytes_ = BufferBytesForRate(rateHz);
-    for (int slot = 0; slot < kCaptureBuffers; ++slot) {
-        QueueLocked(slot);
-    }
-    isRunning_.store(true, std::memory_order_release);
-    input_->Start();
-    return 1;
-}
-
-int WaveCapture::CloseCapture() {
-    std::lock_guard control(controlLock_);
-    return CloseLocked();
-}
-
-int WaveCapture::CloseLocked() {
-    {
-        std::lock_guard lock(captureLock_);
-        isRunning_.store(false, std::memory_order_release);
-        if (!open_) {
-            return 1;
-        }
-        input_->Stop();
-    }
-    // Not under the capture lock: the reset may hand the buffers back on this
-    // very thread, and the capture thread must be free to take them.
-    input_->Reset();
-    {
-        std::unique_lock lock(captureLock_);
-        buffersBack_.wait_for(lock, kTakeBackTimeout, [this] { return AllBuffersBack(); });
-        open_ = false;
-        openGeneration_ = (openGeneration_ + 1) % kGenerations;  // stragglers of this open are dropped
-        bufferState_.fill(BufferState::kIdle);
-    }
-    input_->Close();
-    return 1;
-}
-
-int WaveCapture::PauseCapture() {
-    std::lock_guard control(controlLock_);
-    std::lock_guard lock(captureLock_);
-    isRunning_.store(false, std::memory_order_release);
-    if (open_) {
-        input_->Stop();
-    }
-    return 1;
-}
-
-int WaveCapture::ResumeCapture() {
-    std::lock_guard control(controlLock_);
-    std::lock_guard lock(captureLock_);
-    if (!open_) {
-        return 0;
-    }
-    // Buffers handed back while paused go back before the device restarts;
-    // their partial contents are neither stored nor recorded.
-    for (int slot = 0; slot < kCaptureBuffers; ++slot) {
-        if (bufferState_[slot] == BufferState::kHandedBack) {
-            QueueLocked(slot);
-        }
-    }
-    isRunning_.store(true, std::memory_order_release);
-    return input_->Start() ? 1 : 0;
-}
+int WaveCapture::CloseCapture() { return Call({Op::kClose, 0, 0, false}); }
+int WaveCapture::PauseCapture() { return Call({Op::kPause, 0, 0, false}); }
+int WaveCapture::ResumeCapture() { return Call({Op::kResume, 0, 0, false}); }
 
 void WaveCapture::SetBlockSink(BlockSink* sink) {
     std::lock_guard lock(sinkLock_);
     sink_ = sink;
 }
 
-void WaveCapture::QueueLocked(int slot) {
+void WaveCapture::SetChangeHook(std::function<void()> hook) {
+    std::lock_guard lock(sinkLock_);
+    hook_ = std::move(hook);
+}
+
+std::vector<DeviceMenuItem> WaveCapture::Devices() const {
+    std::lock_guard lock(devicesLock_);
+    return devices_;
+}
+
+int WaveCapture::Call(Request request) {
+    std::lock_guard control(controlLock_);
+    std::unique_lock lock(requestLock_);
+    request_ = request;
+    result_.reset();
+    lock.unlock();
+    input_->Wake();
+    lock.lock();
+    requestDone_.wait(lock, [this] { return result_.has_value(); });
+    return *result_;
+}
+
+// Runs on the device's service thread (or, during a reset under Wine, on the
+// capture thread itself). Only atomics and the wake-up: no lock, no wait.
+void WaveCapture::CaptureCallback(void* context, std::uint32_t tag, std::uint32_t bytesRecorded) {
+    auto* self = static_cast<WaveCapture*>(context);
+    self->samplesHandedBack_.fetch_add(bytesRecorded / 2, std::memory_order_relaxed);
+    Mailbox& box = self->mailbox_[tag % kCaptureBuffers];
+    box.tag.store(tag, std::memory_order_relaxed);
+    box.bytesRecorded.store(bytesRecorded, std::memory_order_relaxed);
+    box.runWord.store(self->runWord_.load(std::memory_order_acquire), std::memory_order_relaxed);
+    box.arrival.store(self->arrivals_.fetch_add(1, std::memory_order_acq_rel), std::memory_order_relaxed);
+    box.full.store(true, std::memory_order_release);
+    // After the count above: whoever sees no buffer with the device sees every sample handed back.
+    self->buffersWithDevice_.fetch_sub(1, std::memory_order_acq_rel);
+    self->input_->Wake();
+}
+
+void WaveCapture::CaptureThread() {
+    lastTick_ = Clock::now();
+    for (;;) {
+        TakeReturned();
+        std::optional<Request> request;
+        {
+            std::lock_guard lock(requestLock_);
+            request.swap(request_);
+        }
+        if (request) {
+            const int result = Execute(*request);
+            {
+                std::lock_guard lock(requestLock_);
+                result_ = result;
+            }
+            requestDone_.notify_all();
+            if (request->op == Op::kQuit) {
+                return;
+            }
+        }
+        Watch();
+        bool pending = false;
+        {
+            // A wake-up consumed by a wait inside the work above must not
+            // hold a request back.
+            std::lock_guard lock(requestLock_);
+            pending = request_.has_value();
+        }
+        if (!pending) {
+            input_->WaitForWake(kWatchPeriodMs);
+        }
+    }
+}
+
+int WaveCapture::Execute(const Request& request) {
+    switch (request.op) {
+    case Op::kOpen: {
+        droppedBlocks_.store(0, std::memory_order_release);
+        wantRunning_ = false;
+        const bool closed = CloseDevice();
+        SetLost(false);
+        if (request.rateHz <= 0) {
+            return 0;
+        }
+        rateHz_ = request.rateHz;
+        Choose(request.device);
+        wantRunning_ = true;  // a device that does not open is tried again
+        lastRetry_ = Clock::now();
+        if (!closed) {
+            return 0;
+        }
+        if (OpenDevice(request.rateHz, request.device)) {
+            return 1;
+        }
+        if (request.orDefault && request.device != kDefaultDevice && OpenDevice(request.rateHz, kDefaultDevice)) {
+            return 1;
+        }
+        return 0;
+    }
+    case Op::kClose:
+        wantRunning_ = false;
+        CloseDevice();
+        SetLost(false);
+        return 1;
+    case Op::kPause:
+        droppedBlocks_.store(0, std::memory_order_release);
+        wantRunning_ = false;
+        isRunning_.store(false, std::memory_order_release);
+        if (open_) {
+            runWord_.store(RunWord(run_, false), std::memory_order_release);
+            input_->Stop();
+        }
+        SetLost(false);
+        return 1;
+    case Op::kResume: {
+        if (!open_) {
+            wantRunning_ = rateHz_ > 0;
+            return 0;
+        }
+        wantRunning_ = true;
+        if ((runWord_.load(std::memory_order_relaxed) & kRunningBit) == 0) {
+            // Buffers handed back while paused go back before the device
+            // restarts; their partial contents are neither stored nor recorded.
+            for (int slot = 0; slot < kCaptureBuffers; ++slot) {
+                if (bufferState_[slot] == BufferState::kHandedBack) {
+                    QueueBuffer(slot);
+                }
+            }
+            StartRun(true);
+        }
+        return input_->Start() ? 1 : 0;
+    }
+    case Op::kQuit:
+        wantRunning_ = false;
+        CloseDevice();
+        return 1;
+    }
+    return 0;
+}
+
+// The device a lost input is looked for again: its name as listed, and its number.
+void WaveCapture::Choose(unsigned device) {
+    chosenDevice_ = device;
+    chosenName_.clear();
+    for (const DeviceMenuItem& item : Devices()) {
+        if (item.commandId - kDeviceCommandFirst == static_cast<long long>(device)) {
+            chosenName_ = item.name;
+        }
+    }
+}
+
+// A new run: blocks of earlier runs still on their way are dropped, and the
+// ring learns that what follows does not continue what it holds.
+void WaveCapture::StartRun(bool running) {
+    run_ = (run_ + 1) & (UINT32_MAX >> 1);
+    runWord_.store(RunWord(run_, running), std::memory_order_release);
+    isRunning_.store(running, std::memory_order_release);
+    gapBeforeArrival_.reset();
+    ring_.MarkGap();
+    lastBlock_ = Clock::now();
+}
+
+bool WaveCapture::OpenDevice(int rateHz, unsigned device) {
+    assert(!open_ && !stuck_);
+    if (device == kDefaultDevice) {
+        device = input_->DefaultDevice();
+    }
+    // No device holds a buffer now: clearing them races with nothing.
+    for (auto& buffer : captureBuffers_) {
+        buffer.fill(0);
+    }
+    if (!input_->Open(device, rateHz, &WaveCapture::CaptureCallback, this)) {
+        return false;
+    }
+    open_ = true;
+    isOpen_.store(true, std::memory_order_release);
+    openedDevice_.store(static_cast<int>(device), std::memory_order_release);
+    Choose(device);
+    bufferBytes_ = BufferBytesForRate(rateHz);
+    samplesHandedBack_.store(0, std::memory_order_relaxed);
+    droppedSamples_ = 0;
+    StartRun(false);  // nothing of this open is stored before all buffers are queued
+    for (int slot = 0; slot < kCaptureBuffers; ++slot) {
+        QueueBuffer(slot);
+    }
+    StartRun(true);
+    input_->Start();
+    return true;
+}
+
+bool WaveCapture::CloseDevice() {
+    isRunning_.store(false, std::memory_order_release);
+    if (!open_) {
+        return FinishClose();
+    }
+    runWord_.store(RunWord(run_, false), std::memory_order_release);
+    input_->Stop();
+    // The reset may hand the buffers back on this very thread (Wine does);
+    // the callback only fills their mailboxes, taken in below. A device that
+    // refuses the reset (its sound server gone) hands nothing back: no wait.
+    const bool reset = input_->Reset();
+    const auto end = Clock::now() + std::chrono::milliseconds(reset ? kTakeBackTimeoutMs : 0);
+    for (;;) {
+        TakeReturned();
+        const auto now = Clock::now();
+        if (AllBuffersBack() || now >= end) {
+            break;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
+        input_->WaitForWake(static_cast<int>(std::min<long long>(left + 1, kWatchPeriodMs)));
+    }
+    open_ = false;
+    isOpen_.store(false, std::memory_order_release);
+    openedDevice_.store(-1, std::memory_order_release);
+    stuck_ = true;  // until FinishClose has closed the device
+    return FinishClose();
+}
+
+// The second half of a close: only when the device agrees to close (with
+// buffers still queued, some layers refuse) are the buffers free again.
+bool WaveCapture::FinishClose() {
+    if (!stuck_) {
+        return true;
+    }
+    if (!input_->Close()) {
+        return false;
+    }
+    stuck_ = false;
+    openGeneration_ = (openGeneration_ + 1) % kGenerations;  // stragglers of this open are dropped
+    bufferState_.fill(BufferState::kIdle);
+    return true;
+}
+
+std::uint32_t WaveCapture::TagOf(int slot) const {
+    return openGeneration_ * kCaptureBuffers + static_cast<std::uint32_t>(slot);
+}
+
+void WaveCapture::QueueBuffer(int slot) {
+    // Counted before the call: the buffer may come back before it returns.
+    buffersWithDevice_.fetch_add(1, std::memory_order_acq_rel);
     if (input_->Queue(slot, captureBuffers_[slot].data(), bufferBytes_, TagOf(slot))) {
         bufferState_[slot] = BufferState::kWithDevice;
     } else {
+        buffersWithDevice_.fetch_sub(1, std::memory_order_acq_rel);
         bufferState_[slot] = BufferState::kHandedBack;  // tried again at the next resume
     }
 }
@@ -158,71 +317,168 @@ bool WaveCapture::AllBuffersBack() const {
                         [](BufferState s) { return s == BufferState::kWithDevice; });
 }
 
-// Runs on the device's service thread (or, during a reset under Wine, on the
-// resetting thread). It may not call the device: it only posts the tag.
-void WaveCapture::CaptureCallback(void* context, std::uint32_t tag, std::uint32_t bytesRecorded) {
-    auto* self = static_cast<WaveCapture*>(context);
-    const Returned item{tag, bytesRecorded, self->isRunning_.load(std::memory_order_acquire)};
-    {
-        std::lock_guard lock(self->mailboxLock_);
-        // Each buffer of an open is posted at most once before it is taken
-        // back, and closing waits for them all, so the mailbox cannot fill.
-        assert(self->mailboxCount_ < kMailboxSlots);
-        if (self->mailboxCount_ == kMailboxSlots) {
+// Takes the returned buffers in the order they arrived. One whose callback
+// has counted its arrival but not yet filled its mailbox holds the later ones
+// back until its wake-up.
+void WaveCapture::TakeReturned() {
+    for (;;) {
+        bool found = false;
+        for (Mailbox& box : mailbox_) {
+            if (box.full.load(std::memory_order_acquire) && box.arrival.load(std::memory_order_relaxed) == nextArrival_) {
+                const Returned item{box.tag.load(std::memory_order_relaxed),
+                                    box.bytesRecorded.load(std::memory_order_relaxed),
+                                    box.runWord.load(std::memory_order_relaxed), nextArrival_};
+                box.full.store(false, std::memory_order_relaxed);
+                ++nextArrival_;
+                TakeBack(item);
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
             return;
         }
-        self->mailbox_[(self->mailboxHead_ + self->mailboxCount_) % kMailboxSlots] = item;
-        ++self->mailboxCount_;
-    }
-    self->mailboxReady_.notify_one();
-}
-
-void WaveCapture::CaptureThread() {
-    for (;;) {
-        Returned item{};
-        {
-            std::unique_lock lock(mailboxLock_);
-            mailboxReady_.wait(lock, [this] { return stopThread_ || mailboxCount_ > 0; });
-            if (mailboxCount_ == 0) {
-                return;
-            }
-            item = mailbox_[mailboxHead_];
-            mailboxHead_ = (mailboxHead_ + 1) % kMailboxSlots;
-            --mailboxCount_;
-        }
-        TakeBack(item);
     }
 }
 
-void WaveCapture::TakeBack(Returned item) {
+void WaveCapture::TakeBack(const Returned& item) {
+    const int slot = static_cast<int>(item.tag % kCaptureBuffers);
+    if (item.tag != TagOf(slot) || bufferState_[slot] != BufferState::kWithDevice) {
+        return;  // a buffer of an earlier open
+    }
+    bufferState_[slot] = BufferState::kHandedBack;
+    if (!open_) {
+        return;  // a close is waiting for it
+    }
+    if (gapBeforeArrival_ && item.arrival >= *gapBeforeArrival_) {
+        gapBeforeArrival_.reset();
+        ring_.MarkGap();
+    }
     std::array<std::int16_t, kBlockSamples> block;
-    bool stored = false;
-    {
-        std::lock_guard lock(captureLock_);
-        const int slot = static_cast<int>(item.tag % kCaptureBuffers);
-        if (!open_ || item.tag != TagOf(slot)) {
-            return;  // a buffer of an earlier open
-        }
-        assert(bufferState_[slot] == BufferState::kWithDevice);
-        if (item.whileRunning && item.bytesRecorded >= bufferBytes_) {
-            std::memcpy(block.data(), captureBuffers_[slot].data(), kBlockBytes);
-            // Published under the lock that closing takes: after a close no
-            // block of this device reaches the ring, which another source may
-            // feed by then.
-            ring_.Publish(block);
-            stored = true;
-        }
-        if (isRunning_.load(std::memory_order_relaxed)) {
-            QueueLocked(slot);
-        } else {
-            bufferState_[slot] = BufferState::kHandedBack;
-            buffersBack_.notify_all();
-        }
-    }
+    const bool stored = item.runWord == RunWord(run_, true) && item.bytesRecorded >= bufferBytes_;
     if (stored) {
+        std::memcpy(block.data(), captureBuffers_[slot].data(), kBlockBytes);
+    }
+    if (runWord_.load(std::memory_order_relaxed) & kRunningBit) {
+        CountDropped();
+        QueueBuffer(slot);
+    }
+    if (!stored) {
+        return;
+    }
+    lastBlock_ = Clock::now();
+    SetLost(false);
+    ring_.Publish(block);
+    std::lock_guard lock(sinkLock_);
+    if (sink_ != nullptr) {
+        sink_->AppendBlock(block);
+    }
+}
+
+// With no buffer left with the device, every sample it captured and did not
+// hand back is lost: its position tells how many.
+void WaveCapture::CountDropped() {
+    if (buffersWithDevice_.load(std::memory_order_acquire) != 0) {
+        return;
+    }
+    std::uint32_t position = 0;
+    if (!input_->Position(position)) {
+        return;
+    }
+    const std::uint32_t handedBack = samplesHandedBack_.load(std::memory_order_acquire);
+    const std::uint32_t lost = position - handedBack - droppedSamples_;  // wraps with the counters
+    if (lost == 0 || lost > UINT32_MAX / 2) {
+        return;
+    }
+    droppedSamples_ += lost;
+    const std::uint32_t blocks = (lost + kBlockSamples - 1) / kBlockSamples;
+    droppedBlocks_.fetch_add(blocks, std::memory_order_acq_rel);
+    // Every buffer that came back so far holds samples from before the loss.
+    gapBeforeArrival_ = arrivals_.load(std::memory_order_acquire);
+}
+
+void WaveCapture::Watch() {
+    const auto now = Clock::now();
+    if (now - lastTick_ >= std::chrono::milliseconds(kTickPeriodMs)) {
+        lastTick_ = now;
         std::lock_guard lock(sinkLock_);
         if (sink_ != nullptr) {
-            sink_->AppendBlock(block);
+            sink_->Tick();
         }
+    }
+    if (!wantRunning_) {
+        return;
+    }
+    if (open_ && now - lastBlock_ < std::chrono::milliseconds(kInputLostMs)) {
+        return;
+    }
+    if (!inputLost_.load(std::memory_order_relaxed)) {
+        ring_.MarkGap();
+        gapBeforeArrival_.reset();
+        lastRetry_ = now;
+        SetLost(true);
+        return;
+    }
+    if (now - lastRetry_ >= std::chrono::milliseconds(kRetryPeriodMs)) {
+        lastRetry_ = now;
+        Recover();
+    }
+}
+
+// One attempt to bring a lost input back: close what is open (unless the
+// device still holds buffers), list the devices and open the chosen one by
+// name, by number, or the default device.
+void WaveCapture::Recover() {
+    if (!CloseDevice()) {
+        return;
+    }
+    RefreshDevices();
+    std::vector<unsigned> candidates;
+    const std::vector<DeviceMenuItem> devices = Devices();
+    for (const DeviceMenuItem& item : devices) {
+        if (!chosenName_.empty() && item.name == chosenName_) {
+            candidates.push_back(static_cast<unsigned>(item.commandId - kDeviceCommandFirst));
+        }
+    }
+    if (chosenDevice_ != kDefaultDevice && static_cast<int>(chosenDevice_) < input_->DeviceCount()) {
+        candidates.push_back(chosenDevice_);
+    }
+    candidates.push_back(kDefaultDevice);
+    for (unsigned device : candidates) {
+        if (OpenDevice(rateHz_, device)) {
+            Notify();
+            return;
+        }
+    }
+}
+
+void WaveCapture::RefreshDevices() {
+    std::vector<DeviceMenuItem> listed = DeviceMenuItems(*input_);
+    bool changed = false;
+    {
+        std::lock_guard lock(devicesLock_);
+        changed = listed.size() != devices_.size() ||
+                  !std::equal(listed.begin(), listed.end(), devices_.begin(), [](const auto& a, const auto& b) {
+                      return a.commandId == b.commandId && a.name == b.name;
+                  });
+        if (changed) {
+            devices_ = std::move(listed);
+        }
+    }
+    if (changed) {
+        Notify();
+    }
+}
+
+void WaveCapture::SetLost(bool lost) {
+    if (inputLost_.exchange(lost, std::memory_order_acq_rel) != lost) {
+        Notify();
+    }
+}
+
+void WaveCapture::Notify() {
+    std::lock_guard lock(sinkLock_);
+    if (hook_) {
+        hook_();
     }
 }

@@ -1,5 +1,6 @@
 // WaveCapture: keeps ten buffers circulating through one open wave-input
-// device and stores every filled buffer as the next block of the SampleRing.
+// device, stores every filled buffer as the next block of the SampleRing,
+// notices when the input stops and brings it back by itself.
 //
 // Format: 16-bit signed mono PCM at the opened rate. Each buffer is queued
 // with a length of 1,024 bytes (512 samples) for every rate above 512 Hz
@@ -7,44 +8,71 @@
 // ring block.
 //
 // Threads:
-//   - OpenCapture, CloseCapture, PauseCapture, ResumeCapture and
-//     SetBlockSink: the user-interface thread (a control lock also
-//     serialises them against each other);
-//   - FetchSamples: the frame loop (see SampleRing);
-//   - the device's callback only posts the returned buffer's tag, in arrival
-//     order, to a capture thread owned by this object. That thread stores the
-//     block, gives the buffer back to the device and hands its own copy of the
-//     block to the sink, one buffer at a time, in arrival order.
-//   - The capture lock serialises giving a buffer back with open, close,
-//     pause and resume. It is never held across Reset or Close of the device,
-//     nor does the callback ever take it.
+//   - the capture thread, owned by this object, is the device's only caller:
+//     it opens, queues, starts, stops, resets and closes, takes the returned
+//     buffers in arrival order, stores each block, gives the buffer back and
+//     hands a copy of the block to the sink;
+//   - the device's callback only leaves the returned buffer's tag in that
+//     buffer's mailbox slot (atomics) and wakes the capture thread;
+//   - OpenCapture, CloseCapture, PauseCapture, ResumeCapture, SetBlockSink
+//     and SetChangeHook: any other thread (the user-interface thread); the
+//     first four hand their work to the capture thread and return its result;
+//   - FetchSamples/FetchContinuous: the frame loop (see SampleRing); the
+//     state getters: any thread.
 //
-// States: Closed (nothing queued, not running), Running (every returned
-// buffer stored and queued again), Paused (device stopped; buffers handed
-// back meanwhile are kept and queued again by ResumeCapture). Only full
-// buffers handed back while running are stored and passed to the sink: the
-// partly filled one a stop hands back is not, even when its callback comes
-// after a quick resume. Buffers of an earlier open are dropped.
+// States: Closed (nothing queued), Running (every returned buffer stored and
+// queued again), Paused (device stopped; buffers handed back meanwhile are
+// queued again by ResumeCapture). Only full buffers handed back while running
+// are stored: not the partly filled one a stop hands back. Buffers of an
+// earlier open or an earlier run are dropped.
 //
-// Ownership: owns its AudioInput and all buffers; no allocation after
-// construction. Destruction closes the device and ends the capture thread.
+// Lost input: while the caller wants the capture running (after an open or a
+// resume, until a pause or a close), no block for kInputLostMs (or a device
+// that could not be opened) makes the input lost: a gap is marked in the ring
+// and, about every kRetryPeriodMs, the device is closed, the devices listed
+// again and the chosen device opened again by name, else by number, else the
+// default device. A close whose buffers do not all come back within
+// kTakeBackTimeoutMs keeps the device and its buffers ("stuck"): nothing is
+// opened over them until they are back and the close has succeeded.
+//
+// Dropped blocks: when the device has had no buffer queued, the samples it
+// captured meanwhile (its position less the samples handed back) are counted
+// as dropped blocks and a gap is marked after the last block before them.
+//
+// Ownership: owns its AudioInput and all buffers; no allocation on the way of
+// a block. Destruction closes the device and ends the capture thread.
 #pragma once
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "capture/audio_input.h"
+#include "capture/device_list.h"
 #include "capture/sample_ring.h"
 
 // Room of each buffer: one second of 16-bit mono at 44,100 Hz. Only the
 // first kBlockBytes are ever filled at the rates the menus offer.
 inline constexpr std::uint32_t kCaptureBufferBytes = 88200;
+// No block for this long while running: the input is lost.
+inline constexpr int kInputLostMs = 500;
+// While the input is lost, a re-open is tried this often.
+inline constexpr int kRetryPeriodMs = 1000;
+// How long a close waits for the device to hand its buffers back.
+inline constexpr int kTakeBackTimeoutMs = 2000;
+// Device number that asks OpenCapture for the system's default device; it is
+// resolved to a listed device before anything is opened.
+inline constexpr unsigned kDefaultDevice = 0xFFFFFFFFu;
 
 // Receives every stored block on the capture thread, in capture order, from
 // the capture's own copy (the device may already be refilling the buffer).
@@ -52,6 +80,9 @@ class BlockSink {
 public:
     virtual ~BlockSink() = default;
     virtual void AppendBlock(std::span<const std::int16_t, kBlockSamples> block) = 0;
+    // Called about once a second on the capture thread, between blocks, also
+    // while no block arrives.
+    virtual void Tick() {}
 };
 
 // Length in bytes a buffer is queued with at `rateHz`: 1,024 above 512 Hz,
@@ -60,8 +91,10 @@ std::uint32_t BufferBytesForRate(int rateHz);
 
 class WaveCapture;
 
-// Opens `deviceIndex` at `rateHz`; when that fails, device 0, and
-// `deviceIndex` becomes 0. Returns the result of the last open.
+// Opens the stored device `deviceIndex` at `rateHz`; when it is not a device
+// that opens (-1 and numbers past the list included), the default device, and
+// `deviceIndex` becomes the number of the device opened. Returns the result
+// of the last open.
 int OpenStoredDevice(WaveCapture& capture, int rateHz, std::int32_t& deviceIndex);
 
 class WaveCapture {
@@ -71,29 +104,47 @@ public:
     WaveCapture(const WaveCapture&) = delete;
     WaveCapture& operator=(const WaveCapture&) = delete;
 
-    // Closes whatever is open, opens device `deviceId` at `rateHz`, queues
-    // all buffers and starts. 1 on success; 0 when the device cannot be opened
-    // (then it stays closed).
-    int OpenCapture(int rateHz, unsigned deviceId);
+    // Closes whatever is open, opens device `deviceId` (kDefaultDevice: the
+    // default device; with `orDefault`, also when `deviceId` does not open)
+    // at `rateHz`, queues all buffers and starts. 1 on success; 0 when no
+    // device opens (then it stays closed, and the capture keeps looking for
+    // `deviceId` as for a lost input). Clears the dropped count.
+    int OpenCapture(int rateHz, unsigned deviceId, bool orDefault = false);
     // Stops, takes all buffers back and closes the device. Safe to call on a
     // closed device and twice. Always 1.
     int CloseCapture();
-    // Stops the device; buffers still queued stay with it. Nothing on a
-    // closed device. Always 1.
+    // Stops the device; buffers still queued stay with it. Ends the retries
+    // of a lost input and clears the dropped count. Always 1.
     int PauseCapture();
     // Queues again the buffers handed back while paused, then starts. 1 when
-    // the start succeeded; 0 on failure or on a closed device.
+    // the start succeeded; 0 on failure or on a closed device (which, when a
+    // device was chosen, is then tried again as a lost input).
     int ResumeCapture();
 
     // The newest `count` samples, oldest first (SampleRing::FetchSamples).
     int FetchSamples(std::span<double> values, int count) { return ring_.FetchSamples(values, count); }
+    // The same, only when they all follow the last gap (SampleRing::FetchContinuous).
+    bool FetchContinuous(std::span<double> values, int count) { return ring_.FetchContinuous(values, count); }
 
     // Sets (or, with null, removes) the sink of stored blocks. Once it
     // returns, no append to a previous sink is in progress nor will follow.
     void SetBlockSink(BlockSink* sink);
+    // Called on the capture thread when the input is lost or back, when the
+    // device list changed and when a re-open chose a device: it must only
+    // post (never wait for the thread that calls the capture).
+    void SetChangeHook(std::function<void()> hook);
 
     bool isRunning() const { return isRunning_.load(std::memory_order_acquire); }
-    bool isOpen() const;
+    bool isOpen() const { return isOpen_.load(std::memory_order_acquire); }
+    // True while the capture should run but no block arrives.
+    bool inputLost() const { return inputLost_.load(std::memory_order_acquire); }
+    // Blocks the device dropped since the last open or pause.
+    std::uint32_t droppedBlocks() const { return droppedBlocks_.load(std::memory_order_acquire); }
+    // Number of the open device, -1 while none is open.
+    int openedDevice() const { return openedDevice_.load(std::memory_order_acquire); }
+    // The devices as last listed (at construction, and by each retry).
+    std::vector<DeviceMenuItem> Devices() const;
+
     AudioInput& input() { return *input_; }
     const SampleRing& ring() const { return ring_; }
     // The ring's producer side for another source (a file) while the device
@@ -103,50 +154,101 @@ public:
 
 private:
     enum class BufferState : std::uint8_t { kIdle, kWithDevice, kHandedBack };
-
-    // One handed-back buffer on its way from the callback to the capture thread.
+    enum class Op : std::uint8_t { kOpen, kClose, kPause, kResume, kQuit };
+    struct Request {
+        Op op;
+        int rateHz;
+        unsigned device;
+        bool orDefault;
+    };
+    // What the callback leaves for the capture thread, one slot per buffer
+    // (a buffer is with the device at most once, so its slot is free again).
+    struct Mailbox {
+        std::atomic<std::uint32_t> tag{0};
+        std::atomic<std::uint32_t> bytesRecorded{0};
+        std::atomic<std::uint32_t> runWord{0};  // runWord_ when the buffer came back
+        std::atomic<std::uint64_t> arrival{0};  // order of arrival over all buffers
+        std::atomic<bool> full{false};
+    };
     struct Returned {
         std::uint32_t tag;
         std::uint32_t bytesRecorded;
-        bool whileRunning;  // isRunning when the device handed it back
+        std::uint32_t runWord;
+        std::uint64_t arrival;
     };
+    using Clock = std::chrono::steady_clock;
 
     static void CaptureCallback(void* context, std::uint32_t tag, std::uint32_t bytesRecorded);
+    int Call(Request request);
     void CaptureThread();
-    void TakeBack(Returned item);
-    int CloseLocked();
-    bool AllBuffersBack() const;  // capture lock held
-    std::uint32_t TagOf(int slot) const;  // capture lock held
-    void QueueLocked(int slot);  // capture lock held
+    int Execute(const Request& request);
+    void TakeReturned();
+    void TakeBack(const Returned& item);
+    void CountDropped();
+    void Watch();
+    void Recover();
+    void Choose(unsigned device);
+    bool OpenDevice(int rateHz, unsigned device);
+    bool CloseDevice();
+    bool FinishClose();
+    void StartRun(bool running);
+    void RefreshDevices();
+    void SetLost(bool lost);
+    void Notify();
+    bool AllBuffersBack() const;
+    std::uint32_t TagOf(int slot) const;
+    void QueueBuffer(int slot);
 
     std::unique_ptr<AudioInput> input_;
     SampleRing ring_;
 
-    std::mutex controlLock_;  // serialises the four public device operations
+    // Requests from other threads; controlLock_ lets one caller in at a time.
+    std::mutex controlLock_;
+    std::mutex requestLock_;
+    std::condition_variable requestDone_;
+    std::optional<Request> request_;
+    std::optional<int> result_;
 
-    mutable std::mutex captureLock_;
-    std::condition_variable buffersBack_;
+    // Capture thread only.
     bool open_ = false;
+    bool stuck_ = false;        // a close timed out: the device keeps buffers
+    bool wantRunning_ = false;  // opened or resumed, not paused or closed since
+    int rateHz_ = 0;
+    unsigned chosenDevice_ = kDefaultDevice;
+    std::string chosenName_;
     std::uint32_t openGeneration_ = 0;
+    std::uint32_t run_ = 0;
     std::uint32_t bufferBytes_ = 0;
+    std::uint64_t nextArrival_ = 0;
+    std::optional<std::uint64_t> gapBeforeArrival_;  // dropped blocks: mark a gap before this arrival
+    std::uint32_t droppedSamples_ = 0;
+    Clock::time_point lastBlock_{};
+    Clock::time_point lastRetry_{};
+    Clock::time_point lastTick_{};
     std::array<BufferState, kCaptureBuffers> bufferState_{};
     std::array<std::array<std::int16_t, kCaptureBufferBytes / 2>, kCaptureBuffers> captureBuffers_{};
 
-    // Written under the capture lock, read by the callback without it.
-    std::atomic<bool> isRunning_{false};
+    // Between the callback and the capture thread.
+    std::array<Mailbox, kCaptureBuffers> mailbox_{};
+    std::atomic<std::uint64_t> arrivals_{0};
+    std::atomic<std::uint32_t> samplesHandedBack_{0};  // since the open, wraps
+    std::atomic<int> buffersWithDevice_{0};
+    // Run number << 1 | running: read by the callback for each buffer.
+    std::atomic<std::uint32_t> runWord_{0};
 
-    // Mailbox from the callback to the capture thread: a fixed ring, so the
-    // callback never allocates. Each buffer is in it at most once per open.
-    static constexpr int kMailboxSlots = 4 * kCaptureBuffers;
-    std::mutex mailboxLock_;
-    std::condition_variable mailboxReady_;
-    std::array<Returned, kMailboxSlots> mailbox_{};
-    int mailboxHead_ = 0;
-    int mailboxCount_ = 0;
-    bool stopThread_ = false;
+    // Read by any thread.
+    std::atomic<bool> isRunning_{false};
+    std::atomic<bool> isOpen_{false};
+    std::atomic<bool> inputLost_{false};
+    std::atomic<std::uint32_t> droppedBlocks_{0};
+    std::atomic<int> openedDevice_{-1};
+
+    mutable std::mutex devicesLock_;
+    std::vector<DeviceMenuItem> devices_;
 
     std::mutex sinkLock_;
     BlockSink* sink_ = nullptr;
+    std::function<void()> hook_;
 
-    std::thread captureThread_;
+    std::thread captureThread_;  // last: starts after every member above exists
 };

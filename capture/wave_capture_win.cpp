@@ -5,7 +5,8 @@
 
 std::unique_ptr<WaveCapture> CreateWaveCapture(HWND hOwnerWnd, BlockSink* sink) {
     auto capture = std::make_unique<WaveCapture>(std::make_unique<WinmmInput>());
-    ListDevices(hOwnerWnd, capture->input());
+    ShowDeviceItems(hOwnerWnd, capture->Devices());
     capture->SetBlockSink(sink);
+    capture->SetChangeHook([hOwnerWnd] { PostMessageA(hOwnerWnd, kCaptureChangedMessage, 0, 0); });
     return capture;
 }

@@ -1,13 +1,29 @@
 #include "capture/winmm_input_win.h"
+#include <mmddk.h>
 
 WinmmInput::~WinmmInput() {
     if (hWaveIn_ != nullptr) {
         Reset();
         Close();
     }
+    if (wakeEvent_ != nullptr) {
+        CloseHandle(wakeEvent_);
+    }
 }
 
 int WinmmInput::DeviceCount() { return static_cast<int>(waveInGetNumDevs()); }
+
+unsigned WinmmInput::DefaultDevice() {
+    DWORD device = 0;
+    DWORD status = 0;
+    const MMRESULT r = waveInMessage(reinterpret_cast<HWAVEIN>(static_cast<UINT_PTR>(WAVE_MAPPER)),
+                                     DRVM_MAPPER_PREFERRED_GET, reinterpret_cast<DWORD_PTR>(&device),
+                                     reinterpret_cast<DWORD_PTR>(&status));
+    if (r != MMSYSERR_NOERROR || device >= waveInGetNumDevs()) {
+        return 0;
+    }
+    return device;
+}
 
 bool WinmmInput::DeviceName(unsigned device, std::string& name) {
     WAVEINCAPSA devCaps{};
@@ -73,14 +89,49 @@ bool WinmmInput::Close() {
         return false;
     }
     for (WAVEHDR& header : waveHeaders_) {
-        if (header.dwFlags & WHDR_PREPARED) {
-            waveInUnprepareHeader(hWaveIn_, &header, sizeof header);
+        // A header still queued stays prepared and the driver's: its
+        // unprepare fails and leaves it as it is.
+        if ((header.dwFlags & WHDR_PREPARED) &&
+            waveInUnprepareHeader(hWaveIn_, &header, sizeof header) == MMSYSERR_NOERROR) {
+            header = {};
         }
-        header = {};
     }
-    const bool closed = waveInClose(hWaveIn_) == MMSYSERR_NOERROR;
+    // Windows refuses to close a device that still holds buffers; a layer
+    // that closes it anyway (Wine, whose reset fails once the sound server
+    // is gone) has let them go with the handle.
+    if (waveInClose(hWaveIn_) != MMSYSERR_NOERROR) {
+        return false;
+    }
     hWaveIn_ = nullptr;
-    return closed;
+    waveHeaders_ = {};
+    return true;
+}
+
+bool WinmmInput::Position(std::uint32_t& samples) {
+    if (hWaveIn_ == nullptr) {
+        return false;
+    }
+    MMTIME time{};
+    time.wType = TIME_SAMPLES;
+    if (waveInGetPosition(hWaveIn_, &time, sizeof time) != MMSYSERR_NOERROR || time.wType != TIME_SAMPLES) {
+        return false;
+    }
+    samples = time.u.sample;
+    return true;
+}
+
+void WinmmInput::Wake() {
+    if (wakeEvent_ != nullptr) {
+        SetEvent(wakeEvent_);
+    }
+}
+
+void WinmmInput::WaitForWake(int timeoutMs) {
+    if (wakeEvent_ == nullptr) {
+        Sleep(static_cast<DWORD>(timeoutMs));
+        return;
+    }
+    WaitForSingleObject(wakeEvent_, static_cast<DWORD>(timeoutMs));
 }
 
 void CALLBACK WinmmInput::WaveInProc(HWAVEIN, UINT message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR) {

@@ -3,11 +3,13 @@
 // Buffers: header i belongs to buffer slot i. A header is prepared the first
 // time its slot is queued after an open (again if the caller's memory or
 // length changed) and unprepared by Close, which also clears its data
-// pointer. The buffer's tag travels in the header's user field.
+// pointer. A Close that the device refuses keeps the handle and every header
+// it could not release. The buffer's tag travels in the header's user field.
 //
 // Threads: `BufferDone` runs on winmm's own thread for WIM_DATA, and, under
 // Wine, on the thread that calls Reset. The callback function only forwards
-// the header to `BufferDone`; it makes no wave call.
+// the header to `BufferDone`; it makes no wave call. Wake is SetEvent on an
+// auto-reset event, one of the few calls a wave callback may make.
 #pragma once
 
 #include <windows.h>
@@ -25,6 +27,7 @@ public:
     WinmmInput& operator=(const WinmmInput&) = delete;
 
     int DeviceCount() override;
+    unsigned DefaultDevice() override;
     bool DeviceName(unsigned device, std::string& name) override;
     bool Open(unsigned device, int rateHz, BufferDone done, void* context) override;
     bool Queue(int slot, void* data, std::uint32_t bytes, std::uint32_t tag) override;
@@ -32,6 +35,9 @@ public:
     bool Stop() override;
     bool Reset() override;
     bool Close() override;
+    bool Position(std::uint32_t& samples) override;
+    void Wake() override;
+    void WaitForWake(int timeoutMs) override;
 
 private:
     static void CALLBACK WaveInProc(HWAVEIN device, UINT message, DWORD_PTR instance, DWORD_PTR param1,
@@ -42,4 +48,5 @@ private:
     std::array<WAVEHDR, kCaptureBuffers> waveHeaders_{};
     BufferDone done_ = nullptr;
     void* context_ = nullptr;
+    HANDLE wakeEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
 };

@@ -67,22 +67,49 @@ tavrin_start_pulse() {
     fi
     echo "load-module module-loopback source=sine_out.monitor sink=discard latency_msec=20"
   } >"$run/pulse.pa"
+  export PULSE_SERVER="unix:$sock"
+  tavrin_run_pulse || return 1
+  [ "$kind" = demo ] && tavrin_soften_demo_tones
+  return 0
+}
+
+# Runs the private server on the configuration in $TAVRIN_RUNDIR/pulse.pa and
+# waits until it answers; its PID is TAVRIN_PULSE_PID (and in TAVRIN_PIDS).
+tavrin_run_pulse() {
+  local run="$TAVRIN_RUNDIR"
   HOME="$run" XDG_RUNTIME_DIR="$run/pulse" PULSE_RUNTIME_PATH="$run/pulse" PULSE_STATE_PATH="$run/pulse" \
     pulseaudio --daemonize=no --use-pid-file=no --system=false -n -F "$run/pulse.pa" \
       --exit-idle-time=-1 --disallow-exit --disable-shm=yes --log-target="file:$run/pulse.log" \
       >/dev/null 2>&1 &
-  TAVRIN_PIDS+=("$!")
-  export PULSE_SERVER="unix:$sock"
+  TAVRIN_PULSE_PID="$!"
+  TAVRIN_PIDS+=("$TAVRIN_PULSE_PID")
   local i
   for i in $(seq 1 100); do
-    if pactl info >/dev/null 2>&1; then
-      [ "$kind" = demo ] && tavrin_soften_demo_tones
-      return 0
-    fi
+    pactl info >/dev/null 2>&1 && return 0
     sleep 0.1
   done
   echo "PulseAudio did not start (see $run/pulse.log)" >&2
   return 1
+}
+
+# Stops only this shell's private server (a sound server that goes away
+# under a running program).
+tavrin_stop_pulse() {
+  [ -n "${TAVRIN_PULSE_PID:-}" ] || return 0
+  kill "$TAVRIN_PULSE_PID" 2>/dev/null || true
+  wait "$TAVRIN_PULSE_PID" 2>/dev/null || true
+  TAVRIN_PULSE_PID=""
+}
+
+# Starts the private server again, its tone changed to `frequency` Hz when given.
+tavrin_restart_pulse() {
+  local frequency="${1:-}"
+  tavrin_stop_pulse
+  if [ -n "$frequency" ]; then
+    sed -i "s/module-sine sink=sine_out frequency=[0-9]*/module-sine sink=sine_out frequency=$frequency/" \
+      "$TAVRIN_RUNDIR/pulse.pa"
+  fi
+  tavrin_run_pulse
 }
 
 # Five tones at full scale would clip when mixed: bring each down so that the

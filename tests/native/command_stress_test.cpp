@@ -102,6 +102,7 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
     setupAnalyzer(*lower, s);
     AnalyzerFrameAnalysis analysis(*upper, [](double* values, int count) {
         for (int i = 0; i < count; ++i) values[i] = 10000.0 * std::sin(2.0 * M_PI * kToneHz * i / kRateHz);
+        return true;
     });
     PassHandover handover;
     WavRecorder unused(testsupport::OpenPosixRecordFile);

@@ -4,15 +4,23 @@
 // - Devices have names; a device without a name fails its capability query.
 // - A delivery thread fills the front queued buffer every `blockInterval`
 //   with one "numbered block" (every sample = the block's number, counted
-//   from 0 over the fake's life, modulo 32,768) and hands it back.
+//   from 0 over the fake's life, modulo 32,768) and hands it back. With no
+//   buffer queued the block is lost (its number is skipped) and the position
+//   still advances, as a real device's does.
+// - Device number 0xFFFFFFFF opens the default device, as winmm's mapper id
+//   does; such opens are counted. An unplugged device stops filling, leaves
+//   the list and does not open until it is plugged in again.
 // - Stop hands back the buffer being filled, partly filled with
 //   kPartialSample, on the delivery thread, and keeps the rest queued; Reset
 //   hands back all of them synchronously on the calling thread (as Wine
-//   does); Close fails while a buffer is still queued (as Windows does) and
-//   returns only when no callback is running any more.
-// - Every broken rule is recorded in violations(): a call from the delivering
-//   thread or from inside the callback, a buffer queued twice, a queue on a
-//   closed device, a close with buffers queued.
+//   does); Close is refused while a buffer is still queued (as Windows does)
+//   and returns only when no callback is running any more. HoldOnReset makes
+//   Reset fail and keep the buffers (a driver that does not let go) until
+//   ReleaseHeld.
+// - Every broken rule is recorded in violations(): a call other than Wake
+//   from the delivering thread or from inside the callback (a wait there
+//   included), a buffer queued twice, a queue on a closed device, an open
+//   over an open device. The threads that called the device are recorded.
 #pragma once
 
 #include <chrono>
@@ -21,6 +29,7 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,8 +43,10 @@ inline constexpr std::int16_t kPartialSample = -1;
 class FakeAudioInput final : public AudioInput {
 public:
     explicit FakeAudioInput(std::vector<std::optional<std::string>> devices,
-                            std::chrono::microseconds blockInterval = std::chrono::microseconds(200))
-        : devices_(std::move(devices)), interval_(blockInterval), thread_([this] { Deliver(); }) {}
+                            std::chrono::microseconds blockInterval = std::chrono::microseconds(200),
+                            unsigned defaultDevice = 0)
+        : devices_(std::move(devices)), interval_(blockInterval), default_(defaultDevice),
+          thread_([this] { Deliver(); }) {}
 
     ~FakeAudioInput() override {
         {
@@ -48,11 +59,13 @@ public:
 
     int DeviceCount() override {
         Check("DeviceCount");
+        std::lock_guard lock(m_);
         return static_cast<int>(devices_.size());
     }
 
     bool DeviceName(unsigned device, std::string& name) override {
         Check("DeviceName");
+        std::lock_guard lock(m_);
         if (device >= devices_.size() || !devices_[device]) {
             return false;
         }
@@ -60,16 +73,29 @@ public:
         return true;
     }
 
+    unsigned DefaultDevice() override {
+        Check("DefaultDevice");
+        std::lock_guard lock(m_);
+        return default_;
+    }
+
     bool Open(unsigned device, int rateHz, BufferDone done, void* context) override {
-        Check("Open");
+        CheckDeviceCall("Open");
         std::lock_guard lock(m_);
         if (open_) {
             Violation("Open on an open device");
         }
-        if (device >= devices_.size()) {
+        if (device == kMapper) {
+            ++mapperOpens_;
+            device = default_;
+        }
+        if (device >= devices_.size() || !devices_[device]) {
             return false;
         }
         open_ = true;
+        gone_ = false;
+        openName_ = *devices_[device];
+        position_ = 0;
         rateHz_ = rateHz;
         done_ = done;
         context_ = context;
@@ -78,7 +104,7 @@ public:
     }
 
     bool Queue(int slot, void* data, std::uint32_t bytes, std::uint32_t tag) override {
-        Check("Queue");
+        CheckDeviceCall("Queue");
         std::lock_guard lock(m_);
         if (!open_) {
             Violation("Queue on a closed device");
@@ -95,7 +121,7 @@ public:
     }
 
     bool Start() override {
-        Check("Start");
+        CheckDeviceCall("Start");
         std::lock_guard lock(m_);
         if (!open_) {
             return false;
@@ -106,7 +132,7 @@ public:
     }
 
     bool Stop() override {
-        Check("Stop");
+        CheckDeviceCall("Stop");
         std::lock_guard lock(m_);
         if (!open_) {
             return false;
@@ -115,6 +141,7 @@ public:
             Buffer b = queue_.front();
             queue_.pop_front();
             b.recorded = b.bytes / 2;
+            position_ += b.recorded / 2;
             for (std::uint32_t i = 0; i < b.recorded / 2; ++i) {
                 b.samples[i] = kPartialSample;
             }
@@ -126,7 +153,7 @@ public:
     }
 
     bool Reset() override {
-        Check("Reset");
+        CheckDeviceCall("Reset");
         std::vector<Buffer> back;
         BufferDone done;
         void* context;
@@ -136,6 +163,9 @@ public:
                 return false;
             }
             started_ = false;
+            if (holdOnReset_) {
+                return false;
+            }
             back.assign(queue_.begin(), queue_.end());
             queue_.clear();
             done = done_;
@@ -152,13 +182,12 @@ public:
     }
 
     bool Close() override {
-        Check("Close");
+        CheckDeviceCall("Close");
         std::unique_lock lock(m_);
         if (!open_) {
             return false;
         }
         if (!queue_.empty()) {
-            Violation("Close with buffers queued");
             ++closeFailures_;
             return false;
         }
@@ -166,6 +195,29 @@ public:
         open_ = false;
         started_ = false;
         return true;
+    }
+
+    bool Position(std::uint32_t& samples) override {
+        CheckDeviceCall("Position");
+        std::lock_guard lock(m_);
+        if (!open_) {
+            return false;
+        }
+        samples = position_;
+        return true;
+    }
+
+    void Wake() override {
+        std::lock_guard lock(wakeLock_);
+        woken_ = true;
+        wakeUp_.notify_all();
+    }
+
+    void WaitForWake(int timeoutMs) override {
+        Check("WaitForWake");
+        std::unique_lock lock(wakeLock_);
+        wakeUp_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return woken_; });
+        woken_ = false;
     }
 
     // Test controls and observations.
@@ -203,6 +255,46 @@ public:
         std::lock_guard lock(m_);
         return violations_;
     }
+    // The open device stops filling and, with every device of that name,
+    // leaves the list; the others keep their numbers.
+    void Unplug() {
+        std::lock_guard lock(m_);
+        gone_ = true;
+        for (auto& d : devices_) {
+            if (d == openName_) {
+                d.reset();
+            }
+        }
+    }
+    void SetDevices(std::vector<std::optional<std::string>> devices) {
+        std::lock_guard lock(m_);
+        devices_ = std::move(devices);
+    }
+    void HoldOnReset(bool on) {
+        std::lock_guard lock(m_);
+        holdOnReset_ = on;
+    }
+    // Hands back, on the delivery thread, the buffers a held reset kept.
+    void ReleaseHeld() {
+        std::lock_guard lock(m_);
+        for (Buffer& b : queue_) {
+            handBack_.push_back(b);
+        }
+        queue_.clear();
+        wake_.notify_all();
+    }
+    long long LostBlocks() {
+        std::lock_guard lock(m_);
+        return lost_;
+    }
+    int MapperOpens() {
+        std::lock_guard lock(m_);
+        return mapperOpens_;
+    }
+    std::set<std::thread::id> DeviceCallers() {
+        std::lock_guard lock(m_);
+        return callers_;
+    }
     std::thread::id DeliveryThread() const { return thread_.get_id(); }
 
 private:
@@ -222,6 +314,12 @@ private:
             Violation(std::string(what) + " called from the callback");
         }
     }
+    // Calls that act on the device: also recorded by thread.
+    void CheckDeviceCall(const char* what) {
+        Check(what);
+        std::lock_guard lock(m_);
+        callers_.insert(std::this_thread::get_id());
+    }
     void Violation(std::string what) { violations_.push_back(std::move(what)); }  // m_ held
 
     void CallBack(BufferDone done, void* context, std::uint32_t tag, std::uint32_t recorded) {
@@ -237,7 +335,7 @@ private:
         std::unique_lock lock(m_);
         for (;;) {
             wake_.wait_for(lock, interval_, [this] {
-                return quit_ || !handBack_.empty() || (started_ && delivering_ && !queue_.empty());
+                return quit_ || !handBack_.empty() || (started_ && delivering_ && !gone_);
             });
             if (quit_) {
                 return;
@@ -246,11 +344,17 @@ private:
             if (!handBack_.empty()) {
                 b = handBack_.front();
                 handBack_.pop_front();
-            } else if (started_ && delivering_ && !queue_.empty()) {
+            } else if (started_ && delivering_ && !gone_) {
                 lock.unlock();
                 std::this_thread::sleep_for(interval_);
                 lock.lock();
-                if (!(started_ && delivering_ && !queue_.empty())) {
+                if (!(started_ && delivering_ && !gone_)) {
+                    continue;
+                }
+                position_ += kSamplesPerBlock;
+                if (queue_.empty()) {
+                    ++lost_;
+                    ++delivered_;
                     continue;
                 }
                 b = queue_.front();
@@ -276,8 +380,12 @@ private:
 
     static inline thread_local bool insideCallback_ = false;
 
-    const std::vector<std::optional<std::string>> devices_;
+    static constexpr unsigned kMapper = 0xFFFFFFFFu;
+    static constexpr std::uint32_t kSamplesPerBlock = 512;
+
+    std::vector<std::optional<std::string>> devices_;
     const std::chrono::microseconds interval_;
+    const unsigned default_;
 
     std::mutex m_;
     std::condition_variable wake_;
@@ -296,7 +404,18 @@ private:
     long long delivered_ = 0;
     int opens_ = 0;
     int closeFailures_ = 0;
+    int mapperOpens_ = 0;
+    bool gone_ = false;
+    bool holdOnReset_ = false;
+    std::optional<std::string> openName_;
+    std::uint32_t position_ = 0;
+    long long lost_ = 0;
+    std::set<std::thread::id> callers_;
     std::vector<std::string> violations_;
+
+    std::mutex wakeLock_;
+    std::condition_variable wakeUp_;
+    bool woken_ = false;
 
     std::thread thread_;  // last: starts after every member above exists
 };

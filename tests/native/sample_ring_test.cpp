@@ -108,6 +108,34 @@ TEST(SampleRing, FetchNeverWritesPastItsDestinationOrTheRing) {
     }
 }
 
+// A frame that would span a gap (the start-up silence included) is not
+// handed over; one that lies wholly after the last gap is, and a frame too
+// large for the run since the gap waits for more blocks.
+TEST(SampleRing, OnlyFramesAfterTheLastGapAreContinuous) {
+    struct Case {
+        std::int64_t before;  // blocks published, then a gap marked (0: no gap but the start-up)
+        std::int64_t after;   // blocks published after it
+        int count;
+        bool continuous;
+    };
+    const Case cases[] = {
+        {0, 7, 4096, false},  {0, 8, 4096, true},   {300, 0, 512, false},  {300, 1, 512, true},
+        {300, 63, 32768, false}, {300, 64, 32768, true}, {300, 400, kRingSamples, true}, {300, 255, kRingSamples, false},
+    };
+    for (const Case& c : cases) {
+        auto ring = std::make_unique<SampleRing>();
+        PublishPatternBlocks(*ring, 0, c.before);
+        if (c.before > 0) {
+            ring->MarkGap();
+        }
+        PublishPatternBlocks(*ring, c.before, c.after);
+        std::vector<double> values(c.count, -1.0);
+        ASSERT_EQ(ring->FetchContinuous(values, c.count), c.continuous) << c.before << "+" << c.after << ", " << c.count;
+        const std::int64_t end = (c.before + c.after) * kBlockSamples;
+        EXPECT_EQ(values.back(), c.continuous ? Pattern((end - 1) / kBlockSamples, kBlockSamples - 1) : -1.0);
+    }
+}
+
 // A producer publishing numbered uniform blocks as fast as it can (lapping
 // the consumer often) against a consumer fetching every frame length: each
 // fetch is a run of whole blocks in sequence, after the never-written silence.

@@ -17,10 +17,10 @@ TEST(StatusText, DefaultsWithTwentyFiveFrames) {
     EXPECT_STREQ(out, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 25fps");
     // A file playing in place of the live input: only the state differs.
     s.sampleRate = 11025;
-    FormatStatus(out, s, true);
+    FormatStatus(out, s, InputStatus{InputState::kFlowing, 0, true});
     EXPECT_STREQ(out, " FILE, 11025Hz, 4096pt, hanning, Log, 10msec, 25fps");
     s.runState = kStop;
-    FormatStatus(out, s, true);
+    FormatStatus(out, s, InputStatus{InputState::kFlowing, 0, true});
     EXPECT_STREQ(out, " STOP, 11025Hz, 4096pt, hanning, Log, 10msec, 25fps");
 }
 
@@ -41,6 +41,29 @@ TEST(StatusText, EveryTableEntryAndOutsiders) {
         s.logGrid = c.grid;
         char out[kStatusTextBytes];
         FormatStatus(out, s);
+        EXPECT_STREQ(out, c.text);
+    }
+}
+
+// Without fresh samples RUN/REC name the reason in place of the frame rate;
+// STOP keeps its figure. Dropped blocks follow in every state.
+TEST(StatusText, InputStateAndDroppedBlocks) {
+    struct Case { std::int32_t run; InputState state; std::uint32_t dropped; const char* text; };
+    const Case cases[] = {
+        {0, InputState::kNoInput, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
+        {2, InputState::kNoInput, 0, " \x81\x9CREC.., 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
+        {0, InputState::kFilling, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, filling"},
+        {1, InputState::kNoInput, 0, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps"},
+        {0, InputState::kFlowing, 12, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, 12 dropped"},
+        {2, InputState::kFilling, 3, " \x81\x9CREC.., 44100Hz, 4096pt, hanning, Log, 10msec, filling, 3 dropped"},
+    };
+    for (const Case& c : cases) {
+        AppSettings s{};
+        InstallDefaults(s, 1920, 1080);
+        s.runState = c.run;
+        s.frameCount = 7;
+        char out[kStatusTextBytes];
+        FormatStatus(out, s, InputStatus{c.state, c.dropped});
         EXPECT_STREQ(out, c.text);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <mutex>
@@ -32,9 +33,9 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit 
 // A capture that owns a fake with two named devices; `fake` stays valid as
 // long as `capture` lives.
 struct Rig {
-    explicit Rig(std::chrono::microseconds interval = 200us) {
+    explicit Rig(std::chrono::microseconds interval = 200us, unsigned defaultDevice = 0) {
         auto input = std::make_unique<FakeAudioInput>(
-            std::vector<std::optional<std::string>>{"Monitor of SineOut", "Line In"}, interval);
+            std::vector<std::optional<std::string>>{"Monitor of SineOut", "Line In"}, interval, defaultDevice);
         fake = input.get();
         capture = std::make_unique<WaveCapture>(std::move(input));
     }
@@ -129,17 +130,22 @@ TEST(WaveCapture, OpenQueuesAllBuffersAndStoresBlocksInOrder) {
     EXPECT_TRUE(rig.fake->violations().empty());
 }
 
-TEST(WaveCapture, AStoredDeviceThatIsGoneFallsBackToDeviceZero) {
+// A stored number that is no device (-1 included) opens the default device,
+// whose number is then stored; no "any device" id reaches the layer.
+TEST(WaveCapture, AStoredDeviceThatIsGoneOpensTheDefaultDevice) {
     struct Case {
         std::int32_t stored;
+        unsigned defaultDevice;
         std::int32_t used;
     };
-    for (const Case c : {Case{1, 1}, Case{2, 0}, Case{-1, 0}, Case{6, 0}}) {
-        Rig rig;
+    for (const Case c : {Case{1, 0, 1}, Case{2, 0, 0}, Case{-1, 0, 0}, Case{-1, 1, 1}, Case{6, 1, 1}}) {
+        Rig rig(200us, c.defaultDevice);
         std::int32_t deviceIndex = c.stored;
         EXPECT_EQ(OpenStoredDevice(*rig.capture, 44100, deviceIndex), 1);
         EXPECT_EQ(deviceIndex, c.used) << "stored " << c.stored;
+        EXPECT_EQ(rig.capture->openedDevice(), c.used);
         EXPECT_TRUE(rig.capture->isRunning());
+        EXPECT_EQ(rig.fake->MapperOpens(), 0);
     }
 }
 
@@ -212,6 +218,10 @@ TEST(WaveCapture, AThousandReopensWhileDelivering) {
     ASSERT_TRUE(rig.BlocksArrive(50));
     EXPECT_EQ(rig.fake->Opens(), 1000);
     EXPECT_EQ(rig.fake->CloseFailures(), 0);
+    // Every device call came from the capture's own thread.
+    const auto callers = rig.fake->DeviceCallers();
+    EXPECT_EQ(callers.size(), 1u);
+    EXPECT_EQ(callers.count(std::this_thread::get_id()), 0u);
     for (const std::string& v : rig.fake->violations()) {
         ADD_FAILURE() << v;
     }
@@ -248,6 +258,123 @@ TEST(WaveCapture, ReopeningKeepsTheRingAndRemovingTheSinkStopsAppends) {
     rig.fake->SetDelivering(true);
     ASSERT_TRUE(rig.BlocksArrive(20));
     EXPECT_EQ(sink.firstSamples.size(), appended);
+}
+
+// A driver that refuses the reset and keeps its buffers: the close gives up
+// but keeps the device (which refuses to close over them), nothing is opened
+// over those buffers, and once they are back the capture closes and opens
+// again by itself.
+TEST(WaveCapture, ADeviceThatKeepsItsBuffersIsNotReopenedOverThem) {
+    Rig rig;
+    ASSERT_EQ(rig.capture->OpenCapture(44100, 1), 1);
+    ASSERT_TRUE(rig.BlocksArrive(5));
+    rig.fake->HoldOnReset(true);
+    EXPECT_EQ(rig.capture->CloseCapture(), 1);
+    EXPECT_TRUE(rig.fake->IsOpen());
+    EXPECT_EQ(rig.capture->OpenCapture(44100, 0), 0);
+    EXPECT_EQ(rig.fake->Opens(), 1);
+    rig.fake->HoldOnReset(false);
+    rig.fake->ReleaseHeld();
+    ASSERT_TRUE(WaitFor([&] { return rig.capture->isRunning() && !rig.capture->inputLost(); }));
+    EXPECT_EQ(rig.capture->openedDevice(), 0);
+    EXPECT_TRUE(rig.BlocksArrive(20));
+    EXPECT_GE(rig.fake->CloseFailures(), 1);
+    for (const std::string& v : rig.fake->violations()) {
+        ADD_FAILURE() << v;
+    }
+}
+
+// Every device goes (a sound server stops) under a running capture: it
+// reports the lost input, marks a gap, and once devices are back opens the
+// one it had by name, else by number, else the default, with the sink still
+// attached. A pause while lost stays a pause.
+TEST(WaveCapture, ALostDeviceComesBackByNameByNumberOrAsTheDefault) {
+    using Devices = std::vector<std::optional<std::string>>;
+    struct Case {
+        Devices after;
+        int opened;
+        bool pauseWhileLost;
+    };
+    const Case cases[] = {
+        {{"Line In", "Monitor of SineOut"}, 0, true},
+        {{"Mic", "USB 2"}, 1, false},
+        {{"Mic"}, 0, false},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        RecordingSink sink;
+        std::atomic<int> changes{0};
+        rig.capture->SetBlockSink(&sink);
+        rig.capture->SetChangeHook([&] { ++changes; });
+        ASSERT_EQ(rig.capture->OpenCapture(44100, 1), 1);
+        ASSERT_TRUE(rig.BlocksArrive(5));
+        rig.fake->Unplug();
+        rig.fake->SetDevices({});
+        ASSERT_TRUE(WaitFor([&] { return rig.capture->inputLost(); }, 2s));
+        std::vector<double> frame(512);
+        EXPECT_FALSE(rig.capture->FetchContinuous(frame, 512));
+        if (c.pauseWhileLost) {
+            EXPECT_EQ(rig.capture->PauseCapture(), 1);
+            rig.fake->SetDevices(c.after);
+            const int opens = rig.fake->Opens();
+            std::this_thread::sleep_for(1500ms);
+            EXPECT_EQ(rig.fake->Opens(), opens) << "opened while paused";
+            EXPECT_FALSE(rig.capture->inputLost());
+            rig.capture->ResumeCapture();
+        } else {
+            rig.fake->SetDevices(c.after);
+        }
+        EXPECT_TRUE(WaitFor([&] { return rig.capture->openedDevice() == c.opened && !rig.capture->inputLost(); }, 6s))
+            << "back on " << c.opened << ", not " << rig.capture->openedDevice();
+        const std::size_t appended = [&] { std::lock_guard lock(sink.m); return sink.firstSamples.size(); }();
+        ASSERT_TRUE(rig.BlocksArrive(20));
+        EXPECT_TRUE(WaitFor([&] { std::lock_guard lock(sink.m); return sink.firstSamples.size() > appended; }));
+        EXPECT_EQ(rig.capture->Devices().size(), c.after.size());
+        EXPECT_GE(changes.load(), 2);
+        rig.capture->SetBlockSink(nullptr);
+        for (const std::string& v : rig.fake->violations()) {
+            ADD_FAILURE() << v;
+        }
+    }
+}
+
+// Holds the capture thread inside an append while `hold` is set.
+struct GatedSink : BlockSink {
+    void AppendBlock(std::span<const std::int16_t, kBlockSamples>) override {
+        while (hold.load()) {
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+    std::atomic<bool> hold{false};
+};
+
+// The capture falls behind until the device has no buffer left: the blocks
+// the device could not deliver are counted from its position, exactly, and
+// no frame spans the hole they leave.
+TEST(WaveCapture, BlocksTheDeviceDroppedAreCountedFromItsPosition) {
+    Rig rig(1ms);
+    GatedSink sink;
+    rig.capture->SetBlockSink(&sink);
+    ASSERT_EQ(rig.capture->OpenCapture(44100, 0), 1);
+    ASSERT_TRUE(rig.BlocksArrive(5));
+    EXPECT_EQ(rig.capture->droppedBlocks(), 0u);
+    sink.hold = true;
+    ASSERT_TRUE(WaitFor([&] { return rig.fake->LostBlocks() >= 5; }));
+    rig.fake->SetDelivering(false);
+    const long long lost = rig.fake->LostBlocks();
+    sink.hold = false;
+    ASSERT_TRUE(WaitFor([&] { return rig.capture->droppedBlocks() > 0; }));
+    EXPECT_EQ(rig.capture->droppedBlocks(), static_cast<std::uint32_t>(lost));
+
+    const std::uint64_t before = rig.capture->ring().blocksPublished();
+    rig.fake->SetDelivering(true);
+    ASSERT_TRUE(rig.BlocksArrive(1));
+    std::vector<double> frame(kRingSamples);
+    EXPECT_FALSE(rig.capture->FetchContinuous(frame, kRingSamples));
+    EXPECT_LE(rig.capture->ring().blocksSinceGap(), rig.capture->ring().blocksPublished() - before);
+    EXPECT_EQ(rig.capture->PauseCapture(), 1);
+    EXPECT_EQ(rig.capture->droppedBlocks(), 0u) << "cleared by STOP";
+    rig.capture->SetBlockSink(nullptr);
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ TEST(CaptureDevices, TheDeviceMenuListsTheServersSourcesByName) {
 class NoDevices final : public AudioInput {
 public:
     int DeviceCount() override { return 0; }
+    unsigned DefaultDevice() override { return 0; }
     bool DeviceName(unsigned, std::string&) override { return false; }
     bool Open(unsigned, int, BufferDone, void*) override { return false; }
     bool Queue(int, void*, std::uint32_t, std::uint32_t) override { return false; }
@@ -67,6 +68,9 @@ public:
     bool Stop() override { return false; }
     bool Reset() override { return false; }
     bool Close() override { return false; }
+    bool Position(std::uint32_t&) override { return false; }
+    void Wake() override {}
+    void WaitForWake(int) override {}
 };
 
 TEST(CaptureDevices, WithoutDevicesTheDeviceMenuIsEmpty) {

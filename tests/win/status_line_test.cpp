@@ -69,6 +69,8 @@ TEST_F(StatusLineTest, CommandsUpdateItAtOnce) {
 TEST_F(StatusLineTest, RefreshShowsTheFrameCountAndRestartsIt) {
     App& app = *CurrentApp();
     app.statusLoop.Stop();
+    // Past the start-up's "filling": a whole frame of samples has arrived and been drawn.
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !app.waitingForSamples.load() && app.frameLoop->PassCount() > 2; }, 5000));
     app.settings.frameCount = 25;
     RefreshStatus(app);
     EXPECT_EQ(StatusText(), " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 25fps");
