@@ -64,6 +64,10 @@ void FileSource::Run(std::unique_ptr<WavReader> reader) {
     std::array<std::int16_t, kBlockSamples> block;
     Clock::time_point runStart = Clock::now();
     std::uint64_t inRun = 0;
+    // The file's first block does not follow the live input's (or another
+    // file's) last one. Its own loop point is left as it is: a file shorter
+    // than a frame would otherwise never be shown.
+    ring_.MarkGap();
     for (;;) {
         {
             std::unique_lock guard(lock_);

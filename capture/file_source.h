@@ -2,7 +2,8 @@
 // the wave-input device: one block of kBlockSamples samples every
 // kBlockSamples / rate seconds, published through the ring's producer side
 // exactly as the capture publishes a filled buffer. Nothing goes to the
-// recorder. At the end of the file playing goes on from its start.
+// recorder. At the end of the file playing goes on from its start. The ring
+// gets a gap before the file's first block.
 //
 // The ring has one producer: the live capture must be closed before Play and
 // stays closed until Close has returned.
