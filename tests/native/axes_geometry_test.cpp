@@ -182,7 +182,7 @@ TEST(AxesGeometry, LabelsAtTheEdgesMoveInOrAreLeftOut) {
     // Logarithmic axis at 22,050 Hz: the bin-width text first, "10k" moved in.
     n = PlaceAxisLabels(MakeAxisScale(22050, kBins, 600), 22050, kBins, true, false, 600, measure, placed);
     ASSERT_GE(n, 2);
-    EXPECT_STREQ(placed[0].rowA, "11\n");
+    EXPECT_STREQ(placed[0].rowA, "11");
     EXPECT_EQ(placed[0].left, 0);
     EXPECT_STREQ(placed[n - 1].rowA, "10k");
     EXPECT_EQ(placed[n - 1].right, 600);
