@@ -180,9 +180,15 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     if (upper->IsDragging() && hooks_.updateScaleLabels) {
         hooks_.updateScaleLabels();
     }
+    if (hooks_.drawReadouts) {
+        hooks_.drawReadouts(frame);
+    }
     upper->CopyToScreen();
     if (lower) {
         lower->CopyToScreen();
+    }
+    if (hooks_.clearReadouts) {
+        hooks_.clearReadouts();
     }
     if (lower && app_.secondTick.exchange(false, std::memory_order_acq_rel)) {
         // Reaches the screen with the next frame; the scrolling carries it left.

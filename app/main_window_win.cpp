@@ -4,8 +4,10 @@
 
 #include "app/app_win.h"
 #include "app/command_target_win.h"
+#include "app/export_win.h"
 #include "app/layout_win.h"
 #include "app/menu_sync_win.h"
+#include "app/readout_hooks_win.h"
 #include "app/settings_file_win.h"
 #include "app/spectrogram_hooks_win.h"
 #include "capture/wave_capture_win.h"
@@ -49,7 +51,9 @@ void StartWorkers(App& app) {
     app.frameAnalysis = std::make_unique<AnalyzerFrameAnalysis>(*app.upper, [capture](double* values, int count) {
         capture->FetchSamples(std::span<double>(values, kFrameCapacity), count);
     });
-    app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, MakeSpectrogramHooks(app));
+    FrameHooks hooks = MakeSpectrogramHooks(app);
+    AddReadoutHooks(app, hooks);
+    app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, std::move(hooks));
     app.frameLoop->Start();
     app.statusLoop.Start();
 }
@@ -120,6 +124,10 @@ void OnMouseWheel(WPARAM wParam) {
 
 void OnCommand(int id) {
     App& app = *g_app;
+    if (IsExportCommand(id)) {
+        RunExportCommand(app, id);
+        return;
+    }
     MainCommandTarget target(app);
     ExecuteCommand(app.settings, id, app.recorder.IsRecording(), target);
 }

@@ -63,6 +63,9 @@ LRESULT CALLBACK clsLabel::LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, 
         return self->OnRButtonDownMessage(PointerY(lParam));
     case WM_RBUTTONUP:
         return self->OnRButtonUpMessage();
+    case WM_MOUSELEAVE:
+        self->OnMouseLeave();
+        return 0;
     case WM_NULL:
     case STM_SETIMAGE:
         return 0;

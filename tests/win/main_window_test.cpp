@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "app/app_win.h"
+#include "app/export_win.h"
 #include "app/main_window_win.h"
 #include "resources/resource_ids.h"
 #include "support/pump.h"
@@ -99,6 +102,10 @@ TEST_F(MainWindowTest, MenuBarHasEveryItemWithItsIdAndText) {
     const std::vector<MenuLine> expected = {
         {0, 0, L"ファイル(&F)"},
         {1, 105, L"アプリケーションの終了(&X)"},
+        {1, -1, L""},
+        {1, 32901, L"画像をクリップボードにコピー(&C)\tCtrl+C"},
+        {1, 32902, L"画像をPNGで保存(&P)..."},
+        {1, 32903, L"現在のフレームをCSVで保存(&V)..."},
         {0, 0, L"デバイス(&D)"},
         {1, 32805, L"なし"},
         {0, 0, L"再生(&P)"},
@@ -141,6 +148,39 @@ TEST_F(MainWindowTest, MenuBarHasEveryItemWithItsIdAndText) {
         EXPECT_TRUE(actual[i] == expected[i]) << "entry " << i << ": id " << actual[i].id << " depth "
                                              << actual[i].depth << ", expected id " << expected[i].id;
     }
+}
+
+std::uint32_t BigEndian32(const std::vector<unsigned char>& b, size_t at) {
+    return (b[at] << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
+}
+
+// What the File menu's export items write: the picture on the clipboard and
+// as a PNG at the client area's size, the frame as CSV with a row per bin;
+// a directory that cannot be written leaves nothing behind.
+TEST_F(MainWindowTest, ExportsPictureAndFrame) {
+    App& app = *CurrentApp();
+    testsupport::PumpPending();
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+
+    ASSERT_TRUE(CopyPictureToClipboard(app));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+
+    ASSERT_TRUE(SavePicturePng(app, L"picture.png"));
+    const std::vector<unsigned char> png = testsupport::ReadFileBytes("picture.png");
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+    EXPECT_EQ(BigEndian32(png, 16), static_cast<std::uint32_t>(client.right)) << "IHDR width";
+    EXPECT_EQ(BigEndian32(png, 20), static_cast<std::uint32_t>(client.bottom)) << "IHDR height";
+
+    const FrameSnapshot frame = TakeFrameSnapshot(app);
+    EXPECT_EQ(frame.values.size(), static_cast<size_t>(app.settings.fftLength / 2));
+    ASSERT_TRUE(WriteFileWhole(L"spectrum.csv", FrameCsv(frame)));
+    const std::vector<unsigned char> csv = testsupport::ReadFileBytes("spectrum.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), app.settings.fftLength / 2 + 1);
+
+    EXPECT_FALSE(SavePicturePng(app, L"no-such-directory\\picture.png"));
+    EXPECT_EQ(GetFileAttributesW(L"no-such-directory\\picture.png.tmp"), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(MainWindowTest, ExitDestroysTheWindowAndEndsTheMessageLoop) {
