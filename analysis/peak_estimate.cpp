@@ -71,6 +71,19 @@ std::int32_t StrongestMaximum(const double* values, std::int32_t count, std::int
     }
     first = std::max(first, 1);
     last = std::min(last, count - 2);
+    // The largest value is the answer whenever it is a local maximum itself
+    // (any other maximum is lower); only a band whose highest point is on
+    // the slope at its edge needs the full search.
+    std::int32_t highest = first;
+    double top = first <= last ? values[first] : 0.0;
+    for (std::int32_t k = first + 1; k <= last; ++k) {
+        const double v = values[k];
+        highest = v > top ? k : highest;
+        top = v > top ? v : top;
+    }
+    if (first <= last && IsLocalMaximum(values, highest)) {
+        return highest;
+    }
     std::int32_t best = -1;
     for (std::int32_t k = first; k <= last; ++k) {
         if (IsLocalMaximum(values, k) && (best < 0 || values[k] > values[best])) {

@@ -19,7 +19,7 @@ constexpr int kMarkerGapPx = 2;
 }  // namespace
 
 bool ReadoutOverlay::Save(Bitmaplib::clsBitmap& view, RECT rect) {
-    const SurfacePixels s = view.Surface();
+    const Bitmaplib::SurfacePixels s = view.Surface();
     if (!s.bits) {
         return false;
     }
@@ -48,7 +48,7 @@ bool ReadoutOverlay::Save(Bitmaplib::clsBitmap& view, RECT rect) {
 }
 
 void ReadoutOverlay::Restore(Bitmaplib::clsBitmap& view) {
-    const SurfacePixels s = view.Surface();
+    const Bitmaplib::SurfacePixels s = view.Surface();
     if (view_ == &view && s.bits) {
         GdiFlush();
         // Newest first, so overlapping patches end with the oldest pixels.

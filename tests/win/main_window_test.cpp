@@ -219,7 +219,7 @@ LRESULT CALLBACK RecorderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-TEST(Accelerators, AltQuestionMarkAndAltSlashOpenAbout) {
+TEST(Accelerators, AltQuestionMarkAndAltSlashOpenAboutCtrlCCopies) {
     HACCEL table = LoadAcceleratorsA(Module(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     ASSERT_NE(table, nullptr);
     WNDCLASSA wc{};
@@ -244,6 +244,14 @@ TEST(Accelerators, AltQuestionMarkAndAltSlashOpenAbout) {
         EXPECT_EQ(GetWindowLongPtrA(target, GWLP_USERDATA), c.translated ? IDM_ABOUT : 0) << c.key;
     }
     keys[VK_MENU] = 0;
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SetWindowLongPtrA(target, GWLP_USERDATA, 0);
+    MSG copy{target, WM_KEYDOWN, 'C', 0x002E0001, 0, {}};
+    EXPECT_NE(TranslateAcceleratorA(target, table, &copy), 0) << "Ctrl+C";
+    testsupport::PumpPending();
+    EXPECT_EQ(GetWindowLongPtrA(target, GWLP_USERDATA), IDM_COPY_PICTURE);
+    keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
     DestroyWindow(target);
 }
