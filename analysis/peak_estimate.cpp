@@ -35,6 +35,10 @@ double Sinc(double x) {
     return std::sin(px) / px;
 }
 
+// The cepstrum's five-point smoothing spreads lag 0 (the log spectrum's
+// mean, far above everything else) over lags 0 ... 2.
+constexpr std::int32_t kFirstEnvelopeLag = 3;
+
 // Bisection steps of the ratio inversion: 2^-40 of half a bin is far below
 // any other error of the estimate.
 constexpr int kInversionSteps = 40;
@@ -161,6 +165,20 @@ SpectrumPeak FindSpectrumPeak(const double* values, std::int32_t count, std::int
 }
 
 CepstrumPeak FindCepstrumPeak(const double* values, std::int32_t count, std::int32_t first, std::int32_t last) {
+    if (values == nullptr || count < 3) {
+        return {false, 0, 0.0};
+    }
+    if (first > last) {
+        std::swap(first, last);
+    }
+    // The lowest lags hold the spectrum's envelope, not a period: walk down
+    // its slope to the first valley before looking for the strongest peak.
+    // The walk starts where the smoothing no longer reaches lag 0.
+    first = std::max(first, kFirstEnvelopeLag);
+    last = std::min(last, count - 2);
+    while (first < last && !(values[first + 1] > values[first])) {
+        ++first;
+    }
     const std::int32_t k = StrongestMaximum(values, count, first, last);
     if (k < 0) {
         return {false, 0, 0.0};

@@ -65,5 +65,7 @@ struct CepstrumPeak {
 };
 
 // The strongest local maximum of the cepstrum values[first ... last], as
-// above, with the lag interpolated by a parabola through three points.
+// above, once past the slope that falls from the range's low end (the
+// spectrum's envelope at the lowest lags is no period), with the lag
+// interpolated by a parabola through three points.
 CepstrumPeak FindCepstrumPeak(const double* values, std::int32_t count, std::int32_t first, std::int32_t last);
