@@ -193,3 +193,36 @@ CepstrumPeak FindCepstrumPeak(const double* values, std::int32_t count, std::int
     }
     return {true, k, k + d};
 }
+
+double RefineFundamentalBins(const double* logSpectrum, std::int32_t bins, double toLevel, std::int32_t length,
+                             double periodLag, std::int32_t kind) {
+    const double coarse = length / periodLag;
+    if (logSpectrum == nullptr || !(coarse > 0.0) || !std::isfinite(coarse)) {
+        return coarse;
+    }
+    const double reach = std::max(coarse / 4.0, 1.0);
+    double weightedProducts = 0.0;
+    double weightedSquares = 0.0;
+    for (int h = 1; h <= kPitchHarmonics; ++h) {
+        const double expected = h * coarse;
+        const auto first = static_cast<std::int32_t>(std::ceil(expected - reach));
+        const auto last = static_cast<std::int32_t>(std::floor(expected + reach));
+        if (last > bins - 2) {
+            break;
+        }
+        const std::int32_t k = StrongestMaximum(logSpectrum, bins, std::max(first, 2), last);
+        if (k < 0) {
+            continue;
+        }
+        const double peak = logSpectrum[k] * toLevel;
+        const double at = k + PeakBinOffset(kind, logSpectrum[k - 1] * toLevel, peak, logSpectrum[k + 1] * toLevel);
+        // Magnitudes relative to the first bin looked at keep the weights finite.
+        const double weight = std::exp((peak - logSpectrum[2] * toLevel) / 20.0);
+        if (!std::isfinite(weight)) {
+            continue;
+        }
+        weightedProducts += weight * h * at;
+        weightedSquares += weight * h * h;
+    }
+    return weightedSquares > 0.0 ? weightedProducts / weightedSquares : coarse;
+}

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <numbers>
 
 #include "base/settings.h"
 
@@ -69,3 +70,21 @@ struct CepstrumPeak {
 // spectrum's envelope at the lowest lags is no period), with the lag
 // interpolated by a parabola through three points.
 CepstrumPeak FindCepstrumPeak(const double* values, std::int32_t count, std::int32_t first, std::int32_t last);
+
+// The cepstrum path leaves L = log10|X| / 2048 per bin in the Analyzer's
+// imagInput (cepstrum.h); 20 x ln|X| is this many times L.
+inline constexpr double kCepstrumLogToLevel = 20.0 * std::numbers::ln10 * 2048.0;
+
+// Harmonics the pitch refinement looks at, at most.
+inline constexpr int kPitchHarmonics = 8;
+
+// A pitch refined against the spectrum: the cepstrum's lag says roughly
+// where the fundamental lies (length / periodLag bins); each of the first
+// kPitchHarmonics harmonics is looked for as the highest local maximum
+// within a quarter of the fundamental of its multiple, placed between bins
+// for the window `kind`, and the fundamental fitted to them (least squares
+// weighted by their magnitudes). `logSpectrum` holds `bins` log magnitudes,
+// `toLevel` times which is 20 x ln|X|. Returns the fundamental in bins, or
+// length / periodLag when no harmonic is found.
+double RefineFundamentalBins(const double* logSpectrum, std::int32_t bins, double toLevel, std::int32_t length,
+                             double periodLag, std::int32_t kind);

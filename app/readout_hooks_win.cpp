@@ -38,9 +38,15 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view
         double markerBin = 0.0;
         double markerValue = 0.0;
         if (cepstrum) {
-            const CepstrumPeak peak = FindCepstrumPeak(frame.displayValues, frame.binCount, band.first, band.last);
+            CepstrumPeak peak = FindCepstrumPeak(frame.displayValues, frame.binCount, band.first, band.last);
+            if (peak.found) {
+                // The cepstrum's lag finds the harmonics; they give the pitch.
+                const double bins = RefineFundamentalBins(app.upper->imagInput, frame.binCount, kCepstrumLogToLevel,
+                                                          frame.sampleCount, peak.lag, facts.windowKind);
+                peak.lag = frame.sampleCount / bins;
+            }
             corner = PitchReadout(facts, peak);
-            markerBin = peak.lag;
+            markerBin = peak.index;
             markerValue = peak.found ? frame.displayValues[peak.index] : 0.0;
         } else {
             const SpectrumPeak peak =
