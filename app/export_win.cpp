@@ -151,8 +151,9 @@ std::wstring CurrentDirectory() {
 }
 
 // Asks for a file to save to, starting in the current directory with `name`;
-// empty when the user cancelled.
-std::wstring AskSavePath(HWND owner, const wchar_t* name, const wchar_t* filter, const wchar_t* extension) {
+// empty when the user cancelled or the dialog failed (then `failed` is set).
+std::wstring AskSavePath(HWND owner, const wchar_t* name, const wchar_t* filter, const wchar_t* extension,
+                         bool& failed) {
     wchar_t file[MAX_PATH] = {};
     wcsncpy(file, name, MAX_PATH - 1);
     const std::wstring dir = CurrentDirectory();
@@ -166,7 +167,11 @@ std::wstring AskSavePath(HWND owner, const wchar_t* name, const wchar_t* filter,
     ofn.lpstrDefExt = extension;
     // The current directory stays where it is: param.bin and the recording live there.
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-    return GetSaveFileNameW(&ofn) ? std::wstring(file) : std::wstring();
+    if (GetSaveFileNameW(&ofn)) {
+        return std::wstring(file);
+    }
+    failed = CommDlgExtendedError() != 0;
+    return std::wstring();
 }
 
 void Tell(App& app, UINT textId, const std::wstring& path) {
@@ -182,9 +187,10 @@ void Tell(App& app, UINT textId, const std::wstring& path) {
 void SaveWithDialog(App& app, const wchar_t* name, const wchar_t* filter, const wchar_t* extension,
                     bool (*save)(App&, const std::wstring&)) {
     ComScope com;
-    const std::wstring path = AskSavePath(app.hwnd, name, filter, extension);
+    bool failed = false;
+    const std::wstring path = AskSavePath(app.hwnd, name, filter, extension, failed);
     if (path.empty()) {
-        Tell(app, IDS_EXPORT_CANCELLED, path);
+        Tell(app, failed ? IDS_EXPORT_FAILED : IDS_EXPORT_CANCELLED, name);
         return;
     }
     if (!save(app, path)) {

@@ -70,7 +70,8 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view
     if (s.showSpectrum) {
         text = cepstrum ? CepstrumCursorReadout(facts, axis, x) : SpectrumCursorReadout(facts, axis, levels, x, y);
     } else if (s.showWave) {
-        text = WaveCursorReadout(facts, view.Width(), frame.rawFrame, frame.sampleCount, x);
+        // The waveform shows the frame's first half (see the frame loop).
+        text = WaveCursorReadout(facts, view.Width(), frame.rawFrame, frame.sampleCount / 2, x);
     }
     state.upper.DrawTextBox(view, text, BoxPlacement::kNearCursor, x, y);
 }
