@@ -59,7 +59,7 @@
 #define IDM_SAVE_PNG 32902     /* the picture as a PNG file */
 #define IDM_SAVE_CSV 32903     /* the current frame's values as a CSV file */
 
-/* Message texts of the export commands (%s: the file chosen). */
+/* Message texts of the export commands (%ls: the file chosen). */
 #define IDS_EXPORT_CANCELLED 32911
 #define IDS_EXPORT_FAILED 32912
 #define IDS_COPY_FAILED 32913
