@@ -191,9 +191,15 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     if (upper->IsDragging() && hooks_.updateScaleLabels) {
         hooks_.updateScaleLabels();
     }
+    if (hooks_.drawReadouts) {
+        hooks_.drawReadouts(frame);
+    }
     upper->CopyToScreen();
     if (lower) {
         lower->CopyToScreen();
+    }
+    if (hooks_.clearReadouts) {
+        hooks_.clearReadouts();
     }
     // A live picture that did not scroll keeps the tick for its next column.
     const bool held = (s.runState == kRun || s.runState == kRec) && !frame.fresh;

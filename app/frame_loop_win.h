@@ -55,6 +55,10 @@ struct FrameHooks {
     std::function<void(const FrameData&)> spectrogramColumn;
     // The frequency labels, while a selection is being dragged.
     std::function<void()> updateScaleLabels;
+    // Readouts drawn over the views just before the screen copies, and
+    // taken out of the views again right after them.
+    std::function<void(const FrameData&)> drawReadouts;
+    std::function<void()> clearReadouts;
 };
 
 class FrameLoop {

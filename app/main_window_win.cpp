@@ -4,9 +4,11 @@
 
 #include "app/app_win.h"
 #include "app/command_target_win.h"
+#include "app/export_win.h"
 #include "app/file_input_win.h"
 #include "app/layout_win.h"
 #include "app/menu_sync_win.h"
+#include "app/readout_hooks_win.h"
 #include "app/settings_file_win.h"
 #include "app/spectrogram_hooks_win.h"
 #include "capture/device_menu_win.h"
@@ -55,7 +57,9 @@ void StartWorkers(App& app) {
     app.frameAnalysis = std::make_unique<AnalyzerFrameAnalysis>(*app.upper, [capture](double* values, int count) {
         return capture->FetchContinuous(std::span<double>(values, kFrameCapacity), count);
     });
-    app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, MakeSpectrogramHooks(app));
+    FrameHooks hooks = MakeSpectrogramHooks(app);
+    AddReadoutHooks(app, hooks);
+    app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, std::move(hooks));
     app.frameLoop->Start();
     app.statusLoop.Start();
 }
@@ -158,6 +162,10 @@ void OnMouseWheel(WPARAM wParam) {
 
 void OnCommand(int id) {
     App& app = *g_app;
+    if (IsExportCommand(id)) {
+        RunExportCommand(app, id);
+        return;
+    }
     if (HandleFileCommand(app, id)) {
         return;
     }

@@ -6,7 +6,10 @@
 // WAVE + FFT view, the spectrum or cepstrum with its peak line).
 //
 // The pass is the program's own (AnalyzerFrameAnalysis); only the drawing is
-// left out, whose cost does not depend on N (see traces_bench).
+// left out, whose cost does not depend on N (see traces_bench). The
+// "Readouts" variants add what the readouts compute every frame: the peak
+// (or pitch) search over the default selection and the corner and cursor
+// texts; compare each with its plain variant from the same run.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -19,6 +22,7 @@
 #include "app/frame_analysis.h"
 #include "base/settings.h"
 #include "capture/sample_ring.h"
+#include "display/value_readout.h"
 #include "display/trace_points.h"
 
 namespace {
@@ -43,7 +47,26 @@ std::unique_ptr<SampleRing> toneRing() {
     return ring;
 }
 
-void wholePass(benchmark::State& state, bool cepstrum, bool logAxis) {
+// What the readouts compute per frame besides drawing: the peak (or pitch)
+// over the selection, the corner text and a cursor text.
+void readoutStep(const AppSettings& s, const FrameData& f, bool cepstrum, bool logAxis) {
+    const FrameFacts facts{s.sampleRate, f.sampleCount, s.windowKind};
+    const ViewAxis axis{kViewWidthPx, f.binCount, logAxis};
+    const ViewLevels levels{kViewHeightPx, s.specSpan, s.specOffset};
+    const BinRange band = SelectionBins(axis, s.selX0, s.selX1);
+    ReadoutText corner;
+    if (cepstrum) {
+        corner = PitchReadout(facts, FindCepstrumPeak(f.displayValues, f.binCount, band.first, band.last));
+    } else {
+        corner = PeakReadout(facts, FindSpectrumPeak(f.displayValues, f.binCount, band.first, band.last, s.windowKind));
+    }
+    const ReadoutText cursor = cepstrum ? CepstrumCursorReadout(facts, axis, kViewWidthPx / 3)
+                                        : SpectrumCursorReadout(facts, axis, levels, kViewWidthPx / 3, 100);
+    benchmark::DoNotOptimize(corner);
+    benchmark::DoNotOptimize(cursor);
+}
+
+void wholePass(benchmark::State& state, bool cepstrum, bool logAxis, bool readouts = false) {
     const auto n = static_cast<std::int32_t>(state.range(0));
     AppSettings s{};
     InstallDefaults(s, 1920, 1080);
@@ -70,11 +93,35 @@ void wholePass(benchmark::State& state, bool cepstrum, bool logAxis) {
         const SpectrumPoints r =
             BuildSpectrumPoints(f.displayValues, f.binCount, view, f.tracePoints, f.peakPoints, f.pointCapacity);
         points += r.traceCount + r.peakCount;
+        if (readouts) {
+            readoutStep(s, f, cepstrum, logAxis);
+        }
         benchmark::DoNotOptimize(f.tracePoints);
         benchmark::ClobberMemory();
     }
     state.counters["points"] = points;
     state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The readout step alone on one analysed frame, to set against the pass.
+void BM_ReadoutsAlone(benchmark::State& state) {
+    const auto n = static_cast<std::int32_t>(state.range(0));
+    AppSettings s{};
+    InstallDefaults(s, 1920, 1080);
+    s.fftLength = n;
+    s.halfLength = n / 2;
+    s.windowKind = kWindowHanning;
+    auto an = makeAnalyzer();
+    setupAnalyzer(*an, s);
+    auto ring = toneRing();
+    SampleRing& source = *ring;
+    AnalyzerFrameAnalysis analysis(*an, [&source](double* values, int count) {
+        source.FetchSamples(std::span<double>(values, kFrameCapacity), count);
+    });
+    const FrameData f = analysis.Analyse(s);
+    for (auto _ : state) {
+        readoutStep(s, f, false, false);
+    }
 }
 
 void frameLengths(benchmark::internal::Benchmark* b) {
@@ -84,8 +131,13 @@ void frameLengths(benchmark::internal::Benchmark* b) {
 void BM_PassSpectrumLinear(benchmark::State& state) { wholePass(state, false, false); }
 void BM_PassSpectrumLog(benchmark::State& state) { wholePass(state, false, true); }
 void BM_PassCepstrumLinear(benchmark::State& state) { wholePass(state, true, false); }
+void BM_PassSpectrumLinearReadouts(benchmark::State& state) { wholePass(state, false, false, true); }
+void BM_PassCepstrumLinearReadouts(benchmark::State& state) { wholePass(state, true, false, true); }
 BENCHMARK(BM_PassSpectrumLinear)->Apply(frameLengths);
+BENCHMARK(BM_PassSpectrumLinearReadouts)->Apply(frameLengths);
 BENCHMARK(BM_PassSpectrumLog)->Apply(frameLengths);
+BENCHMARK(BM_ReadoutsAlone)->Apply(frameLengths);
 BENCHMARK(BM_PassCepstrumLinear)->Apply(frameLengths);
+BENCHMARK(BM_PassCepstrumLinearReadouts)->Apply(frameLengths);
 
 }  // namespace

@@ -92,6 +92,9 @@ LRESULT CALLBACK clsLabel::LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, 
             ReleaseCapture();  // sends WM_CAPTURECHANGED, which ends the drag
         }
         return self->OnCaptureLostMessage();
+    case WM_MOUSELEAVE:
+        self->OnMouseLeave();
+        return 0;
     case WM_NULL:
     case STM_SETIMAGE:
         return 0;

@@ -52,6 +52,8 @@ public:
     virtual void OnMouseMove(int x, int y) {}
     // The left button was released.
     virtual void OnButtonUp() {}
+    // The pointer left the window (after a TrackMouseEvent asked for it).
+    virtual void OnMouseLeave() {}
 
     HWND Handle() const { return window_.get(); }
     // Size of the window's normal-position rectangle, pixels.

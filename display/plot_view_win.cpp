@@ -152,6 +152,31 @@ void clsBitmap::OnDrag(int x0, int y0, int x1, int y1) {
     DragSelection(selection_, x0, y0, x1, y1, Width(), Height());
 }
 
+void clsBitmap::OnMouseMove(int x, int y) {
+    const std::uint64_t packed = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(y)) << 32) |
+                                 static_cast<std::uint32_t>(x);
+    nCursor.store(static_cast<std::int64_t>(packed), std::memory_order_relaxed);
+    if (!bTrackingLeave) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
+        bTrackingLeave = TrackMouseEvent(&track) != FALSE;
+    }
+}
+
+void clsBitmap::OnMouseLeave() {
+    bTrackingLeave = false;
+    nCursor.store(kNoCursor, std::memory_order_relaxed);
+}
+
+bool clsBitmap::CursorPoint(int& x, int& y) const {
+    const std::int64_t packed = nCursor.load(std::memory_order_relaxed);
+    if (packed == kNoCursor) {
+        return false;
+    }
+    x = static_cast<std::int32_t>(static_cast<std::uint32_t>(packed));
+    y = static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(packed) >> 32));
+    return x >= 0 && y >= 0 && x < Width() && y < Height();
+}
+
 HPEN clsBitmap::Pen(ViewPen which) const {
     switch (which) {
     case ViewPen::kWave:

@@ -60,6 +60,13 @@ public:
 
     // Stores the selection while the view is selectable (draw lock taken).
     void OnDrag(int x0, int y0, int x1, int y1) override;
+    // Keep the pointer's place for the cursor readout, until it leaves.
+    void OnMouseMove(int x, int y) override;
+    void OnMouseLeave() override;
+
+    // The pointer's place over the view (view pixels), false when it is
+    // elsewhere. Any thread.
+    bool CursorPoint(int& x, int& y) const;
 
     void Close() override;
 
@@ -122,6 +129,10 @@ private:
     int nLeft;
     int nTop;
     std::atomic<bool> bSelectable{false};
+    // The pointer's x in the low and y in the high 32 bits, or kNoCursor.
+    std::atomic<std::int64_t> nCursor{kNoCursor};
+    static constexpr std::int64_t kNoCursor = INT64_MIN;
+    bool bTrackingLeave = false;  // user-interface thread only
     std::size_t nBytes = 0;
     std::mutex* drawLock_;
 };

@@ -64,4 +64,14 @@
 #define IDS_WAV_CANNOT_PLAY 141
 #define IDS_WAV_ERROR_FIRST 150
 
+/* File menu: keeping what the window shows. */
+#define IDM_COPY_PICTURE 32901 /* the client area's picture to the clipboard (also Ctrl+C) */
+#define IDM_SAVE_PNG 32902     /* the picture as a PNG file */
+#define IDM_SAVE_CSV 32903     /* the current frame's values as a CSV file */
+
+/* Message texts of the export commands (%ls: the file chosen). */
+#define IDS_EXPORT_CANCELLED 32911
+#define IDS_EXPORT_FAILED 32912
+#define IDS_COPY_FAILED 32913
+
 #endif

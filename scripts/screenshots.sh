@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots: the program under a private Xvfb, fed by the
 # demo tone (220 Hz with four harmonics), switched between its views through
-# the menu with the keyboard, the View menu held open, and a pitch track.
-# Writes docs/*.png.
+# the menu with the keyboard, the View menu held open, a pitch track, then the
+# readouts with the pointer over the views. Writes docs/*.png; with the
+# argument "readouts" only the readouts' pictures.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cmake -S "$here" --preset mingw >/dev/null
@@ -36,6 +37,12 @@ view_item() {
   xdotool key Return
 }
 
+only="${1:-all}"
+
+# The pointer at a fraction (percent) of the window's width and height.
+point_at() { xdotool mousemove "$((X + WIDTH * $1 / 100))" "$((Y + HEIGHT * $2 / 100))"; }
+
+if [ "$only" != readouts ]; then
 shot view-fft
 view_item 0; shot view-wave 2     # WAVE
 view_item 1; shot view-wave-fft 2 # WAVE + FFT
@@ -48,7 +55,17 @@ sleep 3
 xdotool key --window "$window" alt+v
 shot main-window 1
 xdotool key Escape Escape
+fi
 
+# Readouts: the pointer over the spectrum near the 660 Hz harmonic (the peak
+# readout names the strongest one, 220 Hz), then in the pitch view over the
+# spectrogram (the pitch readout in the corner).
+point_at 58 30; shot readout-spectrum 3
+view_item 4; point_at 50 70; shot readout-pitch 4
+view_item 2
+xdotool mousemove 0 0
+
+if [ "$only" != readouts ]; then
 # A pitch track: the linear axis (Settings, fifth item, first entry), the
 # pitch view, and the band dragged over the lags 2 to 15 ms with its bottom
 # edge under the tone's peak at 4.5 ms. The window is 600 x 500 at first
@@ -67,6 +84,7 @@ at 210 200
 xdotool mouseup 1
 at 300 400
 shot pitch-track 14
+fi
 
 wine taskkill /im tavrin.exe >/dev/null 2>&1 || true
 sleep 1

@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "app/app_win.h"
+#include "app/export_win.h"
 #include "app/main_window_win.h"
 #include "resources/resource_ids.h"
 #include "tavrin_version.h"
@@ -101,6 +104,10 @@ TEST_F(MainWindowTest, MenuBarHasEveryItemWithItsIdAndText) {
         {0, 0, L"ファイル(&F)"},
         {1, 105, L"アプリケーションの終了(&X)"},
         {1, 32880, L"開く(&O)..."},
+        {1, -1, L""},
+        {1, 32901, L"画像をクリップボードにコピー(&C)\tCtrl+C"},
+        {1, 32902, L"画像をPNGで保存(&P)..."},
+        {1, 32903, L"現在のフレームをCSVで保存(&V)..."},
         {0, 0, L"デバイス(&D)"},
         {1, 32805, L"なし"},
         {0, 0, L"再生(&P)"},
@@ -233,6 +240,39 @@ TEST(Resources, EnglishInterfaceMirrorsTheJapaneseOne) {
     EXPECT_EQ(AboutTextIn(kEnglish), L"Tavrin version " + version);
 }
 
+std::uint32_t BigEndian32(const std::vector<unsigned char>& b, size_t at) {
+    return (b[at] << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
+}
+
+// What the File menu's export items write: the picture on the clipboard and
+// as a PNG at the client area's size, the frame as CSV with a row per bin;
+// a directory that cannot be written leaves nothing behind.
+TEST_F(MainWindowTest, ExportsPictureAndFrame) {
+    App& app = *CurrentApp();
+    testsupport::PumpPending();
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+
+    ASSERT_TRUE(CopyPictureToClipboard(app));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+
+    ASSERT_TRUE(SavePicturePng(app, L"picture.png"));
+    const std::vector<unsigned char> png = testsupport::ReadFileBytes("picture.png");
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+    EXPECT_EQ(BigEndian32(png, 16), static_cast<std::uint32_t>(client.right)) << "IHDR width";
+    EXPECT_EQ(BigEndian32(png, 20), static_cast<std::uint32_t>(client.bottom)) << "IHDR height";
+
+    const FrameSnapshot frame = TakeFrameSnapshot(app);
+    EXPECT_EQ(frame.values.size(), static_cast<size_t>(app.settings.fftLength / 2));
+    ASSERT_TRUE(WriteFileWhole(L"spectrum.csv", FrameCsv(frame)));
+    const std::vector<unsigned char> csv = testsupport::ReadFileBytes("spectrum.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), app.settings.fftLength / 2 + 1);
+
+    EXPECT_FALSE(SavePicturePng(app, L"no-such-directory\\picture.png"));
+    EXPECT_EQ(GetFileAttributesW(L"no-such-directory\\picture.png.tmp"), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(MainWindowTest, ExitDestroysTheWindowAndEndsTheMessageLoop) {
     SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
     EXPECT_FALSE(IsWindow(hwnd_));
@@ -269,7 +309,7 @@ LRESULT CALLBACK RecorderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-TEST(Accelerators, AltQuestionMarkAndAltSlashOpenAbout) {
+TEST(Accelerators, AltQuestionMarkAndAltSlashOpenAboutCtrlCCopies) {
     HACCEL table = LoadAcceleratorsA(Module(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     ASSERT_NE(table, nullptr);
     WNDCLASSA wc{};
@@ -294,6 +334,14 @@ TEST(Accelerators, AltQuestionMarkAndAltSlashOpenAbout) {
         EXPECT_EQ(GetWindowLongPtrA(target, GWLP_USERDATA), c.translated ? IDM_ABOUT : 0) << c.key;
     }
     keys[VK_MENU] = 0;
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SetWindowLongPtrA(target, GWLP_USERDATA, 0);
+    MSG copy{target, WM_KEYDOWN, 'C', 0x002E0001, 0, {}};
+    EXPECT_NE(TranslateAcceleratorA(target, table, &copy), 0) << "Ctrl+C";
+    testsupport::PumpPending();
+    EXPECT_EQ(GetWindowLongPtrA(target, GWLP_USERDATA), IDM_COPY_PICTURE);
+    keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
     DestroyWindow(target);
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "display/plot_view_win.h"
+#include "display/readout_overlay_win.h"
 #include "support/test_parent.h"
 
 namespace {
@@ -140,6 +141,39 @@ TEST_F(PlotViewTest, DragWaitsForTheDrawLock) {
     SendMouse(view_.Handle(), WM_LBUTTONUP, 100, 50);
     EXPECT_GE(waited, 50u);
     EXPECT_EQ(view_.Selection().x1, 1.0);
+}
+
+// The cursor readout follows the pointer and goes when it leaves; the boxes
+// and the marker show in the surface until Restore, which leaves every
+// pixel as it was (the spectrogram scrolls its surface: nothing may stay).
+TEST_F(PlotViewTest, ReadoutsFollowThePointerAndLeaveNothingBehind) {
+    int x = -1;
+    int y = -1;
+    EXPECT_FALSE(view_.CursorPoint(x, y));
+    SendMouse(view_.Handle(), WM_MOUSEMOVE, 40, 30);
+    ASSERT_TRUE(view_.CursorPoint(x, y));
+    EXPECT_EQ(x, 40);
+    EXPECT_EQ(y, 30);
+    SendMessageA(view_.Handle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(view_.CursorPoint(x, y));
+
+    const Bitmaplib::SurfacePixels s = view_.Surface();
+    for (int i = 0; i < kW * kH; ++i) {
+        std::memcpy(s.bits + i * 4, &i, 4);
+    }
+    const std::vector<std::uint8_t> before(s.bits, s.bits + view_.Bytes());
+    ReadoutOverlay overlay;
+    ReadoutText text;
+    text.count = 2;
+    std::snprintf(text.lines[0], kReadoutTextBytes, "440.0 Hz");
+    std::snprintf(text.lines[1], kReadoutTextBytes, "-6.0 dBFS");
+    overlay.DrawTextBox(view_, text, BoxPlacement::kNearCursor, 90, 45);
+    overlay.DrawTextBox(view_, text, BoxPlacement::kTopRight, 0, 0);
+    overlay.DrawMarker(view_, 50, 20);
+    GdiFlush();
+    EXPECT_NE(std::memcmp(before.data(), s.bits, before.size()), 0);
+    overlay.Restore(view_);
+    EXPECT_EQ(std::memcmp(before.data(), s.bits, before.size()), 0);
 }
 
 TEST(PlotViewRebuild, CarriesTheSavedSelectionAndStartsBlack) {

@@ -1,0 +1,33 @@
+// Keeping what the window shows: its client area's picture on the clipboard
+// or in a PNG file (Windows Imaging Component), and the current frame's
+// values in a CSV file, each chosen in the File menu.
+//
+// Files are written whole or not at all: into a temporary file beside the
+// target, then moved over it. A cancelled dialog or a failure leaves every
+// file as it was and says so in a message box.
+//
+// Threads: the user-interface thread. The picture is taken under the draw
+// lock; the frame is copied between two passes of the frame loop.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "display/frame_csv.h"
+
+struct App;
+
+// File menu commands handled here (true when `id` is one of them).
+bool IsExportCommand(int id);
+void RunExportCommand(App& app, int id);
+
+// The steps of the commands, without dialogs or message boxes.
+// Puts the client area's picture on the clipboard as a device-independent bitmap.
+bool CopyPictureToClipboard(App& app);
+// Writes the client area's picture as a PNG file.
+bool SavePicturePng(App& app, const std::wstring& path);
+// The upper view's last frame, copied between two passes.
+FrameSnapshot TakeFrameSnapshot(App& app);
+// Writes `bytes` to `path` whole (temporary file, then a move), or leaves it alone.
+bool WriteFileWhole(const std::wstring& path, const std::string& bytes);

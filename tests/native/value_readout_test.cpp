@@ -1,0 +1,96 @@
+#include "display/value_readout.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "display/frame_csv.h"
+
+namespace {
+
+TEST(NoteText, NearestNoteAndCentsAcrossTheKeyboard) {
+    const struct {
+        double hz;
+        const char* text;
+    } cases[] = {
+        {440.0, "A4 +0c"},   {466.16, "A#4 +0c"}, {27.5, "A0 +0c"},   {4186.0, "C8 +0c"},
+        {261.63, "C4 +0c"},  {445.0, "A4 +20c"},  {452.0, "A4 +47c"},  {455.0, "A#4 -42c"}, {16.35, "C0 +0c"},
+        {0.5, "-"},          {INFINITY, "-"},     {NAN, "-"},
+    };
+    for (const auto& c : cases) {
+        char text[kReadoutTextBytes];
+        NoteText(c.hz, text);
+        EXPECT_STREQ(text, c.text) << c.hz;
+    }
+}
+
+// The cursor reads back what the axis shows: the frequency labels' mapping
+// on both axes, the level of a full-scale sine at the row it is drawn, and
+// the pitch of a lag.
+TEST(CursorReadout, FrequencyLevelAndNoteUnderTheCursor) {
+    const FrameFacts facts{44100, 4096, kWindowHanning};
+    const ViewAxis linear{1000, 2048, false};
+    const ViewAxis log{1000, 2048, true};
+    EXPECT_NEAR(AxisBinAtX(log, AxisXOfBin(log, 40.86)), 40.86, 1e-9);
+    EXPECT_NEAR(AxisBinAtX(linear, 500), 1024, 1e-9);
+
+    const ViewLevels levels{400, 300.0, 400.0};
+    const double fullScale = FullScaleLevel(kWindowHanning, 4096);
+    const int y = static_cast<int>(std::lround(RowOfValue(levels, fullScale)));
+    const ReadoutText s = SpectrumCursorReadout(facts, linear, levels, 20, y);
+    ASSERT_EQ(s.count, 3);
+    EXPECT_STREQ(s.lines[0], "441.0 Hz");
+    EXPECT_NEAR(std::stod(s.lines[1]), 0.0, 0.2) << s.lines[1];
+    EXPECT_STREQ(s.lines[2], "A4 +4c");
+
+    // Lag 200.45 samples: 220 Hz.
+    const ReadoutText c = CepstrumCursorReadout(facts, ViewAxis{2048, 2048, false}, 200);
+    EXPECT_STREQ(c.lines[0], "4.54 ms");
+    EXPECT_STREQ(c.lines[1], "220.5 Hz");
+    EXPECT_STREQ(c.lines[2], "A3 +4c");
+    EXPECT_STREQ(CepstrumCursorReadout(facts, linear, 0).lines[1], "-") << "lag 0 has no pitch";
+
+    const double samples[] = {0, 100, -200, 300};
+    const ReadoutText w = WaveCursorReadout(facts, 8, samples, 4, 5);
+    EXPECT_STREQ(w.lines[0], "0.07 ms");
+    EXPECT_STREQ(w.lines[1], "sample 300");
+}
+
+// The spectrogram's rows: the band's low end at the bottom (at the top in
+// the cepstrum views), and each column's age from the clock.
+TEST(CursorReadout, SpectrogramRowFrequencyAndColumnAge) {
+    const FrameFacts facts{44100, 4096, kWindowHanning};
+    SpectrogramAxis axis{100, 2048, SelectionBlock{0.1, 0.25, 0.5, 0.9}, false, false};
+    EXPECT_NEAR(SpectrogramBinAtRow(axis, 99), 512, 1e-9);
+    EXPECT_NEAR(SpectrogramBinAtRow(axis, 0), 512 + 99 * 5.12, 1e-9);
+    axis.cepstrum = true;
+    EXPECT_NEAR(SpectrogramBinAtRow(axis, 0), 512, 1e-9);
+
+    ColumnClock clock;
+    for (int i = 0; i < 5; ++i) clock.Push(100, 10.0 + i);
+    EXPECT_DOUBLE_EQ(clock.AgeOf(100, 99, 15.0), 1.0);
+    EXPECT_DOUBLE_EQ(clock.AgeOf(100, 95, 15.0), 5.0);
+    EXPECT_LT(clock.AgeOf(100, 94, 15.0), 0.0) << "not drawn yet";
+    clock.Push(120, 20.0);
+    EXPECT_LT(clock.AgeOf(120, 118, 21.0), 0.0) << "a new width starts empty";
+    EXPECT_STREQ(SpectrogramCursorReadout(facts, axis, 0, 2.25).lines[1], "2.2 s ago");
+}
+
+TEST(FrameCsv, HeaderAndOneRowPerBin) {
+    // A full-scale sine's level reads 0 dBFS; a silent bin stays -inf.
+    const double fullScale = FullScaleLevel(kWindowHanning, 8);
+    char level[32];
+    std::snprintf(level, sizeof level, "%.4f", fullScale);
+    FrameSnapshot spectrum{{fullScale, -INFINITY}, 8000, 8, kWindowHanning, false};
+    EXPECT_EQ(FrameCsv(spectrum), std::string("frequency_hz,value,dbfs,rate=8000,length=8,window=Hanning\r\n") +
+                                      "0.0000," + level + ",0.0000\r\n" + "1000.0000,-inf,-inf\r\n");
+    FrameSnapshot cepstrum{{5.0, -2.5, 0.25}, 8000, 6, kWindowNone, true};
+    EXPECT_EQ(FrameCsv(cepstrum),
+              "quefrency_ms,frequency_hz,value,rate=8000,length=6,window=none\r\n"
+              "0.0000,inf,5.0000\r\n"
+              "0.1250,8000.0000,-2.5000\r\n"
+              "0.2500,4000.0000,0.2500\r\n");
+}
+
+}  // namespace
