@@ -278,10 +278,10 @@ FrameSnapshot TakeFrameSnapshot(App& app) {
     const auto copy = [&app, &snapshot] {
         const Analyzer& an = *app.upper;
         snapshot.values.assign(an.outRe, an.outRe + an.binCount);
-        snapshot.sampleRate = app.settings.sampleRate;
+        snapshot.sampleRate = LoadShared(app.settings.sampleRate);
         snapshot.length = an.sampleCount;
         snapshot.windowKind = an.activeWindow;
-        snapshot.cepstrum = app.settings.cepstrumMode == 1;
+        snapshot.cepstrum = LoadShared(app.settings.cepstrumMode) == 1;
     };
     if (app.frameLoop) {
         app.frameLoop->RunBetweenPasses(copy);

@@ -23,7 +23,7 @@ double NowSeconds() {
 }
 
 void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view, const FrameData& frame) {
-    const AppSettings& s = app.settings;
+    const AppSettings s = SnapshotSettings(app.settings);
     if (view.Width() <= 0 || view.Height() <= 0 || frame.binCount < 2 || frame.sampleCount <= 0) {
         return;
     }
@@ -82,7 +82,7 @@ void DrawLowerReadout(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view,
     if (frame.binCount < 2 || !view.CursorPoint(x, y)) {
         return;
     }
-    const AppSettings& s = app.settings;
+    const AppSettings s = SnapshotSettings(app.settings);
     const FrameFacts facts{s.sampleRate, frame.sampleCount, app.upper->activeWindow};
     const SpectrogramAxis axis{view.Height(), frame.binCount, view.Selection(), s.logGrid != 0,
                                s.cepstrumMode == 1};
