@@ -116,7 +116,7 @@ void BM_ReadoutsAlone(benchmark::State& state) {
     auto ring = toneRing();
     SampleRing& source = *ring;
     AnalyzerFrameAnalysis analysis(*an, [&source](double* values, int count) {
-        source.FetchSamples(std::span<double>(values, kFrameCapacity), count);
+        return source.FetchSamples(std::span<double>(values, kFrameCapacity), count) > 0;
     });
     const FrameData f = analysis.Analyse(s);
     for (auto _ : state) {
