@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include "app/app_win.h"
@@ -77,9 +79,10 @@ protected:
         const long target = loop_->PassCount() + n;
         return testsupport::PumpUntil([&] { return loop_->PassCount() >= target; }, 5000);
     }
-    // Column whose spectrum pixels reach highest in the upper view: the green
-    // trace, or the blue peak-hold line drawn over its top.
-    int PeakColumn() {
+    // The topmost pixel of the upper view in one of `colours` (bytes B, G, R),
+    // scanning rows from the top; {-1, -1} when there is none.
+    struct Pixel { int x, y; };
+    Pixel TopPixel(std::initializer_list<std::array<std::uint8_t, 3>> colours) {
         std::lock_guard<std::mutex> hold(app_->drawLock);
         Bitmaplib::clsBitmap& v = *app_->parts.upperView;
         GdiFlush();
@@ -87,24 +90,18 @@ protected:
         for (int y = 0; y < s.height; ++y)
             for (int x = 0; x < s.width; ++x) {
                 const std::uint8_t* p = s.bits + (s.height - 1 - y) * s.stride + x * 4;
-                if ((p[0] == 0x58 && p[1] == 0xFF && p[2] == 0x32) || (p[0] == 0xFF && p[1] == 0x96 && p[2] == 0x00))
-                    return x;
+                for (const auto& c : colours)
+                    if (p[0] == c[0] && p[1] == c[1] && p[2] == c[2]) return {x, y};
             }
-        return -1;
+        return {-1, -1};
     }
-    // Highest row of the blue peak-hold line in the upper view, or -1.
-    int PeakHoldTopRow() {
-        std::lock_guard<std::mutex> hold(app_->drawLock);
-        Bitmaplib::clsBitmap& v = *app_->parts.upperView;
-        GdiFlush();
-        const Bitmaplib::SurfacePixels s = v.Surface();
-        for (int y = 0; y < s.height; ++y)
-            for (int x = 0; x < s.width; ++x) {
-                const std::uint8_t* p = s.bits + (s.height - 1 - y) * s.stride + x * 4;
-                if (p[0] == 0xFF && p[1] == 0x96 && p[2] == 0x00) return y;
-            }
-        return -1;
-    }
+    static constexpr std::array<std::uint8_t, 3> kTraceGreen{0x58, 0xFF, 0x32};
+    static constexpr std::array<std::uint8_t, 3> kPeakBlue{0xFF, 0x96, 0x00};
+    // Column whose spectrum pixels reach highest: the green trace, or the
+    // blue peak-hold line drawn over its top.
+    int PeakColumn() { return TopPixel({kTraceGreen, kPeakBlue}).x; }
+    // Highest row of the blue peak-hold line, or -1.
+    int PeakHoldTopRow() { return TopPixel({kPeakBlue}).y; }
 
     HWND hwnd_ = nullptr;
     App* app_ = nullptr;
