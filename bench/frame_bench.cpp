@@ -19,7 +19,7 @@
 #include <numbers>
 
 #include "analysis/analyzer.h"
-#include "app/frame_analysis.h"
+#include "app/frame/frame_analysis.h"
 #include "base/settings.h"
 #include "capture/sample_ring.h"
 #include "display/value_readout.h"

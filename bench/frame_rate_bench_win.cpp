@@ -22,8 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app_win.h"
-#include "app/main_window_win.h"
+#include "app/program/app_win.h"
+#include "app/status/status_loop_win.h"
+#include "app/layout/window_parts_win.h"
+#include "app/frame/frame_loop_win.h"
+#include "app/window/main_window_win.h"
 #include "resources/resource_ids.h"
 
 namespace {

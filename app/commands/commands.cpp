@@ -1,0 +1,157 @@
+#include "app/commands/commands.h"
+
+
+#include "app/commands/menu_tables.h"
+
+namespace {
+
+struct ViewModeFlags {
+    int id;
+    std::uint8_t showWave;
+    std::uint8_t showSpectrum;
+};
+
+constexpr ViewModeFlags kPlainViews[] = {
+    {IDM_VIEW_WAVE, 1, 0},
+    {IDM_VIEW_FFT, 0, 1},
+    {IDM_VIEW_WAVE_FFT, 1, 1},
+};
+
+template <std::size_t N>
+const MenuItemValue* Find(const MenuItemValue (&table)[N], int id) {
+    for (const MenuItemValue& e : table) {
+        if (e.id == id) return &e;
+    }
+    return nullptr;
+}
+
+void EnterSpectrumView(AppSettings& s, CommandTarget& target) {
+    StoreShared(s.showWave, 0);
+    StoreShared(s.cepstrumMode, 1);
+    StoreShared(s.showSpectrum, 1);
+    StoreShared(s.holdTrace, 0);
+    target.SetUpperCursor(ViewCursor::kCrossHair);
+    target.Relayout();
+}
+
+void Record(AppSettings& s, CommandTarget& target) {
+    target.ResumeCapture();
+    // Only a file that was really created may be shown as a recording.
+    StoreShared(s.runState, target.StartRecording() ? kRec : kRun);
+}
+
+void ChangeRate(AppSettings& s, std::int32_t rate, bool recording, CommandTarget& target) {
+    // A file keeps the rate of its head: end it before blocks of another rate arrive.
+    if (recording && rate != s.sampleRate) {
+        target.StopRecording();
+        StoreShared(s.runState, kRun);
+    }
+    StoreShared(s.sampleRate, rate);
+    target.ReopenCapture();
+    target.UpdateScaleLabels();
+    target.ClearCalibration();
+    target.Relayout();
+}
+
+void ChangeLength(AppSettings& s, std::int32_t length, CommandTarget& target) {
+    StoreShared(s.fftLength, length);
+    StoreShared(s.halfLength, length / 2);
+    target.ClearCalibration();
+    target.SetupAnalyzers();
+    target.UpdateScaleLabels();
+    target.Relayout();
+}
+
+// Returns false for Exit, whose window is gone afterwards.
+bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
+    if (id == IDM_EXIT) {
+        target.Exit();
+        return false;
+    }
+    if (id == IDM_ABOUT) {
+        target.ShowAbout();
+        return true;
+    }
+    if (id >= IDM_DEVICE_FIRST && id < IDM_DEVICE_FIRST + kSelectableDevices) {
+        StoreShared(s.deviceIndex, id - IDM_DEVICE_FIRST);
+        target.ReopenCapture();
+        return true;
+    }
+    for (const ViewModeFlags& v : kPlainViews) {
+        if (v.id == id) {
+            StoreShared(s.showWave, v.showWave);
+            StoreShared(s.showSpectrum, v.showSpectrum);
+            StoreShared(s.cepstrumMode, 0);
+            StoreShared(s.holdTrace, 0);
+            target.SetUpperCursor(v.showSpectrum ? ViewCursor::kCrossHair : ViewCursor::kArrow);
+            target.Relayout();
+            return true;
+        }
+    }
+    if (id == IDM_VIEW_CEPSTRUM) {
+        StoreShared(s.pitchOn, 0);
+        EnterSpectrumView(s, target);
+        return true;
+    }
+    if (id == IDM_VIEW_PITCH) {
+        StoreShared(s.pitchOn, target.IsPitchChecked() ? 0 : 1);
+        EnterSpectrumView(s, target);
+        return true;
+    }
+    if (id == IDM_CAL) {
+        StoreShared(s.calRequest, 1);
+        return true;
+    }
+    if (const MenuItemValue* w = Find(kWindowItems, id)) {
+        StoreShared(s.windowKind, w->value);
+        return true;
+    }
+    if (id == IDM_RUN) {
+        target.ReopenCapture();
+        if (s.runState != kRec) StoreShared(s.runState, kRun);
+        return true;
+    }
+    if (id == IDM_STOP) {
+        target.StopRecording();
+        target.PauseCapture();
+        StoreShared(s.runState, kStop);
+        return true;
+    }
+    if (id == IDM_REC) {
+        if (s.runState != kRec) Record(s, target);
+        return true;
+    }
+    if (const MenuItemValue* p = Find(kPauseItems, id)) {
+        StoreShared(s.pauseMs, p->value);
+        return true;
+    }
+    if (const MenuItemValue* r = Find(kRateItems, id)) {
+        ChangeRate(s, r->value, recording, target);
+        return true;
+    }
+    if (const MenuItemValue* l = Find(kLengthItems, id)) {
+        ChangeLength(s, l->value, target);
+        return true;
+    }
+    if (id == IDM_GRID_LINEAR || id == IDM_GRID_LOG) {
+        StoreShared(s.logGrid, id == IDM_GRID_LOG ? 1 : 0);
+        target.UpdateScaleLabels();
+        target.Relayout();
+        return true;
+    }
+    if (id == IDM_COLOUR_ON || id == IDM_COLOUR_OFF) {
+        StoreShared(s.colorSpectrum, id == IDM_COLOUR_ON ? 1 : 0);
+        target.Relayout();
+        return true;
+    }
+    return true;  // the placeholder and devices past the sixth: nothing but the common ending
+}
+
+}  // namespace
+
+void ExecuteCommand(AppSettings& s, int id, bool recording, CommandTarget& target) {
+    if (Dispatch(s, id, recording, target)) {
+        target.RefreshStatus();
+        target.SyncMenu();
+    }
+}

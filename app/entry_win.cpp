@@ -1,7 +1,0 @@
-#include <windows.h>
-
-#include "app/main_window_win.h"
-
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int showCommand) {
-    return RunProgram(hInstance, showCommand);
-}

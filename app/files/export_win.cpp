@@ -1,0 +1,312 @@
+#include "app/files/export_win.h"
+
+#include <commdlg.h>
+#include <initguid.h>
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <cstring>
+#include <vector>
+
+#include "app/program/app_win.h"
+#include "app/frame/frame_loop_win.h"
+#include "app/layout/window_parts_win.h"
+#include "display/gdi_win.h"
+#include "display/plot_view_win.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr wchar_t kDefaultPngName[] = L"tavrin.png";
+constexpr wchar_t kDefaultCsvName[] = L"spectrum.csv";
+constexpr wchar_t kPngFilter[] = L"PNG (*.png)\0*.png\0";
+constexpr wchar_t kCsvFilter[] = L"CSV (*.csv)\0*.csv\0";
+constexpr wchar_t kTemporarySuffix[] = L".tmp";
+constexpr int kMessageBytes = 512;
+
+// A COM interface pointer, released once.
+template <typename T>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() {
+        if (p_) p_->Release();
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    T** put() { return &p_; }
+    T* operator->() const { return p_; }
+    T* get() const { return p_; }
+
+private:
+    T* p_ = nullptr;
+};
+
+// COM on this thread for a scope (the dialogs and WIC need it).
+class ComScope {
+public:
+    ComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComScope() {
+        if (ok_) CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    bool ok_;
+};
+
+// The client area as 32-bit top-down pixels, taken from the window's DC
+// under the draw lock (so no frame is half copied).
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;  // rows top-down, bytes blue, green, red, unused
+};
+
+Picture TakePicture(App& app) {
+    Picture picture;
+    RECT client{};
+    if (!GetClientRect(app.hwnd, &client) || client.right <= 0 || client.bottom <= 0) {
+        return picture;
+    }
+    const int w = client.right;
+    const int h = client.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    gdi::WindowDc screen(app.hwnd);
+    gdi::Bitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    gdi::MemoryDc memory(CreateCompatibleDC(screen.get()));
+    if (!bitmap || !bits || !memory) {
+        return picture;
+    }
+    {
+        gdi::Selected selected(memory.get(), bitmap.get());
+        std::lock_guard<std::mutex> hold(app.drawLock);
+        if (!BitBlt(memory.get(), 0, 0, w, h, screen.get(), 0, 0, SRCCOPY)) {
+            return picture;
+        }
+        GdiFlush();
+    }
+    picture.width = w;
+    picture.height = h;
+    picture.pixels.assign(static_cast<const std::uint32_t*>(bits),
+                          static_cast<const std::uint32_t*>(bits) + static_cast<std::size_t>(w) * h);
+    return picture;
+}
+
+// The PNG file's bytes, encoded by WIC into memory.
+bool EncodePng(const Picture& picture, std::string& out) {
+    ComRef<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(factory.put())))) {
+        return false;
+    }
+    ComRef<IStream> stream;
+    ComRef<IWICBitmapEncoder> encoder;
+    ComRef<IWICBitmapFrameEncode> frame;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) ||
+        FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.put())) ||
+        FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
+        FAILED(encoder->CreateNewFrame(frame.put(), nullptr)) || FAILED(frame->Initialize(nullptr)) ||
+        FAILED(frame->SetSize(picture.width, picture.height))) {
+        return false;
+    }
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    if (FAILED(frame->SetPixelFormat(&format)) || !IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+        return false;
+    }
+    const UINT stride = static_cast<UINT>(picture.width) * 3;
+    std::vector<BYTE> rows(static_cast<std::size_t>(stride) * picture.height);
+    for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+        std::memcpy(&rows[i * 3], &picture.pixels[i], 3);
+    }
+    if (FAILED(frame->WritePixels(picture.height, stride, static_cast<UINT>(rows.size()), rows.data())) ||
+        FAILED(frame->Commit()) || FAILED(encoder->Commit())) {
+        return false;
+    }
+    HGLOBAL memory = nullptr;
+    STATSTG stat{};
+    if (FAILED(GetHGlobalFromStream(stream.get(), &memory)) || FAILED(stream->Stat(&stat, STATFLAG_NONAME))) {
+        return false;
+    }
+    const auto size = static_cast<std::size_t>(stat.cbSize.QuadPart);
+    const void* data = GlobalLock(memory);
+    if (!data) {
+        return false;
+    }
+    out.assign(static_cast<const char*>(data), size);
+    GlobalUnlock(memory);
+    return true;
+}
+
+std::wstring CurrentDirectory() {
+    wchar_t dir[MAX_PATH] = {};
+    const DWORD n = GetCurrentDirectoryW(MAX_PATH, dir);
+    return n > 0 && n < MAX_PATH ? std::wstring(dir, n) : std::wstring();
+}
+
+// Asks for a file to save to, starting in the current directory with `name`;
+// empty when the user cancelled or the dialog failed (then `failed` is set).
+std::wstring AskSavePath(HWND owner, const wchar_t* name, const wchar_t* filter, const wchar_t* extension,
+                         bool& failed) {
+    wchar_t file[MAX_PATH] = {};
+    wcsncpy(file, name, MAX_PATH - 1);
+    const std::wstring dir = CurrentDirectory();
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrInitialDir = dir.empty() ? nullptr : dir.c_str();
+    ofn.lpstrDefExt = extension;
+    // The current directory stays where it is: param.bin and the recording live there.
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    if (GetSaveFileNameW(&ofn)) {
+        return std::wstring(file);
+    }
+    failed = CommDlgExtendedError() != 0;
+    return std::wstring();
+}
+
+void Tell(App& app, UINT textId, const std::wstring& path) {
+    wchar_t format[kMessageBytes] = {};
+    wchar_t title[kMessageBytes] = {};
+    LoadStringW(app.hInstance, textId, format, kMessageBytes);
+    LoadStringW(app.hInstance, IDS_APP_TITLE, title, kMessageBytes);
+    wchar_t text[kMessageBytes * 2] = {};
+    _snwprintf(text, kMessageBytes * 2 - 1, format, path.c_str());
+    MessageBoxW(app.hwnd, text, title, MB_OK | MB_ICONWARNING);
+}
+
+void SaveWithDialog(App& app, const wchar_t* name, const wchar_t* filter, const wchar_t* extension,
+                    bool (*save)(App&, const std::wstring&)) {
+    ComScope com;
+    bool failed = false;
+    const std::wstring path = AskSavePath(app.hwnd, name, filter, extension, failed);
+    if (path.empty()) {
+        Tell(app, failed ? IDS_EXPORT_FAILED : IDS_EXPORT_CANCELLED, name);
+        return;
+    }
+    if (!save(app, path)) {
+        Tell(app, IDS_EXPORT_FAILED, path);
+    }
+}
+
+bool SaveFrameCsv(App& app, const std::wstring& path) {
+    return WriteFileWhole(path, FrameCsv(TakeFrameSnapshot(app)));
+}
+
+}  // namespace
+
+bool IsExportCommand(int id) { return id == IDM_COPY_PICTURE || id == IDM_SAVE_PNG || id == IDM_SAVE_CSV; }
+
+void RunExportCommand(App& app, int id) {
+    switch (id) {
+    case IDM_COPY_PICTURE:
+        if (!CopyPictureToClipboard(app)) {
+            Tell(app, IDS_COPY_FAILED, std::wstring());
+        }
+        break;
+    case IDM_SAVE_PNG:
+        SaveWithDialog(app, kDefaultPngName, kPngFilter, L"png", &SavePicturePng);
+        break;
+    case IDM_SAVE_CSV:
+        SaveWithDialog(app, kDefaultCsvName, kCsvFilter, L"csv", &SaveFrameCsv);
+        break;
+    default:
+        break;
+    }
+}
+
+bool CopyPictureToClipboard(App& app) {
+    const Picture picture = TakePicture(app);
+    if (picture.pixels.empty()) {
+        return false;
+    }
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = picture.width;
+    header.biHeight = picture.height;  // bottom-up, as every reader expects
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    const std::size_t rowBytes = static_cast<std::size_t>(picture.width) * 4;
+    const std::size_t bytes = sizeof header + rowBytes * picture.height;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!memory) {
+        return false;
+    }
+    auto* data = static_cast<std::uint8_t*>(GlobalLock(memory));
+    if (!data) {
+        GlobalFree(memory);
+        return false;
+    }
+    std::memcpy(data, &header, sizeof header);
+    for (int y = 0; y < picture.height; ++y) {
+        std::memcpy(data + sizeof header + rowBytes * (picture.height - 1 - y),
+                    &picture.pixels[static_cast<std::size_t>(y) * picture.width], rowBytes);
+    }
+    GlobalUnlock(memory);
+    if (!OpenClipboard(app.hwnd)) {
+        GlobalFree(memory);
+        return false;
+    }
+    EmptyClipboard();
+    const bool placed = SetClipboardData(CF_DIB, memory) != nullptr;
+    CloseClipboard();
+    if (!placed) {
+        GlobalFree(memory);  // still ours when the clipboard refused it
+    }
+    return placed;
+}
+
+bool SavePicturePng(App& app, const std::wstring& path) {
+    const Picture picture = TakePicture(app);
+    std::string png;
+    ComScope com;
+    return !picture.pixels.empty() && EncodePng(picture, png) && WriteFileWhole(path, png);
+}
+
+FrameSnapshot TakeFrameSnapshot(App& app) {
+    FrameSnapshot snapshot;
+    const auto copy = [&app, &snapshot] {
+        const Analyzer& an = *app.upper;
+        snapshot.values.assign(an.outRe, an.outRe + an.binCount);
+        snapshot.sampleRate = LoadShared(app.settings.sampleRate);
+        snapshot.length = an.sampleCount;
+        snapshot.windowKind = an.activeWindow;
+        snapshot.cepstrum = LoadShared(app.settings.cepstrumMode) == 1;
+    };
+    if (app.frameLoop) {
+        app.frameLoop->RunBetweenPasses(copy);
+    } else {
+        copy();
+    }
+    return snapshot;
+}
+
+bool WriteFileWhole(const std::wstring& path, const std::string& bytes) {
+    const std::wstring temporary = path + kTemporarySuffix;
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    const bool closed = CloseHandle(file) != FALSE;
+    if (!ok || !closed || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(temporary.c_str());
+        return false;
+    }
+    return true;
+}

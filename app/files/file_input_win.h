@@ -1,0 +1,44 @@
+// A WAV file in place of the live input: opening one (the File menu's open
+// dialog, a file dropped on the window, the command line), the commands that
+// act on it while it plays, and the way back to the device.
+//
+// While a file plays the capture device is closed, the sampling rate is the
+// file's (the rate chosen before is kept in App::liveRate and given back
+// afterwards), the Device menu carries the file as its last item, checked,
+// REC is greyed, RUN plays, STOP pauses and the state reads "FILE". Choosing
+// a device or a rate goes back to the live input.
+//
+// A file that cannot be played gets a message box naming it and the reason;
+// nothing else changes.
+//
+// User-interface thread only.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+struct App;
+
+// Opens `path` and plays it from its start. False (after the message) when
+// it cannot be played.
+bool OpenInputFile(App& app, const std::wstring& path);
+
+// Takes the commands that differ while a file plays, and the open command.
+// True when `id` is done with; false when the ordinary command should run
+// (after going back to the live input, for a device or a rate).
+bool HandleFileCommand(App& app, int id);
+
+// WM_DROPFILES: plays the first file dropped; releases `drop`.
+void OnDropFiles(App& app, HDROP drop);
+
+// Plays the file the program's command line names, if any.
+void OpenCommandLineFile(App& app);
+
+// The rate "param.bin" keeps: the live one, also while a file plays.
+std::int32_t StoredRate(const App& app);
+
+// Stops playing without touching the menus or the settings (the window is
+// being destroyed).
+void CloseInputFile(App& app);

@@ -1,0 +1,246 @@
+#include "app/frame/frame_loop_win.h"
+
+#include <process.h>
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+
+#include "app/program/app_win.h"
+#include "app/layout/window_parts_win.h"
+#include "app/frame/view_zoom.h"
+#include "display/plot_view_win.h"
+#include "display/selection.h"
+#include "display/split_bar_win.h"
+#include "display/trace_painters_win.h"
+
+namespace {
+
+// A waiting user-interface thread wakes at once for sent messages, for the
+// loop's end and for each batch of changes it runs. Besides, it looks again
+// after this many milliseconds, every 5 when the completion event could not
+// be made.
+constexpr DWORD kHandoverRecheckMs = 100;
+constexpr DWORD kHandoverPollMs = 5;
+
+// The stored zoom of the display in force: the cepstrum's or the spectrum's.
+struct ZoomFields {
+    double& span;
+    double& offset;
+};
+
+ZoomFields ActiveZoomFields(AppSettings& s, std::uint8_t cepstrumMode) {
+    if (cepstrumMode == 1) {
+        return {s.cepSpan, s.cepOffset};
+    }
+    return {s.specSpan, s.specOffset};
+}
+
+}  // namespace
+
+FrameLoop::FrameLoop(App& app, FrameAnalysis& analysis, FrameHooks hooks)
+    : app_(app), analysis_(analysis), hooks_(std::move(hooks)),
+      wake_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), changePosted_(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+      changesRun_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+
+FrameLoop::~FrameLoop() { Stop(); }
+
+bool FrameLoop::Start() {
+    if (thread_) {
+        return true;
+    }
+    stop_.store(false, std::memory_order_release);
+    if (wake_) {
+        ResetEvent(wake_.get());
+    }
+    const uintptr_t h = _beginthreadex(nullptr, 0, &FrameLoop::ThreadMain, this, 0, nullptr);
+    thread_.reset(reinterpret_cast<HANDLE>(h));
+    return thread_ != nullptr;
+}
+
+void FrameLoop::Stop() {
+    if (thread_) {
+        stop_.store(true, std::memory_order_release);
+        if (wake_) {
+            SetEvent(wake_.get());
+        }
+        WaitDispatching([] { return false; });
+        thread_.reset();
+    }
+    handover_.RunPending();
+}
+
+void FrameLoop::RunBetweenPasses(PassHandover::Change change) {
+    const std::uint64_t ticket = handover_.Post(std::move(change));
+    if (!thread_) {
+        handover_.RunPending();
+        return;
+    }
+    if (changePosted_) {
+        SetEvent(changePosted_.get());
+    }
+    WaitDispatching([&] { return handover_.Done(ticket); });
+    // The loop may have ended without taking it: run it here then.
+    handover_.RunPending();
+}
+
+void FrameLoop::WaitDispatching(const std::function<bool()>& done) {
+    const HANDLE wakers[] = {thread_.get(), changesRun_.get()};
+    const DWORD count = changesRun_ ? 2 : 1;
+    const DWORD timeout = changesRun_ ? kHandoverRecheckMs : kHandoverPollMs;
+    while (!done()) {
+        const DWORD r = MsgWaitForMultipleObjects(count, wakers, FALSE, timeout, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0) {
+            return;  // the loop has ended
+        }
+        // Delivers the messages other threads sent to this one (the loop's
+        // re-layout) and leaves every posted message queued.
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+unsigned __stdcall FrameLoop::ThreadMain(void* self) {
+    static_cast<FrameLoop*>(self)->Run();
+    return 0;
+}
+
+void FrameLoop::Run() {
+    while (!StopRequested()) {
+        Pass();
+    }
+}
+
+void FrameLoop::Pass() {
+    AppSettings& s = app_.settings;
+    const int pauseMs = LoadShared(s.pauseMs);
+    if (pauseMs > 0 && wake_) {
+        const HANDLE wakers[] = {wake_.get(), changePosted_.get()};
+        WaitForMultipleObjects(changePosted_ ? 2 : 1, wakers, FALSE, static_cast<DWORD>(pauseMs));
+    }
+    // Set-up and capture changes land here, before this pass touches either.
+    if (handover_.RunPending() > 0 && changesRun_) {
+        SetEvent(changesRun_.get());
+    }
+    if (StopRequested()) {
+        return;
+    }
+    passes_.fetch_add(1, std::memory_order_relaxed);
+
+    analysedScope_ = AnalysedScope(s);
+    const FrameData frame = analysis_.Analyse(s);
+    // While running, only frames of fresh, continuous samples are counted
+    // and scrolled into the spectrogram; the others show the last good frame.
+    const std::int32_t runState = LoadShared(s.runState);
+    const bool live = runState == kRun || runState == kRec;
+    app_.waitingForSamples.store(live && !frame.fresh, std::memory_order_relaxed);
+    if (!live || frame.fresh) {
+        // The status loop zeroes it with an exchange; relaxed is enough for a rate.
+        std::atomic_ref<std::int32_t>(s.frameCount).fetch_add(1, std::memory_order_relaxed);
+    }
+    {
+        std::lock_guard<std::mutex> hold(app_.drawLock);
+        DrawFrame(frame);
+    }
+    HandleDividerMove();
+}
+
+void FrameLoop::DrawFrame(const FrameData& frame) {
+    AppSettings& shared = app_.settings;
+    // The settings of this pass: commands may change them meanwhile.
+    const AppSettings s = SnapshotSettings(shared);
+    Bitmaplib::clsBitmap* upper = app_.parts.upperView.get();
+    Bitmaplib::clsBitmap* lower = app_.parts.lowerView.get();
+    if (!upper) {
+        return;
+    }
+    SaveSelection(shared, upper->Selection());
+    if (s.holdTrace == 0) {
+        upper->RestoreBackground();
+    }
+    if (s.showWave) {
+        drawWaveform(*upper, frame.rawFrame, frame.sampleCount / 2, frame.sampleCount, frame.wavePoints,
+                     frame.pointCapacity);
+        drawFrameBorder(*upper);
+        upper->SetSelectable(false);
+    }
+    if (s.showSpectrum) {
+        ZoomFields stored = ActiveZoomFields(shared, s.cepstrumMode);
+        ViewZoom zoom{LoadShared(stored.span), LoadShared(stored.offset)};
+        zoom = ApplyWheel(zoom, upper->TakeWheel());
+        zoom = ApplyDrag(zoom, upper->TakeDragY());
+        StoreShared(stored.span, zoom.span);
+        StoreShared(stored.offset, zoom.offset);
+        StoreShared(shared.activeSpan, zoom.span);
+        StoreShared(shared.activeOffset, zoom.offset);
+        const SpectrumTraceInput in{frame.displayValues, frame.binCount, frame.log10Table, s.logGrid != 0,
+                                    zoom.span, zoom.offset, s.colorSpectrum != 0};
+        RestartPeakHoldOnChange(frame, in, *upper);
+        drawSpectrum(*upper, in, frame.tracePoints, frame.peakPoints, frame.pointCapacity);
+        drawFrameBorder(*upper);
+        drawSelection(*upper);
+        upper->SetSelectable(true);
+    }
+    StoreShared(shared.upperHeight, upper->Height());
+    if ((s.runState == kRun || s.runState == kRec) && frame.fresh && lower) {
+        lower->SetSelection(upper->Selection());
+        if (hooks_.spectrogramColumn) {
+            hooks_.spectrogramColumn(frame);
+        }
+        lower->SetSelectable(false);
+    }
+    if (upper->IsDragging() && hooks_.updateScaleLabels) {
+        hooks_.updateScaleLabels();
+    }
+    if (hooks_.drawReadouts) {
+        hooks_.drawReadouts(frame);
+    }
+    upper->CopyToScreen();
+    if (lower) {
+        lower->CopyToScreen();
+    }
+    if (hooks_.clearReadouts) {
+        hooks_.clearReadouts();
+    }
+    // A live picture that did not scroll keeps the tick for its next column.
+    const bool held = (s.runState == kRun || s.runState == kRec) && !frame.fresh;
+    if (lower && !held && app_.secondTick.exchange(false, std::memory_order_acq_rel)) {
+        // Reaches the screen with the next frame; the scrolling carries it left.
+        PatBlt(lower->MemoryDc(), lower->Width() - 1, 0, 1, lower->Height() - 1, PATINVERT);
+    }
+}
+
+void FrameLoop::RestartPeakHoldOnChange(const FrameData& frame, const SpectrumTraceInput& in,
+                                        const Bitmaplib::clsBitmap& upper) {
+    PeakHoldScope scope = analysedScope_;
+    scope.binCount = in.binCount;
+    scope.logAxis = in.logAxis ? 1 : 0;
+    scope.span = in.span;
+    scope.offset = in.offset;
+    scope.width = upper.Width();
+    scope.height = upper.Height();
+    if (scope != peakScope_) {
+        RestartPeakHold(frame.peakPoints, frame.pointCapacity);
+        peakScope_ = scope;
+    }
+}
+
+void FrameLoop::HandleDividerMove() {
+    SplitBar* divider = app_.parts.divider.get();
+    if (!divider || !divider->TakeMoved()) {
+        return;
+    }
+    const RECT bar = gdi::NormalRect(divider->Handle());
+    RECT client{};
+    GetClientRect(app_.hwnd, &client);
+    // A minimised window has no client height: keep the ratio, lay nothing out.
+    const std::optional<double> ratio = DividerRatio(bar.top, client.bottom);
+    if (!ratio) {
+        return;
+    }
+    StoreShared(app_.settings.splitRatio, *ratio);
+    if (StopRequested()) {
+        return;
+    }
+    SendMessageA(app_.hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+}

@@ -1,0 +1,116 @@
+// FrameLoop: the worker thread that makes the display live. Every pass it
+// takes the newest frame, analyses it, draws the traces into the upper view,
+// adds the spectrogram column, copies both views to the screen and turns a
+// dragged divider into a new split and a re-layout.
+//
+// Threads:
+//  - Start, Stop and RunBetweenPasses are called on the user-interface
+//    thread. Stop and RunBetweenPasses wait for the loop while dispatching the
+//    messages other threads send to this one (the loop's WM_SIZE), so the
+//    two threads never wait for each other.
+//  - The pass runs on its own thread. It holds the App's draw lock from the
+//    selection copy to the screen copies and never while it sends a message.
+//  - Changes of the analysis set-up and clears of the calibration reach the
+//    loop through RunBetweenPasses: they run at the top of a pass, never
+//    inside one, and posting one ends the loop's pause early. A re-open of
+//    the capture needs no hand-over: the pass only reads the sample ring,
+//    which a re-open leaves as it is.
+//  - The once-a-second tick is the App's `secondTick`, raised by the
+//    status loop and taken here inside the draw lock.
+//
+// Ownership: the loop borrows the App record and the analysis stage; both
+// must outlive it (Stop, or the destructor, ends the thread first).
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "app/frame/frame_analysis.h"
+#include "app/frame/pass_handover.h"
+#include "app/frame/peak_hold.h"
+#include "base/pixel_coord.h"
+
+struct App;
+struct AppSettings;
+struct SpectrumTraceInput;
+namespace Bitmaplib {
+class clsBitmap;
+}
+
+struct KernelHandleCloser {
+    void operator()(HANDLE h) const noexcept {
+        if (h) CloseHandle(h);
+    }
+};
+// A kernel handle (thread, event), closed once.
+using KernelHandle = std::unique_ptr<void, KernelHandleCloser>;
+
+// Steps of a pass that other parts of the display provide; each runs inside
+// the draw lock and may be empty.
+struct FrameHooks {
+    // One spectrogram column from the frame (RUN and REC only).
+    std::function<void(const FrameData&)> spectrogramColumn;
+    // The frequency labels, while a selection is being dragged.
+    std::function<void()> updateScaleLabels;
+    // Readouts drawn over the views just before the screen copies, and
+    // taken out of the views again right after them.
+    std::function<void(const FrameData&)> drawReadouts;
+    std::function<void()> clearReadouts;
+};
+
+class FrameLoop {
+public:
+    FrameLoop(App& app, FrameAnalysis& analysis, FrameHooks hooks = {});
+    ~FrameLoop();
+    FrameLoop(const FrameLoop&) = delete;
+    FrameLoop& operator=(const FrameLoop&) = delete;
+
+    // Starts the thread; returns false when it could not be made.
+    bool Start();
+    // Asks the loop to end after its current pass and waits until it has;
+    // then runs any change still waiting. Safe to call twice.
+    void Stop();
+    bool Running() const { return thread_ != nullptr; }
+
+    // Runs `change` between two passes and returns once it has run (at once,
+    // on this thread, when the loop is not running).
+    void RunBetweenPasses(PassHandover::Change change);
+
+    // Passes begun since the thread started.
+    long PassCount() const { return passes_.load(std::memory_order_relaxed); }
+
+private:
+    static unsigned __stdcall ThreadMain(void* self);
+    void Run();
+    void Pass();
+    void DrawFrame(const FrameData& frame);
+    // Restarts the peak-hold line when the frame's scope differs from the last.
+    void RestartPeakHoldOnChange(const FrameData& frame, const SpectrumTraceInput& in,
+                                 const Bitmaplib::clsBitmap& upper);
+    void HandleDividerMove();
+    bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
+    // Waits for `done` (or the thread's end), dispatching sent messages.
+    void WaitDispatching(const std::function<bool()>& done);
+
+    App& app_;
+    FrameAnalysis& analysis_;
+    FrameHooks hooks_;
+    PassHandover handover_;
+    KernelHandle thread_;
+    KernelHandle wake_;  // manual-reset event: cuts the pause short on Stop
+    // Auto-reset event: a posted change cuts the pause short, so the thread
+    // that waits for it is not held for up to the longest pause.
+    KernelHandle changePosted_;
+    // Auto-reset event: set after each batch of changes has run, so the
+    // waiting thread wakes as soon as its change is done.
+    KernelHandle changesRun_;
+    std::atomic<bool> stop_{false};
+    std::atomic<long> passes_{0};
+    // The peak-hold line's scope: of the frame being analysed, and of the
+    // line drawn last (app/peak_hold.h).
+    PeakHoldScope analysedScope_;
+    PeakHoldScope peakScope_;
+};

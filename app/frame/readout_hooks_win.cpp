@@ -1,0 +1,122 @@
+#include "app/frame/readout_hooks_win.h"
+
+#include <chrono>
+#include <memory>
+
+#include "analysis/peak_estimate.h"
+#include "app/program/app_win.h"
+#include "app/layout/window_parts_win.h"
+#include "base/trunc_to_int.h"
+#include "display/plot_view_win.h"
+#include "display/readout_overlay_win.h"
+#include "display/value_readout.h"
+
+namespace {
+
+struct ReadoutState {
+    ReadoutOverlay upper;
+    ReadoutOverlay lower;
+    ColumnClock columns;
+};
+
+double NowSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view, const FrameData& frame) {
+    const AppSettings s = SnapshotSettings(app.settings);
+    if (view.Width() <= 0 || view.Height() <= 0 || frame.binCount < 2 || frame.sampleCount <= 0) {
+        return;
+    }
+    const FrameFacts facts{s.sampleRate, frame.sampleCount, app.upper->activeWindow};
+    const ViewAxis axis{view.Width(), frame.binCount, s.logGrid != 0};
+    const ViewLevels levels{view.Height(), s.activeSpan, s.activeOffset};
+    const bool cepstrum = s.cepstrumMode == 1;
+    if (s.showSpectrum) {
+        const SelectionBlock sel = view.Selection();
+        const BinRange band = SelectionBins(axis, sel.x0, sel.x1);
+        ReadoutText corner;
+        double markerBin = 0.0;
+        double markerValue = 0.0;
+        if (cepstrum) {
+            CepstrumPeak peak = FindCepstrumPeak(frame.displayValues, frame.binCount, band.first, band.last);
+            if (peak.found) {
+                // The cepstrum's lag finds the harmonics; they give the pitch.
+                const double bins = RefineFundamentalBins(app.upper->imagInput, frame.binCount, kCepstrumLogToLevel,
+                                                          frame.sampleCount, peak.lag, facts.windowKind);
+                peak.lag = frame.sampleCount / bins;
+            }
+            corner = PitchReadout(facts, peak);
+            markerBin = peak.index;
+            markerValue = peak.found ? frame.displayValues[peak.index] : 0.0;
+        } else {
+            const SpectrumPeak peak =
+                FindSpectrumPeak(frame.displayValues, frame.binCount, band.first, band.last, facts.windowKind);
+            corner = PeakReadout(facts, peak);
+            markerBin = peak.bin;
+            markerValue = peak.found ? frame.displayValues[peak.index] : 0.0;
+        }
+        if (corner.count > 0) {
+            state.upper.DrawMarker(view, truncToInt(AxisXOfBin(axis, markerBin)),
+                                   truncToInt(RowOfValue(levels, markerValue)));
+            state.upper.DrawTextBox(view, corner, BoxPlacement::kTopRight, 0, 0);
+        }
+    }
+    int x = 0;
+    int y = 0;
+    if (!view.CursorPoint(x, y)) {
+        return;
+    }
+    ReadoutText text;
+    if (s.showSpectrum) {
+        text = cepstrum ? CepstrumCursorReadout(facts, axis, x) : SpectrumCursorReadout(facts, axis, levels, x, y);
+    } else if (s.showWave) {
+        // The waveform shows the frame's first half (see the frame loop).
+        text = WaveCursorReadout(facts, view.Width(), frame.rawFrame, frame.sampleCount / 2, x);
+    }
+    state.upper.DrawTextBox(view, text, BoxPlacement::kNearCursor, x, y);
+}
+
+void DrawLowerReadout(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view, const FrameData& frame) {
+    int x = 0;
+    int y = 0;
+    if (frame.binCount < 2 || !view.CursorPoint(x, y)) {
+        return;
+    }
+    const AppSettings s = SnapshotSettings(app.settings);
+    const FrameFacts facts{s.sampleRate, frame.sampleCount, app.upper->activeWindow};
+    const SpectrogramAxis axis{view.Height(), frame.binCount, view.Selection(), s.logGrid != 0,
+                               s.cepstrumMode == 1};
+    const double age = state.columns.AgeOf(view.Width(), x, NowSeconds());
+    state.lower.DrawTextBox(view, SpectrogramCursorReadout(facts, axis, y, age), BoxPlacement::kNearCursor, x, y);
+}
+
+}  // namespace
+
+void AddReadoutHooks(App& app, FrameHooks& hooks) {
+    auto state = std::make_shared<ReadoutState>();
+    hooks.spectrogramColumn = [&app, state, column = std::move(hooks.spectrogramColumn)](const FrameData& frame) {
+        if (column) {
+            column(frame);
+        }
+        if (Bitmaplib::clsBitmap* lower = app.parts.lowerView.get()) {
+            state->columns.Push(lower->Width(), NowSeconds());
+        }
+    };
+    hooks.drawReadouts = [&app, state](const FrameData& frame) {
+        if (Bitmaplib::clsBitmap* upper = app.parts.upperView.get()) {
+            DrawUpperReadouts(app, *state, *upper, frame);
+        }
+        if (Bitmaplib::clsBitmap* lower = app.parts.lowerView.get()) {
+            DrawLowerReadout(app, *state, *lower, frame);
+        }
+    };
+    hooks.clearReadouts = [&app, state] {
+        if (Bitmaplib::clsBitmap* upper = app.parts.upperView.get()) {
+            state->upper.Restore(*upper);
+        }
+        if (Bitmaplib::clsBitmap* lower = app.parts.lowerView.get()) {
+            state->lower.Restore(*lower);
+        }
+    };
+}

@@ -1,0 +1,112 @@
+#include "app/layout/layout_win.h"
+
+#include <mutex>
+#include <optional>
+#include <utility>
+
+#include "app/program/app_win.h"
+#include "app/layout/window_parts_win.h"
+#include "display/axes_painter_win.h"
+#include "display/plot_view_win.h"
+#include "display/readouts_win.h"
+#include "display/selection.h"
+
+namespace {
+
+void PlaceLabels(App& app, const WindowLayout& l) {
+    for (int i = 0; i < kScaleLabelCount; ++i) {
+        HWND label = app.parts.scaleLabels[i] ? app.parts.scaleLabels[i]->Handle() : nullptr;
+        RECT r = gdi::NormalRect(label);
+        r = RECT{l.labelX, l.labelY[i], l.labelX + (r.right - r.left), l.labelY[i] + (r.bottom - r.top)};
+        gdi::SetNormalRect(label, r);
+    }
+}
+
+void PlaceDivider(SplitBar& divider, const WindowLayout& l) {
+    RECT r = gdi::NormalRect(divider.Handle());
+    r.top = l.barTop;
+    r.bottom = l.barBottom;
+    r.right = l.barRight;
+    gdi::SetNormalRect(divider.Handle(), r);
+    divider.AllowVerticalDrag(true);
+}
+
+void RebuildParts(App& app, const WindowLayout& l) {
+    WindowParts& parts = app.parts;
+    AppSettings& s = app.settings;
+    // The selection as the user left it, even if no pass has copied it yet.
+    if (parts.upperView) {
+        SaveSelection(s, parts.upperView->Selection());
+    }
+    const SelectionBlock saved = SavedSelection(s);
+
+    const LayoutRect& up = l.upperView;
+    RebuildView(parts.upperView, app.hwnd, up.x, up.y, up.width, up.height, saved, &app.drawLock);
+    // The WAVE view alone gets the plain grid: no labels, no colouring.
+    const bool freqView = s.showSpectrum != 0;
+    DrawAxes(*parts.upperView, s.sampleRate, s.halfLength, freqView && s.logGrid, freqView && s.colorSpectrum,
+             freqView, s.cepstrumMode != 0);
+    const bool arrow = !s.showSpectrum && s.showWave;
+    parts.upperView->SetCursorKind(arrow ? Mylib::kCursorArrow : Mylib::kCursorCross);
+
+    const LayoutRect& strip = l.colorScale;
+    parts.colorScaleBar.reset();
+    parts.colorScaleBar = std::make_unique<SplitBar>(app.hwnd, strip.x, strip.y, strip.width, strip.height);
+    paintColorScale(readoutsOf(app.parts));
+
+    const LayoutRect& low = l.lowerView;
+    RebuildView(parts.lowerView, app.hwnd, low.x, low.y, low.width, low.height, saved, &app.drawLock);
+    parts.lowerView->SetCursorKind(Mylib::kCursorOwn);
+
+    // Each analysis channel draws into the view it owns.
+    for (auto [analyzer, view] : {std::pair{app.upper.get(), parts.upperView.get()}, std::pair{app.lower.get(), parts.lowerView.get()}}) {
+        if (analyzer) {
+            analyzer->view = view;
+            analyzer->ownerWnd = app.hwnd;
+        }
+    }
+    PlaceLabels(app, l);
+    updateScaleLabels(readoutsOf(app.parts), s);
+    // The value-0 row keeps its relative height in the new view. The
+    // reference is the recorded upper-view height rather than the live view:
+    // at start-up the live view is the placeholder, and scaling the stored
+    // offset by it would compound over every restart.
+    if (const int height = parts.upperView->Height(); height > 0) {
+        StoreShared(s.activeOffset, RescaledOffset(LoadShared(s.activeOffset), LoadShared(s.upperHeight), height));
+        StoreShared(s.upperHeight, height);
+    }
+    if (parts.divider) {
+        PlaceDivider(*parts.divider, l);
+    }
+}
+
+}  // namespace
+
+void OnSize(App& app, int cx, WPARAM kind, int cy) {
+    WindowParts& parts = app.parts;
+    // The frame loop stores a dragged ratio: read and write it atomically.
+    const double asked = SaneSplitRatio(LoadShared(app.settings.splitRatio));
+    const int thickness = parts.divider && parts.divider->BitmapHeight() > 0 ? parts.divider->BitmapHeight()
+                                                                              : kDividerThicknessPx;
+    const int labelHeight = parts.scaleLabels[0] ? parts.scaleLabels[0]->Height() : kLabelHeightPx;
+    const int labelWidth = parts.scaleLabels[0] ? parts.scaleLabels[0]->Width() : kScaleLabelWidthPx;
+    const WindowLayout l = ComputeLayout(cx, cy, asked, thickness, labelHeight, labelWidth);
+    if (kind == SIZE_MINIMIZED) {
+        StoreShared(app.settings.splitRatio, asked);
+        return;
+    }
+    // A stored or dragged ratio that would hide a view or the divider is
+    // replaced by the one the layout could show, and saved as such.
+    StoreShared(app.settings.splitRatio, l.splitRatio);
+    if (l.buildViews) {
+        std::lock_guard<std::mutex> hold(app.drawLock);
+        RebuildParts(app, l);
+    }
+    InvalidateRect(app.hwnd, nullptr, TRUE);
+}
+
+void Relayout(HWND mainWindow) {
+    RECT client{};
+    GetClientRect(mainWindow, &client);
+    SendMessageA(mainWindow, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+}

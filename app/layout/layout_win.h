@@ -1,0 +1,17 @@
+// Applying the window layout (app/layout/layout.h) to the real windows: on every
+// WM_SIZE both plot views and the colour key strip are made anew at their new
+// sizes, and the labels and the divider are moved.
+//
+// Threads: user-interface thread only. OnSize takes the draw lock; it must
+// never be reached (e.g. by SendMessage) from a thread that holds it.
+#pragma once
+
+#include <windows.h>
+
+struct App;
+
+// The WM_SIZE handler: client width and height (signed), the size kind.
+void OnSize(App& app, int cx, WPARAM kind, int cy);
+
+// Lays the window out again at its current client size; synchronous.
+void Relayout(HWND mainWindow);

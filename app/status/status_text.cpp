@@ -1,0 +1,79 @@
+#include "app/status/status_text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "app/commands/menu_tables.h"
+
+namespace {
+
+constexpr const char* kUnknownText = "?";
+
+template <std::size_t N>
+const char* Lookup(const char* const (&table)[N], long long index) {
+    return index >= 0 && index < static_cast<long long>(N) ? table[index] : kUnknownText;
+}
+
+}  // namespace
+
+const char* RunStateText(std::int32_t runState) {
+    static const char* const kTexts[] = {"RUN", "STOP", "\x81\x9CREC.."};
+    return Lookup(kTexts, runState);
+}
+
+const char* WindowKindText(std::int32_t windowKind) {
+    static const char* const kTexts[] = {"none", "hanning", "hamming", "blackman"};
+    return Lookup(kTexts, windowKind);
+}
+
+const char* GridText(std::uint8_t logGrid) {
+    static const char* const kTexts[] = {"Linear", "Log"};
+    return Lookup(kTexts, logGrid);
+}
+
+void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input) {
+    const bool live = s.runState == kRun || s.runState == kRec;
+    const char* state = input.playingFile && s.runState == kRun ? "FILE" : RunStateText(s.runState);
+    char rate[24];
+    if (live && input.state == InputState::kNoInput) {
+        std::snprintf(rate, sizeof rate, "no input");
+    } else if (live && input.state == InputState::kFilling) {
+        std::snprintf(rate, sizeof rate, "filling");
+    } else {
+        std::snprintf(rate, sizeof rate, "%dfps", static_cast<int>(s.frameCount));
+    }
+    char dropped[24] = "";
+    if (input.droppedBlocks > 0) {
+        std::snprintf(dropped, sizeof dropped, ", %u dropped", static_cast<unsigned>(input.droppedBlocks));
+    }
+    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s", state,
+                  static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
+                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped);
+}
+
+void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
+    constexpr std::int32_t kWidestFps = 9999;
+    AppSettings s{};
+    for (std::int32_t state : {kRun, kStop, kRec}) {
+        if (std::strlen(RunStateText(state)) > std::strlen(RunStateText(s.runState))) s.runState = state;
+    }
+    for (std::int32_t kind : {kWindowNone, kWindowHanning, kWindowHamming, kWindowBlackman}) {
+        if (std::strlen(WindowKindText(kind)) > std::strlen(WindowKindText(s.windowKind))) s.windowKind = kind;
+    }
+    s.logGrid = std::strlen(GridText(0)) >= std::strlen(GridText(1)) ? 0 : 1;
+    const auto largest = [](const auto& items) {
+        std::int32_t v = 0;
+        for (const MenuItemValue& e : items) v = std::max(v, e.value);
+        return v;
+    };
+    s.sampleRate = largest(kRateItems);
+    s.fftLength = largest(kLengthItems);
+    s.pauseMs = largest(kPauseItems);
+    s.frameCount = kWidestFps;
+    constexpr std::uint32_t kWidestDropped = 99999;
+    FormatStatus(out, s, InputStatus{InputState::kFlowing, kWidestDropped});
+    char lost[kStatusTextBytes];
+    FormatStatus(lost, s, InputStatus{InputState::kNoInput, kWidestDropped});
+    if (std::strlen(lost) > std::strlen(out)) std::memcpy(out, lost, sizeof out);
+}

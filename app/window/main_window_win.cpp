@@ -1,0 +1,294 @@
+#include "app/window/main_window_win.h"
+
+#include <memory>
+
+#include "app/program/app_win.h"
+#include "app/menus/command_target_win.h"
+#include "app/files/export_win.h"
+#include "app/files/file_input_win.h"
+#include "app/layout/layout_win.h"
+#include "app/menus/menu_sync_win.h"
+#include "app/frame/readout_hooks_win.h"
+#include "app/settings/settings_file_win.h"
+#include "app/frame/spectrogram_hooks_win.h"
+#include "app/frame/frame_loop_win.h"
+#include "app/layout/window_parts_win.h"
+#include "app/status/status_loop_win.h"
+#include "app/status/status_text.h"
+#include "capture/device_menu_win.h"
+#include "capture/wave_capture_win.h"
+#include "display/plot_view_win.h"
+#include "resources/resource_ids.h"
+
+App::App() : ownedParts(std::make_unique<WindowParts>()), parts(*ownedParts) {}
+
+App::~App() = default;
+
+namespace {
+
+std::unique_ptr<App> g_app;
+
+// Posted by the capture thread when a write error (a full disk) has ended the
+// recording.
+constexpr UINT kRecordingEndedMessage = WM_APP + 14;
+
+char g_title[kResourceStringBytes];
+char g_className[kResourceStringBytes];
+
+// Puts the window at the stored placement and shows it; its first WM_SIZE
+// lays the client area out.
+void PlaceMainWindow(HWND hwnd, const AppSettings& s) {
+    SetWindowPos(hwnd, HWND_TOP, s.winX, s.winY, s.winWidth, s.winHeight, SWP_SHOWWINDOW);
+}
+
+// Reads "param.bin" (or installs the defaults) and places the window.
+void LoadSettings(App& app) {
+    ReadSettingsFile(app.settings, CurrentScreenMetrics());
+    {
+        // The views carry the stored selection from now on; every layout
+        // hands the current one on to the views it makes.
+        std::lock_guard<std::mutex> hold(app.drawLock);
+        for (const PlotViewPtr* view : {&app.parts.upperView, &app.parts.lowerView}) {
+            if (*view) {
+                (*view)->SetSelection(SavedSelection(app.settings));
+            }
+        }
+    }
+    PlaceMainWindow(app.hwnd, app.settings);
+    RefreshStatus(app);
+}
+
+// The frame loop draws the newest samples of the capture; the status loop
+// follows it once a second.
+void StartWorkers(App& app) {
+    WaveCapture* capture = app.capture.get();
+    app.frameAnalysis = std::make_unique<AnalyzerFrameAnalysis>(*app.upper, [capture](double* values, int count) {
+        return capture->FetchContinuous(std::span<double>(values, kFrameCapacity), count);
+    });
+    FrameHooks hooks = MakeSpectrogramHooks(app);
+    AddReadoutHooks(app, hooks);
+    app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, std::move(hooks));
+    app.frameLoop->Start();
+    app.statusLoop = std::make_unique<StatusLoop>(app);
+    app.statusLoop->Start();
+}
+
+bool OnCreate(HWND hwnd) {
+    g_app = std::make_unique<App>();
+    App& app = *g_app;
+    app.hwnd = hwnd;
+    app.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
+    app.upper = makeAnalyzer();
+    app.lower = makeAnalyzer();
+    char widestStatus[kStatusTextBytes];
+    FormatWidestStatus(widestStatus);
+    CreateWindowParts(app.parts, hwnd, &app.drawLock, widestStatus);
+    app.recorder.SetErrorCallback(
+        [](void* window) { PostMessageA(static_cast<HWND>(window), kRecordingEndedMessage, 0, 0); }, hwnd);
+    app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
+    app.fileSource = std::make_unique<FileSource>(app.capture->ring());
+    DragAcceptFiles(hwnd, TRUE);
+    LoadSettings(app);
+    setupAnalyzer(*app.upper, app.settings);
+    setupAnalyzer(*app.lower, app.settings);
+    OpenStoredDevice(*app.capture, app.settings.sampleRate, app.settings.deviceIndex);
+    app.capture->ResumeCapture();
+    SyncMenu(hwnd, app.settings);
+    StartWorkers(app);
+    return true;
+}
+
+void OnDestroy(HWND hwnd) {
+    PostQuitMessage(0);
+    App& app = *g_app;
+    // The workers use the objects that go with the window: stop them first.
+    app.frameLoop->Stop();
+    app.statusLoop->Stop();
+    RECT outer;
+    if (!IsIconic(hwnd) && GetWindowRect(hwnd, &outer)) {
+        app.settings.winX = outer.left;
+        app.settings.winY = outer.top;
+        app.settings.winWidth = outer.right - outer.left;
+        app.settings.winHeight = outer.bottom - outer.top;
+    }
+    if (app.parts.upperView) {
+        std::lock_guard<std::mutex> hold(app.drawLock);
+        SaveSelection(app.settings, app.parts.upperView->Selection());
+    }
+    // The frame count is a rate in the making, not a setting: the file always
+    // holds 0 there, so that an unchanged session writes an unchanged file.
+    AppSettings snapshot = app.settings;
+    snapshot.frameCount = 0;
+    snapshot.sampleRate = StoredRate(app);
+    WriteSettingsFile(snapshot);
+    CloseInputFile(app);
+    app.recorder.StopRecording();
+    app.capture->PauseCapture();
+}
+
+// The recorder has closed its file by itself: the take is over, capture goes on.
+void OnRecordingEnded(HWND hwnd) {
+    App& app = *g_app;
+    if (app.settings.runState == kRec && !app.recorder.IsRecording()) {
+        StoreShared(app.settings.runState, kRun);
+        SyncMenu(hwnd, app.settings);
+        RefreshStatus(app);
+    }
+}
+
+void OnPaint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    BeginPaint(hwnd, &ps);
+    EndPaint(hwnd, &ps);
+    App& app = *g_app;
+    std::lock_guard<std::mutex> hold(app.drawLock);
+    for (const PlotViewPtr* view : {&app.parts.upperView, &app.parts.lowerView}) {
+        if (*view) {
+            (*view)->CopyToScreen();
+        }
+    }
+}
+
+// The capture lost or regained its input, or chose another device: the
+// Device menu, its check mark and the status line follow.
+void OnCaptureChanged(HWND hwnd) {
+    if (!g_app || !g_app->capture) {
+        return;
+    }
+    App& app = *g_app;
+    ShowDeviceItems(hwnd, app.capture->Devices());
+    const int opened = app.capture->openedDevice();
+    if (opened >= 0) {
+        app.settings.deviceIndex = opened;
+    }
+    SyncMenu(hwnd, app.settings);
+    RefreshStatus(app);
+}
+
+void OnMouseWheel(WPARAM wParam) {
+    if (g_app && g_app->parts.upperView) {
+        g_app->parts.upperView->AddWheel(static_cast<short>(HIWORD(wParam)));
+    }
+}
+
+void OnCommand(int id) {
+    App& app = *g_app;
+    if (IsExportCommand(id)) {
+        RunExportCommand(app, id);
+        return;
+    }
+    if (HandleFileCommand(app, id)) {
+        return;
+    }
+    MainCommandTarget target(app);
+    ExecuteCommand(app.settings, id, app.recorder.IsRecording(), target);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate(hwnd) ? 0 : -1;
+    case WM_DESTROY:
+        OnDestroy(hwnd);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // The session ends once this returns: close as the user would, so the
+        // recording and the settings are finished by the one teardown.
+        if (wParam) {
+            DestroyWindow(hwnd);
+        }
+        return 0;
+    case kRecordingEndedMessage:
+        if (g_app) {
+            OnRecordingEnded(hwnd);
+        }
+        return 0;
+    case WM_NCDESTROY:
+        g_app.reset();
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_SIZE:
+        if (g_app) {
+            OnSize(*g_app, static_cast<short>(LOWORD(lParam)), wParam, static_cast<short>(HIWORD(lParam)));
+        }
+        return 0;
+    case WM_PAINT:
+        OnPaint(hwnd);
+        return 0;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(wParam);
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_DROPFILES:
+        OnDropFiles(*g_app, reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case kCaptureChangedMessage:
+        OnCaptureChanged(hwnd);
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+App* CurrentApp() { return g_app.get(); }
+
+int RegisterMainWindowClass(HINSTANCE hInstance) {
+    LoadStringA(hInstance, IDS_APP_TITLE, g_title, kResourceStringBytes);
+    LoadStringA(hInstance, IDS_CLASS_NAME, g_className, kResourceStringBytes);
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExA(hInstance, g_className, &existing)) {
+        return 1;
+    }
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = hInstance;
+    wc.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(IDI_APP));
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+    wc.lpszClassName = g_className;
+    return RegisterClassExA(&wc) != 0 ? 1 : 0;
+}
+
+HWND CreateMainWindow(HINSTANCE hInstance) {
+    if (!RegisterMainWindowClass(hInstance)) {
+        return nullptr;
+    }
+    // The real placement is applied while the window is being created.
+    return CreateWindowExA(0, g_className, g_title, WS_OVERLAPPEDWINDOW, 1000, 900, 10, 10, nullptr,
+                           nullptr, hInstance, nullptr);
+}
+
+int RunMessageLoop(HACCEL accelerators) {
+    MSG msg{};
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+        if (!TranslateAcceleratorA(msg.hwnd, accelerators, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    // -1: the loop itself failed and no quit message was read; msg holds
+    // whatever the last message left there.
+    return got == 0 ? static_cast<int>(msg.wParam) : kMessageLoopFailed;
+}
+
+int RunProgram(HINSTANCE hInstance, int showCommand) {
+    HWND hwnd = CreateMainWindow(hInstance);
+    if (!hwnd) {
+        return 0;
+    }
+    ShowWindow(hwnd, showCommand);
+    UpdateWindow(hwnd);
+    OpenCommandLineFile(*g_app);
+    HACCEL accelerators = LoadAcceleratorsA(hInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    return RunMessageLoop(accelerators);
+}

@@ -1,0 +1,359 @@
+// WAV files played in place of the live input by the running program: sox's
+// tone at an odd rate shows its peak and gives the device back, a sweep runs
+// through the analysis at the file's own speed, a dropped file and the open
+// dialog both play, the program's own recording plays back with its tone,
+// and hostile files get the message while the live input goes on.
+//
+// The sox-made files come from make_wav_fixtures.sh, which ctest runs first
+// in this test's start directory; without sox the tests that need them skip.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/program/app_win.h"
+#include "app/status/status_loop_win.h"
+#include "app/layout/window_parts_win.h"
+#include "app/frame/frame_loop_win.h"
+#include "app/commands/commands.h"
+#include "app/files/file_input_win.h"
+#include "app/window/main_window_win.h"
+#include "capture/file_bytes_win.h"
+#include "capture/wav_reader.h"
+#include "display/label_win.h"
+#include "resources/resource_ids.h"
+#include "support/pump.h"
+#include "support/sound_source.h"
+#include "support/temp_dir.h"
+#include "wav_bytes.h"
+
+namespace {
+
+// The sox fixtures (make_wav_fixtures.sh): a 1,000 Hz tone on the first of
+// two 24-bit channels at 11,025 Hz, and a 10-second linear sweep.
+constexpr const wchar_t* kToneFile = L"file_tone.wav";
+constexpr double kToneHz = 1000.0;
+constexpr int kToneRate = 11025;
+constexpr const wchar_t* kSweepFile = L"file_sweep.wav";
+constexpr double kSweepFromHz = 300.0;
+constexpr double kSweepToHz = 3300.0;
+constexpr double kSweepSeconds = 10.0;
+
+std::wstring CurrentDirectoryW() {
+    wchar_t buf[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, buf);
+    return buf;
+}
+
+// Where ctest started the program, before any test moves to its own directory.
+const std::wstring g_startDirectory = CurrentDirectoryW();
+
+std::wstring Fixture(const wchar_t* name) { return g_startDirectory + L"\\" + name; }
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// --- modal windows, answered from a thread timer ---------------------------
+
+std::wstring g_messageText;
+int g_messages = 0;
+std::wstring g_dialogPath;
+
+void CALLBACK AnswerMessageBox(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = testsupport::FindThreadDialog();
+    if (!box) return;
+    wchar_t text[4096] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 4096);  // the message box's text control
+    g_messageText = text;
+    ++g_messages;
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+void CALLBACK AnswerOpenDialog(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = testsupport::FindThreadDialog();
+    if (!dialog) return;
+    // The file name box is an edit (edt1) or a combo box (cmb13), as the dialog style has it.
+    SetDlgItemTextW(dialog, 0x480, g_dialogPath.c_str());
+    SetDlgItemTextW(dialog, 0x47C, g_dialogPath.c_str());
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+}
+
+using testsupport::CanonicalWav;
+
+class FileInputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hwnd_ = CreateMainWindow(GetModuleHandleA(nullptr));
+        ASSERT_NE(hwnd_, nullptr);
+        testsupport::PumpPending();
+        app_ = CurrentApp();
+        ASSERT_NE(app_, nullptr);
+        sineDevice_ = testsupport::DeviceNumber(testsupport::kSineSource);
+        ASSERT_GE(sineDevice_, 0) << "no source named " << testsupport::kSineSource;
+        ASSERT_LT(sineDevice_, kSelectableDevices);
+        Command(IDM_DEVICE_FIRST + sineDevice_);
+        ASSERT_TRUE(app_->capture->isRunning());
+    }
+    void TearDown() override {
+        if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+        testsupport::PumpPending();
+    }
+    void Command(int id) { SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    UINT MenuState(int id) { return GetMenuState(GetMenu(hwnd_), id, MF_BYCOMMAND); }
+    std::string StatusText() {
+        LabelText::Buffer text;
+        app_->parts.statusLabel->CopyText(text);
+        return text;
+    }
+    // The Device menu's last item.
+    std::wstring LastDeviceItem() {
+        HMENU devices = GetSubMenu(GetMenu(hwnd_), 1);
+        wchar_t text[MAX_PATH] = {};
+        GetMenuStringW(devices, GetMenuItemCount(devices) - 1, text, MAX_PATH, MF_BYPOSITION);
+        return text;
+    }
+
+    // Waits until a whole new frame has reached the ring and the loop has
+    // analysed it a few times.
+    void WaitForFreshFrames() {
+        const std::uint64_t from = app_->capture->ring().blocksPublished();
+        const std::uint64_t blocks = static_cast<std::uint64_t>(app_->settings.fftLength / kBlockSamples) + 2;
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return app_->capture->ring().blocksPublished() >= from + blocks; }, 8000));
+        const long passes = app_->frameLoop->PassCount();
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return app_->frameLoop->PassCount() >= passes + 3; }, 8000));
+    }
+
+    // The last analysed frame and the frequency of its strongest bin.
+    struct Frame {
+        std::vector<double> samples;
+        double peakHz = 0;
+        double binHz = 0;
+    };
+    Frame LastFrame() {
+        Frame f;
+        Analyzer& an = *app_->upper;
+        const int rate = app_->settings.sampleRate;
+        app_->frameLoop->RunBetweenPasses([&] {
+            const int n = an.frameLength;
+            f.samples.assign(an.rawFrame, an.rawFrame + n);
+            int best = 2;
+            for (int k = 2; k < n / 2; ++k) {
+                if (an.outRe[k] > an.outRe[best]) best = k;
+            }
+            f.binHz = static_cast<double>(rate) / n;
+            f.peakHz = best * f.binHz;
+        });
+        return f;
+    }
+
+    // Opens `path` expecting the message box; returns its text.
+    std::wstring OpenExpectingMessage(const std::wstring& path) {
+        g_messageText.clear();
+        const int before = g_messages;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 10, AnswerMessageBox);
+        const bool opened = OpenInputFile(*app_, path);
+        KillTimer(nullptr, timer);
+        EXPECT_FALSE(opened) << "opened " << std::string(path.begin(), path.end());
+        EXPECT_EQ(g_messages, before + 1);
+        return g_messageText;
+    }
+
+    testsupport::ScopedTempDir dir_;
+    HWND hwnd_ = nullptr;
+    App* app_ = nullptr;
+    int sineDevice_ = -1;
+};
+
+TEST_F(FileInputTest, ToneAtAnOddRateShowsItsPeakAndTheDeviceComesBack) {
+    const std::wstring tone = Fixture(kToneFile);
+    if (!Exists(tone)) GTEST_SKIP() << "no sox fixtures (is sox installed?)";
+    const std::int32_t liveRate = app_->settings.sampleRate;
+
+    ASSERT_TRUE(OpenInputFile(*app_, tone));
+    EXPECT_EQ(app_->settings.sampleRate, kToneRate);
+    EXPECT_FALSE(app_->capture->isOpen()) << "the device is closed while the file plays";
+    EXPECT_EQ(StatusText().rfind(" FILE, 11025Hz, 4096pt", 0), 0u) << StatusText();
+    EXPECT_EQ(LastDeviceItem(), kToneFile);
+    EXPECT_TRUE(MenuState(IDM_DEVICE_FILE) & MF_CHECKED);
+    EXPECT_FALSE(MenuState(IDM_DEVICE_FIRST + sineDevice_) & MF_CHECKED);
+    EXPECT_TRUE(MenuState(IDM_REC) & MF_GRAYED);
+    WaitForFreshFrames();
+    Frame f = LastFrame();
+    EXPECT_NEAR(f.peakHz, kToneHz, f.binHz) << "the first channel's tone, not the second's";
+
+    // STOP holds the frame; RUN plays on; REC does nothing.
+    Command(IDM_STOP);
+    EXPECT_EQ(StatusText().rfind(" STOP, 11025Hz", 0), 0u);
+    const std::uint64_t stopped = app_->fileSource->BlocksPlayed();
+    testsupport::PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(app_->fileSource->BlocksPlayed(), stopped);
+    Command(IDM_REC);
+    EXPECT_EQ(app_->settings.runState, kStop);
+    EXPECT_FALSE(app_->recorder.IsRecording());
+    Command(IDM_RUN);
+    EXPECT_EQ(StatusText().rfind(" FILE, 11025Hz", 0), 0u);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return app_->fileSource->BlocksPlayed() > stopped + 5; }, 5000));
+
+    // Choosing the device goes back to the live input at the stored rate.
+    Command(IDM_DEVICE_FIRST + sineDevice_);
+    EXPECT_FALSE(app_->playingFile);
+    EXPECT_EQ(app_->settings.sampleRate, liveRate);
+    EXPECT_TRUE(app_->capture->isRunning());
+    EXPECT_EQ(MenuState(IDM_DEVICE_FILE), static_cast<UINT>(-1)) << "the file's item is gone";
+    EXPECT_FALSE(MenuState(IDM_REC) & MF_GRAYED);
+    EXPECT_EQ(StatusText().rfind(" RUN, ", 0), 0u);
+    WaitForFreshFrames();
+    f = LastFrame();
+    EXPECT_NEAR(f.peakHz, testsupport::kSineSourceHz, f.binHz);
+}
+
+// Every analysed frame lies in the file where the wall clock says the file
+// should be, and its peak is the sweep's frequency there.
+TEST_F(FileInputTest, SweepRunsThroughTheAnalysisAtTheFilesSpeed) {
+    const std::wstring sweep = Fixture(kSweepFile);
+    if (!Exists(sweep)) GTEST_SKIP() << "no sox fixtures (is sox installed?)";
+    std::unique_ptr<WavReader> reader;
+    ASSERT_EQ(WavReader::Open(OpenFileBytes(sweep), reader), WavError::kNone);
+    const int rate = reader->format().rateHz;
+    std::vector<double> file;
+    std::array<std::int16_t, kBlockSamples> block;
+    while (file.size() < reader->format().frames) {
+        bool looped = false;
+        ASSERT_TRUE(reader->ReadBlock(block, looped));
+        file.insert(file.end(), block.begin(), block.end());
+    }
+    file.resize(reader->format().frames);
+
+    LARGE_INTEGER hz, start, now;
+    QueryPerformanceFrequency(&hz);
+    QueryPerformanceCounter(&start);
+    ASSERT_TRUE(OpenInputFile(*app_, sweep));
+    for (int look = 0; look < 6; ++look) {
+        testsupport::PumpUntil([] { return false; }, 600);
+        const Frame f = LastFrame();
+        QueryPerformanceCounter(&now);
+        const double wallSeconds = static_cast<double>(now.QuadPart - start.QuadPart) / hz.QuadPart;
+        // Where the frame lies in the file: its first samples found there.
+        constexpr std::size_t kMatch = 64;
+        const auto at = std::search(file.begin(), file.end(), f.samples.begin(), f.samples.begin() + kMatch);
+        ASSERT_NE(at, file.end()) << "look " << look << ": the frame is not the file's";
+        const double endSeconds = static_cast<double>(at - file.begin() + f.samples.size()) / rate;
+        // The newest sample played just now, within the block period and the pass.
+        EXPECT_NEAR(endSeconds, wallSeconds, 0.15) << "look " << look;
+        const double centreSeconds = endSeconds - f.samples.size() / 2.0 / rate;
+        const double expectedHz = kSweepFromHz + (kSweepToHz - kSweepFromHz) * centreSeconds / kSweepSeconds;
+        EXPECT_NEAR(f.peakHz, expectedHz, f.binHz) << "look " << look << " at " << centreSeconds << " s";
+    }
+}
+
+TEST_F(FileInputTest, TheOpenDialogAndADroppedFileBothPlayAndTheStoredRateStays) {
+    const std::wstring tone = Fixture(kToneFile);
+    const std::wstring sweep = Fixture(kSweepFile);
+    if (!Exists(tone) || !Exists(sweep)) GTEST_SKIP() << "no sox fixtures (is sox installed?)";
+    EXPECT_TRUE(MenuState(IDM_FILE_OPEN) != static_cast<UINT>(-1)) << "File menu carries the open item";
+    Command(IDM_RATE_22050);
+
+    g_dialogPath = sweep;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, AnswerOpenDialog);
+    Command(IDM_FILE_OPEN);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(app_->playingFile);
+    EXPECT_EQ(LastDeviceItem(), kSweepFile);
+    EXPECT_EQ(app_->settings.sampleRate, 44100);
+    EXPECT_EQ(CurrentDirectoryW(), std::wstring(dir_.Path().begin(), dir_.Path().end()))
+        << "the dialog leaves the current directory where the settings live";
+
+    // A drop as the shell makes it: DROPFILES and the wide names, double-terminated.
+    const std::size_t bytes = sizeof(DROPFILES) + (tone.size() + 2) * sizeof(wchar_t);
+    HGLOBAL drop = GlobalAlloc(GHND, bytes);
+    ASSERT_NE(drop, nullptr);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), tone.c_str(), tone.size() * sizeof(wchar_t));
+    GlobalUnlock(drop);
+    SendMessageW(hwnd_, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    EXPECT_TRUE(app_->playingFile);
+    EXPECT_EQ(app_->settings.sampleRate, kToneRate);
+    EXPECT_EQ(LastDeviceItem(), kToneFile) << "the new file replaces the old one in the Device menu";
+
+    // Closing while the file plays keeps the rate chosen for the live input.
+    DestroyWindow(hwnd_);
+    const std::vector<unsigned char> param = testsupport::ReadFileBytes("param.bin");
+    ASSERT_EQ(param.size(), kSettingsBytes);
+    std::int32_t storedRate = 0;
+    std::memcpy(&storedRate, param.data() + offsetof(AppSettings, sampleRate), sizeof storedRate);
+    EXPECT_EQ(storedRate, 22050);
+}
+
+TEST_F(FileInputTest, TheProgramsOwnRecordingPlaysBackWithItsTone) {
+    Command(IDM_REC);
+    ASSERT_TRUE(app_->recorder.IsRecording());
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return app_->recorder.BlocksWritten() >= 40; }, 8000));
+    Command(IDM_STOP);
+    Command(IDM_RATE_8000);  // the file's rate must come from its head, not from the menu
+    ASSERT_TRUE(OpenInputFile(*app_, CurrentDirectoryW() + L"\\pcm_data.wav"));
+    EXPECT_EQ(app_->settings.sampleRate, 44100);
+    EXPECT_EQ(app_->settings.runState, kRun);
+    WaitForFreshFrames();
+    const Frame f = LastFrame();
+    EXPECT_NEAR(f.peakHz, testsupport::kSineSourceHz, f.binHz);
+}
+
+TEST_F(FileInputTest, HostileFilesGetTheMessageAndTheLiveInputGoesOn) {
+    struct Case {
+        std::string name;
+        std::vector<unsigned char> bytes;
+        WavError reason;
+    };
+    std::vector<Case> cases;
+    const std::string text = "This is a text file, renamed.\r\n";
+    cases.push_back({"text", {text.begin(), text.end()}, WavError::kNotRiffWave});
+    const std::vector<unsigned char> whole = CanonicalWav(0);
+    for (std::size_t cut = 0; cut <= 44; ++cut) {
+        // A head cut before the data chunk's own head is truncated; at 36 it
+        // has no data chunk at all; at 44 its data chunk is empty.
+        const WavError reason = cut == 36 ? WavError::kNoData : cut == 44 ? WavError::kNoData : WavError::kTruncatedHeader;
+        cases.push_back({"cut" + std::to_string(cut), {whole.begin(), whole.begin() + cut}, reason});
+    }
+    std::vector<unsigned char> big = CanonicalWav(0);
+    const std::uint32_t bigSize = 100000000;
+    std::memcpy(&big[40], &bigSize, 4);
+    cases.push_back({"datasize", big, WavError::kDataPastEnd});
+    std::vector<unsigned char> noChannels = CanonicalWav(100);
+    noChannels[22] = 0;
+    cases.push_back({"channels0", noChannels, WavError::kZeroChannels});
+    for (std::uint32_t rate : {0u, 1000000000u}) {
+        std::vector<unsigned char> b = CanonicalWav(100);
+        std::memcpy(&b[24], &rate, 4);
+        cases.push_back({"rate" + std::to_string(rate), b, WavError::kRateOutOfRange});
+    }
+
+    const std::int32_t rate = app_->settings.sampleRate;
+    for (const Case& c : cases) {
+        const std::string name = "bad_" + c.name + ".wav";
+        ASSERT_TRUE(testsupport::WriteFileBytes(name.c_str(), c.bytes.data(), c.bytes.size()));
+        const std::wstring path = CurrentDirectoryW() + L"\\" + std::wstring(name.begin(), name.end());
+        const std::wstring message = OpenExpectingMessage(path);
+        EXPECT_NE(message.find(path), std::wstring::npos) << c.name << ": the message names the file";
+        wchar_t reason[512] = {};
+        LoadStringW(GetModuleHandleW(nullptr), IDS_WAV_ERROR_FIRST + static_cast<UINT>(c.reason), reason, 512);
+        EXPECT_GT(wcslen(reason), 0u);
+        EXPECT_NE(message.find(reason), std::wstring::npos) << c.name << ": reason " << WavErrorText(c.reason);
+        EXPECT_FALSE(app_->playingFile) << c.name;
+    }
+    EXPECT_EQ(app_->settings.sampleRate, rate);
+    EXPECT_TRUE(app_->capture->isRunning());
+    EXPECT_EQ(StatusText().rfind(" RUN, ", 0), 0u);
+    WaitForFreshFrames();
+    const Frame f = LastFrame();
+    EXPECT_NEAR(f.peakHz, testsupport::kSineSourceHz, f.binHz) << "the live tone is still analysed";
+}
+
+}  // namespace

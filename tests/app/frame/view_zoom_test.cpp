@@ -1,0 +1,70 @@
+#include "app/frame/view_zoom.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+struct WheelCase {
+    double span;
+    double offset;
+    int delta;
+    double wantSpan;
+    double wantOffset;
+};
+
+TEST(ViewZoom, WheelStepsClampTheSpanAndKeepTheTopEdge) {
+    const WheelCase cases[] = {
+        {400, 150, -120, 370, 150.0 * 400 / 370},  // one notch towards the user
+        {10, 150, -120, 2, 750},                   // negative result
+        {10, 150, -40, 2, 750},                    // exactly 0 from a fine wheel
+        {2, 150, -8, 2, 150},                      // exactly 0 from the floor
+        {2, 150, -4, 1, 300},                      // spans between 0 and 2 stay
+        {990, 150, 120, 1000, 148.5},              // ceiling
+        {400, 150, 0, 400, 150},                   // nothing gathered
+        {400, 150, 360, 490, 150.0 * 400 / 490},   // several notches as one step
+    };
+    for (const WheelCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.span << " with " << c.delta);
+        const ViewZoom z = ApplyWheel({c.span, c.offset}, c.delta);
+        EXPECT_DOUBLE_EQ(z.span, c.wantSpan);
+        EXPECT_DOUBLE_EQ(z.offset, c.wantOffset);
+    }
+}
+
+TEST(ViewZoom, ThirteenNotchesReachTenAndTheFourteenthTwo) {
+    ViewZoom z{400, 150};
+    for (int i = 0; i < 13; ++i) z = ApplyWheel(z, -120);
+    EXPECT_DOUBLE_EQ(z.span, 10);
+    z = ApplyWheel(z, -120);
+    EXPECT_DOUBLE_EQ(z.span, 2);
+    EXPECT_NEAR(z.offset, 150.0 * 400 / 2, 1e-9);
+}
+
+TEST(ViewZoom, RandomFineStepsStayFiniteAndPositive) {
+    std::mt19937 rng(1234);
+    ViewZoom z{400, 150};
+    for (int i = 0; i < 1000; ++i) {
+        z = ApplyWheel(z, (rng() & 1) ? 8 : -8);
+        z = ApplyDrag(z, static_cast<int>(rng() % 7) - 3);
+        ASSERT_TRUE(std::isfinite(z.span) && std::isfinite(z.offset)) << "step " << i;
+        ASSERT_GT(z.span, 0.0);
+        ASSERT_LE(z.span, kMaxSpan);
+    }
+}
+
+TEST(ViewZoom, DragMovesTheOffsetOnly) {
+    const ViewZoom z = ApplyDrag({400, 150}, -25);
+    EXPECT_EQ(z.span, 400);
+    EXPECT_EQ(z.offset, 125);
+}
+
+TEST(DividerRatio, IsBarTopOverClientHeightUnlessTheClientHasNoHeight) {
+    EXPECT_DOUBLE_EQ(*DividerRatio(176, 441), 176.0 / 441);
+    EXPECT_FALSE(DividerRatio(176, 0).has_value());
+    EXPECT_FALSE(DividerRatio(176, -3).has_value());
+}
+
+}  // namespace

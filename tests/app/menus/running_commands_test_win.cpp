@@ -1,0 +1,326 @@
+// Every menu command sent to the running program while its frame loop draws:
+// after each one the menu and the status line agree with the settings and
+// frames go on. Then the long runs a user could make: a thousand data-length
+// switches and a thousand REC/STOP cycles, with the capture appending.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/program/app_win.h"
+#include "app/status/status_loop_win.h"
+#include "app/layout/window_parts_win.h"
+#include "app/frame/frame_loop_win.h"
+#include "app/commands/commands.h"
+#include "app/window/main_window_win.h"
+#include "app/commands/menu_tables.h"
+#include "app/settings/settings_file_win.h"
+#include "app/status/status_text.h"
+#include "capture/wav_recorder.h"
+#include "resources/resource_ids.h"
+#include "support/pump.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+constexpr DWORD kFramesTimeoutMs = 3000;
+constexpr int kLongRun = 1000;
+
+// Every command id of the menu bar, in menu order (separators and pop-ups left out).
+void CollectCommandIds(HMENU menu, std::vector<int>& ids) {
+    for (int k = 0; k < GetMenuItemCount(menu); ++k) {
+        if (HMENU sub = GetSubMenu(menu, k)) {
+            CollectCommandIds(sub, ids);
+        } else if (const UINT id = GetMenuItemID(menu, k); id != 0 && id != static_cast<UINT>(-1)) {
+            ids.push_back(static_cast<int>(id));
+        }
+    }
+}
+
+// The status line without its frame-rate figure, which the loops keep changing.
+std::string WithoutFps(const std::string& text) { return text.substr(0, text.rfind(',')); }
+
+std::uint32_t U32At(const std::vector<unsigned char>& b, std::size_t at) {
+    std::uint32_t v;
+    std::memcpy(&v, b.data() + at, 4);
+    return v;
+}
+
+// A finished recording: a whole number of blocks under sizes that describe them.
+::testing::AssertionResult IsFinishedWav(const std::vector<unsigned char>& wav) {
+    if (wav.size() < kWavHeadBytes || (wav.size() - kWavHeadBytes) % kWavBlockBytes != 0) {
+        return ::testing::AssertionFailure() << "size " << wav.size();
+    }
+    if (U32At(wav, 40) != wav.size() - kWavHeadBytes || U32At(wav, 4) != wav.size() - 8) {
+        return ::testing::AssertionFailure() << "sizes " << U32At(wav, 4) << "/" << U32At(wav, 40) << " for "
+                                             << wav.size() << " bytes";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+HWND g_closedDialog;
+long g_passesWhileOpen;
+DWORD g_openedAt;
+
+// Closes the About box once frames have been drawn behind it (or after the
+// frame timeout, so that a stalled loop fails the test instead of hanging it).
+void CALLBACK CloseAboutBoxAfterFrames(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dialog = testsupport::FindThreadDialog();
+    if (!dialog) return;
+    if (g_openedAt == 0) {
+        g_openedAt = GetTickCount();
+        g_passesWhileOpen = -CurrentApp()->frameLoop->PassCount();
+    }
+    const long passes = g_passesWhileOpen + CurrentApp()->frameLoop->PassCount();
+    if (passes >= 3 || GetTickCount() - g_openedAt > 3000) {
+        g_passesWhileOpen = passes;
+        g_closedDialog = dialog;
+        KillTimer(nullptr, id);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+}
+
+// What the menu must show, kept from the commands the test gives and written
+// without the program's own mark computation: in each group the item chosen
+// last is checked and no other; REC is checked exactly while a file is being
+// recorded, and RUN with it; the pitch item toggles and is shown only in the
+// cepstrum view; the spectrum-only items are greyed in the WAVE view alone.
+class ExpectedMenu {
+public:
+    explicit ExpectedMenu(int device) : device_(device) {}
+
+    void Chose(int id) {
+        for (std::vector<int>* group : {&rates_, &lengths_, &pauses_, &windows_}) {
+            if (std::find(group->begin(), group->end(), id) != group->end()) {
+                chosen_[group] = id;
+            }
+        }
+        if (id == IDM_GRID_LINEAR || id == IDM_GRID_LOG) grid_ = id;
+        if (id == IDM_COLOUR_ON || id == IDM_COLOUR_OFF) colour_ = id;
+        if (id >= IDM_DEVICE_FIRST && id < IDM_DEVICE_FIRST + kSelectableDevices) device_ = id;
+        if (id == IDM_RUN || id == IDM_REC) stopped_ = false;
+        if (id == IDM_STOP) stopped_ = true;
+        if (id == IDM_VIEW_WAVE || id == IDM_VIEW_FFT || id == IDM_VIEW_WAVE_FFT) {
+            view_ = id;
+            pitch_ = false;
+        }
+        if (id == IDM_VIEW_CEPSTRUM) {
+            view_ = id;
+            pitch_ = false;
+        }
+        if (id == IDM_VIEW_PITCH) {
+            pitch_ = !pitch_;
+            view_ = IDM_VIEW_CEPSTRUM;
+        }
+    }
+
+    bool Checked(int id, bool recording) const {
+        for (const auto& [group, chosen] : chosen_) {
+            if (std::find(group->begin(), group->end(), id) != group->end()) return id == chosen;
+        }
+        if (id == IDM_RUN) return !stopped_;
+        if (id == IDM_STOP) return stopped_;
+        if (id == IDM_REC) return recording;
+        if (id == IDM_VIEW_PITCH) return pitch_;
+        return id == grid_ || id == colour_ || id == device_ || id == view_;
+    }
+
+    bool Greyed(int id) const {
+        const bool spectrumOnly = id == IDM_GRID_LINEAR || id == IDM_GRID_LOG ||
+                                  std::find(lengths_.begin(), lengths_.end(), id) != lengths_.end() ||
+                                  std::find(windows_.begin(), windows_.end(), id) != windows_.end();
+        return spectrumOnly && view_ == IDM_VIEW_WAVE;
+    }
+
+private:
+    std::vector<int> rates_{IDM_RATE_8000, IDM_RATE_22050, IDM_RATE_44100, IDM_RATE_48000, IDM_RATE_96000,
+                            IDM_RATE_192000};
+    std::vector<int> lengths_{IDM_LENGTH_1024, IDM_LENGTH_2048, IDM_LENGTH_4096, IDM_LENGTH_8192,
+                              IDM_LENGTH_16384, IDM_LENGTH_32768};
+    std::vector<int> pauses_{IDM_PAUSE_0, IDM_PAUSE_1, IDM_PAUSE_5, IDM_PAUSE_10, IDM_PAUSE_50, IDM_PAUSE_100,
+                             IDM_PAUSE_500};
+    std::vector<int> windows_{IDM_WINDOW_NONE, IDM_WINDOW_HANNING, IDM_WINDOW_HAMMING, IDM_WINDOW_BLACKMAN};
+    // The first start's choices.
+    std::map<const std::vector<int>*, int> chosen_{
+        {&rates_, IDM_RATE_44100}, {&lengths_, IDM_LENGTH_4096}, {&pauses_, IDM_PAUSE_10},
+        {&windows_, IDM_WINDOW_HANNING}};
+    int grid_ = IDM_GRID_LOG;
+    int colour_ = IDM_COLOUR_ON;
+    int device_;
+    int view_ = IDM_VIEW_FFT;
+    bool stopped_ = false;
+    bool pitch_ = false;
+};
+
+class RunningCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hwnd_ = CreateMainWindow(GetModuleHandleA(nullptr));
+        ASSERT_NE(hwnd_, nullptr);
+        CollectCommandIds(GetMenu(hwnd_), menuIds_);
+        ASSERT_TRUE(FramesRun());
+    }
+    void TearDown() override {
+        if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+        testsupport::PumpPending();
+    }
+    void Command(int id) {
+        SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        expected_.Chose(id);
+    }
+    ::App& App() { return *CurrentApp(); }
+    // A new pass begins within the pause in force.
+    bool FramesRun() {
+        const long from = App().frameLoop->PassCount();
+        const DWORD timeout = kFramesTimeoutMs + static_cast<DWORD>(App().settings.pauseMs);
+        return testsupport::PumpUntil([&] { return App().frameLoop->PassCount() > from; }, timeout);
+    }
+    std::string StatusText() {
+        LabelText::Buffer text;
+        App().parts.statusLabel->CopyText(text);
+        return text;
+    }
+    // The menu's marks and greys follow the commands given; the status line
+    // shows the settings in force.
+    void ExpectShownAsSet(const char* after) {
+        const AppSettings& s = App().settings;
+        HMENU menu = GetMenu(hwnd_);
+        const bool recording = App().recorder.IsRecording();
+        for (int id : menuIds_) {
+            const UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
+            EXPECT_EQ((state & MF_CHECKED) != 0, expected_.Checked(id, recording)) << "item " << id << " after " << after;
+            EXPECT_EQ((state & MF_GRAYED) != 0, expected_.Greyed(id)) << "item " << id << " after " << after;
+        }
+        char expected[kStatusTextBytes];
+        FormatStatus(expected, s);
+        EXPECT_EQ(WithoutFps(StatusText()), WithoutFps(expected)) << "after " << after;
+        EXPECT_EQ(recording, s.runState == kRec) << "after " << after;
+    }
+
+    testsupport::ScopedTempDir dir_;
+    HWND hwnd_ = nullptr;
+    std::vector<int> menuIds_;
+    ExpectedMenu expected_{IDM_DEVICE_FIRST};
+};
+
+TEST_F(RunningCommandsTest, EveryMenuCommandWorksWhileFramesRun) {
+    std::vector<int> ids = menuIds_;
+    ASSERT_GT(ids.size(), 40u);
+    // The pauses last, so that a long one does not slow every later check.
+    std::stable_partition(ids.begin(), ids.end(), [](int id) {
+        return std::none_of(std::begin(kPauseItems), std::end(kPauseItems),
+                            [id](const MenuItemValue& p) { return p.id == id; });
+    });
+    for (int id : ids) {
+        // Exit ends the run; About, Open and the save items open modal dialogs.
+        if (id == IDM_EXIT || id == IDM_ABOUT || id == IDM_FILE_OPEN || id == IDM_SAVE_PNG || id == IDM_SAVE_CSV) {
+            continue;
+        }
+        Command(id);
+        const std::string what = std::to_string(id);
+        ExpectShownAsSet(what.c_str());
+        ASSERT_TRUE(FramesRun()) << "after " << id;
+    }
+
+    // CAL in a cepstrum view: the next pass takes the request.
+    Command(IDM_VIEW_CEPSTRUM);
+    Command(IDM_CAL);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return App().settings.calRequest == 0; }, kFramesTimeoutMs));
+
+    // About is modal; frames go on behind it.
+    g_closedDialog = nullptr;
+    g_openedAt = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, CloseAboutBoxAfterFrames);
+    ASSERT_NE(timer, 0u);
+    Command(IDM_ABOUT);
+    KillTimer(nullptr, timer);
+    EXPECT_NE(g_closedDialog, nullptr);
+    EXPECT_GE(g_passesWhileOpen, 3);
+    ExpectShownAsSet("About");
+
+    Command(IDM_REC);
+    Command(IDM_EXIT);
+    EXPECT_FALSE(IsWindow(hwnd_));
+    EXPECT_EQ(CurrentApp(), nullptr);
+    EXPECT_EQ(testsupport::ReadFileBytes(kSettingsFileName).size(), kSettingsBytes);
+    EXPECT_TRUE(IsFinishedWav(testsupport::ReadFileBytes(kRecordingFileName)));
+}
+
+// Each switch waits for two hand-overs to the frame loop and re-lays the
+// window out. The first hundred rebuild the views; for the rest the window is
+// minimised, which leaves the views alone (a re-layout takes some 30 ms under
+// Wine) while the analysers are still set up anew between passes each time.
+TEST_F(RunningCommandsTest, AThousandDataLengthSwitches) {
+    constexpr int kShownSwitches = 100;
+    constexpr int kCepstrumFrom = 700;
+    Command(IDM_PAUSE_0);  // as fast as frames come
+    int last = 0;
+    for (int k = 0; k < kLongRun; ++k) {
+        if (k == kShownSwitches) ShowWindow(hwnd_, SW_MINIMIZE);
+        if (k == kCepstrumFrom) Command(IDM_VIEW_PITCH);
+        // Every step a different length, every length often.
+        const MenuItemValue& item = kLengthItems[(k + k / 6) % std::size(kLengthItems)];
+        Command(item.id);
+        last = item.value;
+        ASSERT_EQ(App().settings.fftLength, last) << k;
+    }
+    ShowWindow(hwnd_, SW_RESTORE);
+    EXPECT_EQ(App().settings.halfLength, last / 2);
+    ASSERT_TRUE(FramesRun());
+    EXPECT_EQ(App().upper->frameLength, last) << "the analysers have the last length";
+    EXPECT_EQ(App().lower->frameLength, last);
+    EXPECT_EQ(App().settings.cepstrumMode, 1);
+    ExpectShownAsSet("the last switch");
+}
+
+// A change that must wait for the frame loop does not wait out its pause:
+// at the longest pause a data-length switch still answers at once.
+TEST_F(RunningCommandsTest, ALengthSwitchDoesNotWaitOutALongPause) {
+    Command(IDM_PAUSE_500);
+    ASSERT_TRUE(FramesRun());  // the loop is now in its pause
+    for (int id : {IDM_LENGTH_8192, IDM_RATE_48000, IDM_LENGTH_2048}) {
+        const DWORD start = GetTickCount();
+        Command(id);
+        EXPECT_LT(GetTickCount() - start, 300u) << id;
+    }
+    EXPECT_EQ(App().upper->frameLength, 2048);
+}
+
+TEST_F(RunningCommandsTest, AThousandRecStopCycles) {
+    std::uint32_t blocksSeen = 0;
+    for (int k = 0; k < kLongRun; ++k) {
+        Command(IDM_REC);
+        ASSERT_EQ(App().settings.runState, kRec) << k;
+        if (k % 100 == 0) {
+            // Now and then a take with blocks, so closing meets the appends.
+            ASSERT_TRUE(testsupport::PumpUntil([&] { return App().recorder.BlocksWritten() >= 2; },
+                                               kFramesTimeoutMs)) << k;
+        }
+        Command(IDM_STOP);
+        ASSERT_EQ(App().settings.runState, kStop) << k;
+        ASSERT_FALSE(App().recorder.IsRecording()) << k;
+        const auto wav = testsupport::ReadFileBytes(kRecordingFileName);
+        ASSERT_TRUE(IsFinishedWav(wav)) << k;
+        ASSERT_EQ((wav.size() - kWavHeadBytes) / kWavBlockBytes, App().recorder.BlocksWritten()) << k;
+        blocksSeen += App().recorder.BlocksWritten();
+    }
+    EXPECT_GE(blocksSeen, 20u);
+    ExpectShownAsSet("the last STOP");
+
+    Command(IDM_RUN);
+    ExpectShownAsSet("RUN");
+    ASSERT_TRUE(FramesRun());
+    const std::uint64_t from = App().capture->ring().blocksPublished();
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return App().capture->ring().blocksPublished() > from + 5; },
+                                       kFramesTimeoutMs))
+        << "capture runs again";
+}
+
+}  // namespace

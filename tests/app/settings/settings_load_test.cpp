@@ -1,0 +1,199 @@
+#include "app/settings/settings_load.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr ScreenMetrics kScreen{1920, 1080, 3840, 1080};
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// A valid file image with some values away from the defaults.
+AppSettings StoredRecord() {
+    AppSettings s{};
+    InstallDefaults(s, 1920, 1080);
+    s.fftLength = 8192;
+    s.halfLength = 4096;
+    s.sampleRate = 48000;
+    s.windowKind = kWindowBlackman;
+    s.winX = 100;
+    s.winY = 50;
+    s.winWidth = 800;
+    s.winHeight = 700;
+    s.pitchOn = 1;
+    s.calRequest = 1;
+    s.selX0 = 0.3;
+    s.specSpan = 250.0;
+    return s;
+}
+
+std::vector<unsigned char> Image(const AppSettings& s) {
+    std::vector<unsigned char> bytes(sizeof s);
+    std::memcpy(bytes.data(), &s, sizeof s);
+    return bytes;
+}
+
+TEST(SettingsLoad, MissingFileGivesDefaultsCentred) {
+    struct Case { ScreenMetrics screen; std::int32_t x, y; };
+    for (const Case& c : {Case{kScreen, 660, 290}, Case{{590, 400, 590, 400}, 0, 0}}) {
+        AppSettings s{};
+        EXPECT_FALSE(LoadSettingsImage(s, nullptr, 0, c.screen));
+        EXPECT_TRUE(HasSettingsMagic(s));
+        EXPECT_EQ(s.winX, c.x);
+        EXPECT_EQ(s.winY, c.y);
+        EXPECT_EQ(s.winWidth, 600);
+        EXPECT_EQ(s.fftLength, 4096);
+        EXPECT_EQ(s.runState, kRun);
+    }
+}
+
+TEST(SettingsLoad, ValidFileIsUsedAsStoredButStartsInRun) {
+    AppSettings stored = StoredRecord();
+    stored.runState = kRec;
+    stored.frameCount = 77;
+    auto bytes = Image(stored);
+    AppSettings s{};
+    ASSERT_TRUE(LoadSettingsImage(s, bytes.data(), bytes.size(), kScreen));
+    EXPECT_EQ(s.runState, kRun);
+    EXPECT_EQ(s.frameCount, 0);
+    stored.runState = kRun;
+    stored.frameCount = 0;
+    EXPECT_EQ(std::memcmp(&s, &stored, sizeof s), 0) << "everything else round-trips byte for byte";
+}
+
+TEST(SettingsLoad, ShortOrWronglyMarkedFilesAreRejected) {
+    AppSettings stored = StoredRecord();
+    auto full = Image(stored);
+
+    // Short: nothing of it is used, not even on a second load over a record
+    // that already carries the magic.
+    AppSettings s{};
+    InstallDefaults(s, 1920, 1080);
+    EXPECT_FALSE(LoadSettingsImage(s, full.data(), kSettingsBytes - 1, kScreen));
+    EXPECT_EQ(s.fftLength, 4096);
+    EXPECT_EQ(s.pitchOn, 0);
+
+    // Wrong magic: defaults, but the pitch option passes through.
+    auto wrong = full;
+    wrong[175] = '1';
+    AppSettings t{};
+    EXPECT_FALSE(LoadSettingsImage(t, wrong.data(), wrong.size(), kScreen));
+    EXPECT_EQ(t.fftLength, 4096);
+    EXPECT_EQ(t.sampleRate, 44100);
+    EXPECT_EQ(t.pitchOn, 1);
+    EXPECT_TRUE(HasSettingsMagic(t));
+
+    // Longer than the record: the first 176 bytes count.
+    auto longer = full;
+    longer.resize(400, 0xEE);
+    AppSettings u{};
+    EXPECT_TRUE(LoadSettingsImage(u, longer.data(), longer.size(), kScreen));
+    EXPECT_EQ(u.fftLength, 8192);
+}
+
+TEST(SettingsLoad, WindowIsKeptOnThePrimaryScreen) {
+    struct Case { std::int32_t x, y, wantX, wantY; };
+    const Case cases[] = {
+        {100, 50, 100, 50},       // on screen: kept
+        {1921, 50, 560, 190},     // right of the screen: centred with its size
+        {100, 1081, 560, 190},    // below
+        {-500, -20, -500, -20},   // left of / above: a monitor there, kept
+        {1920, 1080, 1920, 1080}, // exactly at the edge is not past it
+    };
+    for (const Case& c : cases) {
+        AppSettings stored = StoredRecord();
+        stored.winX = c.x;
+        stored.winY = c.y;
+        auto bytes = Image(stored);
+        AppSettings s{};
+        ASSERT_TRUE(LoadSettingsImage(s, bytes.data(), bytes.size(), kScreen));
+        EXPECT_EQ(s.winX, c.wantX) << c.x << "," << c.y;
+        EXPECT_EQ(s.winY, c.wantY) << c.x << "," << c.y;
+        EXPECT_EQ(s.winWidth, 800);
+    }
+}
+
+// One unsafe value per field, and what it must become.
+TEST(SettingsLoad, UnsafeValuesAreReplaced) {
+    struct Case {
+        const char* what;
+        std::function<void(AppSettings&)> spoil;
+        std::function<bool(const AppSettings&)> repaired;
+    };
+    const Case cases[] = {
+        {"length not a power of two", [](AppSettings& s) { s.fftLength = 3000; s.halfLength = 1500; },
+         [](const AppSettings& s) { return s.fftLength == 4096 && s.halfLength == 2048; }},
+        {"length too large", [](AppSettings& s) { s.fftLength = 65536; s.halfLength = 32768; },
+         [](const AppSettings& s) { return s.fftLength == 4096 && s.halfLength == 2048; }},
+        {"length zero", [](AppSettings& s) { s.fftLength = 0; s.halfLength = 0; },
+         [](const AppSettings& s) { return s.fftLength == 4096 && s.halfLength == 2048; }},
+        {"half length off", [](AppSettings& s) { s.halfLength = 100; },
+         [](const AppSettings& s) { return s.fftLength == 8192 && s.halfLength == 4096; }},
+        {"pause negative", [](AppSettings& s) { s.pauseMs = -1; }, [](const AppSettings& s) { return s.pauseMs == 10; }},
+        {"pause too long", [](AppSettings& s) { s.pauseMs = 1001; }, [](const AppSettings& s) { return s.pauseMs == 10; }},
+        {"rate too low", [](AppSettings& s) { s.sampleRate = 7999; }, [](const AppSettings& s) { return s.sampleRate == 44100; }},
+        {"rate too high", [](AppSettings& s) { s.sampleRate = 192001; }, [](const AppSettings& s) { return s.sampleRate == 44100; }},
+        {"selection NaN", [](AppSettings& s) { s.selY1 = kNaN; },
+         [](const AppSettings& s) { return s.selY0 == 0.1 && s.selX0 == 0.1 && s.selX1 == 0.9 && s.selY1 == 0.9; }},
+        {"selection outside", [](AppSettings& s) { s.selX0 = -0.01; },
+         [](const AppSettings& s) { return s.selX0 == 0.1 && s.selX1 == 0.9; }},
+        {"split infinite", [](AppSettings& s) { s.splitRatio = kInf; }, [](const AppSettings& s) { return s.splitRatio == 0.4; }},
+        {"split above one", [](AppSettings& s) { s.splitRatio = 1.5; }, [](const AppSettings& s) { return s.splitRatio == 0.4; }},
+        {"span zero", [](AppSettings& s) { s.specSpan = 0.0; }, [](const AppSettings& s) { return s.specSpan == 400.0; }},
+        {"span NaN", [](AppSettings& s) { s.cepSpan = kNaN; }, [](const AppSettings& s) { return s.cepSpan == 400.0; }},
+        {"active span negative", [](AppSettings& s) { s.activeSpan = -3.0; }, [](const AppSettings& s) { return s.activeSpan == 400.0; }},
+        {"offset infinite", [](AppSettings& s) { s.specOffset = -kInf; }, [](const AppSettings& s) { return s.specOffset == 150.0; }},
+        {"offset NaN", [](AppSettings& s) { s.activeOffset = kNaN; }, [](const AppSettings& s) { return s.activeOffset == 150.0; }},
+        {"span beyond the wheel", [](AppSettings& s) { s.specSpan = 1e300; }, [](const AppSettings& s) { return s.specSpan == 400.0; }},
+        {"span next to zero", [](AppSettings& s) { s.cepSpan = 1e-300; }, [](const AppSettings& s) { return s.cepSpan == 400.0; }},
+        {"offset far above", [](AppSettings& s) { s.specOffset = 1e300; }, [](const AppSettings& s) { return s.specOffset == 150.0; }},
+        {"offset far below", [](AppSettings& s) { s.cepOffset = -1e300; }, [](const AppSettings& s) { return s.cepOffset == 150.0; }},
+        {"view height negative", [](AppSettings& s) { s.upperHeight = -7; }, [](const AppSettings& s) { return s.upperHeight == 0; }},
+        {"width zero", [](AppSettings& s) { s.winWidth = 0; },
+         [](const AppSettings& s) { return s.winWidth == 600 && s.winHeight == 500 && s.winX == 660 && s.winY == 290; }},
+        {"height wider than all screens", [](AppSettings& s) { s.winHeight = 1081; },
+         [](const AppSettings& s) { return s.winWidth == 600 && s.winHeight == 500; }},
+    };
+    for (const Case& c : cases) {
+        AppSettings stored = StoredRecord();
+        c.spoil(stored);
+        auto bytes = Image(stored);
+        AppSettings s{};
+        ASSERT_TRUE(LoadSettingsImage(s, bytes.data(), bytes.size(), kScreen)) << c.what;
+        EXPECT_TRUE(c.repaired(s)) << c.what;
+    }
+}
+
+TEST(SettingsLoad, ValuesMerelyOffTheMenuAreKept) {
+    AppSettings stored = StoredRecord();
+    stored.sampleRate = 11025;
+    stored.pauseMs = 20;
+    stored.windowKind = 9;
+    stored.logGrid = 4;
+    stored.deviceIndex = 12;
+    stored.specSpan = 1e5;
+    stored.cepOffset = -90000.0;
+    stored.upperHeight = 1;
+    stored.splitRatio = 0.0;
+    auto bytes = Image(stored);
+    AppSettings s{};
+    ASSERT_TRUE(LoadSettingsImage(s, bytes.data(), bytes.size(), kScreen));
+    EXPECT_EQ(SanitizeSettings(s, kScreen), 0);
+    EXPECT_EQ(s.sampleRate, 11025);
+    EXPECT_EQ(s.pauseMs, 20);
+    EXPECT_EQ(s.windowKind, 9);
+    EXPECT_EQ(s.logGrid, 4);
+    EXPECT_EQ(s.deviceIndex, 12);
+    EXPECT_EQ(s.specSpan, 1e5);
+    EXPECT_EQ(s.cepOffset, -90000.0);
+    EXPECT_EQ(s.upperHeight, 1);
+    EXPECT_EQ(s.splitRatio, 0.0);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+#include "app/status/status_text.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+namespace {
+
+TEST(StatusText, DefaultsWithTwentyFiveFrames) {
+    AppSettings s{};
+    InstallDefaults(s, 1920, 1080);
+    s.frameCount = 25;
+    char out[kStatusTextBytes];
+    FormatStatus(out, s);
+    EXPECT_STREQ(out, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 25fps");
+    // A file playing in place of the live input: only the state differs.
+    s.sampleRate = 11025;
+    FormatStatus(out, s, InputStatus{InputState::kFlowing, 0, true});
+    EXPECT_STREQ(out, " FILE, 11025Hz, 4096pt, hanning, Log, 10msec, 25fps");
+    s.runState = kStop;
+    FormatStatus(out, s, InputStatus{InputState::kFlowing, 0, true});
+    EXPECT_STREQ(out, " STOP, 11025Hz, 4096pt, hanning, Log, 10msec, 25fps");
+}
+
+TEST(StatusText, EveryTableEntryAndOutsiders) {
+    struct Case { std::int32_t run, window; std::uint8_t grid; const char* text; };
+    const Case cases[] = {
+        {1, 0, 0, " STOP, 44100Hz, 4096pt, none, Linear, 10msec, 0fps"},
+        {2, 2, 1, " \x81\x9CREC.., 44100Hz, 4096pt, hamming, Log, 10msec, 0fps"},
+        {0, 3, 1, " RUN, 44100Hz, 4096pt, blackman, Log, 10msec, 0fps"},
+        {3, 4, 2, " ?, 44100Hz, 4096pt, ?, ?, 10msec, 0fps"},
+        {-1, -1, 255, " ?, 44100Hz, 4096pt, ?, ?, 10msec, 0fps"},
+    };
+    for (const Case& c : cases) {
+        AppSettings s{};
+        InstallDefaults(s, 1920, 1080);
+        s.runState = c.run;
+        s.windowKind = c.window;
+        s.logGrid = c.grid;
+        char out[kStatusTextBytes];
+        FormatStatus(out, s);
+        EXPECT_STREQ(out, c.text);
+    }
+}
+
+// Without fresh samples RUN/REC name the reason in place of the frame rate;
+// STOP keeps its figure. Dropped blocks follow in every state.
+TEST(StatusText, InputStateAndDroppedBlocks) {
+    struct Case { std::int32_t run; InputState state; std::uint32_t dropped; const char* text; };
+    const Case cases[] = {
+        {0, InputState::kNoInput, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
+        {2, InputState::kNoInput, 0, " \x81\x9CREC.., 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
+        {0, InputState::kFilling, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, filling"},
+        {1, InputState::kNoInput, 0, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps"},
+        {0, InputState::kFlowing, 12, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, 12 dropped"},
+        {2, InputState::kFilling, 3, " \x81\x9CREC.., 44100Hz, 4096pt, hanning, Log, 10msec, filling, 3 dropped"},
+    };
+    for (const Case& c : cases) {
+        AppSettings s{};
+        InstallDefaults(s, 1920, 1080);
+        s.runState = c.run;
+        s.frameCount = 7;
+        char out[kStatusTextBytes];
+        FormatStatus(out, s, InputStatus{c.state, c.dropped});
+        EXPECT_STREQ(out, c.text);
+    }
+}
+
+TEST(StatusText, ExtremeNumbersStayInsideTheBuffer) {
+    AppSettings s{};
+    InstallDefaults(s, 1920, 1080);
+    s.sampleRate = INT_MIN;
+    s.fftLength = INT_MIN;
+    s.pauseMs = INT_MIN;
+    s.frameCount = INT_MIN;
+    char out[kStatusTextBytes];
+    std::memset(out, 'x', sizeof out);
+    FormatStatus(out, s);
+    EXPECT_LT(std::strlen(out), kStatusTextBytes);
+    EXPECT_NE(std::string(out).find("-2147483648fps"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,380 @@
+#include "capture/wave_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "capture/device_list.h"
+#include "support/fake_audio_input.h"
+
+namespace {
+
+using testing_fake::FakeAudioInput;
+using testing_fake::kPartialSample;
+using namespace std::chrono_literals;
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+// A capture that owns a fake with two named devices; `fake` stays valid as
+// long as `capture` lives.
+struct Rig {
+    explicit Rig(std::chrono::microseconds interval = 200us, unsigned defaultDevice = 0) {
+        auto input = std::make_unique<FakeAudioInput>(
+            std::vector<std::optional<std::string>>{"Monitor of SineOut", "Line In"}, interval, defaultDevice);
+        fake = input.get();
+        capture = std::make_unique<WaveCapture>(std::move(input));
+    }
+    bool BlocksArrive(std::uint64_t howMany) {
+        const std::uint64_t from = capture->ring().blocksPublished();
+        return WaitFor([&] { return capture->ring().blocksPublished() >= from + howMany; });
+    }
+    FakeAudioInput* fake;
+    std::unique_ptr<WaveCapture> capture;
+};
+
+// Records every appended block and the threads that appended them.
+struct RecordingSink : BlockSink {
+    void AppendBlock(std::span<const std::int16_t, kBlockSamples> block) override {
+        std::lock_guard lock(m);
+        firstSamples.push_back(block[0]);
+        for (std::int16_t s : block) {
+            uniform = uniform && s == block[0];
+        }
+        threads.insert(std::this_thread::get_id());
+    }
+    std::mutex m;
+    std::vector<std::int16_t> firstSamples;
+    bool uniform = true;
+    std::set<std::thread::id> threads;
+};
+
+// True when numbered block `cur` was delivered after `prev` (numbers wrap at
+// 32,768; blocks dropped at a pause or reopen leave gaps).
+bool Follows(int prev, int cur) {
+    const int step = (cur - prev + 32768) % 32768;
+    return step >= 1 && step < 16384;
+}
+
+// Each fetched block is one whole numbered block of the fake, in delivery
+// order (after the never-written silence), and none is a partial buffer
+// handed back at a stop.
+void ExpectWholeBlocksInSequence(WaveCapture& capture, int count) {
+    std::vector<double> values(count);
+    capture.FetchSamples(values, count);
+    for (int start = 0; start < count; start += kBlockSamples) {
+        ASSERT_NE(values[start], kPartialSample);
+        for (int i = 1; i < kBlockSamples; ++i) {
+            ASSERT_EQ(values[start + i], values[start]);
+        }
+        if (start > 0 && values[start - 1] != 0) {
+            ASSERT_TRUE(Follows(static_cast<int>(values[start - 1]), static_cast<int>(values[start])))
+                << values[start - 1] << " then " << values[start];
+        }
+    }
+}
+
+TEST(DeviceMenuItems, OneItemPerAnsweringDeviceWithItsOwnNumber) {
+    struct Case {
+        std::vector<std::optional<std::string>> devices;
+        std::vector<int> ids;
+    };
+    const Case cases[] = {
+        {{"PulseAudio", "Monitor of SineOut", "Monitor of Discard"}, {2000, 2001, 2002}},
+        {{"Mic", std::nullopt, "Line"}, {2000, 2002}},
+        {{std::nullopt}, {}},
+        {{}, {}},
+    };
+    for (const Case& c : cases) {
+        FakeAudioInput fake(c.devices);
+        const auto items = DeviceMenuItems(fake);
+        ASSERT_EQ(items.size(), c.ids.size());
+        for (std::size_t k = 0; k < items.size(); ++k) {
+            EXPECT_EQ(items[k].commandId, c.ids[k]);
+            EXPECT_EQ(items[k].name, *c.devices[c.ids[k] - kDeviceCommandFirst]);
+        }
+    }
+}
+
+TEST(WaveCapture, BufferLengthIsOneBlockAboveFiveHundredTwelveHertz) {
+    const std::pair<int, std::uint32_t> cases[] = {
+        {8000, 1024}, {11025, 1024}, {22050, 1024}, {44100, 1024}, {48000, 1024},
+        {96000, 1024}, {192000, 1024}, {512, 1024}, {256, 512}, {1, 2},
+    };
+    for (const auto& [rate, bytes] : cases) {
+        EXPECT_EQ(BufferBytesForRate(rate), bytes) << rate << " Hz";
+    }
+}
+
+TEST(WaveCapture, OpenQueuesAllBuffersAndStoresBlocksInOrder) {
+    Rig rig;
+    ASSERT_EQ(rig.capture->OpenCapture(48000, 1), 1);
+    EXPECT_TRUE(rig.capture->isRunning());
+    EXPECT_EQ(rig.fake->RateHz(), 48000);
+    ASSERT_TRUE(rig.BlocksArrive(300));
+    ExpectWholeBlocksInSequence(*rig.capture, 32768);
+    EXPECT_TRUE(rig.fake->violations().empty());
+}
+
+// A stored number that is no device (-1 included) opens the default device,
+// whose number is then stored; no "any device" id reaches the layer.
+TEST(WaveCapture, AStoredDeviceThatIsGoneOpensTheDefaultDevice) {
+    struct Case {
+        std::int32_t stored;
+        unsigned defaultDevice;
+        std::int32_t used;
+    };
+    for (const Case c : {Case{1, 0, 1}, Case{2, 0, 0}, Case{-1, 0, 0}, Case{-1, 1, 1}, Case{6, 1, 1}}) {
+        Rig rig(200us, c.defaultDevice);
+        std::int32_t deviceIndex = c.stored;
+        EXPECT_EQ(OpenStoredDevice(*rig.capture, 44100, deviceIndex), 1);
+        EXPECT_EQ(deviceIndex, c.used) << "stored " << c.stored;
+        EXPECT_EQ(rig.capture->openedDevice(), c.used);
+        EXPECT_TRUE(rig.capture->isRunning());
+        EXPECT_EQ(rig.fake->MapperOpens(), 0);
+    }
+}
+
+// A failed open leaves the device closed (the one open before included);
+// pause and resume then do nothing, and closing is safe twice.
+TEST(WaveCapture, AClosedDeviceStaysClosed) {
+    Rig rig;
+    EXPECT_EQ(rig.capture->PauseCapture(), 1);
+    EXPECT_EQ(rig.capture->ResumeCapture(), 0);
+    ASSERT_EQ(rig.capture->OpenCapture(44100, 0), 1);
+    EXPECT_EQ(rig.capture->OpenCapture(44100, 7), 0);
+    EXPECT_FALSE(rig.capture->isOpen());
+    EXPECT_FALSE(rig.fake->IsOpen());
+    EXPECT_EQ(rig.capture->ResumeCapture(), 0);
+    EXPECT_FALSE(rig.capture->isRunning());
+    EXPECT_EQ(rig.capture->OpenCapture(0, 0), 0);
+    EXPECT_EQ(rig.capture->CloseCapture(), 1);
+    EXPECT_EQ(rig.capture->CloseCapture(), 1);
+    EXPECT_FALSE(rig.fake->IsOpen());
+    EXPECT_EQ(rig.fake->Opens(), 1);
+    EXPECT_TRUE(rig.fake->violations().empty());
+}
+
+// Every pause hands one buffer back; resuming must queue it again, or the
+// capture runs dry after ten cycles while claiming to run. Half the cycles
+// resume only after the handed-back buffer has been taken in, half at once
+// (its callback may then come after the resume).
+TEST(WaveCapture, PauseAndResumeKeepAllTenBuffersCirculating) {
+    Rig rig;
+    RecordingSink sink;
+    rig.capture->SetBlockSink(&sink);
+    ASSERT_EQ(rig.capture->OpenCapture(44100, 0), 1);
+    for (int cycle = 0; cycle < 12; ++cycle) {
+        ASSERT_TRUE(rig.BlocksArrive(5)) << "cycle " << cycle;
+        EXPECT_EQ(rig.capture->PauseCapture(), 1);
+        EXPECT_FALSE(rig.capture->isRunning());
+        if (cycle % 2 == 0) {
+            ASSERT_TRUE(WaitFor([&] { return rig.fake->Quiet(); }));
+            std::this_thread::sleep_for(5ms);
+        }
+        EXPECT_EQ(rig.capture->ResumeCapture(), 1);
+    }
+    ASSERT_TRUE(rig.BlocksArrive(100));
+    rig.fake->SetDelivering(false);
+    EXPECT_TRUE(WaitFor([&] { return rig.fake->QueuedCount() == kCaptureBuffers; }))
+        << rig.fake->QueuedCount() << " buffers with the device";
+    ExpectWholeBlocksInSequence(*rig.capture, kRingSamples);
+    rig.capture->SetBlockSink(nullptr);
+    EXPECT_TRUE(sink.uniform);
+    for (std::int16_t first : sink.firstSamples) {
+        ASSERT_NE(first, kPartialSample);
+    }
+    EXPECT_TRUE(rig.fake->violations().empty());
+}
+
+// Reopening at once, again and again, while the device delivers: no close
+// finds a buffer still queued, no buffer is queued twice, no call comes from
+// the delivering thread, and the blocks and appends keep their order.
+TEST(WaveCapture, AThousandReopensWhileDelivering) {
+    Rig rig(50us);
+    RecordingSink sink;
+    rig.capture->SetBlockSink(&sink);
+    const int rates[] = {8000, 22050, 44100, 48000, 96000, 192000};
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_EQ(rig.capture->OpenCapture(rates[i % 6], i % 2), 1);
+        if (i % 100 == 0) {
+            rig.BlocksArrive(3);
+        }
+    }
+    ASSERT_TRUE(rig.BlocksArrive(50));
+    EXPECT_EQ(rig.fake->Opens(), 1000);
+    EXPECT_EQ(rig.fake->CloseFailures(), 0);
+    // Every device call came from the capture's own thread.
+    const auto callers = rig.fake->DeviceCallers();
+    EXPECT_EQ(callers.size(), 1u);
+    EXPECT_EQ(callers.count(std::this_thread::get_id()), 0u);
+    for (const std::string& v : rig.fake->violations()) {
+        ADD_FAILURE() << v;
+    }
+    ExpectWholeBlocksInSequence(*rig.capture, 16384);
+
+    rig.capture->SetBlockSink(nullptr);
+    EXPECT_TRUE(sink.uniform);
+    EXPECT_EQ(sink.threads.count(rig.fake->DeliveryThread()), 0u);
+    EXPECT_EQ(sink.threads.count(std::this_thread::get_id()), 0u);
+    for (std::size_t k = 1; k < sink.firstSamples.size(); ++k) {
+        ASSERT_TRUE(Follows(sink.firstSamples[k - 1], sink.firstSamples[k])) << "append " << k;
+    }
+}
+
+TEST(WaveCapture, ReopeningKeepsTheRingAndRemovingTheSinkStopsAppends) {
+    Rig rig;
+    RecordingSink sink;
+    rig.capture->SetBlockSink(&sink);
+    ASSERT_EQ(rig.capture->OpenCapture(44100, 0), 1);
+    ASSERT_TRUE(rig.BlocksArrive(20));
+    rig.capture->SetBlockSink(nullptr);
+    const std::size_t appended = sink.firstSamples.size();
+    rig.fake->SetDelivering(false);
+    ASSERT_TRUE(WaitFor([&] { return rig.fake->QueuedCount() == kCaptureBuffers; }));
+
+    std::vector<double> before(4096), after(4096);
+    rig.capture->FetchSamples(before, 4096);
+    const std::uint8_t newest = rig.capture->ring().newestSlot();
+    ASSERT_EQ(rig.capture->OpenCapture(96000, 1), 1);
+    rig.capture->FetchSamples(after, 4096);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(rig.capture->ring().newestSlot(), newest);
+
+    rig.fake->SetDelivering(true);
+    ASSERT_TRUE(rig.BlocksArrive(20));
+    EXPECT_EQ(sink.firstSamples.size(), appended);
+}
+
+// A driver that refuses the reset and keeps its buffers: the close gives up
+// but keeps the device (which refuses to close over them), nothing is opened
+// over those buffers, and once they are back the capture closes and opens
+// again by itself.
+TEST(WaveCapture, ADeviceThatKeepsItsBuffersIsNotReopenedOverThem) {
+    Rig rig;
+    ASSERT_EQ(rig.capture->OpenCapture(44100, 1), 1);
+    ASSERT_TRUE(rig.BlocksArrive(5));
+    rig.fake->HoldOnReset(true);
+    EXPECT_EQ(rig.capture->CloseCapture(), 1);
+    EXPECT_TRUE(rig.fake->IsOpen());
+    EXPECT_EQ(rig.capture->OpenCapture(44100, 0), 0);
+    EXPECT_EQ(rig.fake->Opens(), 1);
+    rig.fake->HoldOnReset(false);
+    rig.fake->ReleaseHeld();
+    ASSERT_TRUE(WaitFor([&] { return rig.capture->isRunning() && !rig.capture->inputLost(); }));
+    EXPECT_EQ(rig.capture->openedDevice(), 0);
+    EXPECT_TRUE(rig.BlocksArrive(20));
+    EXPECT_GE(rig.fake->CloseFailures(), 1);
+    for (const std::string& v : rig.fake->violations()) {
+        ADD_FAILURE() << v;
+    }
+}
+
+// Every device goes (a sound server stops) under a running capture: it
+// reports the lost input, marks a gap, and once devices are back opens the
+// one it had by name, else by number, else the default, with the sink still
+// attached. A pause while lost stays a pause.
+TEST(WaveCapture, ALostDeviceComesBackByNameByNumberOrAsTheDefault) {
+    using Devices = std::vector<std::optional<std::string>>;
+    struct Case {
+        Devices after;
+        int opened;
+        bool pauseWhileLost;
+    };
+    const Case cases[] = {
+        {{"Line In", "Monitor of SineOut"}, 0, true},
+        {{"Mic", "USB 2"}, 1, false},
+        {{"Mic"}, 0, false},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        RecordingSink sink;
+        std::atomic<int> changes{0};
+        rig.capture->SetBlockSink(&sink);
+        rig.capture->SetChangeHook([&] { ++changes; });
+        ASSERT_EQ(rig.capture->OpenCapture(44100, 1), 1);
+        ASSERT_TRUE(rig.BlocksArrive(5));
+        rig.fake->Unplug();
+        rig.fake->SetDevices({});
+        ASSERT_TRUE(WaitFor([&] { return rig.capture->inputLost(); }, 2s));
+        std::vector<double> frame(512);
+        EXPECT_FALSE(rig.capture->FetchContinuous(frame, 512));
+        if (c.pauseWhileLost) {
+            EXPECT_EQ(rig.capture->PauseCapture(), 1);
+            rig.fake->SetDevices(c.after);
+            const int opens = rig.fake->Opens();
+            std::this_thread::sleep_for(1500ms);
+            EXPECT_EQ(rig.fake->Opens(), opens) << "opened while paused";
+            EXPECT_FALSE(rig.capture->inputLost());
+            rig.capture->ResumeCapture();
+        } else {
+            rig.fake->SetDevices(c.after);
+        }
+        EXPECT_TRUE(WaitFor([&] { return rig.capture->openedDevice() == c.opened && !rig.capture->inputLost(); }, 6s))
+            << "back on " << c.opened << ", not " << rig.capture->openedDevice();
+        const std::size_t appended = [&] { std::lock_guard lock(sink.m); return sink.firstSamples.size(); }();
+        ASSERT_TRUE(rig.BlocksArrive(20));
+        EXPECT_TRUE(WaitFor([&] { std::lock_guard lock(sink.m); return sink.firstSamples.size() > appended; }));
+        EXPECT_EQ(rig.capture->Devices().size(), c.after.size());
+        EXPECT_GE(changes.load(), 2);
+        rig.capture->SetBlockSink(nullptr);
+        for (const std::string& v : rig.fake->violations()) {
+            ADD_FAILURE() << v;
+        }
+    }
+}
+
+// Holds the capture thread inside an append while `hold` is set.
+struct GatedSink : BlockSink {
+    void AppendBlock(std::span<const std::int16_t, kBlockSamples>) override {
+        while (hold.load()) {
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+    std::atomic<bool> hold{false};
+};
+
+// The capture falls behind until the device has no buffer left: the blocks
+// the device could not deliver are counted from its position, exactly, and
+// no frame spans the hole they leave.
+TEST(WaveCapture, BlocksTheDeviceDroppedAreCountedFromItsPosition) {
+    Rig rig(1ms);
+    GatedSink sink;
+    rig.capture->SetBlockSink(&sink);
+    ASSERT_EQ(rig.capture->OpenCapture(44100, 0), 1);
+    ASSERT_TRUE(rig.BlocksArrive(5));
+    EXPECT_EQ(rig.capture->droppedBlocks(), 0u);
+    sink.hold = true;
+    ASSERT_TRUE(WaitFor([&] { return rig.fake->LostBlocks() >= 5; }));
+    rig.fake->SetDelivering(false);
+    const long long lost = rig.fake->LostBlocks();
+    sink.hold = false;
+    ASSERT_TRUE(WaitFor([&] { return rig.capture->droppedBlocks() > 0; }));
+    EXPECT_EQ(rig.capture->droppedBlocks(), static_cast<std::uint32_t>(lost));
+
+    const std::uint64_t before = rig.capture->ring().blocksPublished();
+    rig.fake->SetDelivering(true);
+    ASSERT_TRUE(rig.BlocksArrive(1));
+    std::vector<double> frame(kRingSamples);
+    EXPECT_FALSE(rig.capture->FetchContinuous(frame, kRingSamples));
+    EXPECT_LE(rig.capture->ring().blocksSinceGap(), rig.capture->ring().blocksPublished() - before);
+    EXPECT_EQ(rig.capture->PauseCapture(), 1);
+    EXPECT_EQ(rig.capture->droppedBlocks(), 0u) << "cleared by STOP";
+    rig.capture->SetBlockSink(nullptr);
+}
+
+}  // namespace
