@@ -23,6 +23,41 @@
 
 namespace rdft_detail {
 
+// The routines keep the short names of the transform's own vocabulary:
+// make* build tables, cft* are complex-transform steps (f forward, b backward,
+// x either way), rft* the real-data steps, bitrv* the bit-reversal
+// permutations; digits give the size of a fixed kernel in complex points
+// ("161" is 16 points, plain block; "162" 16 points, odd block).
+//
+// Tables:
+//  makewt   the twiddle levels of `w` for nw entries (layout above), then
+//           makeipt's offsets.
+//  makeipt  the bit-reversal offset layer ip[2 ...] (see bitLayout).
+//  makect   nc cosines for the real split, at cs = w + nw.
+// Drivers:
+//  cftfsub  the forward complex transform of n doubles: first stage, middle
+//  cftbsub  stages, leaves, permutation (cftbsub: conjugated kernel).
+//  rftfsub  the real split after the forward complex transform (n/2 complex
+//  rftbsub  points become the real spectrum of n) and before the backward one.
+// Stages:
+//  cftf1st  the first radix-4 stage over the whole array (cftb1st conjugates
+//  cftb1st  the input on the way), leaving one plain and three quarter blocks.
+//  cftrec4  the middle stages for n > 512: the tree of blocks depth first,
+//           each 512-double leaf as soon as its stages have run.
+//  cfttree  see its definition: the stages a leaf still lacks.
+//  cftleaf  a leaf of 256 or 512 doubles, plain or odd (isplt 1 or 0), by
+//           the fixed kernels.
+//  cftmdl1  one middle stage of a plain block: four quarter blocks.
+//  cftmdl2  the same for an odd block.
+//  cftfx41  the stages of a whole transform of 64 or 128 doubles.
+// Fixed kernels, in place on one block:
+//  cftf161 / cftf162  16 points, plain / odd;  cftf081 / cftf082  8 points;
+//  cftf040 / cftb040  4 points forward / backward;  cftx020  2 points.
+// Permutations:
+//  bitrv2      bit reversal of n/2 complex points (forward transform);
+//  bitrv2conj  the same, conjugating (backward);
+//  bitrv216, bitrv208 (…neg: conjugating)  the fixed 16- and 8-point ones.
+
 void makewt(std::int32_t nw, std::int32_t* ip, double* w);
 void makeipt(std::int32_t nw, std::int32_t* ip);
 void makect(std::int32_t nc, std::int32_t* ip, double* cs);
