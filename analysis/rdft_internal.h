@@ -43,7 +43,7 @@ namespace rdft_detail {
 //  cftf1st  the first radix-4 stage over the whole array (cftb1st conjugates
 //  cftb1st  the input on the way), leaving one plain and three quarter blocks.
 //  cftrec4  the middle stages for n > 512: the tree of blocks depth first,
-//           each 512-double leaf as soon as its stages have run.
+//           each leaf (256 or 512 doubles) as soon as its stages have run.
 //  cfttree  see its definition: the stages a leaf still lacks.
 //  cftleaf  a leaf of 256 or 512 doubles, plain or odd (isplt 1 or 0), by
 //           the fixed kernels.
