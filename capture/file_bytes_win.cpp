@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
+
+#include "base/unique_handle_win.h"
 
 namespace {
 
@@ -11,10 +14,7 @@ constexpr DWORD kMaxReadBytes = 1u << 20;
 
 class FileBytes final : public ByteSource {
 public:
-    FileBytes(HANDLE file, std::uint64_t size) : file_(file), size_(size) {}
-    ~FileBytes() override { CloseHandle(file_); }
-    FileBytes(const FileBytes&) = delete;
-    FileBytes& operator=(const FileBytes&) = delete;
+    FileBytes(UniqueHandle file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
 
     std::uint64_t Size() const override { return size_; }
 
@@ -22,12 +22,12 @@ public:
         if (offset > size_ || bytes > size_ - offset) return false;
         LARGE_INTEGER at;
         at.QuadPart = static_cast<LONGLONG>(offset);
-        if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN)) return false;
+        if (!SetFilePointerEx(file_.get(), at, nullptr, FILE_BEGIN)) return false;
         auto* p = static_cast<char*>(dst);
         while (bytes > 0) {
             const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes, kMaxReadBytes));
             DWORD got = 0;
-            if (!ReadFile(file_, p, want, &got, nullptr) || got == 0) return false;
+            if (!ReadFile(file_.get(), p, want, &got, nullptr) || got == 0) return false;
             p += got;
             bytes -= got;
         }
@@ -35,20 +35,18 @@ public:
     }
 
 private:
-    HANDLE file_;
+    UniqueHandle file_;
     std::uint64_t size_;
 };
 
 }  // namespace
 
 std::unique_ptr<ByteSource> OpenFileBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) {
-        CloseHandle(file);
-        return nullptr;
-    }
-    return std::make_unique<FileBytes>(file, static_cast<std::uint64_t>(size.QuadPart));
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return nullptr;
+    return std::make_unique<FileBytes>(std::move(file), static_cast<std::uint64_t>(size.QuadPart));
 }

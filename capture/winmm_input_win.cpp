@@ -6,9 +6,6 @@ WinmmInput::~WinmmInput() {
         Reset();
         Close();
     }
-    if (wakeEvent_ != nullptr) {
-        CloseHandle(wakeEvent_);
-    }
 }
 
 int WinmmInput::DeviceCount() { return static_cast<int>(waveInGetNumDevs()); }
@@ -122,7 +119,7 @@ bool WinmmInput::Position(std::uint32_t& samples) {
 
 void WinmmInput::Wake() {
     if (wakeEvent_ != nullptr) {
-        SetEvent(wakeEvent_);
+        SetEvent(wakeEvent_.get());
     }
 }
 
@@ -131,7 +128,7 @@ void WinmmInput::WaitForWake(int timeoutMs) {
         Sleep(static_cast<DWORD>(timeoutMs));
         return;
     }
-    WaitForSingleObject(wakeEvent_, static_cast<DWORD>(timeoutMs));
+    WaitForSingleObject(wakeEvent_.get(), static_cast<DWORD>(timeoutMs));
 }
 
 void CALLBACK WinmmInput::WaveInProc(HWAVEIN, UINT message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR) {

@@ -17,6 +17,7 @@
 
 #include <array>
 
+#include "base/unique_handle_win.h"
 #include "capture/audio_input.h"
 
 class WinmmInput final : public AudioInput {
@@ -48,5 +49,5 @@ private:
     std::array<WAVEHDR, kCaptureBuffers> waveHeaders_{};
     BufferDone done_ = nullptr;
     void* context_ = nullptr;
-    HANDLE wakeEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    UniqueHandle wakeEvent_{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
 };

@@ -11,6 +11,8 @@
 #include "app/program/app_win.h"
 #include "app/frame/frame_loop_win.h"
 #include "app/layout/window_parts_win.h"
+#include "base/com_ref_win.h"
+#include "base/unique_handle_win.h"
 #include "display/gdi_win.h"
 #include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
@@ -23,38 +25,6 @@ constexpr wchar_t kPngFilter[] = L"PNG (*.png)\0*.png\0";
 constexpr wchar_t kCsvFilter[] = L"CSV (*.csv)\0*.csv\0";
 constexpr wchar_t kTemporarySuffix[] = L".tmp";
 constexpr int kMessageBytes = 512;
-
-// A COM interface pointer, released once.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() {
-        if (p_) p_->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T** put() { return &p_; }
-    T* operator->() const { return p_; }
-    T* get() const { return p_; }
-
-private:
-    T* p_ = nullptr;
-};
-
-// COM on this thread for a scope (the dialogs and WIC need it).
-class ComScope {
-public:
-    ComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComScope() {
-        if (ok_) CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool ok_;
-};
 
 // The client area as 32-bit top-down pixels, taken from the window's DC
 // under the draw lock (so no frame is half copied).
@@ -295,15 +265,15 @@ FrameSnapshot TakeFrameSnapshot(App& app) {
 
 bool WriteFileWhole(const std::wstring& path, const std::string& bytes) {
     const std::wstring temporary = path + kTemporarySuffix;
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file) {
         return false;
     }
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    const bool ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size();
-    const bool closed = CloseHandle(file) != FALSE;
+    const bool closed = file.Close();
     if (!ok || !closed || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(temporary.c_str());
         return false;

@@ -26,12 +26,12 @@
 
 #include <atomic>
 #include <functional>
-#include <memory>
 
 #include "app/frame/frame_analysis.h"
 #include "app/frame/pass_handover.h"
 #include "app/frame/peak_hold.h"
 #include "base/pixel_coord.h"
+#include "base/unique_handle_win.h"
 
 struct App;
 struct AppSettings;
@@ -39,14 +39,6 @@ struct SpectrumTraceInput;
 namespace Bitmaplib {
 class clsBitmap;
 }
-
-struct KernelHandleCloser {
-    void operator()(HANDLE h) const noexcept {
-        if (h) CloseHandle(h);
-    }
-};
-// A kernel handle (thread, event), closed once.
-using KernelHandle = std::unique_ptr<void, KernelHandleCloser>;
 
 // Steps of a pass that other parts of the display provide; each runs inside
 // the draw lock and may be empty.
@@ -99,14 +91,14 @@ private:
     FrameAnalysis& analysis_;
     FrameHooks hooks_;
     PassHandover handover_;
-    KernelHandle thread_;
-    KernelHandle wake_;  // manual-reset event: cuts the pause short on Stop
+    UniqueHandle thread_;
+    UniqueHandle wake_;  // manual-reset event: cuts the pause short on Stop
     // Auto-reset event: a posted change cuts the pause short, so the thread
     // that waits for it is not held for up to the longest pause.
-    KernelHandle changePosted_;
+    UniqueHandle changePosted_;
     // Auto-reset event: set after each batch of changes has run, so the
     // waiting thread wakes as soon as its change is done.
-    KernelHandle changesRun_;
+    UniqueHandle changesRun_;
     std::atomic<bool> stop_{false};
     std::atomic<long> passes_{0};
     // The peak-hold line's scope: of the frame being analysed, and of the

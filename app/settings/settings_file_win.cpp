@@ -2,29 +2,11 @@
 
 #include <windows.h>
 
+#include "base/unique_handle_win.h"
+
 namespace {
 
 constexpr const char* kSettingsTempName = "param.bin.new";
-
-// Owns a file handle; closes it once.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsOpen() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-    void Close() {
-        if (IsOpen()) {
-            CloseHandle(h_);
-            h_ = INVALID_HANDLE_VALUE;
-        }
-    }
-
-private:
-    HANDLE h_;
-};
 
 // A window that lies on no monitor at all (one unplugged since, or a damaged
 // file) is centred on the primary one; a window at least partly on some
@@ -47,9 +29,9 @@ ScreenMetrics CurrentScreenMetrics() {
 }
 
 bool ReadSettingsFile(AppSettings& s, const ScreenMetrics& screen) {
-    FileHandle file(CreateFileA(kSettingsFileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) {
+    UniqueHandle file(CreateFileA(kSettingsFileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         const bool accepted = LoadSettingsImage(s, nullptr, 0, screen);
         KeepOnSomeMonitor(s, screen);
         return accepted;
@@ -58,7 +40,7 @@ bool ReadSettingsFile(AppSettings& s, const ScreenMetrics& screen) {
     unsigned char image[kSettingsBytes + 1];
     DWORD total = 0;
     DWORD got = 0;
-    while (total < kSettingsBytes && ReadFile(file.Get(), image + total, sizeof image - total, &got, nullptr) && got > 0) {
+    while (total < kSettingsBytes && ReadFile(file.get(), image + total, sizeof image - total, &got, nullptr) && got > 0) {
         total += got;
     }
     file.Close();
@@ -68,14 +50,14 @@ bool ReadSettingsFile(AppSettings& s, const ScreenMetrics& screen) {
 }
 
 int WriteSettingsFile(const AppSettings& s) {
-    FileHandle file(CreateFileA(kSettingsTempName, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) {
+    UniqueHandle file(CreateFileA(kSettingsTempName, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         return 0;
     }
     DWORD written = 0;
-    const BOOL ok = WriteFile(file.Get(), &s, kSettingsBytes, &written, nullptr) && written == kSettingsBytes &&
-                    FlushFileBuffers(file.Get());
+    const BOOL ok = WriteFile(file.get(), &s, kSettingsBytes, &written, nullptr) && written == kSettingsBytes &&
+                    FlushFileBuffers(file.get());
     file.Close();
     if (!ok || !MoveFileExA(kSettingsTempName, kSettingsFileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(kSettingsTempName);

@@ -17,6 +17,7 @@
 #include "app/status/status_text.h"
 #include "capture/device_menu_win.h"
 #include "capture/wave_capture_win.h"
+#include "display/gdi_win.h"
 #include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
 
@@ -137,9 +138,11 @@ void OnRecordingEnded(HWND hwnd) {
 }
 
 void OnPaint(HWND hwnd) {
-    PAINTSTRUCT ps;
-    BeginPaint(hwnd, &ps);
-    EndPaint(hwnd, &ps);
+    {
+        // Validates the update region; the views then copy their pictures
+        // through their own DCs.
+        gdi::PaintDc paint(hwnd);
+    }
     App& app = *g_app;
     std::lock_guard<std::mutex> hold(app.drawLock);
     for (const PlotViewPtr* view : {&app.parts.upperView, &app.parts.lowerView}) {

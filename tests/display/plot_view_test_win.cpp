@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/unique_handle_win.h"
 #include "display/plot_view_win.h"
 #include "display/readout_overlay_win.h"
 #include "support/test_parent.h"
@@ -125,19 +126,18 @@ TEST_F(PlotViewTest, DragIgnoredWhenNotSelectable) {
 // A drag arriving while another thread draws waits for the draw lock.
 TEST_F(PlotViewTest, DragWaitsForTheDrawLock) {
     view_.SetSelectable(true);
-    HANDLE locked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const UniqueHandle locked(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     std::thread frame([&] {
         std::lock_guard<std::mutex> hold(drawLock_);
-        SetEvent(locked);
+        SetEvent(locked.get());
         Sleep(100);
     });
-    WaitForSingleObject(locked, INFINITE);
+    WaitForSingleObject(locked.get(), INFINITE);
     const DWORD start = GetTickCount();
     SendMouse(view_.Handle(), WM_LBUTTONDOWN, 0, 0, MK_LBUTTON);
     SendMouse(view_.Handle(), WM_MOUSEMOVE, 100, 50, MK_LBUTTON);
     const DWORD waited = GetTickCount() - start;
     frame.join();
-    CloseHandle(locked);
     SendMouse(view_.Handle(), WM_LBUTTONUP, 100, 50);
     EXPECT_GE(waited, 50u);
     EXPECT_EQ(view_.Selection().x1, 1.0);

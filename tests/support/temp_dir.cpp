@@ -4,14 +4,16 @@
 
 #include <cstdio>
 
+#include "base/unique_handle_win.h"
+
 namespace testsupport {
 
 namespace {
 
 void RemoveTree(const std::string& dir) {
     WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
+    UniqueFindHandle search(FindFirstFileA((dir + "\\*").c_str(), &found));
+    if (search) {
         do {
             const std::string name = found.cFileName;
             if (name == "." || name == "..") continue;
@@ -22,8 +24,8 @@ void RemoveTree(const std::string& dir) {
             } else {
                 DeleteFileA(full.c_str());
             }
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
+        } while (FindNextFileA(search.get(), &found));
+        search.Close();
     }
     RemoveDirectoryA(dir.c_str());
 }

@@ -20,6 +20,7 @@
 #include "app/frame/frame_loop_win.h"
 #include "app/commands/commands.h"
 #include "app/window/main_window_win.h"
+#include "base/unique_handle_win.h"
 #include "display/axes_geometry.h"
 #include "display/gdi_win.h"
 #include "display/plot_view_win.h"
@@ -54,19 +55,18 @@ struct ViewPicture {
 };
 
 int ThreadsOfThisProcess() {
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snap == INVALID_HANDLE_VALUE) {
+    const UniqueHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snap) {
         return -1;
     }
     THREADENTRY32 t{};
     t.dwSize = sizeof t;
     int count = 0;
-    for (BOOL more = Thread32First(snap, &t); more; more = Thread32Next(snap, &t)) {
+    for (BOOL more = Thread32First(snap.get(), &t); more; more = Thread32Next(snap.get(), &t)) {
         if (t.th32OwnerProcessID == GetCurrentProcessId()) {
             ++count;
         }
     }
-    CloseHandle(snap);
     return count;
 }
 
