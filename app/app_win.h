@@ -4,7 +4,9 @@
 // Threads: the user-interface thread creates and releases the record; the
 // worker threads use it only between those two points (they are stopped
 // before the window's objects go away). `drawLock` serialises all drawing
-// into the plot views' back buffers.
+// into the plot views' back buffers. `settings` is the saved image, the
+// user-interface thread's own; the workers read `published` copies of it and
+// share what they change while running through `live`.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +18,8 @@
 #include "analysis/analyzer.h"
 #include "app/frame_analysis.h"
 #include "app/frame_loop_win.h"
+#include "app/published_settings.h"
+#include "base/live_view.h"
 #include "base/settings.h"
 #include "app/status_loop_win.h"
 #include "app/window_parts_win.h"
@@ -29,6 +33,8 @@ struct App {
     HINSTANCE hInstance = nullptr;
     HWND hwnd = nullptr;
     AppSettings settings{};
+    PublishedSettings published;
+    LiveViewState live;
     std::mutex drawLock;
     WavRecorder recorder{OpenRecordFileWin};  // "pcm_data.wav" while REC
     WindowParts parts;
