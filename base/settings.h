@@ -8,11 +8,12 @@
 //
 // Threads: the image belongs to the user-interface thread, which alone
 // writes it. The workers read copies of it that the user-interface thread
-// hands them after each change; what they change while running (zoom, heights, split, frame count, selection)
-// lives in LiveViewState (base/live_view.h) and reaches the image when it is
-// saved. The one exception is the CAL request: the frame loop takes it with
-// an atomic exchange, so the user-interface thread sets it with StoreShared
-// and copies the record for the workers with CopyForWorkers.
+// hands them after each change; what they change while running (zoom,
+// heights, split, frame count, selection) lives in LiveViewState
+// (base/live_view.h) and reaches the image when it is saved. The one
+// exception is the CAL request: the frame loop takes it with an atomic
+// exchange, so the user-interface thread sets it with StoreShared and copies
+// the record for the workers with CopyForWorkers.
 #pragma once
 
 #include <atomic>
