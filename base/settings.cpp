@@ -45,45 +45,14 @@ bool HasSettingsMagic(const AppSettings& s) {
     return std::memcmp(s.magic, kSettingsMagic, sizeof s.magic) == 0;
 }
 
-AppSettings SnapshotSettings(const AppSettings& s) {
+AppSettings CopyForWorkers(const AppSettings& s) {
+    constexpr std::size_t kCal = offsetof(AppSettings, calRequest);
+    constexpr std::size_t kAfterCal = kCal + sizeof s.calRequest;
     AppSettings c;
-    std::memcpy(c.pad6, s.pad6, sizeof c.pad6);
-    std::memcpy(c.pad49, s.pad49, sizeof c.pad49);
-    std::memcpy(c.pad60, s.pad60, sizeof c.pad60);
-    std::memcpy(c.pad105, s.pad105, sizeof c.pad105);
-    std::memcpy(c.pad164, s.pad164, sizeof c.pad164);
-    std::memcpy(c.magic, s.magic, sizeof c.magic);
-    c.showWave = LoadShared(s.showWave);
-    c.showSpectrum = LoadShared(s.showSpectrum);
-    c.holdTrace = LoadShared(s.holdTrace);
-    c.cepstrumMode = LoadShared(s.cepstrumMode);
-    c.pitchOn = LoadShared(s.pitchOn);
+    auto* to = reinterpret_cast<unsigned char*>(&c);
+    const auto* from = reinterpret_cast<const unsigned char*>(&s);
+    std::memcpy(to, from, kCal);
+    std::memcpy(to + kAfterCal, from + kAfterCal, sizeof s - kAfterCal);
     c.calRequest = LoadShared(s.calRequest);
-    c.windowKind = LoadShared(s.windowKind);
-    c.winX = LoadShared(s.winX);
-    c.winY = LoadShared(s.winY);
-    c.winWidth = LoadShared(s.winWidth);
-    c.winHeight = LoadShared(s.winHeight);
-    c.fftLength = LoadShared(s.fftLength);
-    c.halfLength = LoadShared(s.halfLength);
-    c.sampleRate = LoadShared(s.sampleRate);
-    c.deviceIndex = LoadShared(s.deviceIndex);
-    c.pauseMs = LoadShared(s.pauseMs);
-    c.logGrid = LoadShared(s.logGrid);
-    c.runState = LoadShared(s.runState);
-    c.frameCount = LoadShared(s.frameCount);
-    c.selY0 = LoadShared(s.selY0);
-    c.selX0 = LoadShared(s.selX0);
-    c.selX1 = LoadShared(s.selX1);
-    c.selY1 = LoadShared(s.selY1);
-    c.splitRatio = LoadShared(s.splitRatio);
-    c.colorSpectrum = LoadShared(s.colorSpectrum);
-    c.activeSpan = LoadShared(s.activeSpan);
-    c.activeOffset = LoadShared(s.activeOffset);
-    c.specSpan = LoadShared(s.specSpan);
-    c.specOffset = LoadShared(s.specOffset);
-    c.cepSpan = LoadShared(s.cepSpan);
-    c.cepOffset = LoadShared(s.cepOffset);
-    c.upperHeight = LoadShared(s.upperHeight);
     return c;
 }

@@ -6,23 +6,14 @@
 // file to the next. The static_asserts below pin every offset; the record is
 // read and written raw.
 //
-// Threads: the user-interface thread owns the record; the frame loop, the
-// status loop and the layout share it. One rule covers every field:
-//  - while the worker threads run, every write of a field, on any thread, is
-//    an atomic store (StoreShared, or an atomic_ref read-modify-write such as
-//    the frame count's increment and the CAL request's exchange);
-//  - a worker thread reads a field only atomically: LoadShared for one
-//    field, SnapshotSettings for a copy of the whole record (the status line,
-//    the drawing of a pass);
-//  - the user-interface thread may read plainly the fields that only it
-//    writes (the command settings); a field a worker writes (the selection
-//    copy, spans and offsets, `activeSpan`, `activeOffset`, `upperHeight`,
-//    `splitRatio`, `frameCount`, `calRequest`) it reads with LoadShared too.
-// Before the workers start (loading) and after they have stopped (saving) the
-// record is used plainly. The order is relaxed: each field is a value of its
-// own, no reader relies on two fields changing together, and what must
-// change together (a new data length and the analysers' set-up) is handed to
-// the frame loop between two passes instead.
+// Threads: the image belongs to the user-interface thread, which alone
+// writes it. The workers read copies of it that the user-interface thread
+// hands them after each change; what they change while running (zoom,
+// heights, split, frame count, selection) lives in LiveViewState
+// (base/live_view.h) and reaches the image when it is saved. The one
+// exception is the CAL request: the frame loop takes it with an atomic
+// exchange, so the user-interface thread sets it with StoreShared and copies
+// the record for the workers with CopyForWorkers.
 #pragma once
 
 #include <atomic>
@@ -127,19 +118,20 @@ void InstallDefaults(AppSettings& s, std::int32_t screenWidth, std::int32_t scre
 // True when the record carries the magic "Quorel00".
 bool HasSettingsMagic(const AppSettings& s);
 
-// An atomic read of one field of a record shared between threads (see the
-// rule above). The record itself is never a const object.
+// An atomic read of one field that another thread writes (the CAL request).
+// The record itself is never a const object.
 template <typename T>
 T LoadShared(const T& field) {
     return std::atomic_ref<T>(const_cast<T&>(field)).load(std::memory_order_relaxed);
 }
 
-// An atomic write of one field of a record shared between threads.
+// An atomic write of one field that another thread reads and clears.
 template <typename T, typename V>
 void StoreShared(T& field, V value) {
     std::atomic_ref<T>(field).store(static_cast<T>(value), std::memory_order_relaxed);
 }
 
-// A copy of the record whose fields are each read with LoadShared; the magic
-// and the padding, never written while the workers run, are copied plainly.
-AppSettings SnapshotSettings(const AppSettings& s);
+// A whole copy of the record made on the user-interface thread while the
+// workers run: the CAL request is read with LoadShared, every other byte
+// plainly.
+AppSettings CopyForWorkers(const AppSettings& s);

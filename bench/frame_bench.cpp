@@ -85,7 +85,7 @@ void wholePass(benchmark::State& state, bool cepstrum, bool logAxis, bool readou
 
     int points = 0;
     for (auto _ : state) {
-        const FrameData f = analysis.Analyse(s);
+        const FrameData f = analysis.Analyse(s, s.calRequest);
         points = BuildWaveformPoints(f.rawFrame, f.sampleCount / 2, kViewWidthPx, kViewHeightPx, f.wavePoints,
                                      f.pointCapacity);
         const SpectrumView view{kViewWidthPx, kViewHeightPx, s.specSpan, s.specOffset,
@@ -118,7 +118,7 @@ void BM_ReadoutsAlone(benchmark::State& state) {
     AnalyzerFrameAnalysis analysis(*an, [&source](double* values, int count) {
         return source.FetchSamples(std::span<double>(values, kFrameCapacity), count) > 0;
     });
-    const FrameData f = analysis.Analyse(s);
+    const FrameData f = analysis.Analyse(s, s.calRequest);
     for (auto _ : state) {
         readoutStep(s, f, false, false);
     }

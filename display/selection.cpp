@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "base/settings.h"
+#include "base/live_view.h"
 
 bool DragSelection(SelectionBlock& block, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
                    std::int32_t width, std::int32_t height) {
@@ -25,13 +25,15 @@ bool DragSelection(SelectionBlock& block, std::int32_t x0, std::int32_t y0, std:
     return true;
 }
 
-SelectionBlock SavedSelection(const AppSettings& s) {
-    return {LoadShared(s.selY0), LoadShared(s.selX0), LoadShared(s.selX1), LoadShared(s.selY1)};
+SelectionBlock SavedSelection(const LiveViewState& live) {
+    constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
+    return {live.selY0.load(kRelaxed), live.selX0.load(kRelaxed), live.selX1.load(kRelaxed), live.selY1.load(kRelaxed)};
 }
 
-void SaveSelection(AppSettings& s, const SelectionBlock& block) {
-    StoreShared(s.selY0, block.y0);
-    StoreShared(s.selX0, block.x0);
-    StoreShared(s.selX1, block.x1);
-    StoreShared(s.selY1, block.y1);
+void SaveSelection(LiveViewState& live, const SelectionBlock& block) {
+    constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
+    live.selY0.store(block.y0, kRelaxed);
+    live.selX0.store(block.x0, kRelaxed);
+    live.selX1.store(block.x1, kRelaxed);
+    live.selY1.store(block.y1, kRelaxed);
 }

@@ -1,6 +1,6 @@
 // The selection block: the rectangle the user drags over the upper plot view,
 // as fractions of the view's extent, copied as one unit between the views,
-// the settings record and the settings file.
+// the live view state (base/live_view.h) and, through it, the settings file.
 //
 // Field order is the block's own: y of the press point, x of the press point,
 // x of the current point, y of the current point. y fractions are of
@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-struct AppSettings;
+struct LiveViewState;
 
 struct SelectionBlock {
     double y0;
@@ -35,6 +35,7 @@ inline constexpr std::int32_t kMinDragPx = 3;
 bool DragSelection(SelectionBlock& block, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
                    std::int32_t width, std::int32_t height);
 
-// The copy of the block kept in the settings record, and back.
-SelectionBlock SavedSelection(const AppSettings& s);
-void SaveSelection(AppSettings& s, const SelectionBlock& block);
+// The copy of the block kept in the live view state, and back; each field is
+// read and written atomically.
+SelectionBlock SavedSelection(const LiveViewState& live);
+void SaveSelection(LiveViewState& live, const SelectionBlock& block);

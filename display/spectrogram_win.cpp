@@ -7,8 +7,8 @@ constexpr int kScrollPx = 1;
 
 }  // namespace
 
-void drawSpectrogramColumn(Bitmaplib::clsBitmap& lowerView, const AppSettings& settings, const double* values,
-                           std::int32_t binCount, SpectrogramWork& work) {
+void drawSpectrogramColumn(Bitmaplib::clsBitmap& lowerView, const AppSettings& settings, const ViewLevels& upper,
+                           const double* values, std::int32_t binCount, SpectrogramWork& work) {
     const Bitmaplib::SurfacePixels pixels = lowerView.Surface();
     if (pixels.bits == nullptr || values == nullptr || binCount < 1) {
         return;
@@ -22,9 +22,9 @@ void drawSpectrogramColumn(Bitmaplib::clsBitmap& lowerView, const AppSettings& s
     const SpectrogramFrame frame{values,
                                  binCount,
                                  lowerView.Selection(),
-                                 settings.upperHeight,
-                                 settings.activeSpan,
-                                 settings.activeOffset,
+                                 upper.height,
+                                 upper.span,
+                                 upper.offset,
                                  settings.logGrid != 0,
                                  cepstrum,
                                  cepstrum && settings.pitchOn == 1};

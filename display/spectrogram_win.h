@@ -10,7 +10,7 @@
 //
 // Threads: the frame-loop thread with the draw lock held. The lower view's
 // selection block is the frame loop's copy of the upper view's; the settings
-// are read once at the call.
+// are the pass's copy.
 #pragma once
 
 #include <cstdint>
@@ -18,8 +18,10 @@
 #include "base/settings.h"
 #include "display/plot_view_win.h"
 #include "display/spectrogram.h"
+#include "display/value_readout.h"
 
-// `values`: `binCount` display values of the upper analysis. `work`: the
-// lower analysis's spectrogram work arrays. An empty view is left alone.
-void drawSpectrogramColumn(Bitmaplib::clsBitmap& lowerView, const AppSettings& settings, const double* values,
-                           std::int32_t binCount, SpectrogramWork& work);
+// `upper`: the upper view's height and the span and value-0 row it was drawn
+// with. `values`: `binCount` display values of the upper analysis. `work`:
+// the lower analysis's spectrogram work arrays. An empty view is left alone.
+void drawSpectrogramColumn(Bitmaplib::clsBitmap& lowerView, const AppSettings& settings, const ViewLevels& upper,
+                           const double* values, std::int32_t binCount, SpectrogramWork& work);

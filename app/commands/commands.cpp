@@ -26,10 +26,10 @@ const MenuItemValue* Find(const MenuItemValue (&table)[N], int id) {
 }
 
 void EnterSpectrumView(AppSettings& s, CommandTarget& target) {
-    StoreShared(s.showWave, 0);
-    StoreShared(s.cepstrumMode, 1);
-    StoreShared(s.showSpectrum, 1);
-    StoreShared(s.holdTrace, 0);
+    s.showWave = 0;
+    s.cepstrumMode = 1;
+    s.showSpectrum = 1;
+    s.holdTrace = 0;
     target.SetUpperCursor(ViewCursor::kCrossHair);
     target.Relayout();
 }
@@ -37,16 +37,16 @@ void EnterSpectrumView(AppSettings& s, CommandTarget& target) {
 void Record(AppSettings& s, CommandTarget& target) {
     target.ResumeCapture();
     // Only a file that was really created may be shown as a recording.
-    StoreShared(s.runState, target.StartRecording() ? kRec : kRun);
+    s.runState = target.StartRecording() ? kRec : kRun;
 }
 
 void ChangeRate(AppSettings& s, std::int32_t rate, bool recording, CommandTarget& target) {
     // A file keeps the rate of its head: end it before blocks of another rate arrive.
     if (recording && rate != s.sampleRate) {
         target.StopRecording();
-        StoreShared(s.runState, kRun);
+        s.runState = kRun;
     }
-    StoreShared(s.sampleRate, rate);
+    s.sampleRate = rate;
     target.ReopenCapture();
     target.UpdateScaleLabels();
     target.ClearCalibration();
@@ -54,8 +54,8 @@ void ChangeRate(AppSettings& s, std::int32_t rate, bool recording, CommandTarget
 }
 
 void ChangeLength(AppSettings& s, std::int32_t length, CommandTarget& target) {
-    StoreShared(s.fftLength, length);
-    StoreShared(s.halfLength, length / 2);
+    s.fftLength = length;
+    s.halfLength = length / 2;
     target.ClearCalibration();
     target.SetupAnalyzers();
     target.UpdateScaleLabels();
@@ -73,28 +73,28 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
         return true;
     }
     if (id >= IDM_DEVICE_FIRST && id < IDM_DEVICE_FIRST + kSelectableDevices) {
-        StoreShared(s.deviceIndex, id - IDM_DEVICE_FIRST);
+        s.deviceIndex = id - IDM_DEVICE_FIRST;
         target.ReopenCapture();
         return true;
     }
     for (const ViewModeFlags& v : kPlainViews) {
         if (v.id == id) {
-            StoreShared(s.showWave, v.showWave);
-            StoreShared(s.showSpectrum, v.showSpectrum);
-            StoreShared(s.cepstrumMode, 0);
-            StoreShared(s.holdTrace, 0);
+            s.showWave = v.showWave;
+            s.showSpectrum = v.showSpectrum;
+            s.cepstrumMode = 0;
+            s.holdTrace = 0;
             target.SetUpperCursor(v.showSpectrum ? ViewCursor::kCrossHair : ViewCursor::kArrow);
             target.Relayout();
             return true;
         }
     }
     if (id == IDM_VIEW_CEPSTRUM) {
-        StoreShared(s.pitchOn, 0);
+        s.pitchOn = 0;
         EnterSpectrumView(s, target);
         return true;
     }
     if (id == IDM_VIEW_PITCH) {
-        StoreShared(s.pitchOn, target.IsPitchChecked() ? 0 : 1);
+        s.pitchOn = target.IsPitchChecked() ? 0 : 1;
         EnterSpectrumView(s, target);
         return true;
     }
@@ -103,18 +103,18 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
         return true;
     }
     if (const MenuItemValue* w = Find(kWindowItems, id)) {
-        StoreShared(s.windowKind, w->value);
+        s.windowKind = w->value;
         return true;
     }
     if (id == IDM_RUN) {
         target.ReopenCapture();
-        if (s.runState != kRec) StoreShared(s.runState, kRun);
+        if (s.runState != kRec) s.runState = kRun;
         return true;
     }
     if (id == IDM_STOP) {
         target.StopRecording();
         target.PauseCapture();
-        StoreShared(s.runState, kStop);
+        s.runState = kStop;
         return true;
     }
     if (id == IDM_REC) {
@@ -122,7 +122,7 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
         return true;
     }
     if (const MenuItemValue* p = Find(kPauseItems, id)) {
-        StoreShared(s.pauseMs, p->value);
+        s.pauseMs = p->value;
         return true;
     }
     if (const MenuItemValue* r = Find(kRateItems, id)) {
@@ -134,13 +134,13 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
         return true;
     }
     if (id == IDM_GRID_LINEAR || id == IDM_GRID_LOG) {
-        StoreShared(s.logGrid, id == IDM_GRID_LOG ? 1 : 0);
+        s.logGrid = id == IDM_GRID_LOG ? 1 : 0;
         target.UpdateScaleLabels();
         target.Relayout();
         return true;
     }
     if (id == IDM_COLOUR_ON || id == IDM_COLOUR_OFF) {
-        StoreShared(s.colorSpectrum, id == IDM_COLOUR_ON ? 1 : 0);
+        s.colorSpectrum = id == IDM_COLOUR_ON ? 1 : 0;
         target.Relayout();
         return true;
     }

@@ -1,11 +1,11 @@
 // Menu commands: what each command id does to the settings and which actions
 // carry the change into effect, in the order they are taken.
 //
-// Runs on the user-interface thread. The settings written here (each with an
-// atomic store, as base/settings.h rules) are read by the frame loop at its
-// next use; changes of the analysis length, the capture and
-// the calibration go through the target, which hands them to the frame loop
-// so that they land between two passes.
+// Runs on the user-interface thread, which owns the settings image. The
+// workers see the changed settings once the target's RefreshStatus has
+// published them (base/settings.h); changes of the analysis length, the
+// capture and the calibration go through the target, which hands them to the
+// frame loop so that they land between two passes.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +38,7 @@ public:
     virtual void SetupAnalyzers() = 0;
     virtual void UpdateScaleLabels() = 0;
     virtual void Relayout() = 0;
+    // Publishes the settings to the workers and shows them in the status line.
     virtual void RefreshStatus() = 0;
     virtual void SyncMenu() = 0;
 };

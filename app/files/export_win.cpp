@@ -247,13 +247,13 @@ bool SavePicturePng(App& app, const std::wstring& path) {
 
 FrameSnapshot TakeFrameSnapshot(App& app) {
     FrameSnapshot snapshot;
+    snapshot.sampleRate = app.settings.sampleRate;
+    snapshot.cepstrum = app.settings.cepstrumMode == 1;
     const auto copy = [&app, &snapshot] {
         const Analyzer& an = *app.upper;
         snapshot.values.assign(an.outRe, an.outRe + an.binCount);
-        snapshot.sampleRate = LoadShared(app.settings.sampleRate);
         snapshot.length = an.sampleCount;
         snapshot.windowKind = an.activeWindow;
-        snapshot.cepstrum = LoadShared(app.settings.cepstrumMode) == 1;
     };
     if (app.frameLoop) {
         app.frameLoop->RunBetweenPasses(copy);

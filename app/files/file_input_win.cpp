@@ -60,7 +60,7 @@ void FollowRate(App& app) {
 // Back to the live input's rate and menu; the caller reopens the device.
 void LeaveFile(App& app) {
     CloseInputFile(app);
-    StoreShared(app.settings.sampleRate, app.liveRate);
+    app.settings.sampleRate = app.liveRate;
     if (HMENU menu = DeviceMenu(app)) DeleteMenu(menu, IDM_DEVICE_FILE, MF_BYCOMMAND);
     FollowRate(app);
 }
@@ -108,8 +108,8 @@ bool OpenInputFile(App& app, const std::wstring& path) {
         // The ring takes one producer: the device's blocks end here.
         app.capture->CloseCapture();
     }
-    StoreShared(app.settings.sampleRate, reader->format().rateHz);
-    StoreShared(app.settings.runState, kRun);
+    app.settings.sampleRate = reader->format().rateHz;
+    app.settings.runState = kRun;
     app.fileSource->Play(std::move(reader));
     app.playingFile.store(true, std::memory_order_release);
     ShowFileInDeviceMenu(app, path);
@@ -135,10 +135,10 @@ bool HandleFileCommand(App& app, int id) {
     }
     if (id == IDM_RUN) {
         app.fileSource->Resume();
-        StoreShared(app.settings.runState, kRun);
+        app.settings.runState = kRun;
     } else if (id == IDM_STOP) {
         app.fileSource->Pause();
-        StoreShared(app.settings.runState, kStop);
+        app.settings.runState = kStop;
     } else if (id != IDM_REC && id != IDM_DEVICE_FILE) {
         return false;
     }

@@ -8,7 +8,7 @@
 AnalyzerFrameAnalysis::AnalyzerFrameAnalysis(Analyzer& analyzer, SampleFetch fetch)
     : analyzer_(analyzer), fetch_(std::move(fetch)), average_(std::make_unique<CepstrumAverage>()) {}
 
-FrameData AnalyzerFrameAnalysis::Analyse(AppSettings& s) {
+FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s, std::uint8_t& calRequest) {
     Analyzer& an = analyzer_;
     const int n = an.sampleCount;
     bool fresh = true;
@@ -16,10 +16,10 @@ FrameData AnalyzerFrameAnalysis::Analyse(AppSettings& s) {
         std::memcpy(an.sampleFrame, an.rawFrame, sizeof(double) * static_cast<std::size_t>(n > 0 ? n : 0));
         fresh = false;
     }
-    an.activeWindow = LoadShared(s.windowKind);
+    an.activeWindow = s.windowKind;
     applyWindow(an);
-    if (LoadShared(s.cepstrumMode) == 1) {
-        const std::uint8_t cal = std::atomic_ref<std::uint8_t>(s.calRequest).exchange(0, std::memory_order_acq_rel);
+    if (s.cepstrumMode == 1) {
+        const std::uint8_t cal = std::atomic_ref<std::uint8_t>(calRequest).exchange(0, std::memory_order_acq_rel);
         computeCepstrum(an, *average_, cal);
     } else {
         computeSpectrum(an);

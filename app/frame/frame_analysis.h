@@ -32,7 +32,9 @@ struct FrameData {
 class FrameAnalysis {
 public:
     virtual ~FrameAnalysis() = default;
-    virtual FrameData Analyse(AppSettings& settings) = 0;
+    // `settings`: the pass's copy. `calRequest`: the settings image's CAL
+    // request, shared with the user-interface thread.
+    virtual FrameData Analyse(const AppSettings& settings, std::uint8_t& calRequest) = 0;
 };
 
 // Fills values[0 .. count) with the newest `count` samples, oldest first, and
@@ -49,7 +51,7 @@ public:
     // takes a pending CAL request in the cepstrum views (one exchange). When
     // the fetch finds no continuous frame, the last unwindowed frame is
     // analysed again.
-    FrameData Analyse(AppSettings& settings) override;
+    FrameData Analyse(const AppSettings& settings, std::uint8_t& calRequest) override;
 
     // The running cepstrum average, e.g. to clear the calibration between passes.
     CepstrumAverage& Average() { return *average_; }

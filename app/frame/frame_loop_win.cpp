@@ -23,17 +23,19 @@ namespace {
 constexpr DWORD kHandoverRecheckMs = 100;
 constexpr DWORD kHandoverPollMs = 5;
 
+constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
+
 // The stored zoom of the display in force: the cepstrum's or the spectrum's.
 struct ZoomFields {
-    double& span;
-    double& offset;
+    std::atomic<double>& span;
+    std::atomic<double>& offset;
 };
 
-ZoomFields ActiveZoomFields(AppSettings& s, std::uint8_t cepstrumMode) {
+ZoomFields ActiveZoomFields(LiveViewState& live, std::uint8_t cepstrumMode) {
     if (cepstrumMode == 1) {
-        return {s.cepSpan, s.cepOffset};
+        return {live.cepSpan, live.cepOffset};
     }
-    return {s.specSpan, s.specOffset};
+    return {live.specSpan, live.specOffset};
 }
 
 }  // namespace
@@ -50,6 +52,7 @@ bool FrameLoop::Start() {
         return true;
     }
     stop_.store(false, std::memory_order_release);
+    settings_ = app_.published.Copy();
     if (wake_) {
         ResetEvent(wake_.get());
     }
@@ -112,8 +115,7 @@ void FrameLoop::Run() {
 }
 
 void FrameLoop::Pass() {
-    AppSettings& s = app_.settings;
-    const int pauseMs = LoadShared(s.pauseMs);
+    const int pauseMs = settings_.pauseMs;
     if (pauseMs > 0 && wake_) {
         const HANDLE wakers[] = {wake_.get(), changePosted_.get()};
         WaitForMultipleObjects(changePosted_ ? 2 : 1, wakers, FALSE, static_cast<DWORD>(pauseMs));
@@ -126,17 +128,20 @@ void FrameLoop::Pass() {
         return;
     }
     passes_.fetch_add(1, std::memory_order_relaxed);
+    // The settings of this pass: commands publish their changes meanwhile.
+    settings_ = app_.published.Copy();
+    const AppSettings& s = settings_;
 
     analysedScope_ = AnalysedScope(s);
-    const FrameData frame = analysis_.Analyse(s);
+    const FrameData frame = analysis_.Analyse(s, app_.settings.calRequest);
     // While running, only frames of fresh, continuous samples are counted
     // and scrolled into the spectrogram; the others show the last good frame.
-    const std::int32_t runState = LoadShared(s.runState);
+    const std::int32_t runState = s.runState;
     const bool live = runState == kRun || runState == kRec;
     app_.waitingForSamples.store(live && !frame.fresh, std::memory_order_relaxed);
     if (!live || frame.fresh) {
         // The status loop zeroes it with an exchange; relaxed is enough for a rate.
-        std::atomic_ref<std::int32_t>(s.frameCount).fetch_add(1, std::memory_order_relaxed);
+        app_.live.frameCount.fetch_add(1, kRelaxed);
     }
     {
         std::lock_guard<std::mutex> hold(app_.drawLock);
@@ -146,15 +151,14 @@ void FrameLoop::Pass() {
 }
 
 void FrameLoop::DrawFrame(const FrameData& frame) {
-    AppSettings& shared = app_.settings;
-    // The settings of this pass: commands may change them meanwhile.
-    const AppSettings s = SnapshotSettings(shared);
+    const AppSettings& s = settings_;
+    LiveViewState& live = app_.live;
     Bitmaplib::clsBitmap* upper = app_.parts.upperView.get();
     Bitmaplib::clsBitmap* lower = app_.parts.lowerView.get();
     if (!upper) {
         return;
     }
-    SaveSelection(shared, upper->Selection());
+    SaveSelection(live, upper->Selection());
     if (s.holdTrace == 0) {
         upper->RestoreBackground();
     }
@@ -165,14 +169,14 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         upper->SetSelectable(false);
     }
     if (s.showSpectrum) {
-        ZoomFields stored = ActiveZoomFields(shared, s.cepstrumMode);
-        ViewZoom zoom{LoadShared(stored.span), LoadShared(stored.offset)};
+        ZoomFields stored = ActiveZoomFields(live, s.cepstrumMode);
+        ViewZoom zoom{stored.span.load(kRelaxed), stored.offset.load(kRelaxed)};
         zoom = ApplyWheel(zoom, upper->TakeWheel());
         zoom = ApplyDrag(zoom, upper->TakeDragY());
-        StoreShared(stored.span, zoom.span);
-        StoreShared(stored.offset, zoom.offset);
-        StoreShared(shared.activeSpan, zoom.span);
-        StoreShared(shared.activeOffset, zoom.offset);
+        stored.span.store(zoom.span, kRelaxed);
+        stored.offset.store(zoom.offset, kRelaxed);
+        live.activeSpan.store(zoom.span, kRelaxed);
+        live.activeOffset.store(zoom.offset, kRelaxed);
         const SpectrumTraceInput in{frame.displayValues, frame.binCount, frame.log10Table, s.logGrid != 0,
                                     zoom.span, zoom.offset, s.colorSpectrum != 0};
         RestartPeakHoldOnChange(frame, in, *upper);
@@ -181,19 +185,19 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         drawSelection(*upper);
         upper->SetSelectable(true);
     }
-    StoreShared(shared.upperHeight, upper->Height());
+    live.upperHeight.store(upper->Height(), kRelaxed);
     if ((s.runState == kRun || s.runState == kRec) && frame.fresh && lower) {
         lower->SetSelection(upper->Selection());
         if (hooks_.spectrogramColumn) {
-            hooks_.spectrogramColumn(frame);
+            hooks_.spectrogramColumn(frame, s);
         }
         lower->SetSelectable(false);
     }
     if (upper->IsDragging() && hooks_.updateScaleLabels) {
-        hooks_.updateScaleLabels();
+        hooks_.updateScaleLabels(s);
     }
     if (hooks_.drawReadouts) {
-        hooks_.drawReadouts(frame);
+        hooks_.drawReadouts(frame, s);
     }
     upper->CopyToScreen();
     if (lower) {
@@ -238,7 +242,7 @@ void FrameLoop::HandleDividerMove() {
     if (!ratio) {
         return;
     }
-    StoreShared(app_.settings.splitRatio, *ratio);
+    app_.live.splitRatio.store(*ratio, kRelaxed);
     if (StopRequested()) {
         return;
     }

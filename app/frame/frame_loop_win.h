@@ -17,6 +17,12 @@
 //    which a re-open leaves as it is.
 //  - The once-a-second tick is the App's `secondTick`, raised by the
 //    status loop and taken here inside the draw lock.
+//  - The pass never reads the settings image: at its top, after the pause
+//    and the hand-overs, it takes the copy last published (App's
+//    `published`) and draws the whole pass from it; the CAL request alone
+//    is taken from the image (one exchange). What the pass changes — zoom,
+//    upper-view height, frame count, selection, a dragged split — it writes
+//    into the App's `live` state.
 //
 // Ownership: the loop borrows the App record and the analysis stage; both
 // must outlive it (Stop, or the destructor, ends the thread first).
@@ -30,26 +36,26 @@
 #include "app/frame/frame_analysis.h"
 #include "app/frame/pass_handover.h"
 #include "app/frame/peak_hold.h"
+#include "base/settings.h"
 #include "base/pixel_coord.h"
 #include "base/unique_handle_win.h"
 
 struct App;
-struct AppSettings;
 struct SpectrumTraceInput;
 namespace Bitmaplib {
 class clsBitmap;
 }
 
 // Steps of a pass that other parts of the display provide; each runs inside
-// the draw lock and may be empty.
+// the draw lock and may be empty. `settings` is the pass's copy.
 struct FrameHooks {
     // One spectrogram column from the frame (RUN and REC only).
-    std::function<void(const FrameData&)> spectrogramColumn;
+    std::function<void(const FrameData&, const AppSettings& settings)> spectrogramColumn;
     // The frequency labels, while a selection is being dragged.
-    std::function<void()> updateScaleLabels;
+    std::function<void(const AppSettings& settings)> updateScaleLabels;
     // Readouts drawn over the views just before the screen copies, and
     // taken out of the views again right after them.
-    std::function<void(const FrameData&)> drawReadouts;
+    std::function<void(const FrameData&, const AppSettings& settings)> drawReadouts;
     std::function<void()> clearReadouts;
 };
 
@@ -60,7 +66,8 @@ public:
     FrameLoop(const FrameLoop&) = delete;
     FrameLoop& operator=(const FrameLoop&) = delete;
 
-    // Starts the thread; returns false when it could not be made.
+    // Takes the published settings and starts the thread; returns false
+    // when it could not be made.
     bool Start();
     // Asks the loop to end after its current pass and waits until it has;
     // then runs any change still waiting. Safe to call twice.
@@ -101,6 +108,8 @@ private:
     UniqueHandle changesRun_;
     std::atomic<bool> stop_{false};
     std::atomic<long> passes_{0};
+    // The settings of the pass under way, the loop thread's own.
+    AppSettings settings_{};
     // The peak-hold line's scope: of the frame being analysed, and of the
     // line drawn last (app/peak_hold.h).
     PeakHoldScope analysedScope_;

@@ -23,14 +23,15 @@ double NowSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view, const FrameData& frame) {
-    const AppSettings s = SnapshotSettings(app.settings);
+void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view, const FrameData& frame,
+                       const AppSettings& s) {
     if (view.Width() <= 0 || view.Height() <= 0 || frame.binCount < 2 || frame.sampleCount <= 0) {
         return;
     }
     const FrameFacts facts{s.sampleRate, frame.sampleCount, app.upper->activeWindow};
     const ViewAxis axis{view.Width(), frame.binCount, s.logGrid != 0};
-    const ViewLevels levels{view.Height(), s.activeSpan, s.activeOffset};
+    const ViewLevels levels{view.Height(), app.live.activeSpan.load(std::memory_order_relaxed),
+                            app.live.activeOffset.load(std::memory_order_relaxed)};
     const bool cepstrum = s.cepstrumMode == 1;
     if (s.showSpectrum) {
         const SelectionBlock sel = view.Selection();
@@ -77,13 +78,13 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view
     state.upper.DrawTextBox(view, text, BoxPlacement::kNearCursor, x, y);
 }
 
-void DrawLowerReadout(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view, const FrameData& frame) {
+void DrawLowerReadout(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view, const FrameData& frame,
+                      const AppSettings& s) {
     int x = 0;
     int y = 0;
     if (frame.binCount < 2 || !view.CursorPoint(x, y)) {
         return;
     }
-    const AppSettings s = SnapshotSettings(app.settings);
     const FrameFacts facts{s.sampleRate, frame.sampleCount, app.upper->activeWindow};
     const SpectrogramAxis axis{view.Height(), frame.binCount, view.Selection(), s.logGrid != 0,
                                s.cepstrumMode == 1};
@@ -95,20 +96,21 @@ void DrawLowerReadout(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view,
 
 void AddReadoutHooks(App& app, FrameHooks& hooks) {
     auto state = std::make_shared<ReadoutState>();
-    hooks.spectrogramColumn = [&app, state, column = std::move(hooks.spectrogramColumn)](const FrameData& frame) {
+    hooks.spectrogramColumn = [&app, state, column = std::move(hooks.spectrogramColumn)](const FrameData& frame,
+                                                                                          const AppSettings& s) {
         if (column) {
-            column(frame);
+            column(frame, s);
         }
         if (Bitmaplib::clsBitmap* lower = app.parts.lowerView.get()) {
             state->columns.Push(lower->Width(), NowSeconds());
         }
     };
-    hooks.drawReadouts = [&app, state](const FrameData& frame) {
+    hooks.drawReadouts = [&app, state](const FrameData& frame, const AppSettings& s) {
         if (Bitmaplib::clsBitmap* upper = app.parts.upperView.get()) {
-            DrawUpperReadouts(app, *state, *upper, frame);
+            DrawUpperReadouts(app, *state, *upper, frame, s);
         }
         if (Bitmaplib::clsBitmap* lower = app.parts.lowerView.get()) {
-            DrawLowerReadout(app, *state, *lower, frame);
+            DrawLowerReadout(app, *state, *lower, frame, s);
         }
     };
     hooks.clearReadouts = [&app, state] {

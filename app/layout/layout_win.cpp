@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
+
 void PlaceLabels(App& app, const WindowLayout& l) {
     for (int i = 0; i < kScaleLabelCount; ++i) {
         HWND label = app.parts.scaleLabels[i] ? app.parts.scaleLabels[i]->Handle() : nullptr;
@@ -33,12 +35,13 @@ void PlaceDivider(SplitBar& divider, const WindowLayout& l) {
 
 void RebuildParts(App& app, const WindowLayout& l) {
     WindowParts& parts = app.parts;
-    AppSettings& s = app.settings;
+    const AppSettings& s = app.settings;
+    LiveViewState& live = app.live;
     // The selection as the user left it, even if no pass has copied it yet.
     if (parts.upperView) {
-        SaveSelection(s, parts.upperView->Selection());
+        SaveSelection(live, parts.upperView->Selection());
     }
-    const SelectionBlock saved = SavedSelection(s);
+    const SelectionBlock saved = SavedSelection(live);
 
     const LayoutRect& up = l.upperView;
     RebuildView(parts.upperView, app.hwnd, up.x, up.y, up.width, up.height, saved, &app.drawLock);
@@ -68,12 +71,13 @@ void RebuildParts(App& app, const WindowLayout& l) {
     PlaceLabels(app, l);
     updateScaleLabels(readoutsOf(app.parts), s);
     // The value-0 row keeps its relative height in the new view. The
-    // reference is the recorded upper-view height rather than the live view:
-    // at start-up the live view is the placeholder, and scaling the stored
+    // reference is the recorded upper-view height rather than the old view's:
+    // at start-up the old view is the placeholder, and scaling the stored
     // offset by it would compound over every restart.
     if (const int height = parts.upperView->Height(); height > 0) {
-        StoreShared(s.activeOffset, RescaledOffset(LoadShared(s.activeOffset), LoadShared(s.upperHeight), height));
-        StoreShared(s.upperHeight, height);
+        live.activeOffset.store(
+            RescaledOffset(live.activeOffset.load(kRelaxed), live.upperHeight.load(kRelaxed), height), kRelaxed);
+        live.upperHeight.store(height, kRelaxed);
     }
     if (parts.divider) {
         PlaceDivider(*parts.divider, l);
@@ -84,20 +88,21 @@ void RebuildParts(App& app, const WindowLayout& l) {
 
 void OnSize(App& app, int cx, WPARAM kind, int cy) {
     WindowParts& parts = app.parts;
-    // The frame loop stores a dragged ratio: read and write it atomically.
-    const double asked = SaneSplitRatio(LoadShared(app.settings.splitRatio));
+    // The frame loop stores a dragged ratio in the live state.
+    std::atomic<double>& split = app.live.splitRatio;
+    const double asked = SaneSplitRatio(split.load(kRelaxed));
     const int thickness = parts.divider && parts.divider->BitmapHeight() > 0 ? parts.divider->BitmapHeight()
                                                                               : kDividerThicknessPx;
     const int labelHeight = parts.scaleLabels[0] ? parts.scaleLabels[0]->Height() : kLabelHeightPx;
     const int labelWidth = parts.scaleLabels[0] ? parts.scaleLabels[0]->Width() : kScaleLabelWidthPx;
     const WindowLayout l = ComputeLayout(cx, cy, asked, thickness, labelHeight, labelWidth);
     if (kind == SIZE_MINIMIZED) {
-        StoreShared(app.settings.splitRatio, asked);
+        split.store(asked, kRelaxed);
         return;
     }
     // A stored or dragged ratio that would hide a view or the divider is
     // replaced by the one the layout could show, and saved as such.
-    StoreShared(app.settings.splitRatio, l.splitRatio);
+    split.store(l.splitRatio, kRelaxed);
     if (l.buildViews) {
         std::lock_guard<std::mutex> hold(app.drawLock);
         RebuildParts(app, l);

@@ -54,9 +54,8 @@ void MainCommandTarget::ClearCalibration() {
 // A pass must see one set-up throughout: the new length lands between passes.
 void MainCommandTarget::SetupAnalyzers() {
     App& app = app_;
-    app_.frameLoop->RunBetweenPasses([&app] {
-        // Runs on the frame loop's thread: it reads the record atomically.
-        const AppSettings now = SnapshotSettings(app.settings);
+    // Runs on the frame loop's thread: it takes its own copy of the settings.
+    app_.frameLoop->RunBetweenPasses([&app, now = CopyForWorkers(app_.settings)] {
         setupAnalyzer(*app.upper, now);
         setupAnalyzer(*app.lower, now);
     });
@@ -69,7 +68,7 @@ void MainCommandTarget::UpdateScaleLabels() {
 
 void MainCommandTarget::Relayout() { ::Relayout(app_.hwnd); }
 
-void MainCommandTarget::RefreshStatus() { ::RefreshStatus(app_); }
+void MainCommandTarget::RefreshStatus() { PublishSettings(app_); }
 
 void MainCommandTarget::SyncMenu() {
     ::SyncMenu(app_.hwnd, app_.settings);

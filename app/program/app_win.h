@@ -8,7 +8,9 @@
 // Threads: the user-interface thread creates and releases the record; the
 // worker threads use it only between those two points (they are stopped
 // before the window's objects go away). `drawLock` serialises all drawing
-// into the plot views' back buffers.
+// into the plot views' back buffers. `settings` is the saved image, the
+// user-interface thread's own; the workers read `published` copies of it and
+// share what they change while running through `live`.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +20,8 @@
 #include <mutex>
 
 #include "analysis/analyzer.h"
+#include "app/program/published_settings.h"
+#include "base/live_view.h"
 #include "base/settings.h"
 #include "capture/file_source.h"
 #include "capture/record_file_win.h"
@@ -42,6 +46,8 @@ struct App {
     HINSTANCE hInstance = nullptr;
     HWND hwnd = nullptr;
     AppSettings settings{};
+    PublishedSettings published;
+    LiveViewState live;
     std::mutex drawLock;
     WavRecorder recorder{OpenRecordFileWin};  // "pcm_data.wav" while REC
     // The window's parts, reached as `parts` (made with the record).

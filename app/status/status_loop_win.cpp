@@ -11,10 +11,15 @@
 #include "app/status/status_text.h"
 #include "display/trace_points.h"
 
+void PublishSettings(App& app) {
+    app.published.Publish(app.settings);
+    RefreshStatus(app);
+}
+
 void RefreshStatus(App& app) {
-    AppSettings shown = SnapshotSettings(app.settings);
+    AppSettings shown = app.published.Copy();
     // Show the passes counted since the last refresh and start counting again.
-    shown.frameCount = std::atomic_ref<std::int32_t>(app.settings.frameCount).exchange(0);
+    shown.frameCount = app.live.frameCount.exchange(0);
     InputStatus input;
     input.playingFile = app.playingFile.load(std::memory_order_acquire);
     if (app.capture) {

@@ -1,8 +1,11 @@
 // The status line and its once-a-second worker.
 //
-// RefreshStatus formats the status line from the settings into the status
-// label and restarts the frame count; it runs on the user-interface thread
-// (commands, settings load) and on the status thread.
+// RefreshStatus formats the status line from the published settings (App's
+// `published`) into the status label and restarts the frame count; it runs
+// on the user-interface thread (commands, settings load) and on the status
+// thread. PublishSettings, on the user-interface thread after the settings
+// image has changed, hands the workers a copy of it and then refreshes the
+// line.
 //
 // StatusLoop is that worker thread: every second it refreshes the line (so
 // the frame count becomes frames per second) and raises `secondTick`, which
@@ -22,6 +25,7 @@ struct App;
 inline constexpr int kStatusPeriodMs = 1000;
 
 void RefreshStatus(App& app);
+void PublishSettings(App& app);
 
 // Restarts the peak-hold line: every point of the upper trace's peak line goes
 // far below any view, so the next frame's values replace it.

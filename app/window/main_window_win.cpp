@@ -45,18 +45,19 @@ void PlaceMainWindow(HWND hwnd, const AppSettings& s) {
 // Reads "param.bin" (or installs the defaults) and places the window.
 void LoadSettings(App& app) {
     ReadSettingsFile(app.settings, CurrentScreenMetrics());
+    app.live.LoadFrom(app.settings);
     {
         // The views carry the stored selection from now on; every layout
         // hands the current one on to the views it makes.
         std::lock_guard<std::mutex> hold(app.drawLock);
         for (const PlotViewPtr* view : {&app.parts.upperView, &app.parts.lowerView}) {
             if (*view) {
-                (*view)->SetSelection(SavedSelection(app.settings));
+                (*view)->SetSelection(SavedSelection(app.live));
             }
         }
     }
     PlaceMainWindow(app.hwnd, app.settings);
-    RefreshStatus(app);
+    PublishSettings(app);
 }
 
 // The frame loop draws the newest samples of the capture; the status loop
@@ -114,8 +115,10 @@ void OnDestroy(HWND hwnd) {
     }
     if (app.parts.upperView) {
         std::lock_guard<std::mutex> hold(app.drawLock);
-        SaveSelection(app.settings, app.parts.upperView->Selection());
+        SaveSelection(app.live, app.parts.upperView->Selection());
     }
+    // What the display changed while it ran goes back into the image.
+    app.live.SaveTo(app.settings);
     // The frame count is a rate in the making, not a setting: the file always
     // holds 0 there, so that an unchanged session writes an unchanged file.
     AppSettings snapshot = app.settings;
@@ -131,9 +134,9 @@ void OnDestroy(HWND hwnd) {
 void OnRecordingEnded(HWND hwnd) {
     App& app = *g_app;
     if (app.settings.runState == kRec && !app.recorder.IsRecording()) {
-        StoreShared(app.settings.runState, kRun);
+        app.settings.runState = kRun;
         SyncMenu(hwnd, app.settings);
-        RefreshStatus(app);
+        PublishSettings(app);
     }
 }
 
@@ -165,7 +168,7 @@ void OnCaptureChanged(HWND hwnd) {
         app.settings.deviceIndex = opened;
     }
     SyncMenu(hwnd, app.settings);
-    RefreshStatus(app);
+    PublishSettings(app);
 }
 
 void OnMouseWheel(WPARAM wParam) {

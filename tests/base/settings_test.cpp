@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "base/live_view.h"
+
 namespace {
 
 // The record is the file: every field's offset and the total size are the
@@ -46,13 +48,27 @@ TEST(SettingsRecord, PaddingSurvivesACopy) {
     EXPECT_EQ(copy.pad164[3], 0xC3);
 }
 
-// The threads' copy of the record (status line, drawing) leaves out no field.
-TEST(SettingsRecord, ASnapshotHoldsEveryByte) {
+// The workers' copy of the record (status line, drawing) leaves out no
+// field; the live view state takes its fields from the loaded image and at
+// exit gives back exactly those, unchanged, so an unchanged session writes an
+// unchanged file.
+TEST(SettingsRecord, CopiesHoldEveryByte) {
     AppSettings s;
     auto* bytes = reinterpret_cast<unsigned char*>(&s);
     for (std::size_t i = 0; i < sizeof s; ++i) bytes[i] = static_cast<unsigned char>(i * 7 + 1);
-    const AppSettings copy = SnapshotSettings(s);
+    const AppSettings copy = CopyForWorkers(s);
     EXPECT_EQ(std::memcmp(&copy, &s, sizeof s), 0);
+
+    LiveViewState live;
+    live.LoadFrom(s);
+    AppSettings back;
+    auto* backBytes = reinterpret_cast<unsigned char*>(&back);
+    for (std::size_t i = 0; i < sizeof s; ++i) backBytes[i] = static_cast<unsigned char>(~bytes[i]);
+    live.SaveTo(back);
+    std::size_t taken = 0;
+    for (std::size_t i = 0; i < sizeof s; ++i) taken += backBytes[i] == bytes[i] ? 1 : 0;
+    // Spans, offsets, split and selection (11 doubles), height and frame count.
+    EXPECT_EQ(taken, 11 * sizeof(double) + 2 * sizeof(std::int32_t));
 }
 
 TEST(SettingsDefaults, FirstStartValues) {

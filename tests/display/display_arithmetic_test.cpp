@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/live_view.h"
 #include "base/settings.h"
 #include "display/label_text.h"
 #include "display/selection.h"
@@ -104,13 +105,17 @@ TEST(Selection, DragFractionsAndClamps) {
 }
 
 TEST(Selection, SettingsCopyKeepsTheBlockOrder) {
+    LiveViewState live;
+    SaveSelection(live, {0.25, 0.5, 0.75, 1.0});
     AppSettings s{};
-    SaveSelection(s, {0.25, 0.5, 0.75, 1.0});
+    live.SaveTo(s);
     EXPECT_EQ(s.selY0, 0.25);
     EXPECT_EQ(s.selX0, 0.5);
     EXPECT_EQ(s.selX1, 0.75);
     EXPECT_EQ(s.selY1, 1.0);
-    const SelectionBlock back = SavedSelection(s);
+    live.LoadFrom(AppSettings{});
+    live.LoadFrom(s);
+    const SelectionBlock back = SavedSelection(live);
     EXPECT_EQ(back.y0, 0.25);
     EXPECT_EQ(back.y1, 1.0);
 }

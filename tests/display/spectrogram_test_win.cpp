@@ -30,16 +30,13 @@ RgbBytes PixelAt(const Bitmaplib::SurfacePixels& s, int x, int memoryRow) {
 class SpectrogramViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        settings_.upperHeight = 100;
-        settings_.activeSpan = 100.0;
-        settings_.activeOffset = 100.0;
         view_.SetSelection(SelectionBlock{0.9, 0.0, 1.0, 0.1});
     }
     // A frame whose only tone is at `bin`.
     void Column(int bin) {
         std::vector<double> values(kViewH, 0.0);
         values[bin] = 85.0;
-        drawSpectrogramColumn(view_, settings_, values.data(), kViewH, work_);
+        drawSpectrogramColumn(view_, settings_, upper_, values.data(), kViewH, work_);
         GdiFlush();
     }
     // The memory row of the brightest (highest-index) pixel in column x.
@@ -55,6 +52,7 @@ protected:
     testsupport::TestParent parent_{300, 200};
     Bitmaplib::clsBitmap view_{parent_.Handle(), 0, 0, kViewW, kViewH};
     AppSettings settings_{};
+    const ViewLevels upper_{100, 100.0, 100.0};
     SpectrogramWork work_;
 };
 

@@ -1,6 +1,7 @@
 // Long runs of menu commands against the portable parts of the running
-// program: the analysers set up anew between the passes of a loop thread,
-// and recordings started and ended while a capture thread appends.
+// program: the analysers set up anew between the passes of a loop thread that
+// reads the published settings and writes the live view state, and
+// recordings started and ended while a capture thread appends.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +22,11 @@
 #include "app/commands/menu_marks.h"
 #include "app/commands/menu_tables.h"
 #include "app/frame/pass_handover.h"
+#include "app/layout/layout.h"
+#include "app/program/published_settings.h"
+#include "app/frame/view_zoom.h"
+#include "base/live_view.h"
+#include "display/selection.h"
 #include "capture/wav_recorder.h"
 #include "posix_record_file.h"
 #include "resources/resource_ids.h"
@@ -34,13 +40,14 @@ constexpr double kToneHz = 1000.0;
 constexpr double kRateHz = 44100.0;
 
 // The main window's target without the window: set-ups and calibration
-// clears are handed to the loop thread and waited for, recordings go to a
-// real recorder.
+// clears are handed to the loop thread and waited for, the settings are
+// published as the status refresh does, recordings go to a real recorder.
 class LoopTarget final : public CommandTarget {
 public:
-    LoopTarget(AppSettings& s, PassHandover& handover, Analyzer& upper, Analyzer& lower, WavRecorder& recorder,
-               std::string path)
-        : s_(s), handover_(handover), upper_(upper), lower_(lower), recorder_(recorder), path_(std::move(path)) {}
+    LoopTarget(AppSettings& s, PublishedSettings& published, PassHandover& handover, Analyzer& upper,
+               Analyzer& lower, WavRecorder& recorder, std::string path)
+        : s_(s), published_(published), handover_(handover), upper_(upper), lower_(lower), recorder_(recorder),
+          path_(std::move(path)) {}
 
     void ShowAbout() override {}
     void Exit() override {}
@@ -55,14 +62,14 @@ public:
         BetweenPasses([this] { std::fill(std::begin(upper_.calReference), std::end(upper_.calReference), 0.0); });
     }
     void SetupAnalyzers() override {
-        BetweenPasses([this] {
-            setupAnalyzer(upper_, s_);
-            setupAnalyzer(lower_, s_);
+        BetweenPasses([this, now = CopyForWorkers(s_)] {
+            setupAnalyzer(upper_, now);
+            setupAnalyzer(lower_, now);
         });
     }
     void UpdateScaleLabels() override {}
     void Relayout() override {}
-    void RefreshStatus() override {}
+    void RefreshStatus() override { published_.Publish(s_); }
     void SyncMenu() override {}
 
 private:
@@ -72,6 +79,7 @@ private:
     }
 
     AppSettings& s_;
+    PublishedSettings& published_;
     PassHandover& handover_;
     Analyzer& upper_;
     Analyzer& lower_;
@@ -92,10 +100,18 @@ int PeakBin(const double* values, int count) {
 
 // Every pass of the loop must see one whole set-up: a frame of the analysers'
 // length whose spectrum peaks at the tone's bin for that length. Window,
-// pause and axis commands land in between, read by the passes as the frame
-// loop reads them (under ThreadSanitizer this is the settings' race check).
+// pause and axis commands land in between, published to the passes and to a
+// status thread as the program publishes them; the passes write the live
+// view state as the frame loop does while this thread lays out as the window
+// does and the status thread takes the frame count (under ThreadSanitizer
+// this is the race check of the settings and the live view state). No pass
+// goes uncounted.
 TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
     AppSettings s = Defaults();
+    PublishedSettings published;
+    published.Publish(s);
+    LiveViewState live;
+    live.LoadFrom(s);
     auto upper = makeAnalyzer();
     auto lower = makeAnalyzer();
     setupAnalyzer(*upper, s);
@@ -106,7 +122,7 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
     });
     PassHandover handover;
     WavRecorder unused(testsupport::OpenPosixRecordFile);
-    LoopTarget target(s, handover, *upper, *lower, unused, "");
+    LoopTarget target(s, published, handover, *upper, *lower, unused, "");
 
     std::atomic<bool> stop{false};
     std::atomic<long> passes{0};
@@ -114,11 +130,20 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
     std::thread loop([&] {
         while (!stop.load(std::memory_order_acquire)) {
             handover.RunPending();
-            const FrameData frame = analysis.Analyse(s);
-            const AppSettings pass = SnapshotSettings(s);
+            const AppSettings pass = published.Copy();
+            const FrameData frame = analysis.Analyse(pass, s.calRequest);
             if (pass.windowKind < kWindowNone || pass.windowKind > kWindowBlackman || pass.pauseMs > 500) {
                 wrongPasses.fetch_add(1);
             }
+            ViewZoom zoom{live.specSpan.load(), live.specOffset.load()};
+            zoom = ApplyWheel(zoom, passes.load() % 2 ? 120 : -120);
+            live.specSpan.store(zoom.span);
+            live.specOffset.store(zoom.offset);
+            live.activeSpan.store(zoom.span);
+            live.activeOffset.store(zoom.offset);
+            SaveSelection(live, SelectionBlock{0.2, 0.1, 0.9, 0.8});
+            live.upperHeight.store(200);
+            live.frameCount.fetch_add(1);
             const int expectedBin = static_cast<int>(std::lround(kToneHz * frame.sampleCount / kRateHz));
             if (frame.sampleCount != upper->frameLength || frame.binCount != frame.sampleCount / 2 ||
                 std::abs(PeakBin(frame.displayValues, frame.binCount) - expectedBin) > 1) {
@@ -128,6 +153,14 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
         }
         handover.RunPending();
     });
+    std::atomic<long> counted{0};
+    std::thread status([&] {
+        while (!stop.load(std::memory_order_acquire)) {
+            if (published.Copy().pauseMs > 500) wrongPasses.fetch_add(1);
+            counted.fetch_add(live.frameCount.exchange(0));
+            std::this_thread::yield();
+        }
+    });
     int last = 0;
     for (int k = 0; k < kLongRun; ++k) {
         const MenuItemValue& item = kLengthItems[(k + k / 6) % std::size(kLengthItems)];
@@ -135,14 +168,25 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
         ExecuteCommand(s, kWindowItems[k % std::size(kWindowItems)].id, false, target);
         ExecuteCommand(s, kPauseItems[k % 3].id, false, target);
         ExecuteCommand(s, k % 2 ? IDM_GRID_LINEAR : IDM_GRID_LOG, false, target);
+        // A re-layout: the split, the value-0 row and the selection.
+        live.splitRatio.store(k % 2 ? 0.4 : 0.5);
+        live.activeOffset.store(RescaledOffset(live.activeOffset.load(), live.upperHeight.load(), 200));
+        live.upperHeight.store(200);
+        const SelectionBlock sel = SavedSelection(live);
+        SaveSelection(live, sel);
         last = item.value;
     }
     const long before = passes.load();
     while (passes.load() < before + 2) std::this_thread::yield();
     stop.store(true, std::memory_order_release);
     loop.join();
+    status.join();
+    live.SaveTo(s);
 
     EXPECT_EQ(wrongPasses.load(), 0) << "of " << passes.load() << " passes";
+    EXPECT_EQ(counted.load() + s.frameCount, passes.load());
+    EXPECT_EQ(s.selX1, 0.9);
+    EXPECT_EQ(s.upperHeight, 200);
     EXPECT_GE(passes.load(), kLongRun);
     EXPECT_EQ(upper->frameLength, last);
     EXPECT_EQ(lower->frameLength, last);
@@ -172,9 +216,10 @@ TEST(CommandStress, AThousandRecStopCyclesWithACaptureAppending) {
     AppSettings s = Defaults();
     auto upper = makeAnalyzer();
     auto lower = makeAnalyzer();
+    PublishedSettings published;
     PassHandover handover;
     WavRecorder recorder(testsupport::OpenPosixRecordFile);
-    LoopTarget target(s, handover, *upper, *lower, recorder, path);
+    LoopTarget target(s, published, handover, *upper, *lower, recorder, path);
 
     std::atomic<bool> stop{false};
     std::thread loop([&] {  // takes the rate changes' calibration clears

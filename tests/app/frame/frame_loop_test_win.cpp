@@ -40,7 +40,7 @@ public:
         levels[kToneBin] = 200.0;
         for (int k = 0; k < kBins; ++k) log10[k] = std::log10(static_cast<double>(k));
     }
-    FrameData Analyse(AppSettings& s) override {
+    FrameData Analyse(const AppSettings& s, std::uint8_t&) override {
         ++calls;
         if (inPass.exchange(true)) overlap = true;
         Sleep(1);
@@ -70,6 +70,7 @@ protected:
         app_->settings.cepstrumMode = 0;
         app_->settings.colorSpectrum = 0;
         app_->settings.logGrid = 0;
+        PublishSettings(*app_);
         loop_ = std::make_unique<FrameLoop>(*app_, analysis_);
     }
     void TearDown() override {
@@ -117,10 +118,11 @@ TEST_F(FrameLoopTest, SpectrumPeaksAtTheTonesColumnOnBothAxes) {
     const int width = app_->parts.upperView->Width();
     EXPECT_EQ(PeakColumn(), static_cast<int>(kToneBin * static_cast<double>(width) / kBins));
     app_->settings.logGrid = 1;
+    PublishSettings(*app_);
     ASSERT_TRUE(RunPasses(3));
     EXPECT_EQ(PeakColumn(), static_cast<int>(std::log10(kToneBin) * width / std::log10(kBins)));
-    EXPECT_GT(app_->settings.frameCount, 0);
-    EXPECT_EQ(app_->settings.upperHeight, app_->parts.upperView->Height());
+    EXPECT_GT(app_->live.frameCount.load(), 0);
+    EXPECT_EQ(app_->live.upperHeight.load(), app_->parts.upperView->Height());
 }
 
 // Right after FFT -> cepstrum the peak-hold line follows the cepstrum; it
@@ -129,13 +131,17 @@ TEST_F(FrameLoopTest, PeakHoldLineRestartsWhenTheViewChanges) {
     app_->statusLoop->Stop();  // no two-second restart during the test
     const int height = app_->parts.upperView->Height();
     AppSettings& s = app_->settings;
-    s.specSpan = s.cepSpan = 400.0;
-    s.specOffset = s.cepOffset = 0.75 * height;
-    const int floorRow = static_cast<int>(s.specOffset - 20.0 * height / 400.0);
+    LiveViewState& live = app_->live;
+    live.specSpan = 400.0;
+    live.cepSpan = 400.0;
+    live.specOffset = 0.75 * height;
+    live.cepOffset = 0.75 * height;
+    const int floorRow = static_cast<int>(live.specOffset - 20.0 * height / 400.0);
     ASSERT_TRUE(loop_->Start());
     ASSERT_TRUE(RunPasses(3));
     EXPECT_LT(PeakHoldTopRow(), floorRow - 10);  // at the spectral line
     s.cepstrumMode = 1;
+    PublishSettings(*app_);
     ASSERT_TRUE(RunPasses(3));
     // On the trace (drawn over it, so not seen) or below it, never above.
     const int top = PeakHoldTopRow();
@@ -144,15 +150,22 @@ TEST_F(FrameLoopTest, PeakHoldLineRestartsWhenTheViewChanges) {
 }
 
 TEST_F(FrameLoopTest, WheelZoomsTheSpectrumAndIsStored) {
-    app_->settings.specSpan = 400;
-    app_->settings.specOffset = 150;
+    LiveViewState& live = app_->live;
+    live.specSpan = 400;
+    live.specOffset = 150;
+    const double cepSpan = live.cepSpan;
     ASSERT_TRUE(loop_->Start());
     app_->parts.upperView->AddWheel(-120);
     ASSERT_TRUE(RunPasses(2));
-    EXPECT_DOUBLE_EQ(app_->settings.specSpan, 370);
-    EXPECT_DOUBLE_EQ(app_->settings.activeSpan, 370);
-    EXPECT_NEAR(app_->settings.specOffset, 150.0 * 400 / 370, 1e-9);
-    EXPECT_DOUBLE_EQ(app_->settings.cepSpan, app_->settings.cepSpan);  // untouched pair
+    EXPECT_DOUBLE_EQ(live.specSpan, 370);
+    EXPECT_DOUBLE_EQ(live.activeSpan, 370);
+    EXPECT_NEAR(live.specOffset, 150.0 * 400 / 370, 1e-9);
+    EXPECT_DOUBLE_EQ(live.cepSpan, cepSpan);  // untouched pair
+    // Saved as it is shown.
+    loop_->Stop();
+    AppSettings image = app_->settings;
+    live.SaveTo(image);
+    EXPECT_DOUBLE_EQ(image.specSpan, 370);
 }
 
 TEST_F(FrameLoopTest, DividerDragReLaysTheWindowOut) {
@@ -167,8 +180,7 @@ TEST_F(FrameLoopTest, DividerDragReLaysTheWindowOut) {
     EXPECT_EQ(app_->parts.upperView->Height(), before + 40);
     RECT client;
     GetClientRect(hwnd_, &client);
-    EXPECT_DOUBLE_EQ(app_->settings.splitRatio,
-                     static_cast<double>(gdi::NormalRect(bar).top) / client.bottom);
+    EXPECT_DOUBLE_EQ(app_->live.splitRatio, static_cast<double>(gdi::NormalRect(bar).top) / client.bottom);
 }
 
 TEST_F(FrameLoopTest, ChangesRunBetweenPassesAndAfterTheStop) {
@@ -207,6 +219,7 @@ TEST_F(FrameLoopTest, StopsCleanlyWhileTheDividerIsDragged) {
 
 TEST_F(FrameLoopTest, StopCutsTheLongestPauseShort) {
     app_->settings.pauseMs = 500;
+    PublishSettings(*app_);
     ASSERT_TRUE(loop_->Start());
     Sleep(50);
     const DWORD start = GetTickCount();

@@ -133,8 +133,8 @@ protected:
     void ZoomSpectrumToFit() {
         App& app = *app_;
         app_->frameLoop->RunBetweenPasses([&app] {
-            app.settings.specSpan = 1000.0;
-            app.settings.specOffset = app.parts.upperView->Height();
+            app.live.specSpan = 1000.0;
+            app.live.specOffset = app.parts.upperView->Height();
         });
     }
 
@@ -254,11 +254,11 @@ TEST_F(LiveViewTest, DraggingTheDividerReLaysTheRunningWindowOut) {
     EXPECT_EQ(app_->parts.lowerView->Height(), lowerBefore - 40);
     RECT client;
     GetClientRect(hwnd_, &client);
-    EXPECT_DOUBLE_EQ(app_->settings.splitRatio, static_cast<double>(gdi::NormalRect(bar).top) / client.bottom);
+    EXPECT_DOUBLE_EQ(app_->live.splitRatio, static_cast<double>(gdi::NormalRect(bar).top) / client.bottom);
     // The loop goes on drawing into the new views.
     const long passes = app_->frameLoop->PassCount();
     EXPECT_TRUE(testsupport::PumpUntil([&] { return app_->frameLoop->PassCount() > passes + 2; }, 3000));
-    EXPECT_EQ(app_->settings.upperHeight, app_->parts.upperView->Height());
+    EXPECT_EQ(app_->live.upperHeight, app_->parts.upperView->Height());
 }
 
 // Each close stops the frame loop, the status loop and the capture while

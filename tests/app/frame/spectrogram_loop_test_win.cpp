@@ -34,7 +34,7 @@ constexpr int kPointCapacity = 65536;
 class OneLine final : public FrameAnalysis {
 public:
     OneLine() : levels(kBins, 0.0), log10(kBins), points(3 * kPointCapacity) { levels[kLineBin] = 200.0; }
-    FrameData Analyse(AppSettings&) override {
+    FrameData Analyse(const AppSettings&, std::uint8_t&) override {
         Sleep(1);
         return {levels.data(),      2 * kBins,
                 levels.data(),      kBins,
@@ -65,6 +65,7 @@ protected:
         s.sampleRate = 44100;
         s.halfLength = kBins;
         s.runState = kRun;
+        PublishSettings(*app_);
         Relayout(hwnd_);
         // The window's own loop draws the captured sound; this one the line.
         app_->frameLoop->Stop();
@@ -135,6 +136,7 @@ TEST_F(SpectrogramLoopTest, ScrollsInRunStandsStillInStopAndRestartsBlack) {
     }
 
     app_->settings.runState = kStop;
+    PublishSettings(*app_);
     ASSERT_TRUE(RunPasses(2));
     const std::vector<std::uint8_t> stopped = LowerPixels(w, h, stride);
     ASSERT_TRUE(RunPasses(8));

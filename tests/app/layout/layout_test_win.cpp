@@ -54,7 +54,7 @@ protected:
     WindowLayout Expected() const {
         RECT client;
         GetClientRect(hwnd_, &client);
-        return ComputeLayout(client.right, client.bottom, app_->settings.splitRatio, 5, 14,
+        return ComputeLayout(client.right, client.bottom, app_->live.splitRatio, 5, 14,
                              app_->parts.scaleLabels[0]->Width());
     }
     HWND hwnd_ = nullptr;
@@ -192,9 +192,9 @@ TEST_F(LayoutTest, WaveViewGetsTheArrow) {
 
 TEST_F(LayoutTest, UnusableSplitRatioIsReplaced) {
     for (double bad : {std::nan(""), std::numeric_limits<double>::infinity(), -0.5, 1.5}) {
-        app_->settings.splitRatio = bad;
+        app_->live.splitRatio = bad;
         Relayout(hwnd_);
-        EXPECT_EQ(app_->settings.splitRatio, kDefaultSplitRatio) << bad;
+        EXPECT_EQ(app_->live.splitRatio, kDefaultSplitRatio) << bad;
         ExpectLaidOut(*app_, Expected());
     }
 }
@@ -204,10 +204,14 @@ TEST_F(LayoutTest, ValueZeroRowKeepsItsRelativeHeight) {
     // the scaled one lasts (the spectrogram uses it).
     app_->settings.showSpectrum = 0;
     app_->settings.showWave = 1;
+    PublishSettings(*app_);
+    // A pass that took the settings before they were published is over.
+    const long passes = app_->frameLoop->PassCount() + 2;
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return app_->frameLoop->PassCount() >= passes; }, 5000));
     SetClientSize(584, 441);
-    app_->settings.activeOffset = 78.0;  // half of the 156-row upper view
-    SetClientSize(584, 541);             // upper view 196 rows
-    EXPECT_DOUBLE_EQ(app_->settings.activeOffset, 98.0);
+    app_->live.activeOffset = 78.0;  // half of the 156-row upper view
+    SetClientSize(584, 541);         // upper view 196 rows
+    EXPECT_DOUBLE_EQ(app_->live.activeOffset, 98.0);
 }
 
 TEST_F(LayoutTest, WheelGoesToTheUpperView) {
@@ -230,7 +234,7 @@ TEST_F(LayoutTest, DraggedDividerIsReportedAndRelaidOut) {
     EXPECT_EQ(after.top, before.top + 40);
     RECT client;
     GetClientRect(hwnd_, &client);
-    app_->settings.splitRatio = static_cast<double>(after.top) / client.bottom;
+    app_->live.splitRatio = static_cast<double>(after.top) / client.bottom;
     Relayout(hwnd_);
     EXPECT_EQ(Placed(divider.Handle()).top, after.top);
     ExpectLaidOut(*app_, Expected());

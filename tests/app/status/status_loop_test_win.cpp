@@ -63,7 +63,7 @@ TEST_F(StatusLineTest, CommandsUpdateItAtOnce) {
         {IDM_RUN, " RUN, 96000Hz, 1024pt, blackman, Linear, 500msec, 0fps"},
     };
     for (const Case& c : cases) {
-        CurrentApp()->settings.frameCount = 0;
+        CurrentApp()->live.frameCount = 0;
         Command(c.id);
         EXPECT_EQ(StatusText(), c.text) << c.id;
     }
@@ -74,10 +74,10 @@ TEST_F(StatusLineTest, RefreshShowsTheFrameCountAndRestartsIt) {
     app.statusLoop->Stop();
     // Past the start-up's "filling": a whole frame of samples has arrived and been drawn.
     ASSERT_TRUE(testsupport::PumpUntil([&] { return !app.waitingForSamples.load() && app.frameLoop->PassCount() > 2; }, 5000));
-    app.settings.frameCount = 25;
+    app.live.frameCount = 25;
     RefreshStatus(app);
     EXPECT_EQ(StatusText(), " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 25fps");
-    EXPECT_EQ(app.settings.frameCount, 0);
+    EXPECT_EQ(app.live.frameCount, 0);
 }
 
 TEST_F(StatusLineTest, TheWorkerTicksEverySecondAndRestartsThePeakLine) {
