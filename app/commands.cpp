@@ -1,6 +1,6 @@
 #include "app/commands.h"
 
-
+#include "app/device_commands.h"
 #include "app/menu_tables.h"
 
 namespace {
@@ -72,8 +72,8 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
         target.ShowAbout();
         return true;
     }
-    if (id >= IDM_DEVICE_FIRST && id < IDM_DEVICE_FIRST + kSelectableDevices) {
-        StoreShared(s.deviceIndex, id - IDM_DEVICE_FIRST);
+    if (const int device = SelectedDevice(id); device >= 0) {
+        StoreShared(s.deviceIndex, device);
         target.ReopenCapture();
         return true;
     }

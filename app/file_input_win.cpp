@@ -8,8 +8,9 @@
 #include "app/app_win.h"
 #include "app/command_target_win.h"
 #include "app/commands.h"
+#include "app/device_commands.h"
+#include "app/device_menu_win.h"
 #include "app/menu_tables.h"
-#include "capture/device_menu_win.h"
 #include "capture/file_bytes_win.h"
 #include "capture/wav_reader.h"
 #include "resources/resource_ids.h"
@@ -127,7 +128,7 @@ bool HandleFileCommand(App& app, int id) {
     if (!app.playingFile.load(std::memory_order_acquire)) {
         return false;
     }
-    const bool device = id >= IDM_DEVICE_FIRST && id < IDM_DEVICE_FIRST + kSelectableDevices;
+    const bool device = SelectedDevice(id) >= 0;
     if (device || IsRateCommand(id)) {
         LeaveFile(app);
         return false;
@@ -154,7 +155,7 @@ void SyncFileMenu(App& app) {
     EnableMenuItem(menu, IDM_REC, MF_BYCOMMAND | (file ? (MF_GRAYED | MF_DISABLED) : MF_ENABLED));
     if (!file) return;
     for (int d = 0; d < kSelectableDevices; ++d) {
-        CheckMenuItem(menu, IDM_DEVICE_FIRST + d, MF_BYCOMMAND | MF_UNCHECKED);
+        CheckMenuItem(menu, DeviceCommandId(d), MF_BYCOMMAND | MF_UNCHECKED);
     }
     CheckMenuItem(menu, IDM_DEVICE_FILE, MF_BYCOMMAND | MF_CHECKED);
 }

@@ -4,6 +4,7 @@
 
 #include "app/app_win.h"
 #include "app/command_target_win.h"
+#include "app/device_menu_win.h"
 #include "app/export_win.h"
 #include "app/file_input_win.h"
 #include "app/layout_win.h"
@@ -11,7 +12,7 @@
 #include "app/readout_hooks_win.h"
 #include "app/settings_file_win.h"
 #include "app/spectrogram_hooks_win.h"
-#include "capture/device_menu_win.h"
+#include "base/window_messages_win.h"
 #include "capture/wave_capture_win.h"
 #include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
@@ -19,10 +20,6 @@
 namespace {
 
 std::unique_ptr<App> g_app;
-
-// Posted by the capture thread when a write error (a full disk) has ended the
-// recording.
-constexpr UINT kRecordingEndedMessage = WM_APP + 14;
 
 char g_title[kResourceStringBytes];
 char g_className[kResourceStringBytes];
@@ -75,6 +72,7 @@ bool OnCreate(HWND hwnd) {
     app.recorder.SetErrorCallback(
         [](void* window) { PostMessageA(static_cast<HWND>(window), kRecordingEndedMessage, 0, 0); }, hwnd);
     app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
+    ShowDeviceItems(hwnd, app.capture->Devices());
     app.fileSource = std::make_unique<FileSource>(app.capture->ring());
     DragAcceptFiles(hwnd, TRUE);
     LoadSettings(app);

@@ -16,6 +16,7 @@
 
 #include "app/app_win.h"
 #include "app/commands.h"
+#include "app/device_commands.h"
 #include "app/main_window_win.h"
 #include "display/axes_geometry.h"
 #include "display/gdi_win.h"
@@ -80,7 +81,7 @@ protected:
         const int device = DeviceNumber(kSineSource);
         ASSERT_GE(device, 0) << "no source named " << kSineSource;
         ASSERT_LT(device, kSelectableDevices);
-        Command(IDM_DEVICE_FIRST + device);
+        Command(DeviceCommandId(device));
         ASSERT_EQ(app_->settings.deviceIndex, device);
         ASSERT_TRUE(app_->capture->isRunning());
     }

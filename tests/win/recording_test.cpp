@@ -17,6 +17,7 @@
 
 #include "app/app_win.h"
 #include "app/commands.h"
+#include "app/device_commands.h"
 #include "app/main_window_win.h"
 #include "app/settings_file_win.h"
 #include "capture/wav_recorder.h"
@@ -101,7 +102,7 @@ protected:
         const int device = testsupport::DeviceNumber(testsupport::kSineSource);
         ASSERT_GE(device, 0) << "no source named " << testsupport::kSineSource;
         ASSERT_LT(device, kSelectableDevices);
-        Command(IDM_DEVICE_FIRST + device);
+        Command(DeviceCommandId(device));
         ASSERT_EQ(App().settings.deviceIndex, device);
         ASSERT_TRUE(BlocksArrive(5));
     }

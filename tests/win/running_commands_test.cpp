@@ -16,6 +16,7 @@
 
 #include "app/app_win.h"
 #include "app/commands.h"
+#include "app/device_commands.h"
 #include "app/main_window_win.h"
 #include "app/menu_tables.h"
 #include "app/settings_file_win.h"
@@ -101,7 +102,7 @@ public:
         }
         if (id == IDM_GRID_LINEAR || id == IDM_GRID_LOG) grid_ = id;
         if (id == IDM_COLOUR_ON || id == IDM_COLOUR_OFF) colour_ = id;
-        if (id >= IDM_DEVICE_FIRST && id < IDM_DEVICE_FIRST + kSelectableDevices) device_ = id;
+        if (SelectedDevice(id) >= 0) device_ = id;
         if (id == IDM_RUN || id == IDM_REC) stopped_ = false;
         if (id == IDM_STOP) stopped_ = true;
         if (id == IDM_VIEW_WAVE || id == IDM_VIEW_FFT || id == IDM_VIEW_WAVE_FFT) {
@@ -204,7 +205,7 @@ protected:
     testsupport::ScopedTempDir dir_;
     HWND hwnd_ = nullptr;
     std::vector<int> menuIds_;
-    ExpectedMenu expected_{IDM_DEVICE_FIRST};
+    ExpectedMenu expected_{DeviceCommandId(0)};
 };
 
 TEST_F(RunningCommandsTest, EveryMenuCommandWorksWhileFramesRun) {
