@@ -14,6 +14,7 @@
 #include <mutex>
 
 #include "analysis/analyzer.h"
+#include "app/extra_settings.h"
 #include "app/frame_analysis.h"
 #include "app/frame_loop_win.h"
 #include "base/settings.h"
@@ -29,6 +30,7 @@ struct App {
     HINSTANCE hInstance = nullptr;
     HWND hwnd = nullptr;
     AppSettings settings{};
+    ExtraSettings extraSettings;  // "tavrin.ini": read at start-up, written at exit
     std::mutex drawLock;
     WavRecorder recorder{OpenRecordFileWin};  // "pcm_data.wav" while REC
     WindowParts parts;

@@ -30,9 +30,9 @@ void PlaceMainWindow(HWND hwnd, const AppSettings& s) {
     SetWindowPos(hwnd, HWND_TOP, s.winX, s.winY, s.winWidth, s.winHeight, SWP_SHOWWINDOW);
 }
 
-// Reads "param.bin" (or installs the defaults) and places the window.
+// Reads "param.bin" (or installs the defaults) and "tavrin.ini", and places the window.
 void LoadSettings(App& app) {
-    ReadSettingsFile(app.settings, CurrentScreenMetrics());
+    ReadSettingsFile(app.settings, app.extraSettings, CurrentScreenMetrics());
     {
         // The views carry the stored selection from now on; every layout
         // hands the current one on to the views it makes.
@@ -85,6 +85,17 @@ bool OnCreate(HWND hwnd) {
     return true;
 }
 
+// The name of the device in use (the stored number's, which follows the device
+// opened) is kept for the next start; while no device of that number is
+// listed, the name read at start-up stays.
+void NoteInputDevice(App& app) {
+    for (const InputDevice& device : app.capture->Devices()) {
+        if (static_cast<std::int64_t>(device.number) == app.settings.deviceIndex) {
+            app.extraSettings.inputDevice = StorableDeviceName(Utf8FromAnsi(device.name));
+        }
+    }
+}
+
 void OnDestroy(HWND hwnd) {
     PostQuitMessage(0);
     App& app = *g_app;
@@ -107,7 +118,8 @@ void OnDestroy(HWND hwnd) {
     AppSettings snapshot = app.settings;
     snapshot.frameCount = 0;
     snapshot.sampleRate = StoredRate(app);
-    WriteSettingsFile(snapshot);
+    NoteInputDevice(app);
+    WriteSettingsFile(snapshot, app.extraSettings);
     CloseInputFile(app);
     app.recorder.StopRecording();
     app.capture->PauseCapture();

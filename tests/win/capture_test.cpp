@@ -140,7 +140,7 @@ TEST(CaptureStartUp, AStoredDeviceThatIsGoneFallsBackToDeviceZero) {
     AppSettings stored{};
     InstallDefaults(stored, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     stored.deviceIndex = 40;
-    ASSERT_EQ(WriteSettingsFile(stored), 1);
+    ASSERT_EQ(WriteSettingsFile(stored, ExtraSettings{}), 1);
 
     HWND hwnd = CreateMainWindow(GetModuleHandleA(nullptr));
     ASSERT_NE(hwnd, nullptr);
