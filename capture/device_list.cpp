@@ -1,13 +1,13 @@
 #include "capture/device_list.h"
 
-std::vector<DeviceMenuItem> DeviceMenuItems(AudioInput& input) {
-    std::vector<DeviceMenuItem> items;
+std::vector<InputDevice> ListInputDevices(AudioInput& input) {
+    std::vector<InputDevice> devices;
     const int count = input.DeviceCount();
     for (int d = 0; d < count; ++d) {
         std::string name;
         if (input.DeviceName(static_cast<unsigned>(d), name)) {
-            items.push_back({kDeviceCommandFirst + d, std::move(name)});
+            devices.push_back({static_cast<unsigned>(d), std::move(name)});
         }
     }
-    return items;
+    return devices;
 }

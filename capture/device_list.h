@@ -1,6 +1,10 @@
-// The items of the Device menu: one per wave-input device that answers its
-// capability query, command id 2000 + the device's own number, text its name.
-// A device whose query fails leaves a gap in the ids.
+// The wave-input devices by number: one entry per device that answers its
+// capability query, in the order of their numbers, with its name. A device
+// whose query fails is left out, so the numbers may have gaps. The capture
+// speaks of devices only by these numbers; what the menu makes of them is
+// the menu's business.
+//
+// Threads: whoever owns the AudioInput (ListInputDevices calls it).
 #pragma once
 
 #include <string>
@@ -8,12 +12,9 @@
 
 #include "capture/audio_input.h"
 
-// Command id of device 0's menu item; device d has kDeviceCommandFirst + d.
-inline constexpr int kDeviceCommandFirst = 2000;
-
-struct DeviceMenuItem {
-    int commandId;
+struct InputDevice {
+    unsigned number;  // the device's own number in the system's wave-input list
     std::string name;
 };
 
-std::vector<DeviceMenuItem> DeviceMenuItems(AudioInput& input);
+std::vector<InputDevice> ListInputDevices(AudioInput& input);

@@ -45,7 +45,7 @@ int OpenStoredDevice(WaveCapture& capture, int rateHz, std::int32_t& deviceIndex
 WaveCapture::WaveCapture(std::unique_ptr<AudioInput> input) : input_(std::move(input)) {
     assert(input_);
     // The capture thread does not exist yet: nothing else calls the input.
-    devices_ = DeviceMenuItems(*input_);
+    devices_ = ListInputDevices(*input_);
     captureThread_ = std::thread([this] { CaptureThread(); });
 }
 
@@ -71,7 +71,7 @@ void WaveCapture::SetChangeHook(std::function<void()> hook) {
     hook_ = std::move(hook);
 }
 
-std::vector<DeviceMenuItem> WaveCapture::Devices() const {
+std::vector<InputDevice> WaveCapture::Devices() const {
     std::lock_guard lock(devicesLock_);
     return devices_;
 }
@@ -208,9 +208,9 @@ int WaveCapture::Execute(const Request& request) {
 void WaveCapture::Choose(unsigned device) {
     chosenDevice_ = device;
     chosenName_.clear();
-    for (const DeviceMenuItem& item : Devices()) {
-        if (item.commandId - kDeviceCommandFirst == static_cast<long long>(device)) {
-            chosenName_ = item.name;
+    for (const InputDevice& listed : Devices()) {
+        if (listed.number == device) {
+            chosenName_ = listed.name;
         }
     }
 }
@@ -434,10 +434,10 @@ void WaveCapture::Recover() {
     }
     RefreshDevices();
     std::vector<unsigned> candidates;
-    const std::vector<DeviceMenuItem> devices = Devices();
-    for (const DeviceMenuItem& item : devices) {
-        if (!chosenName_.empty() && item.name == chosenName_) {
-            candidates.push_back(static_cast<unsigned>(item.commandId - kDeviceCommandFirst));
+    const std::vector<InputDevice> devices = Devices();
+    for (const InputDevice& listed : devices) {
+        if (!chosenName_.empty() && listed.name == chosenName_) {
+            candidates.push_back(listed.number);
         }
     }
     if (chosenDevice_ != kDefaultDevice && static_cast<int>(chosenDevice_) < input_->DeviceCount()) {
@@ -453,13 +453,13 @@ void WaveCapture::Recover() {
 }
 
 void WaveCapture::RefreshDevices() {
-    std::vector<DeviceMenuItem> listed = DeviceMenuItems(*input_);
+    std::vector<InputDevice> listed = ListInputDevices(*input_);
     bool changed = false;
     {
         std::lock_guard lock(devicesLock_);
         changed = listed.size() != devices_.size() ||
                   !std::equal(listed.begin(), listed.end(), devices_.begin(), [](const auto& a, const auto& b) {
-                      return a.commandId == b.commandId && a.name == b.name;
+                      return a.number == b.number && a.name == b.name;
                   });
         if (changed) {
             devices_ = std::move(listed);

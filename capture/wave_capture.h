@@ -143,7 +143,7 @@ public:
     // Number of the open device, -1 while none is open.
     int openedDevice() const { return openedDevice_.load(std::memory_order_acquire); }
     // The devices as last listed (at construction, and by each retry).
-    std::vector<DeviceMenuItem> Devices() const;
+    std::vector<InputDevice> Devices() const;
 
     AudioInput& input() { return *input_; }
     const SampleRing& ring() const { return ring_; }
@@ -244,7 +244,7 @@ private:
     std::atomic<int> openedDevice_{-1};
 
     mutable std::mutex devicesLock_;
-    std::vector<DeviceMenuItem> devices_;
+    std::vector<InputDevice> devices_;
 
     std::mutex sinkLock_;
     BlockSink* sink_ = nullptr;

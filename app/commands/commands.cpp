@@ -1,7 +1,7 @@
 #include "app/commands/commands.h"
 
-
 #include "app/commands/menu_tables.h"
+#include "app/commands/device_commands.h"
 
 namespace {
 
@@ -72,8 +72,8 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
         target.ShowAbout();
         return true;
     }
-    if (id >= IDM_DEVICE_FIRST && id < IDM_DEVICE_FIRST + kSelectableDevices) {
-        s.deviceIndex = id - IDM_DEVICE_FIRST;
+    if (const int device = SelectedDevice(id); device >= 0) {
+        s.deviceIndex = device;
         target.ReopenCapture();
         return true;
     }

@@ -43,9 +43,6 @@ public:
     virtual void SyncMenu() = 0;
 };
 
-// Highest number of input devices that have a selectable menu item.
-inline constexpr int kSelectableDevices = 6;
-
 // Carries out one command: changes the settings, takes its actions in order
 // and, for every command but Exit, ends with RefreshStatus then SyncMenu.
 // `recording` tells whether a recording file is open now.

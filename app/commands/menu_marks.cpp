@@ -2,6 +2,7 @@
 
 #include "app/commands/commands.h"
 #include "app/commands/menu_tables.h"
+#include "app/commands/device_commands.h"
 
 namespace {
 
@@ -13,11 +14,11 @@ constexpr int kMarkable[] = {
     IDM_WINDOW_NONE, IDM_WINDOW_HANNING, IDM_WINDOW_HAMMING, IDM_WINDOW_BLACKMAN,
     IDM_RUN, IDM_STOP, IDM_REC,
     IDM_VIEW_WAVE, IDM_VIEW_FFT, IDM_VIEW_WAVE_FFT, IDM_VIEW_CEPSTRUM, IDM_VIEW_PITCH,
-    IDM_DEVICE_FIRST, IDM_DEVICE_FIRST + 1, IDM_DEVICE_FIRST + 2, IDM_DEVICE_FIRST + 3, IDM_DEVICE_FIRST + 4,
-    IDM_DEVICE_FIRST + 5,
+    DeviceCommandId(0), DeviceCommandId(1), DeviceCommandId(2), DeviceCommandId(3), DeviceCommandId(4),
+    DeviceCommandId(5),
     IDM_COLOUR_ON, IDM_COLOUR_OFF,
 };
-static_assert(IDM_DEVICE_FIRST + 5 == IDM_DEVICE_FIRST + kSelectableDevices - 1);
+static_assert(kSelectableDevices == 6, "one device item above for every selectable device");
 
 constexpr int kSpectrumOnly[] = {
     IDM_WINDOW_NONE, IDM_WINDOW_HANNING, IDM_WINDOW_HAMMING, IDM_WINDOW_BLACKMAN,
@@ -83,7 +84,7 @@ MenuMarks ComputeMenuMarks(const AppSettings& s) {
         m.Check(IDM_VIEW_CEPSTRUM);
         if (s.pitchOn == 1) m.Check(IDM_VIEW_PITCH);
     }
-    if (s.deviceIndex >= 0 && s.deviceIndex < kSelectableDevices) m.Check(IDM_DEVICE_FIRST + s.deviceIndex);
+    if (s.deviceIndex >= 0 && s.deviceIndex < kSelectableDevices) m.Check(DeviceCommandId(s.deviceIndex));
     if (s.colorSpectrum == 1) m.Check(IDM_COLOUR_ON);
     if (s.colorSpectrum == 0) m.Check(IDM_COLOUR_OFF);
     marks.spectrumItemsEnabled = s.showSpectrum != 0;

@@ -11,6 +11,8 @@
 #include "app/commands/commands.h"
 #include "app/commands/menu_tables.h"
 #include "capture/device_menu_win.h"
+#include "app/commands/device_commands.h"
+#include "app/menus/device_menu_win.h"
 #include "capture/file_bytes_win.h"
 #include "capture/wav_reader.h"
 #include "resources/resource_ids.h"
@@ -128,7 +130,7 @@ bool HandleFileCommand(App& app, int id) {
     if (!app.playingFile.load(std::memory_order_acquire)) {
         return false;
     }
-    const bool device = id >= IDM_DEVICE_FIRST && id < IDM_DEVICE_FIRST + kSelectableDevices;
+    const bool device = SelectedDevice(id) >= 0;
     if (device || IsRateCommand(id)) {
         LeaveFile(app);
         return false;

@@ -1,6 +1,6 @@
 #include "app/menus/menu_sync_win.h"
 
-#include "app/commands/commands.h"
+#include "app/commands/device_commands.h"
 #include "app/commands/menu_marks.h"
 #include "resources/resource_ids.h"
 
@@ -28,7 +28,7 @@ void SyncFileMenu(HWND hwnd, bool playingFile) {
     EnableMenuItem(menu, IDM_REC, MF_BYCOMMAND | (playingFile ? (MF_GRAYED | MF_DISABLED) : MF_ENABLED));
     if (!playingFile) return;
     for (int d = 0; d < kSelectableDevices; ++d) {
-        CheckMenuItem(menu, IDM_DEVICE_FIRST + d, MF_BYCOMMAND | MF_UNCHECKED);
+        CheckMenuItem(menu, DeviceCommandId(d), MF_BYCOMMAND | MF_UNCHECKED);
     }
     CheckMenuItem(menu, IDM_DEVICE_FILE, MF_BYCOMMAND | MF_CHECKED);
 }

@@ -31,6 +31,7 @@
 
 // The rooms above this one that the record holds; their headers include this
 // one, so the record owns them through pointers to declared types.
+struct ExtraSettings;
 struct WindowParts;
 class AnalyzerFrameAnalysis;
 class FrameLoop;
@@ -48,6 +49,7 @@ struct App {
     AppSettings settings{};
     PublishedSettings published;
     LiveViewState live;
+    std::unique_ptr<ExtraSettings> extraSettings;  // "tavrin.ini": read at start-up, written at exit
     std::mutex drawLock;
     WavRecorder recorder{OpenRecordFileWin};  // "pcm_data.wav" while REC
     // The window's parts, reached as `parts` (made with the record).

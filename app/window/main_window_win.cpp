@@ -16,22 +16,22 @@
 #include "app/status/status_loop_win.h"
 #include "app/status/status_text.h"
 #include "capture/device_menu_win.h"
+#include "app/menus/device_menu_win.h"
+#include "base/window_messages_win.h"
 #include "capture/wave_capture_win.h"
 #include "display/gdi_win.h"
 #include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
 
-App::App() : ownedParts(std::make_unique<WindowParts>()), parts(*ownedParts) {}
+App::App()
+    : extraSettings(std::make_unique<ExtraSettings>()), ownedParts(std::make_unique<WindowParts>()),
+      parts(*ownedParts) {}
 
 App::~App() = default;
 
 namespace {
 
 std::unique_ptr<App> g_app;
-
-// Posted by the capture thread when a write error (a full disk) has ended the
-// recording.
-constexpr UINT kRecordingEndedMessage = WM_APP + 14;
 
 char g_title[kResourceStringBytes];
 char g_className[kResourceStringBytes];
@@ -42,9 +42,9 @@ void PlaceMainWindow(HWND hwnd, const AppSettings& s) {
     SetWindowPos(hwnd, HWND_TOP, s.winX, s.winY, s.winWidth, s.winHeight, SWP_SHOWWINDOW);
 }
 
-// Reads "param.bin" (or installs the defaults) and places the window.
+// Reads "param.bin" (or installs the defaults) and "tavrin.ini", and places the window.
 void LoadSettings(App& app) {
-    ReadSettingsFile(app.settings, CurrentScreenMetrics());
+    ReadSettingsFile(app.settings, *app.extraSettings, CurrentScreenMetrics());
     app.live.LoadFrom(app.settings);
     {
         // The views carry the stored selection from now on; every layout
@@ -88,6 +88,7 @@ bool OnCreate(HWND hwnd) {
     app.recorder.SetErrorCallback(
         [](void* window) { PostMessageA(static_cast<HWND>(window), kRecordingEndedMessage, 0, 0); }, hwnd);
     app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
+    ShowDeviceItems(hwnd, app.capture->Devices());
     app.fileSource = std::make_unique<FileSource>(app.capture->ring());
     DragAcceptFiles(hwnd, TRUE);
     LoadSettings(app);
@@ -98,6 +99,17 @@ bool OnCreate(HWND hwnd) {
     SyncMenu(hwnd, app.settings);
     StartWorkers(app);
     return true;
+}
+
+// The name of the device in use (the stored number's, which follows the device
+// opened) is kept for the next start; while no device of that number is
+// listed, the name read at start-up stays.
+void NoteInputDevice(App& app) {
+    for (const InputDevice& device : app.capture->Devices()) {
+        if (static_cast<std::int64_t>(device.number) == app.settings.deviceIndex) {
+            app.extraSettings->inputDevice = StorableDeviceName(Utf8FromAnsi(device.name));
+        }
+    }
 }
 
 void OnDestroy(HWND hwnd) {
@@ -124,7 +136,8 @@ void OnDestroy(HWND hwnd) {
     AppSettings snapshot = app.settings;
     snapshot.frameCount = 0;
     snapshot.sampleRate = StoredRate(app);
-    WriteSettingsFile(snapshot);
+    NoteInputDevice(app);
+    WriteSettingsFile(snapshot, *app.extraSettings);
     CloseInputFile(app);
     app.recorder.StopRecording();
     app.capture->PauseCapture();

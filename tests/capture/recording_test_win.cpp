@@ -19,6 +19,7 @@
 #include "app/commands/commands.h"
 #include "app/window/main_window_win.h"
 #include "app/settings/settings_file_win.h"
+#include "app/commands/device_commands.h"
 #include "capture/wav_recorder.h"
 #include "resources/resource_ids.h"
 #include "support/pump.h"
@@ -101,7 +102,7 @@ protected:
         const int device = testsupport::DeviceNumber(testsupport::kSineSource);
         ASSERT_GE(device, 0) << "no source named " << testsupport::kSineSource;
         ASSERT_LT(device, kSelectableDevices);
-        Command(IDM_DEVICE_FIRST + device);
+        Command(DeviceCommandId(device));
         ASSERT_EQ(App().settings.deviceIndex, device);
         ASSERT_TRUE(BlocksArrive(5));
     }

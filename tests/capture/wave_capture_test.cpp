@@ -88,24 +88,24 @@ void ExpectWholeBlocksInSequence(WaveCapture& capture, int count) {
     }
 }
 
-TEST(DeviceMenuItems, OneItemPerAnsweringDeviceWithItsOwnNumber) {
+TEST(ListInputDevices, OneEntryPerAnsweringDeviceWithItsOwnNumber) {
     struct Case {
         std::vector<std::optional<std::string>> devices;
-        std::vector<int> ids;
+        std::vector<unsigned> numbers;
     };
     const Case cases[] = {
-        {{"PulseAudio", "Monitor of SineOut", "Monitor of Discard"}, {2000, 2001, 2002}},
-        {{"Mic", std::nullopt, "Line"}, {2000, 2002}},
+        {{"PulseAudio", "Monitor of SineOut", "Monitor of Discard"}, {0, 1, 2}},
+        {{"Mic", std::nullopt, "Line"}, {0, 2}},
         {{std::nullopt}, {}},
         {{}, {}},
     };
     for (const Case& c : cases) {
         FakeAudioInput fake(c.devices);
-        const auto items = DeviceMenuItems(fake);
-        ASSERT_EQ(items.size(), c.ids.size());
-        for (std::size_t k = 0; k < items.size(); ++k) {
-            EXPECT_EQ(items[k].commandId, c.ids[k]);
-            EXPECT_EQ(items[k].name, *c.devices[c.ids[k] - kDeviceCommandFirst]);
+        const auto listed = ListInputDevices(fake);
+        ASSERT_EQ(listed.size(), c.numbers.size());
+        for (std::size_t k = 0; k < listed.size(); ++k) {
+            EXPECT_EQ(listed[k].number, c.numbers[k]);
+            EXPECT_EQ(listed[k].name, *c.devices[c.numbers[k]]);
         }
     }
 }

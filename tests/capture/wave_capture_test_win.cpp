@@ -16,6 +16,8 @@
 #include "app/window/main_window_win.h"
 #include "app/settings/settings_file_win.h"
 #include "capture/device_menu_win.h"
+#include "app/commands/device_commands.h"
+#include "app/menus/device_menu_win.h"
 #include "capture/winmm_input_win.h"
 #include "resources/resource_ids.h"
 #include "support/pump.h"
@@ -47,7 +49,7 @@ TEST(CaptureDevices, TheDeviceMenuListsTheServersSourcesByName) {
     ASSERT_EQ(GetMenuItemCount(devices), count);
     std::vector<std::string> names;
     for (int k = 0; k < count; ++k) {
-        EXPECT_EQ(GetMenuItemID(devices, k), static_cast<UINT>(IDM_DEVICE_FIRST + k));
+        EXPECT_EQ(GetMenuItemID(devices, k), static_cast<UINT>(DeviceCommandId(k)));
         names.push_back(MenuText(devices, k));
     }
     EXPECT_EQ(GetMenuState(devices, IDM_DEVICE_NONE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "placeholder left";
@@ -139,7 +141,7 @@ TEST(CaptureStartUp, AStoredDeviceThatIsGoneFallsBackToDeviceZero) {
     AppSettings stored{};
     InstallDefaults(stored, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     stored.deviceIndex = 40;
-    ASSERT_EQ(WriteSettingsFile(stored), 1);
+    ASSERT_EQ(WriteSettingsFile(stored, ExtraSettings{}), 1);
 
     HWND hwnd = CreateMainWindow(GetModuleHandleA(nullptr));
     ASSERT_NE(hwnd, nullptr);
@@ -148,7 +150,7 @@ TEST(CaptureStartUp, AStoredDeviceThatIsGoneFallsBackToDeviceZero) {
     EXPECT_TRUE(app.capture->isRunning());
     const std::uint64_t from = app.capture->ring().blocksPublished();
     EXPECT_TRUE(testsupport::PumpUntil([&] { return app.capture->ring().blocksPublished() > from + 10; }, 3000));
-    EXPECT_EQ(GetMenuState(GetMenu(hwnd), IDM_DEVICE_FIRST, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(GetMenuState(GetMenu(hwnd), DeviceCommandId(0), MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
     DestroyWindow(hwnd);
 }
 

@@ -1,5 +1,6 @@
 #include "app/commands/commands.h"
 #include "app/commands/menu_marks.h"
+#include "app/commands/device_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -56,8 +57,8 @@ TEST(Commands, EachIdChangesItsSettingAndTakesItsActions) {
     const Case cases[] = {
         {IDM_ABOUT, {"about", "status", "menu"}, [](const AppSettings&) { return true; }},
         {IDM_EXIT, {"exit"}, [](const AppSettings&) { return true; }},
-        {IDM_DEVICE_FIRST + 3, {"reopen", "status", "menu"}, [](const AppSettings& s) { return s.deviceIndex == 3; }},
-        {IDM_DEVICE_FIRST + 6, {"status", "menu"}, [](const AppSettings& s) { return s.deviceIndex == 0; }},
+        {DeviceCommandId(3), {"reopen", "status", "menu"}, [](const AppSettings& s) { return s.deviceIndex == 3; }},
+        {DeviceCommandId(6), {"status", "menu"}, [](const AppSettings& s) { return s.deviceIndex == 0; }},
         {IDM_DEVICE_NONE, {"status", "menu"}, [](const AppSettings&) { return true; }},
         {IDM_VIEW_WAVE, {"arrow", "relayout", "status", "menu"},
          [](const AppSettings& s) { return s.showWave == 1 && s.showSpectrum == 0 && s.cepstrumMode == 0; }},
@@ -146,7 +147,7 @@ TEST(Commands, RateChangeWhileRecordingEndsTheFileFirst) {
     AppSettings u = Defaults();
     u.runState = kRec;
     RecordingTarget device(u);
-    ExecuteCommand(u, IDM_DEVICE_FIRST + 1, true, device);
+    ExecuteCommand(u, DeviceCommandId(1), true, device);
     EXPECT_EQ(u.runState, kRec);
 }
 
@@ -192,7 +193,7 @@ std::vector<int> Checked(const AppSettings& s) {
 TEST(MenuMarks, DefaultsCheckOneItemPerGroup) {
     AppSettings s = Defaults();
     std::vector<int> want = {IDM_RATE_44100, IDM_LENGTH_4096, IDM_PAUSE_10, IDM_GRID_LOG, IDM_WINDOW_HANNING,
-                             IDM_RUN, IDM_VIEW_FFT, IDM_DEVICE_FIRST, IDM_COLOUR_ON};
+                             IDM_RUN, IDM_VIEW_FFT, DeviceCommandId(0), IDM_COLOUR_ON};
     std::sort(want.begin(), want.end());
     EXPECT_EQ(Checked(s), want);
     EXPECT_TRUE(ComputeMenuMarks(s).spectrumItemsEnabled);
@@ -216,8 +217,8 @@ TEST(MenuMarks, ViewModesStatesAndOutsiders) {
         {"state off the table", [](AppSettings& s) { s.runState = 7; }, {}, {IDM_RUN, IDM_STOP, IDM_REC}},
         {"linear", [](AppSettings& s) { s.logGrid = 0; }, {IDM_GRID_LINEAR}, {IDM_GRID_LOG}},
         {"rate off the menu", [](AppSettings& s) { s.sampleRate = 11025; }, {}, {IDM_RATE_44100}},
-        {"sixth device", [](AppSettings& s) { s.deviceIndex = 5; }, {IDM_DEVICE_FIRST + 5}, {IDM_DEVICE_FIRST}},
-        {"seventh device", [](AppSettings& s) { s.deviceIndex = 6; }, {}, {IDM_DEVICE_FIRST, IDM_DEVICE_FIRST + 6}},
+        {"sixth device", [](AppSettings& s) { s.deviceIndex = 5; }, {DeviceCommandId(5)}, {DeviceCommandId(0)}},
+        {"seventh device", [](AppSettings& s) { s.deviceIndex = 6; }, {}, {DeviceCommandId(0), DeviceCommandId(6)}},
         {"colouring off", [](AppSettings& s) { s.colorSpectrum = 0; }, {IDM_COLOUR_OFF}, {IDM_COLOUR_ON}},
     };
     for (const Case& c : cases) {

@@ -26,6 +26,7 @@
 #include "app/commands/commands.h"
 #include "app/files/file_input_win.h"
 #include "app/window/main_window_win.h"
+#include "app/commands/device_commands.h"
 #include "capture/file_bytes_win.h"
 #include "capture/wav_reader.h"
 #include "display/label_win.h"
@@ -97,7 +98,7 @@ protected:
         sineDevice_ = testsupport::DeviceNumber(testsupport::kSineSource);
         ASSERT_GE(sineDevice_, 0) << "no source named " << testsupport::kSineSource;
         ASSERT_LT(sineDevice_, kSelectableDevices);
-        Command(IDM_DEVICE_FIRST + sineDevice_);
+        Command(DeviceCommandId(sineDevice_));
         ASSERT_TRUE(app_->capture->isRunning());
     }
     void TearDown() override {
@@ -181,7 +182,7 @@ TEST_F(FileInputTest, ToneAtAnOddRateShowsItsPeakAndTheDeviceComesBack) {
     EXPECT_EQ(StatusText().rfind(" FILE, 11025Hz, 4096pt", 0), 0u) << StatusText();
     EXPECT_EQ(LastDeviceItem(), kToneFile);
     EXPECT_TRUE(MenuState(IDM_DEVICE_FILE) & MF_CHECKED);
-    EXPECT_FALSE(MenuState(IDM_DEVICE_FIRST + sineDevice_) & MF_CHECKED);
+    EXPECT_FALSE(MenuState(DeviceCommandId(sineDevice_)) & MF_CHECKED);
     EXPECT_TRUE(MenuState(IDM_REC) & MF_GRAYED);
     WaitForFreshFrames();
     Frame f = LastFrame();
@@ -201,7 +202,7 @@ TEST_F(FileInputTest, ToneAtAnOddRateShowsItsPeakAndTheDeviceComesBack) {
     EXPECT_TRUE(testsupport::PumpUntil([&] { return app_->fileSource->BlocksPlayed() > stopped + 5; }, 5000));
 
     // Choosing the device goes back to the live input at the stored rate.
-    Command(IDM_DEVICE_FIRST + sineDevice_);
+    Command(DeviceCommandId(sineDevice_));
     EXPECT_FALSE(app_->playingFile);
     EXPECT_EQ(app_->settings.sampleRate, liveRate);
     EXPECT_TRUE(app_->capture->isRunning());

@@ -21,6 +21,7 @@
 #include "app/commands/commands.h"
 #include "app/window/main_window_win.h"
 #include "base/unique_handle_win.h"
+#include "app/commands/device_commands.h"
 #include "display/axes_geometry.h"
 #include "display/gdi_win.h"
 #include "display/plot_view_win.h"
@@ -83,7 +84,7 @@ protected:
         const int device = DeviceNumber(kSineSource);
         ASSERT_GE(device, 0) << "no source named " << kSineSource;
         ASSERT_LT(device, kSelectableDevices);
-        Command(IDM_DEVICE_FIRST + device);
+        Command(DeviceCommandId(device));
         ASSERT_EQ(app_->settings.deviceIndex, device);
         ASSERT_TRUE(app_->capture->isRunning());
     }

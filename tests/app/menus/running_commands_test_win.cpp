@@ -23,6 +23,7 @@
 #include "app/commands/menu_tables.h"
 #include "app/settings/settings_file_win.h"
 #include "app/status/status_text.h"
+#include "app/commands/device_commands.h"
 #include "capture/wav_recorder.h"
 #include "resources/resource_ids.h"
 #include "support/pump.h"
@@ -104,7 +105,7 @@ public:
         }
         if (id == IDM_GRID_LINEAR || id == IDM_GRID_LOG) grid_ = id;
         if (id == IDM_COLOUR_ON || id == IDM_COLOUR_OFF) colour_ = id;
-        if (id >= IDM_DEVICE_FIRST && id < IDM_DEVICE_FIRST + kSelectableDevices) device_ = id;
+        if (SelectedDevice(id) >= 0) device_ = id;
         if (id == IDM_RUN || id == IDM_REC) stopped_ = false;
         if (id == IDM_STOP) stopped_ = true;
         if (id == IDM_VIEW_WAVE || id == IDM_VIEW_FFT || id == IDM_VIEW_WAVE_FFT) {
@@ -207,7 +208,7 @@ protected:
     testsupport::ScopedTempDir dir_;
     HWND hwnd_ = nullptr;
     std::vector<int> menuIds_;
-    ExpectedMenu expected_{IDM_DEVICE_FIRST};
+    ExpectedMenu expected_{DeviceCommandId(0)};
 };
 
 TEST_F(RunningCommandsTest, EveryMenuCommandWorksWhileFramesRun) {

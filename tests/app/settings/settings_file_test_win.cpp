@@ -1,11 +1,15 @@
 // Settings surviving a restart, as a user sees it: the window's placement,
 // the menu's marks and the file written when the window closes.
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <random>
+#include <string>
 
 #include "app/program/app_win.h"
 #include "app/status/status_loop_win.h"
@@ -47,6 +51,24 @@ protected:
         return s;
     }
     static void Store(const AppSettings& s) { ASSERT_TRUE(WriteFileBytes(kSettingsFileName, &s, sizeof s)); }
+    static void StoreIni(const std::string& text) {
+        ASSERT_TRUE(WriteFileBytes(kExtraSettingsFileName, text.data(), text.size()));
+    }
+    static std::string IniText() {
+        const auto bytes = ReadFileBytes(kExtraSettingsFileName);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    // Both views at least their least height and the divider between them.
+    static void ExpectUsable(HWND hwnd, const char* what) {
+        App& app = *CurrentApp();
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        EXPECT_GE(app.parts.upperView->Height(), kMinViewHeightPx) << what;
+        EXPECT_GE(app.parts.lowerView->Height(), kMinViewHeightPx) << what;
+        const RECT bar = gdi::NormalRect(app.parts.divider->Handle());
+        EXPECT_GT(bar.top, kUpperTopPx) << what;
+        EXPECT_LT(bar.bottom, client.bottom) << what;
+    }
     static RECT Placement(HWND hwnd) {
         RECT r{};
         GetWindowRect(hwnd, &r);
@@ -138,14 +160,9 @@ TEST_F(SettingsFileTest, UnusableStoredValuesStartAUsableWindowAndAreWrittenBack
         c.spoil(s);
         Store(s);
         HWND hwnd = Open();
-        App& app = *CurrentApp();
         RECT client{};
         GetClientRect(hwnd, &client);
-        EXPECT_GE(app.parts.upperView->Height(), kMinViewHeightPx) << c.what;
-        EXPECT_GE(app.parts.lowerView->Height(), kMinViewHeightPx) << c.what;
-        const RECT bar = gdi::NormalRect(app.parts.divider->Handle());
-        EXPECT_GT(bar.top, kUpperTopPx) << c.what;
-        EXPECT_LT(bar.bottom, client.bottom) << c.what;
+        ExpectUsable(hwnd, c.what);
         RECT placed = Placement(hwnd);
         EXPECT_NE(MonitorFromRect(&placed, MONITOR_DEFAULTTONULL), nullptr) << c.what;
         Close(hwnd);
@@ -184,16 +201,80 @@ TEST_F(SettingsFileTest, ClosingWhileMinimisedKeepsTheLoadedPlacement) {
     EXPECT_EQ(written.winHeight, 520);
 }
 
-TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFile) {
-    AppSettings s = Stored();
-    Store(s);
-    const auto before = ReadFileBytes(kSettingsFileName);
-    // The temporary file cannot be created where a directory of its name stands.
-    ASSERT_TRUE(CreateDirectoryA("param.bin.new", nullptr));
+// Both files are written or neither: whichever step fails, the old ones stay.
+TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFiles) {
+    struct Obstacle {
+        const char* what;
+        std::function<HANDLE()> make;  // returns a handle to hold open meanwhile, or null
+    };
+    // A temporary file cannot be created where a directory of its name stands.
+    const auto directory = [](const char* name) {
+        return [name] {
+            EXPECT_TRUE(CreateDirectoryA(name, nullptr)) << name;
+            return HANDLE{};
+        };
+    };
+    const Obstacle obstacles[] = {
+        {"param.bin.new is a directory", directory("param.bin.new")},
+        {"tavrin.ini.new is a directory", directory("tavrin.ini.new")},
+        {"param.bin cannot be replaced", [] {
+             return CreateFileA(kSettingsFileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+         }},
+    };
+    for (const Obstacle& o : obstacles) {
+        testsupport::ScopedTempDir caseDir;
+        Store(Stored());
+        StoreIni("input_device=Old\r\n");
+        const auto before = ReadFileBytes(kSettingsFileName);
+        const HANDLE held = o.make();
+        HWND hwnd = Open();
+        SetWindowPos(hwnd, nullptr, 10, 10, 650, 450, SWP_NOZORDER);
+        Close(hwnd);
+        if (held != nullptr && held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        EXPECT_EQ(ReadFileBytes(kSettingsFileName), before) << o.what;
+        EXPECT_EQ(IniText(), "input_device=Old\r\n") << o.what;
+        EXPECT_EQ(GetFileAttributesA("tavrin.ini.old"), INVALID_FILE_ATTRIBUTES) << o.what;
+    }
+}
+
+// "tavrin.ini" names the device in use at exit. A damaged or hostile one
+// changes nothing else: the window starts usable and "param.bin" is written
+// byte for byte as without it.
+TEST_F(SettingsFileTest, TheIniNamesTheDeviceInUseAndAHostileOneChangesNothingElse) {
+    Store(Stored());
     HWND hwnd = Open();
-    SetWindowPos(hwnd, nullptr, 10, 10, 650, 450, SWP_NOZORDER);
+    const auto device = static_cast<UINT>(CurrentApp()->settings.deviceIndex);
     Close(hwnd);
-    EXPECT_EQ(ReadFileBytes(kSettingsFileName), before);
+    const auto param = ReadFileBytes(kSettingsFileName);
+    ASSERT_EQ(param.size(), kSettingsBytes);
+    WAVEINCAPSA caps{};
+    ASSERT_EQ(waveInGetDevCapsA(device, &caps, sizeof caps), MMSYSERR_NOERROR);
+    const std::string written = std::string("input_device=") + caps.szPname + "\r\n";
+    EXPECT_EQ(IniText(), written);
+
+    std::mt19937 random(7);
+    std::string noise(4096, '\0');
+    for (char& c : noise) c = static_cast<char>(random() % 256);
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string readAtStart;
+    };
+    const Case cases[] = {
+        {"random bytes", noise, ""},
+        {"one huge line", std::string(4 << 20, 'x'), ""},
+        {"mark, CRLF, unknown keys", "\xEF\xBB\xBF# by hand\r\nvolume=11\r\n input_device = Mic \r\n", "Mic"},
+        {"bad value", std::string("input_device=\xFF\0\r\n", 17), ""},
+    };
+    for (const Case& c : cases) {
+        StoreIni(c.text);
+        hwnd = Open();
+        EXPECT_EQ(CurrentApp()->extraSettings->inputDevice, c.readAtStart) << c.what;
+        ExpectUsable(hwnd, c.what);
+        Close(hwnd);
+        EXPECT_EQ(ReadFileBytes(kSettingsFileName), param) << c.what;
+        EXPECT_EQ(IniText(), written) << c.what;
+    }
 }
 
 TEST_F(SettingsFileTest, AShortFileIsTreatedAsMissing) {

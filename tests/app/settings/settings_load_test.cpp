@@ -1,11 +1,15 @@
 #include "app/settings/settings_load.h"
 
+#include "app/settings/extra_settings.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -194,6 +198,95 @@ TEST(SettingsLoad, ValuesMerelyOffTheMenuAreKept) {
     EXPECT_EQ(s.cepOffset, -90000.0);
     EXPECT_EQ(s.upperHeight, 1);
     EXPECT_EQ(s.splitRatio, 0.0);
+}
+
+// "tavrin.ini": what a text leaves in force, hand-edited, damaged or huge.
+TEST(ExtraSettingsLoad, WhatEachTextLeavesInForce) {
+    const std::string longest(kStoredDeviceNameMaxBytes, 'a');
+    const std::string hugeLine(kExtraSettingsMaxLineBytes + 1, 'x');
+    // Comment lines that leave room for exactly "input_device=M\n" below the read limit.
+    std::string filler;
+    while (filler.size() + 7 <= kExtraSettingsMaxBytes - 16) filler += "#3456\r\n";
+    filler.resize(kExtraSettingsMaxBytes - 16, '#');
+    filler += "\n";
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string device;
+    };
+    const Case cases[] = {
+        {"plain", "input_device=Monitor of SineOut\n", "Monitor of SineOut"},
+        {"mark, CRLF, blanks around", "\xEF\xBB\xBF input_device\t= Mic \r\n", "Mic"},
+        {"no line end at the end", "input_device=Mic", "Mic"},
+        {"non-ASCII name", "input_device=\xE3\x83\x9E\xE3\x82\xA4\xE3\x82\xAF\r\n",
+         "\xE3\x83\x9E\xE3\x82\xA4\xE3\x82\xAF"},
+        {"unknown keys and comments around",
+         "# note\nvolume=11\n;input_device=X\n\ninput_device=Line\nlater key = 3\n", "Line"},
+        {"of two, the last counts", "input_device=A\ninput_device=B\n", "B"},
+        {"empty file", "", ""},
+        {"no '='", "input_device Mic\n", ""},
+        {"key in other case", "INPUT_DEVICE=Mic\n", ""},
+        {"invalid UTF-8", "input_device=Mic\xFF\n", ""},
+        {"overlong UTF-8", "input_device=\xC0\xAF\n", ""},
+        {"surrogate", "input_device=\xED\xA0\x80\n", ""},
+        {"cut sequence", "input_device=\xE3\x83", ""},
+        {"control character", "input_device=Mi\x01" "c\n", ""},
+        {"NUL", std::string("input_device=M\0c\n", 17), ""},
+        {"bad value after a good one", "input_device=Mic\ninput_device=\xFF\n", ""},
+        {"longest name", "input_device=" + longest + "\n", longest},
+        {"name too long", "input_device=" + longest + "b\n", ""},
+        {"huge line skipped, next read", hugeLine + "\ninput_device=Mic\n", "Mic"},
+        {"huge value", "input_device=" + hugeLine + "\n", ""},
+        {"line longer than the limit", "input_device=Mic" + std::string(kExtraSettingsMaxLineBytes, ' ') + "\n", ""},
+        {"last line inside the limit", filler + "input_device=M\nmore\n", "M"},
+        {"line cut at the limit", filler + "input_device=Mic\n", ""},
+        {"past the limit", filler + "input_device=M\ninput_device=Mic\n", "M"},
+        {"huge file", "input_device=Mic\n" + std::string(16 * kExtraSettingsMaxBytes, 'x'), "Mic"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseExtraSettings(c.text).inputDevice, c.device) << c.what;
+    }
+}
+
+// Whatever the bytes, what is read is storable and written back reads the same.
+TEST(ExtraSettingsLoad, RandomBytesGiveARecordThatRoundTrips) {
+    std::mt19937 random(2026);
+    const std::string pieces[] = {"input_device", "=", "\n", "\r", " ", "\xEF\xBB\xBF", "\xFF", "\xE3\x83", "Mic", "#"};
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        const int parts = std::uniform_int_distribution<int>(0, 200)(random);
+        for (int p = 0; p < parts; ++p) {
+            if (random() % 2 == 0) {
+                text += pieces[random() % std::size(pieces)];
+            } else {
+                text += static_cast<char>(random() % 256);
+            }
+        }
+        const ExtraSettings read = ParseExtraSettings(text);
+        EXPECT_EQ(read.inputDevice, StorableDeviceName(read.inputDevice)) << "round " << round;
+        EXPECT_EQ(ParseExtraSettings(SerializeExtraSettings(read)), read) << "round " << round;
+    }
+}
+
+TEST(ExtraSettingsSave, TheWrittenTextReadsBackTheSameRecord) {
+    struct Case {
+        std::string device;
+        std::string text;
+        std::string readBack;
+    };
+    const Case cases[] = {
+        {"Mic", "input_device=Mic\r\n", "Mic"},
+        {"", "input_device=\r\n", ""},
+        {"  Monitor of SineOut\t", "input_device=Monitor of SineOut\r\n", "Monitor of SineOut"},
+        // A name that would add a line of its own is not written.
+        {"Mic\r\nvolume=11", "input_device=\r\n", ""},
+        {"\xE3\x83\x9E", "input_device=\xE3\x83\x9E\r\n", "\xE3\x83\x9E"},
+    };
+    for (const Case& c : cases) {
+        const std::string text = SerializeExtraSettings(ExtraSettings{c.device});
+        EXPECT_EQ(text, c.text) << c.device;
+        EXPECT_EQ(ParseExtraSettings(text).inputDevice, c.readBack) << c.device;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+// Fills the Device menu (the second menu of the owner's menu bar) with one
+// item per listed wave-input device: its command id the device's
+// (DeviceCommandId of its number), its text the device's name. The
+// placeholder item the menu resource carries at position 0 is deleted
+// afterwards, also when no device exists (the menu is then empty).
+// User-interface thread.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "capture/audio_input.h"
+#include "capture/device_list.h"
+
+// Position of the Device menu in the menu bar.
+inline constexpr int kDeviceMenuPosition = 1;
+
+void ListDevices(HWND hOwnerWnd, AudioInput& input);
+
+// Replaces every item of the Device menu with one per device of `devices`, in order.
+void ShowDeviceItems(HWND hOwnerWnd, const std::vector<InputDevice>& devices);

@@ -1,0 +1,102 @@
+#include "app/settings/extra_settings.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kInputDeviceKey = "input_device";
+
+std::string_view Trim(std::string_view s) {
+    const std::size_t first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const std::size_t last = s.find_last_not_of(" \t");
+    return s.substr(first, last - first + 1);
+}
+
+// Length of the UTF-8 sequence at the start of `s`, 0 when it is not a
+// well-formed one (overlong forms, surrogates and values past U+10FFFF included).
+std::size_t SequenceLength(std::string_view s) {
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(s[i]); };
+    const std::uint8_t lead = byte(0);
+    std::size_t length = 0;
+    std::uint32_t value = 0;
+    std::uint32_t least = 0;
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        value = lead & 0x1Fu;
+        least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        value = lead & 0x0Fu;
+        least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        value = lead & 0x07u;
+        least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (s.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0u) != 0x80u) return 0;
+        value = (value << 6) | (byte(i) & 0x3Fu);
+    }
+    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    return length;
+}
+
+bool IsCleanText(std::string_view s) {
+    while (!s.empty()) {
+        const auto c = static_cast<std::uint8_t>(s[0]);
+        if (c < 0x20 || c == 0x7F) return false;
+        const std::size_t length = SequenceLength(s);
+        if (length == 0) return false;
+        s.remove_prefix(length);
+    }
+    return true;
+}
+
+void ReadLine(std::string_view line, ExtraSettings& extra) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.size() > kExtraSettingsMaxLineBytes) return;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return;
+    const std::string_view key = Trim(line.substr(0, equals));
+    if (key.empty() || key[0] == '#' || key[0] == ';') return;
+    const std::string_view value = Trim(line.substr(equals + 1));
+    if (key == kInputDeviceKey) {
+        extra.inputDevice = StorableDeviceName(value);
+    }
+}
+
+}  // namespace
+
+std::string StorableDeviceName(std::string_view name) {
+    const std::string_view trimmed = Trim(name);
+    if (trimmed.size() > kStoredDeviceNameMaxBytes || !IsCleanText(trimmed)) return {};
+    return std::string(trimmed);
+}
+
+ExtraSettings ParseExtraSettings(std::string_view text) {
+    if (text.size() > kExtraSettingsMaxBytes) {
+        text = text.substr(0, kExtraSettingsMaxBytes);
+        const std::size_t lastEnd = text.rfind('\n');
+        text = lastEnd == std::string_view::npos ? std::string_view{} : text.substr(0, lastEnd + 1);
+    }
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    ExtraSettings extra;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        ReadLine(text.substr(0, end), extra);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
+    return extra;
+}
+
+std::string SerializeExtraSettings(const ExtraSettings& extra) {
+    std::string text;
+    text.append(kInputDeviceKey).append("=").append(StorableDeviceName(extra.inputDevice)).append("\r\n");
+    return text;
+}

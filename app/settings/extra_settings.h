@@ -1,0 +1,57 @@
+// ExtraSettings: the settings kept beside "param.bin" in "tavrin.ini", for what
+// the 176-byte record has no room for; the rules of that file without the
+// file calls (app/settings_file_win.h reads and writes it).
+//
+// Format: UTF-8 text, one "key=value" per line; lines end in LF or CRLF; a
+// byte-order mark at the start is allowed. Spaces and tabs around the key and
+// around the value are not part of them; empty lines and lines that start
+// with '#' or ';' are comments. Keys:
+//   input_device  the name of the input device in use at the last exit
+//                 (empty: none known)
+//
+// Reading is lenient, as for "param.bin": a line without '=', an unknown key
+// and a line longer than kExtraSettingsMaxLineBytes are skipped; a value its
+// key cannot take leaves that key's default; of a key given twice the last
+// line counts. Only the file's first kExtraSettingsMaxBytes count, and a line
+// cut off there is skipped: a huge file costs no more than that.
+//
+// Writing gives every key once, in a fixed order, each line ending in CRLF,
+// without a byte-order mark, so that the same settings always give the same
+// bytes and reading them back gives the same record.
+//
+// Threads: the user-interface thread (start-up and exit). Plain values.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "capture/audio_input.h"
+
+// What is read of the file at most, and the longest line that is not skipped
+// (without its line end), bytes.
+inline constexpr std::size_t kExtraSettingsMaxBytes = 64 * 1024;
+inline constexpr std::size_t kExtraSettingsMaxLineBytes = 1024;
+// Longest device name kept, bytes of UTF-8: the longest name the platform
+// reports, at most three bytes per character.
+inline constexpr std::size_t kStoredDeviceNameMaxBytes = 3 * kDeviceNameMaxChars;
+
+struct ExtraSettings {
+    std::string inputDevice;  // UTF-8, as StorableDeviceName leaves it
+
+    bool operator==(const ExtraSettings&) const = default;
+};
+
+// `text` is the start of the file: when it holds more than
+// kExtraSettingsMaxBytes, only those bytes count and the line cut off there
+// is skipped (so a reader passes one byte more than the limit to say the file
+// goes on). Never fails: whatever cannot be read stays at its default.
+ExtraSettings ParseExtraSettings(std::string_view text);
+
+// The file's whole text for `extra` (values made storable first).
+std::string SerializeExtraSettings(const ExtraSettings& extra);
+
+// `name` without the spaces and tabs around it, as "tavrin.ini" keeps it; empty
+// when it is not valid UTF-8, holds a control character or is longer than
+// kStoredDeviceNameMaxBytes.
+std::string StorableDeviceName(std::string_view name);
