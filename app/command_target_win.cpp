@@ -1,7 +1,5 @@
 #include "app/command_target_win.h"
 
-#include <algorithm>
-#include <iterator>
 #include <mutex>
 
 #include "app/about_box_win.h"
@@ -43,20 +41,21 @@ void MainCommandTarget::ReopenCapture() {
     OpenStoredDevice(*app_.capture, app_.settings.sampleRate, app_.settings.deviceIndex);
 }
 
-// The reference is read by the cepstrum of a running pass: clear it between passes.
+void MainCommandTarget::RequestCalibration() { app_.frameAnalysis->Calibration().Request(); }
+
+// The reference and the running calibration belong to the cepstrum of a
+// running pass: clear them between passes.
 void MainCommandTarget::ClearCalibration() {
-    Analyzer& upper = *app_.upper;
-    app_.frameLoop->RunBetweenPasses([&upper] { std::fill(std::begin(upper.calReference), std::end(upper.calReference), 0.0); });
+    CepstrumCalibration& calibration = app_.frameAnalysis->Calibration();
+    app_.frameLoop->RunBetweenPasses([&calibration] { calibration.Clear(); });
 }
 
 // A pass must see one set-up throughout: the new length lands between passes.
-void MainCommandTarget::SetupAnalyzers() {
+void MainCommandTarget::SetupAnalysis() {
     App& app = app_;
     app_.frameLoop->RunBetweenPasses([&app] {
         // Runs on the frame loop's thread: it reads the record atomically.
-        const AppSettings now = SnapshotSettings(app.settings);
-        setupAnalyzer(*app.upper, now);
-        setupAnalyzer(*app.lower, now);
+        app.frameAnalysis->SetUp(SnapshotSettings(app.settings));
     });
 }
 

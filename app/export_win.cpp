@@ -275,19 +275,20 @@ bool SavePicturePng(App& app, const std::wstring& path) {
 
 FrameSnapshot TakeFrameSnapshot(App& app) {
     FrameSnapshot snapshot;
-    const auto copy = [&app, &snapshot] {
-        const Analyzer& an = *app.upper;
-        snapshot.values.assign(an.outRe, an.outRe + an.binCount);
-        snapshot.sampleRate = LoadShared(app.settings.sampleRate);
-        snapshot.length = an.sampleCount;
-        snapshot.windowKind = an.activeWindow;
-        snapshot.cepstrum = LoadShared(app.settings.cepstrumMode) == 1;
-    };
-    if (app.frameLoop) {
-        app.frameLoop->RunBetweenPasses(copy);
-    } else {
-        copy();
+    if (!app.frameLoop) {
+        return snapshot;
     }
+    // The frame's buffers hold still only between passes.
+    app.frameLoop->RunBetweenPasses([&app, &snapshot] {
+        const FrameData& frame = app.frameLoop->LastFrame();
+        if (frame.displayValues) {
+            snapshot.values.assign(frame.displayValues, frame.displayValues + frame.binCount);
+        }
+        snapshot.sampleRate = LoadShared(app.settings.sampleRate);
+        snapshot.length = frame.sampleCount;
+        snapshot.windowKind = frame.windowKind;
+        snapshot.cepstrum = frame.cepstrum;
+    });
     return snapshot;
 }
 

@@ -16,10 +16,15 @@
 //    the capture needs no hand-over: the pass only reads the sample ring,
 //    which a re-open leaves as it is.
 //  - The once-a-second tick is the App's `secondTick`, raised by the
-//    status loop and taken here inside the draw lock.
+//    status loop and taken here inside the draw lock; so is the two-second
+//    restart of the peak-hold line, the App's `peakHoldRestart`.
+//  - The trace point buffers are the loop's own; only its thread touches
+//    them. LastFrame may be read by a change run between passes (or while
+//    the loop is stopped): that is when the frame's buffers hold still.
 //
 // Ownership: the loop borrows the App record and the analysis stage; both
-// must outlive it (Stop, or the destructor, ends the thread first).
+// must outlive it (Stop, or the destructor, ends the thread first). It owns
+// the trace point buffers (display/trace_points.h).
 #pragma once
 
 #include <windows.h>
@@ -32,6 +37,7 @@
 #include "app/pass_handover.h"
 #include "app/peak_hold.h"
 #include "base/pixel_coord.h"
+#include "display/trace_points.h"
 
 struct App;
 struct AppSettings;
@@ -82,14 +88,19 @@ public:
     // Passes begun since the thread started.
     long PassCount() const { return passes_.load(std::memory_order_relaxed); }
 
+    // The frame the last pass analysed and drew; empty before the first
+    // pass. Read it only between passes (see Threads above).
+    const FrameData& LastFrame() const { return lastFrame_; }
+
 private:
     static unsigned __stdcall ThreadMain(void* self);
     void Run();
     void Pass();
     void DrawFrame(const FrameData& frame);
+    // Restarts the peak-hold line when the status loop asked for it.
+    void TakePeakHoldRestart(const FrameData& frame);
     // Restarts the peak-hold line when the frame's scope differs from the last.
-    void RestartPeakHoldOnChange(const FrameData& frame, const SpectrumTraceInput& in,
-                                 const Bitmaplib::clsBitmap& upper);
+    void RestartPeakHoldOnChange(const SpectrumTraceInput& in, const Bitmaplib::clsBitmap& upper);
     void HandleDividerMove();
     bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
     // Waits for `done` (or the thread's end), dispatching sent messages.
@@ -109,6 +120,8 @@ private:
     KernelHandle changesRun_;
     std::atomic<bool> stop_{false};
     std::atomic<long> passes_{0};
+    std::unique_ptr<TraceBuffers> traces_;
+    FrameData lastFrame_;
     // The peak-hold line's scope: of the frame being analysed, and of the
     // line drawn last (app/peak_hold.h).
     PeakHoldScope analysedScope_;

@@ -1,6 +1,7 @@
 #include "app/main_window_win.h"
 
 #include <memory>
+#include <utility>
 
 #include "app/app_win.h"
 #include "app/command_target_win.h"
@@ -53,10 +54,6 @@ void LoadSettings(App& app) {
 // The frame loop draws the newest samples of the capture; the status loop
 // follows it once a second.
 void StartWorkers(App& app) {
-    WaveCapture* capture = app.capture.get();
-    app.frameAnalysis = std::make_unique<AnalyzerFrameAnalysis>(*app.upper, [capture](double* values, int count) {
-        return capture->FetchContinuous(std::span<double>(values, kFrameCapacity), count);
-    });
     FrameHooks hooks = MakeSpectrogramHooks(app);
     AddReadoutHooks(app, hooks);
     app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, std::move(hooks));
@@ -69,17 +66,22 @@ bool OnCreate(HWND hwnd) {
     App& app = *g_app;
     app.hwnd = hwnd;
     app.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
-    app.upper = makeAnalyzer();
-    app.lower = makeAnalyzer();
     CreateWindowParts(app.parts, hwnd, &app.drawLock);
     app.recorder.SetErrorCallback(
         [](void* window) { PostMessageA(static_cast<HWND>(window), kRecordingEndedMessage, 0, 0); }, hwnd);
     app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
     app.fileSource = std::make_unique<FileSource>(app.capture->ring());
+    WaveCapture* capture = app.capture.get();
+    app.frameAnalysis = std::make_unique<AnalyzerFrameAnalysis>([capture](double* values, int count) {
+        return capture->FetchContinuous(std::span<double>(values, kFrameCapacity), count);
+    });
     DragAcceptFiles(hwnd, TRUE);
     LoadSettings(app);
-    setupAnalyzer(*app.upper, app.settings);
-    setupAnalyzer(*app.lower, app.settings);
+    // A CAL still pending when the file was written is the calibration's to take.
+    if (std::exchange(app.settings.calRequest, 0) == 1) {
+        app.frameAnalysis->Calibration().Request();
+    }
+    app.frameAnalysis->SetUp(app.settings);
     OpenStoredDevice(*app.capture, app.settings.sampleRate, app.settings.deviceIndex);
     app.capture->ResumeCapture();
     SyncMenu(hwnd, app.settings);
@@ -109,6 +111,7 @@ void OnDestroy(HWND hwnd) {
     AppSettings snapshot = app.settings;
     snapshot.frameCount = 0;
     snapshot.sampleRate = StoredRate(app);
+    snapshot.calRequest = app.frameAnalysis->Calibration().Requested() ? 1 : 0;
     WriteSettingsFile(snapshot);
     CloseInputFile(app);
     app.recorder.StopRecording();

@@ -27,7 +27,7 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view
     if (view.Width() <= 0 || view.Height() <= 0 || frame.binCount < 2 || frame.sampleCount <= 0) {
         return;
     }
-    const FrameFacts facts{s.sampleRate, frame.sampleCount, app.upper->activeWindow};
+    const FrameFacts facts{s.sampleRate, frame.sampleCount, frame.windowKind};
     const ViewAxis axis{view.Width(), frame.binCount, s.logGrid != 0};
     const ViewLevels levels{view.Height(), s.activeSpan, s.activeOffset};
     const bool cepstrum = s.cepstrumMode == 1;
@@ -39,9 +39,9 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view
         double markerValue = 0.0;
         if (cepstrum) {
             CepstrumPeak peak = FindCepstrumPeak(frame.displayValues, frame.binCount, band.first, band.last);
-            if (peak.found) {
+            if (peak.found && frame.logMagnitudes) {
                 // The cepstrum's lag finds the harmonics; they give the pitch.
-                const double bins = RefineFundamentalBins(app.upper->imagInput, frame.binCount, kCepstrumLogToLevel,
+                const double bins = RefineFundamentalBins(frame.logMagnitudes, frame.binCount, kCepstrumLogToLevel,
                                                           frame.sampleCount, peak.lag, facts.windowKind);
                 peak.lag = frame.sampleCount / bins;
             }
@@ -83,7 +83,7 @@ void DrawLowerReadout(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view,
         return;
     }
     const AppSettings s = SnapshotSettings(app.settings);
-    const FrameFacts facts{s.sampleRate, frame.sampleCount, app.upper->activeWindow};
+    const FrameFacts facts{s.sampleRate, frame.sampleCount, frame.windowKind};
     const SpectrogramAxis axis{view.Height(), frame.binCount, view.Selection(), s.logGrid != 0,
                                s.cepstrumMode == 1};
     const double age = state.columns.AgeOf(view.Width(), x, NowSeconds());

@@ -1,14 +1,10 @@
 #include "app/status_loop_win.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstring>
 
-#include "analysis/analyzer.h"
 #include "app/app_win.h"
 #include "app/status_text.h"
-#include "display/trace_points.h"
 
 void RefreshStatus(App& app) {
     AppSettings shown = SnapshotSettings(app.settings);
@@ -30,16 +26,6 @@ void RefreshStatus(App& app) {
         app.parts.statusLabel->SetText(text);
         InvalidateRect(app.parts.statusLabel->Handle(), nullptr, FALSE);
     }
-}
-
-void ResetPeakHold(App& app) {
-    if (!app.upper) {
-        return;
-    }
-    std::lock_guard<std::mutex> hold(app.drawLock);
-    Analyzer& an = *app.upper;
-    const std::int32_t points = an.sampleCount < 0 ? 0 : std::min(an.sampleCount, kPointCapacity);
-    std::memset(an.peakPoints, kPeakResetByte, sizeof(TracePoint) * static_cast<std::size_t>(points));
 }
 
 void StatusLoop::Start() {
@@ -72,7 +58,8 @@ bool StatusLoop::Wait() {
 void StatusLoop::Run() {
     while (Wait()) {
         RefreshStatus(app_);
-        ResetPeakHold(app_);
+        // Before the tick: whoever sees this tick also sees the request.
+        app_.peakHoldRestart.store(true, std::memory_order_release);
         app_.secondTick.store(true, std::memory_order_release);
         if (!Wait()) {
             break;

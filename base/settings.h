@@ -10,18 +10,18 @@
 // status loop and the layout share it. One rule covers every field:
 //  - while the worker threads run, every write of a field, on any thread, is
 //    an atomic store (StoreShared, or an atomic_ref read-modify-write such as
-//    the frame count's increment and the CAL request's exchange);
+//    the frame count's increment);
 //  - a worker thread reads a field only atomically: LoadShared for one
 //    field, SnapshotSettings for a copy of the whole record (the status line,
 //    the drawing of a pass);
 //  - the user-interface thread may read plainly the fields that only it
 //    writes (the command settings); a field a worker writes (the selection
 //    copy, spans and offsets, `activeSpan`, `activeOffset`, `upperHeight`,
-//    `splitRatio`, `frameCount`, `calRequest`) it reads with LoadShared too.
+//    `splitRatio`, `frameCount`) it reads with LoadShared too.
 // Before the workers start (loading) and after they have stopped (saving) the
 // record is used plainly. The order is relaxed: each field is a value of its
 // own, no reader relies on two fields changing together, and what must
-// change together (a new data length and the analysers' set-up) is handed to
+// change together (a new data length and the analysis's set-up) is handed to
 // the frame loop between two passes instead.
 #pragma once
 
@@ -45,7 +45,8 @@ struct AppSettings {
     std::uint8_t holdTrace;      // traces accumulate (background not restored)
     std::uint8_t cepstrumMode;   // analysis path is the cepstrum
     std::uint8_t pitchOn;        // pitch gate of the cepstrum view
-    std::uint8_t calRequest;     // one-shot calibration request
+    std::uint8_t calRequest;     // 1: a CAL was pending when the file was written (the live
+                                 // request is the calibration's, analysis/cepstrum.h)
     std::uint8_t pad6[2];
     std::int32_t windowKind;     // WindowKind
     std::int32_t winX;           // main window outer rectangle, screen pixels

@@ -19,7 +19,8 @@
 #include "display/plot_view_win.h"
 #include "display/spectrogram.h"
 
-// `values`: `binCount` display values of the upper analysis. `work`: the
-// lower analysis's spectrogram work arrays. An empty view is left alone.
+// `values`: `binCount` display values of the frame. `work`: the
+// spectrogram's work arrays, kept by the frame loop's spectrogram step. An
+// empty view is left alone.
 void drawSpectrogramColumn(Bitmaplib::clsBitmap& lowerView, const AppSettings& settings, const double* values,
                            std::int32_t binCount, SpectrogramWork& work);

@@ -1,5 +1,5 @@
 // Long runs of menu commands against the portable parts of the running
-// program: the analysers set up anew between the passes of a loop thread,
+// program: the analysis set up anew between the passes of a loop thread,
 // and recordings started and ended while a capture thread appends.
 #include <gtest/gtest.h>
 
@@ -15,7 +15,6 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/analyzer.h"
 #include "app/commands.h"
 #include "app/frame_analysis.h"
 #include "app/menu_marks.h"
@@ -38,9 +37,9 @@ constexpr double kRateHz = 44100.0;
 // real recorder.
 class LoopTarget final : public CommandTarget {
 public:
-    LoopTarget(AppSettings& s, PassHandover& handover, Analyzer& upper, Analyzer& lower, WavRecorder& recorder,
+    LoopTarget(AppSettings& s, PassHandover& handover, AnalyzerFrameAnalysis& analysis, WavRecorder& recorder,
                std::string path)
-        : s_(s), handover_(handover), upper_(upper), lower_(lower), recorder_(recorder), path_(std::move(path)) {}
+        : s_(s), handover_(handover), analysis_(analysis), recorder_(recorder), path_(std::move(path)) {}
 
     void ShowAbout() override {}
     void Exit() override {}
@@ -51,14 +50,12 @@ public:
     void ResumeCapture() override {}
     bool StartRecording() override { return recorder_.StartRecording(path_.c_str(), s_.sampleRate) == 1; }
     void ReopenCapture() override {}
+    void RequestCalibration() override { analysis_.Calibration().Request(); }
     void ClearCalibration() override {
-        BetweenPasses([this] { std::fill(std::begin(upper_.calReference), std::end(upper_.calReference), 0.0); });
+        BetweenPasses([this] { analysis_.Calibration().Clear(); });
     }
-    void SetupAnalyzers() override {
-        BetweenPasses([this] {
-            setupAnalyzer(upper_, s_);
-            setupAnalyzer(lower_, s_);
-        });
+    void SetupAnalysis() override {
+        BetweenPasses([this] { analysis_.SetUp(SnapshotSettings(s_)); });
     }
     void UpdateScaleLabels() override {}
     void Relayout() override {}
@@ -73,8 +70,7 @@ private:
 
     AppSettings& s_;
     PassHandover& handover_;
-    Analyzer& upper_;
-    Analyzer& lower_;
+    AnalyzerFrameAnalysis& analysis_;
     WavRecorder& recorder_;
     std::string path_;
 };
@@ -90,23 +86,20 @@ int PeakBin(const double* values, int count) {
     return static_cast<int>(std::max_element(values + 1, values + count) - values);
 }
 
-// Every pass of the loop must see one whole set-up: a frame of the analysers'
+// Every pass of the loop must see one whole set-up: a frame of the analysis's
 // length whose spectrum peaks at the tone's bin for that length. Window,
 // pause and axis commands land in between, read by the passes as the frame
 // loop reads them (under ThreadSanitizer this is the settings' race check).
 TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
     AppSettings s = Defaults();
-    auto upper = makeAnalyzer();
-    auto lower = makeAnalyzer();
-    setupAnalyzer(*upper, s);
-    setupAnalyzer(*lower, s);
-    AnalyzerFrameAnalysis analysis(*upper, [](double* values, int count) {
+    AnalyzerFrameAnalysis analysis([](double* values, int count) {
         for (int i = 0; i < count; ++i) values[i] = 10000.0 * std::sin(2.0 * M_PI * kToneHz * i / kRateHz);
         return true;
     });
+    analysis.SetUp(s);
     PassHandover handover;
     WavRecorder unused(testsupport::OpenPosixRecordFile);
-    LoopTarget target(s, handover, *upper, *lower, unused, "");
+    LoopTarget target(s, handover, analysis, unused, "");
 
     std::atomic<bool> stop{false};
     std::atomic<long> passes{0};
@@ -120,7 +113,7 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
                 wrongPasses.fetch_add(1);
             }
             const int expectedBin = static_cast<int>(std::lround(kToneHz * frame.sampleCount / kRateHz));
-            if (frame.sampleCount != upper->frameLength || frame.binCount != frame.sampleCount / 2 ||
+            if (frame.sampleCount != analysis.FrameLength() || frame.binCount != frame.sampleCount / 2 ||
                 std::abs(PeakBin(frame.displayValues, frame.binCount) - expectedBin) > 1) {
                 wrongPasses.fetch_add(1);
             }
@@ -144,8 +137,7 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
 
     EXPECT_EQ(wrongPasses.load(), 0) << "of " << passes.load() << " passes";
     EXPECT_GE(passes.load(), kLongRun);
-    EXPECT_EQ(upper->frameLength, last);
-    EXPECT_EQ(lower->frameLength, last);
+    EXPECT_EQ(analysis.FrameLength(), last);
     EXPECT_EQ(s.halfLength, last / 2);
 }
 
@@ -170,11 +162,10 @@ TEST(CommandStress, AThousandRecStopCyclesWithACaptureAppending) {
     const std::string path = (dir / kRecordingFileName).string();
 
     AppSettings s = Defaults();
-    auto upper = makeAnalyzer();
-    auto lower = makeAnalyzer();
+    AnalyzerFrameAnalysis analysis(nullptr);
     PassHandover handover;
     WavRecorder recorder(testsupport::OpenPosixRecordFile);
-    LoopTarget target(s, handover, *upper, *lower, recorder, path);
+    LoopTarget target(s, handover, analysis, recorder, path);
 
     std::atomic<bool> stop{false};
     std::thread loop([&] {  // takes the rate changes' calibration clears

@@ -81,7 +81,7 @@ TEST_F(CommandsTest, EachGroupChecksExactlyTheChosenItem) {
     }
     Command(IDM_CAL);
     EXPECT_FALSE(Checked(IDM_CAL));
-    EXPECT_EQ(Settings().calRequest, 1);
+    EXPECT_TRUE(CurrentApp()->frameAnalysis->Calibration().Requested());
 }
 
 std::uint32_t U32At(const std::vector<unsigned char>& b, size_t at) {
