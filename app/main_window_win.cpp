@@ -51,12 +51,22 @@ void LoadSettings(App& app) {
     RefreshStatus(app);
 }
 
-// The frame loop draws the newest samples of the capture; the status loop
-// follows it once a second.
-void StartWorkers(App& app) {
+// The analysis fed from the capture's ring, and the frame loop that draws
+// what it hands on; made before the device opens, so that its first blocks
+// wait for no allocation.
+void MakeFrameLoop(App& app) {
+    WaveCapture* capture = app.capture.get();
+    app.frameAnalysis = std::make_unique<AnalyzerFrameAnalysis>([capture](double* values, int count) {
+        return capture->FetchContinuous(std::span<double>(values, kFrameCapacity), count);
+    });
     FrameHooks hooks = MakeSpectrogramHooks(app);
     AddReadoutHooks(app, hooks);
     app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, std::move(hooks));
+}
+
+// The frame loop draws the newest samples of the capture; the status loop
+// follows it once a second.
+void StartWorkers(App& app) {
     app.frameLoop->Start();
     app.statusLoop.Start();
 }
@@ -71,10 +81,7 @@ bool OnCreate(HWND hwnd) {
         [](void* window) { PostMessageA(static_cast<HWND>(window), kRecordingEndedMessage, 0, 0); }, hwnd);
     app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
     app.fileSource = std::make_unique<FileSource>(app.capture->ring());
-    WaveCapture* capture = app.capture.get();
-    app.frameAnalysis = std::make_unique<AnalyzerFrameAnalysis>([capture](double* values, int count) {
-        return capture->FetchContinuous(std::span<double>(values, kFrameCapacity), count);
-    });
+    MakeFrameLoop(app);
     DragAcceptFiles(hwnd, TRUE);
     LoadSettings(app);
     // A CAL still pending when the file was written is the calibration's to take.
