@@ -28,6 +28,7 @@ bool isSupportedFrameLength(std::int32_t length) {
 
 int setupAnalyzer(Analyzer& an, const AppSettings& settings) {
     if (!isSupportedFrameLength(settings.fftLength) || settings.halfLength * 2 != settings.fftLength) return 0;
+    static_assert(kMaxFrameLength / 2 <= kBinCapacity);
     an.binCount = settings.halfLength;
     an.sampleCount = settings.fftLength;
     for (std::int32_t i = 0; i < an.binCount; i++) an.log10Table[i] = std::log10(static_cast<double>(i));

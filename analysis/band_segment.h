@@ -1,6 +1,6 @@
 // BandSegment: one run of rows of a logarithmic spectrogram column that show
-// the same bin. The lower Analyzer keeps a fixed table of them; the spectrogram
-// painter fills it afresh for every column.
+// the same bin. The spectrogram's work arrays (display/spectrogram.h) keep a
+// table of them; the spectrogram painter fills it afresh for every column.
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "analysis/rdft.h"
 #include "base/trunc_to_int.h"
@@ -22,7 +23,12 @@ inline double fivePointSum(const double* y, std::int32_t n, std::int32_t q) {
 
 }  // namespace
 
-void computeCepstrum(Analyzer& an, CepstrumAverage& avg, std::uint8_t calRequest) {
+void CepstrumCalibration::Clear() {
+    std::fill(std::begin(calReference), std::end(calReference), 0.0);
+    calCountdown = 0;
+}
+
+void computeCepstrum(Analyzer& an, CepstrumCalibration& cal, std::uint8_t calRequest) {
     const std::int32_t n = an.frameLength;
     double* a = an.sampleFrame;
     rdft(n, 1, a, an.fftIndex, an.fftTable);
@@ -51,30 +57,30 @@ void computeCepstrum(Analyzer& an, CepstrumAverage& avg, std::uint8_t calRequest
 
     std::int32_t h;
     if (calRequest == 1) {
-        avg.calCountdown = kCalibrationFrames;
+        cal.calCountdown = kCalibrationFrames;
         for (std::int32_t q = 0; q < kMaxFrameLength; q++) {
-            avg.calAverage[q] = std::isfinite(an.outRe[q]) ? an.outRe[q] : 0.0;
+            cal.calAverage[q] = std::isfinite(an.outRe[q]) ? an.outRe[q] : 0.0;
         }
         h = kCalibrationWeight;
     } else {
-        h = avg.calCountdown > 0 ? kCalibrationWeight : kRunningWeight;
+        h = cal.calCountdown > 0 ? kCalibrationWeight : kRunningWeight;
     }
-    const std::int32_t remaining = avg.calCountdown;
-    avg.averageWeight = h;
+    const std::int32_t remaining = cal.calCountdown;
+    cal.averageWeight = h;
 
     if (activity != 0 && finite) {
         const double keep = (h - 1.0) / h;
         for (std::int32_t q = 0; q < n; q++) {
-            const double v = avg.calAverage[q] + an.outRe[q] / h;
+            const double v = cal.calAverage[q] + an.outRe[q] / h;
             an.outRe[q] = v;
-            avg.calAverage[q] = keep * v;
+            cal.calAverage[q] = keep * v;
         }
     }
 
     if (remaining > 0) {
-        std::copy(avg.calAverage, avg.calAverage + kMaxFrameLength, an.calReference);
-        avg.calCountdown = remaining - 1;
+        std::copy(cal.calAverage, cal.calAverage + kMaxFrameLength, cal.calReference);
+        cal.calCountdown = remaining - 1;
     }
 
-    for (std::int32_t q = 0; q < n; q++) an.outRe[q] -= an.calReference[q];
+    for (std::int32_t q = 0; q < n; q++) an.outRe[q] -= cal.calReference[q];
 }

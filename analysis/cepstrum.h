@@ -19,12 +19,18 @@
 // Calibration (CAL): a frame with calRequest 1 restarts the average from its
 // own smoothed values (non-finite ones as 0) and runs 128 frames with
 // h = kCalibrationWeight, each copying the average into calReference; then
-// h is kRunningWeight and the reference stays frozen.
+// h is kRunningWeight and the reference stays frozen. Clearing the
+// calibration zeroes the reference and ends a calibration still running, so
+// no later frame copies the average back over the cleared reference.
 //
-// Threads: frame-loop thread only. calRequest is read by the caller from the
-// settings (written by the user-interface thread) and cleared after the call.
+// Threads: computeCepstrum and Clear run on the frame-loop thread only (a
+// clear from a command is handed to the loop between passes). The CAL
+// request is the one field another thread touches: the user-interface thread
+// raises it (Request), the frame loop takes it with one exchange
+// (TakeRequest) and passes it to computeCepstrum.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "analysis/analyzer.h"
@@ -33,12 +39,26 @@ inline constexpr std::int32_t kCalibrationFrames = 128;
 inline constexpr std::int32_t kCalibrationWeight = 128;
 inline constexpr std::int32_t kRunningWeight = 4;
 
-// Process-wide state of the cepstrum average (not saved with the settings).
-// Zero-initialised: idle, no average yet.
-struct CepstrumAverage {
-    double calAverage[kMaxFrameLength];  // running average per lag
-    std::int32_t calCountdown;           // calibration frames still to run
-    std::int32_t averageWeight;          // h in force for the last frame
+// The process-wide CAL state (not saved with the settings, apart from a
+// pending request: see the settings file): the running average, the
+// reference and the one-shot request. Zero-initialised: idle, no average,
+// no reference, nothing requested. About 0.5 MiB: keep it on the heap.
+// Owned by the program's frame analysis.
+struct CepstrumCalibration {
+    double calAverage[kMaxFrameLength];    // running average per lag
+    double calReference[kMaxFrameLength];  // CAL reference subtracted from the cepstrum
+    std::int32_t calCountdown;             // calibration frames still to run
+    std::int32_t averageWeight;            // h in force for the last frame
+    std::atomic<std::uint8_t> request;     // 1: a CAL waits for the next cepstrum frame
+
+    // Any thread: asks for a CAL on the next cepstrum frame.
+    void Request() { request.store(1, std::memory_order_release); }
+    bool Requested() const { return request.load(std::memory_order_acquire) == 1; }
+    // Frame-loop thread: the pending request (0 or 1), cleared.
+    std::uint8_t TakeRequest() { return request.exchange(0, std::memory_order_acq_rel); }
+    // Frame-loop thread, between frames: zeroes the reference and ends a
+    // calibration still running. The running average and a pending request stay.
+    void Clear();
 };
 
-void computeCepstrum(Analyzer& an, CepstrumAverage& avg, std::uint8_t calRequest);
+void computeCepstrum(Analyzer& an, CepstrumCalibration& cal, std::uint8_t calRequest);

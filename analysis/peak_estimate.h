@@ -72,7 +72,8 @@ struct CepstrumPeak {
 CepstrumPeak FindCepstrumPeak(const double* values, std::int32_t count, std::int32_t first, std::int32_t last);
 
 // The cepstrum path leaves L = log10|X| / 2048 per bin in the Analyzer's
-// imagInput (cepstrum.h); 20 x ln|X| is this many times L.
+// imagInput (cepstrum.h), which a frame hands on as its log magnitudes
+// (FrameData); 20 x ln|X| is this many times L.
 inline constexpr double kCepstrumLogToLevel = 20.0 * std::numbers::ln10 * 2048.0;
 
 // Harmonics the pitch refinement looks at, at most.

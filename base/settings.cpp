@@ -44,15 +44,3 @@ void InstallDefaults(AppSettings& s, std::int32_t screenWidth, std::int32_t scre
 bool HasSettingsMagic(const AppSettings& s) {
     return std::memcmp(s.magic, kSettingsMagic, sizeof s.magic) == 0;
 }
-
-AppSettings CopyForWorkers(const AppSettings& s) {
-    constexpr std::size_t kCal = offsetof(AppSettings, calRequest);
-    constexpr std::size_t kAfterCal = kCal + sizeof s.calRequest;
-    AppSettings c;
-    auto* to = reinterpret_cast<unsigned char*>(&c);
-    const auto* from = reinterpret_cast<const unsigned char*>(&s);
-    std::memcpy(to, from, kCal);
-    std::memcpy(to + kAfterCal, from + kAfterCal, sizeof s - kAfterCal);
-    c.calRequest = LoadShared(s.calRequest);
-    return c;
-}

@@ -10,13 +10,9 @@
 // writes it. The workers read copies of it that the user-interface thread
 // hands them after each change; what they change while running (zoom,
 // heights, split, frame count, selection) lives in LiveViewState
-// (base/live_view.h) and reaches the image when it is saved. The one
-// exception is the CAL request: the frame loop takes it with an atomic
-// exchange, so the user-interface thread sets it with StoreShared and copies
-// the record for the workers with CopyForWorkers.
+// (base/live_view.h) and reaches the image when it is saved.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -36,7 +32,8 @@ struct AppSettings {
     std::uint8_t holdTrace;      // traces accumulate (background not restored)
     std::uint8_t cepstrumMode;   // analysis path is the cepstrum
     std::uint8_t pitchOn;        // pitch gate of the cepstrum view
-    std::uint8_t calRequest;     // one-shot calibration request
+    std::uint8_t calRequest;     // 1: a CAL was pending when the file was written (the live
+                                 // request is the calibration's, analysis/cepstrum.h)
     std::uint8_t pad6[2];
     std::int32_t windowKind;     // WindowKind
     std::int32_t winX;           // main window outer rectangle, screen pixels
@@ -117,21 +114,3 @@ void InstallDefaults(AppSettings& s, std::int32_t screenWidth, std::int32_t scre
 
 // True when the record carries the magic "Quorel00".
 bool HasSettingsMagic(const AppSettings& s);
-
-// An atomic read of one field that another thread writes (the CAL request).
-// The record itself is never a const object.
-template <typename T>
-T LoadShared(const T& field) {
-    return std::atomic_ref<T>(const_cast<T&>(field)).load(std::memory_order_relaxed);
-}
-
-// An atomic write of one field that another thread reads and clears.
-template <typename T, typename V>
-void StoreShared(T& field, V value) {
-    std::atomic_ref<T>(field).store(static_cast<T>(value), std::memory_order_relaxed);
-}
-
-// A whole copy of the record made on the user-interface thread while the
-// workers run: the CAL request is read with LoadShared, every other byte
-// plainly.
-AppSettings CopyForWorkers(const AppSettings& s);

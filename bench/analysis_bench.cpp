@@ -88,7 +88,7 @@ BENCHMARK(BM_ComputeSpectrum)->Apply(frameLengths);
 void BM_ComputeCepstrum(benchmark::State& state) {
     const auto n = static_cast<std::int32_t>(state.range(0));
     auto an = analyzerFor(n);
-    auto avg = std::make_unique<CepstrumAverage>();
+    auto avg = std::make_unique<CepstrumCalibration>();
     const std::vector<double> x = randomFrame(n);
     for (auto _ : state) {
         std::memcpy(an->sampleFrame, x.data(), sizeof(double) * n);
@@ -103,7 +103,7 @@ BENCHMARK(BM_ComputeCepstrum)->Apply(frameLengths);
 void wholeFrame(benchmark::State& state, bool cepstrum) {
     const auto n = static_cast<std::int32_t>(state.range(0));
     auto an = analyzerFor(n);
-    auto avg = std::make_unique<CepstrumAverage>();
+    auto avg = std::make_unique<CepstrumCalibration>();
     const std::vector<double> x = randomFrame(n);
     std::vector<std::int16_t> ring(n);
     for (std::int32_t i = 0; i < n; i++) ring[i] = static_cast<std::int16_t>(x[i]);

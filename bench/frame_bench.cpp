@@ -1,7 +1,7 @@
 // A whole frame-loop pass without the GDI calls, at every frame length, in
 // the window the program opens by default on a 1,000-pixel-wide view:
-// the fetch of the newest N samples from a full sample ring into the upper
-// Analyzer, the window, the spectrum or cepstrum path, and the reduction of
+// the fetch of the newest N samples from a full sample ring into the
+// analysis, the window, the spectrum or cepstrum path, and the reduction of
 // the traces to two points per column (the waveform of N / 2 samples in the
 // WAVE + FFT view, the spectrum or cepstrum with its peak line).
 //
@@ -74,29 +74,29 @@ void wholePass(benchmark::State& state, bool cepstrum, bool logAxis, bool readou
     s.halfLength = n / 2;
     s.cepstrumMode = cepstrum ? 1 : 0;
     s.windowKind = kWindowHanning;
-    auto an = makeAnalyzer();
-    setupAnalyzer(*an, s);
-    std::memset(an->peakPoints, kPeakResetByte, sizeof an->peakPoints);
+    auto traces = std::make_unique<TraceBuffers>();
+    RestartPeakHold(traces->peak, kPointCapacity);
     auto ring = toneRing();
     SampleRing& source = *ring;
-    AnalyzerFrameAnalysis analysis(*an, [&source](double* values, int count) {
+    AnalyzerFrameAnalysis analysis([&source](double* values, int count) {
         return source.FetchSamples(std::span<double>(values, kFrameCapacity), count) > 0;
     });
+    analysis.SetUp(s);
 
     int points = 0;
     for (auto _ : state) {
-        const FrameData f = analysis.Analyse(s, s.calRequest);
-        points = BuildWaveformPoints(f.rawFrame, f.sampleCount / 2, kViewWidthPx, kViewHeightPx, f.wavePoints,
-                                     f.pointCapacity);
+        const FrameData f = analysis.Analyse(s);
+        points = BuildWaveformPoints(f.rawFrame, f.sampleCount / 2, kViewWidthPx, kViewHeightPx, traces->wave,
+                                     kPointCapacity);
         const SpectrumView view{kViewWidthPx, kViewHeightPx, s.specSpan, s.specOffset,
                                 logAxis ? f.log10Table : nullptr, s.colorSpectrum != 0};
         const SpectrumPoints r =
-            BuildSpectrumPoints(f.displayValues, f.binCount, view, f.tracePoints, f.peakPoints, f.pointCapacity);
+            BuildSpectrumPoints(f.displayValues, f.binCount, view, traces->trace, traces->peak, kPointCapacity);
         points += r.traceCount + r.peakCount;
         if (readouts) {
             readoutStep(s, f, cepstrum, logAxis);
         }
-        benchmark::DoNotOptimize(f.tracePoints);
+        benchmark::DoNotOptimize(traces->trace);
         benchmark::ClobberMemory();
     }
     state.counters["points"] = points;
@@ -111,14 +111,13 @@ void BM_ReadoutsAlone(benchmark::State& state) {
     s.fftLength = n;
     s.halfLength = n / 2;
     s.windowKind = kWindowHanning;
-    auto an = makeAnalyzer();
-    setupAnalyzer(*an, s);
     auto ring = toneRing();
     SampleRing& source = *ring;
-    AnalyzerFrameAnalysis analysis(*an, [&source](double* values, int count) {
+    AnalyzerFrameAnalysis analysis([&source](double* values, int count) {
         return source.FetchSamples(std::span<double>(values, kFrameCapacity), count) > 0;
     });
-    const FrameData f = analysis.Analyse(s, s.calRequest);
+    analysis.SetUp(s);
+    const FrameData f = analysis.Analyse(s);
     for (auto _ : state) {
         readoutStep(s, f, false, false);
     }

@@ -27,7 +27,6 @@ void FileSource::Play(std::unique_ptr<WavReader> reader) {
         stop_ = false;
         paused_ = false;
     }
-    readsOk_.store(true, std::memory_order_release);
     blocksPlayed_.store(0, std::memory_order_release);
     loops_.store(0, std::memory_order_release);
     open_.store(true, std::memory_order_release);
@@ -88,7 +87,6 @@ void FileSource::Run(std::unique_ptr<WavReader> reader) {
         }
         bool looped = false;
         if (!reader->ReadBlock(block, looped)) {
-            readsOk_.store(false, std::memory_order_release);
             std::unique_lock guard(lock_);
             wake_.wait(guard, [this] { return stop_; });
             return;

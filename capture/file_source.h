@@ -50,8 +50,6 @@ public:
     std::uint64_t BlocksPlayed() const { return blocksPlayed_.load(std::memory_order_acquire); }
     // Times the file has started again from its first frame.
     std::uint64_t Loops() const { return loops_.load(std::memory_order_acquire); }
-    // False once a read has failed (the file went away); nothing is published after it.
-    bool ReadsOk() const { return readsOk_.load(std::memory_order_acquire); }
 
 private:
     void Run(std::unique_ptr<WavReader> reader);
@@ -62,7 +60,6 @@ private:
     bool stop_ = false;    // lock_
     bool paused_ = false;  // lock_
     std::atomic<bool> open_{false};
-    std::atomic<bool> readsOk_{true};
     std::atomic<std::uint64_t> blocksPlayed_{0};
     std::atomic<std::uint64_t> loops_{0};
     std::thread thread_;

@@ -221,8 +221,6 @@ void clsBitmap::CopyToScreen() const {
 
 }  // namespace Bitmaplib
 
-void PlotViewDeleter::operator()(Bitmaplib::clsBitmap* view) const noexcept { delete view; }
-
 void RebuildView(PlotViewPtr& view, HWND parent, int left, int top, int width, int height,
                  const SelectionBlock& saved, std::mutex* drawLock) {
     view.reset();

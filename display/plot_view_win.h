@@ -17,7 +17,8 @@
 // thread holds it.
 //
 // Ownership: the view owns every handle and buffer it makes and its window;
-// not the parent window. The Analyzer owns the view through a PlotViewPtr.
+// not the parent window. The window's parts own the views through a
+// PlotViewPtr (app/window_parts_win.h).
 #pragma once
 
 #include <windows.h>
@@ -30,7 +31,6 @@
 
 #include "display/gdi_win.h"
 #include "display/label_win.h"
-#include "display/plot_view.h"
 #include "display/selection.h"
 
 namespace Bitmaplib {
@@ -138,6 +138,9 @@ private:
 };
 
 }  // namespace Bitmaplib
+
+// The owning pointer to a plot view.
+using PlotViewPtr = std::unique_ptr<Bitmaplib::clsBitmap>;
 
 // Replaces `view` with a new view at the given place and size (the old one is
 // destroyed first) and gives it the saved selection block. Called with the

@@ -21,7 +21,8 @@
 #include "display/value_readout.h"
 
 // `upper`: the upper view's height and the span and value-0 row it was drawn
-// with. `values`: `binCount` display values of the upper analysis. `work`:
-// the lower analysis's spectrogram work arrays. An empty view is left alone.
+// with. `values`: `binCount` display values of the frame. `work`: the
+// spectrogram's work arrays, kept by the frame loop's spectrogram step. An
+// empty view is left alone.
 void drawSpectrogramColumn(Bitmaplib::clsBitmap& lowerView, const AppSettings& settings, const ViewLevels& upper,
                            const double* values, std::int32_t binCount, SpectrogramWork& work);

@@ -4,8 +4,8 @@
 // and hands it to one or two GDI calls on the view's memory DC.
 //
 // Threads: the frame-loop thread, with the draw lock held. The point buffers
-// belong to the caller (the upper Analyzer); `peaks` carries the peak hold
-// from frame to frame.
+// belong to the caller (the frame loop's TraceBuffers); `peaks` carries the
+// peak hold from frame to frame.
 #pragma once
 
 #include "display/plot_view_win.h"

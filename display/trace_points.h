@@ -11,15 +11,28 @@
 // the column's largest y, entry 2k + 1 its smallest, so the polyline runs
 // down and up through every column before it moves on.
 //
-// Threads: called by the frame loop inside the draw lock. The peak buffer is
-// reset (every byte 0x55) by the status loop every two seconds and by the
-// frame loop when the view changes, both inside the draw lock.
+// Threads: called by the frame loop inside the draw lock. The point buffers
+// (TraceBuffers) belong to the frame loop and only its thread touches them:
+// it restarts the peak line (every byte 0x55) when the view changes and when
+// the status loop asks for the two-second restart.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "base/pixel_coord.h"
+
+// Capacity of each point buffer: two points per column of a view up to
+// 32,767 pixels wide.
+inline constexpr std::int32_t kPointCapacity = 65536;
+
+// The point buffers of the upper view's traces, kept from frame to frame
+// (the peak line carries the hold). About 1.5 MiB: keep it on the heap.
+struct TraceBuffers {
+    TracePoint wave[kPointCapacity];
+    TracePoint trace[kPointCapacity];
+    TracePoint peak[kPointCapacity];
+};
 
 // Value range of a 16-bit sample that the full view height spans.
 inline constexpr double kWaveformFullScale = 20000.0;
@@ -70,7 +83,7 @@ struct SpectrumPoints {
 SpectrumPoints BuildSpectrumPoints(const double* values, int binCount, const SpectrumView& view,
                                    TracePoint* trace, TracePoint* peaks, int capacity);
 
-// Byte that the status loop writes over the peak buffer to restart the hold:
+// Byte written over the peak buffer to restart the hold:
 // every coordinate becomes 0x55555555, far below any view.
 inline constexpr unsigned char kPeakResetByte = 0x55;
 

@@ -57,7 +57,7 @@ void ChangeLength(AppSettings& s, std::int32_t length, CommandTarget& target) {
     s.fftLength = length;
     s.halfLength = length / 2;
     target.ClearCalibration();
-    target.SetupAnalyzers();
+    target.SetupAnalysis();
     target.UpdateScaleLabels();
     target.Relayout();
 }
@@ -99,7 +99,7 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
         return true;
     }
     if (id == IDM_CAL) {
-        StoreShared(s.calRequest, 1);
+        target.RequestCalibration();
         return true;
     }
     if (const MenuItemValue* w = Find(kWindowItems, id)) {

@@ -5,7 +5,8 @@
 // workers see the changed settings once the target's RefreshStatus has
 // published them (base/settings.h); changes of the analysis length, the
 // capture and the calibration go through the target, which hands them to the
-// frame loop so that they land between two passes.
+// frame loop so that they land between two passes (a CAL request is an
+// atomic flag the next cepstrum frame takes).
 #pragma once
 
 #include <cstdint>
@@ -33,9 +34,12 @@ public:
     // Closes the capture device and opens it again at the current rate and
     // device; a device that does not open gives way to the default one.
     virtual void ReopenCapture() = 0;
+    // Asks for a CAL on the next cepstrum frame.
+    virtual void RequestCalibration() = 0;
+    // Zeroes the CAL reference and ends a calibration still running.
     virtual void ClearCalibration() = 0;
-    // Sets both analysis channels up for the current data length.
-    virtual void SetupAnalyzers() = 0;
+    // Sets the analysis up for the current data length.
+    virtual void SetupAnalysis() = 0;
     virtual void UpdateScaleLabels() = 0;
     virtual void Relayout() = 0;
     // Publishes the settings to the workers and shows them in the status line.

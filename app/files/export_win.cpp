@@ -247,19 +247,20 @@ bool SavePicturePng(App& app, const std::wstring& path) {
 
 FrameSnapshot TakeFrameSnapshot(App& app) {
     FrameSnapshot snapshot;
-    snapshot.sampleRate = app.settings.sampleRate;
-    snapshot.cepstrum = app.settings.cepstrumMode == 1;
-    const auto copy = [&app, &snapshot] {
-        const Analyzer& an = *app.upper;
-        snapshot.values.assign(an.outRe, an.outRe + an.binCount);
-        snapshot.length = an.sampleCount;
-        snapshot.windowKind = an.activeWindow;
-    };
-    if (app.frameLoop) {
-        app.frameLoop->RunBetweenPasses(copy);
-    } else {
-        copy();
+    if (!app.frameLoop) {
+        return snapshot;
     }
+    // The frame's buffers hold still only between passes.
+    app.frameLoop->RunBetweenPasses([&app, &snapshot] {
+        const FrameData& frame = app.frameLoop->LastFrame();
+        if (frame.displayValues) {
+            snapshot.values.assign(frame.displayValues, frame.displayValues + frame.binCount);
+        }
+        snapshot.sampleRate = app.settings.sampleRate;
+        snapshot.length = frame.sampleCount;
+        snapshot.windowKind = frame.windowKind;
+        snapshot.cepstrum = frame.cepstrum;
+    });
     return snapshot;
 }
 

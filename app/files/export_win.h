@@ -27,7 +27,8 @@ void RunExportCommand(App& app, int id);
 bool CopyPictureToClipboard(App& app);
 // Writes the client area's picture as a PNG file.
 bool SavePicturePng(App& app, const std::wstring& path);
-// The upper view's last frame, copied between two passes.
+// The frame the frame loop drew last (its FrameData), copied between two
+// passes; empty before the first pass.
 FrameSnapshot TakeFrameSnapshot(App& app);
 // Writes `bytes` to `path` whole (temporary file, then a move), or leaves it alone.
 bool WriteFileWhole(const std::wstring& path, const std::string& bytes);

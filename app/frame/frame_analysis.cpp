@@ -1,15 +1,16 @@
 #include "app/frame/frame_analysis.h"
 
-#include <atomic>
 #include <cstring>
 
 #include "analysis/spectrum.h"
 
-AnalyzerFrameAnalysis::AnalyzerFrameAnalysis(Analyzer& analyzer, SampleFetch fetch)
-    : analyzer_(analyzer), fetch_(std::move(fetch)), average_(std::make_unique<CepstrumAverage>()) {}
+AnalyzerFrameAnalysis::AnalyzerFrameAnalysis(SampleFetch fetch)
+    : fetch_(std::move(fetch)), analyzer_(makeAnalyzer()), calibration_(std::make_unique<CepstrumCalibration>()) {}
 
-FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s, std::uint8_t& calRequest) {
-    Analyzer& an = analyzer_;
+bool AnalyzerFrameAnalysis::SetUp(const AppSettings& settings) { return setupAnalyzer(*analyzer_, settings) == 1; }
+
+FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s) {
+    Analyzer& an = *analyzer_;
     const int n = an.sampleCount;
     bool fresh = true;
     if (fetch_ && !fetch_(an.sampleFrame, n)) {
@@ -18,12 +19,21 @@ FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s, std::uint8_t& cal
     }
     an.activeWindow = s.windowKind;
     applyWindow(an);
-    if (s.cepstrumMode == 1) {
-        const std::uint8_t cal = std::atomic_ref<std::uint8_t>(calRequest).exchange(0, std::memory_order_acq_rel);
-        computeCepstrum(an, *average_, cal);
+    const bool cepstrum = s.cepstrumMode == 1;
+    if (cepstrum) {
+        computeCepstrum(an, *calibration_, calibration_->TakeRequest());
     } else {
         computeSpectrum(an);
     }
-    return FrameData{an.rawFrame,   n,              an.outRe,       an.binCount,    an.log10Table,
-                     an.wavePoints, an.tracePoints, an.peakPoints, kPointCapacity, fresh};
+    FrameData frame;
+    frame.rawFrame = an.rawFrame;
+    frame.sampleCount = n;
+    frame.displayValues = an.outRe;
+    frame.binCount = an.binCount;
+    frame.log10Table = an.log10Table;
+    frame.logMagnitudes = cepstrum ? an.imagInput : nullptr;
+    frame.windowKind = an.activeWindow;
+    frame.cepstrum = cepstrum;
+    frame.fresh = fresh;
+    return frame;
 }

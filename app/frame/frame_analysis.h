@@ -1,9 +1,19 @@
-// The analysis half of a frame-loop pass: take the newest N samples, keep the
-// unwindowed copy, window them and run the spectrum or the cepstrum path.
-// These steps need no lock; they run on the frame loop's thread only and
-// touch only the upper Analyzer and the cepstrum average.
+// The analysis half of a frame-loop pass and the one value it hands to the
+// drawing half: take the newest N samples, keep the unwindowed copy, window
+// them and run the spectrum or the cepstrum path; then describe the result
+// as a FrameData. Everything the drawing, the readouts and the export learn
+// about a frame comes from its FrameData, never from the analysis's insides.
+//
+// Threads: Analyse runs on the frame loop's thread only and needs no lock.
+// SetUp and the calibration's Clear run there too, between passes (the
+// frame loop's RunBetweenPasses), or before the loop starts; the CAL request
+// may be raised from any thread (analysis/cepstrum.h).
+//
+// Ownership: AnalyzerFrameAnalysis owns the Analyzer (the plan and the work
+// buffers) and the calibration; a FrameData only borrows from them.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -12,17 +22,19 @@
 #include "base/settings.h"
 
 // What the analysis half of a pass hands to the drawing half. Every pointer
-// stays valid until the next pass (they point into the upper Analyzer).
+// stays valid, and its values unchanged, until the next pass's analysis.
 struct FrameData {
-    const double* rawFrame;       // the unwindowed samples, sampleCount of them
-    int sampleCount;              // N
-    const double* displayValues;  // spectrum levels or cepstrum, binCount of them
-    int binCount;
-    const double* log10Table;     // log10 of each bin index
-    TracePoint* wavePoints;       // point buffers, pointCapacity entries each
-    TracePoint* tracePoints;
-    TracePoint* peakPoints;
-    int pointCapacity;
+    const double* rawFrame = nullptr;       // the unwindowed samples, sampleCount of them
+    int sampleCount = 0;                    // N
+    const double* displayValues = nullptr;  // spectrum levels or cepstrum, binCount of them
+    int binCount = 0;
+    const double* log10Table = nullptr;     // log10 of each bin index
+    // The cepstrum path's log magnitudes L = log10|X| / 2048 of each bin,
+    // binCount of them (the pitch refinement's spectrum); null after the
+    // spectrum path.
+    const double* logMagnitudes = nullptr;
+    std::int32_t windowKind = 0;  // WindowKind the samples were windowed with
+    bool cepstrum = false;        // displayValues are the cepstrum, else spectrum levels
     // False when the newest samples did not make a continuous frame (a
     // restart or a lost input in between): the frame is then the last good
     // one again, and nothing new may be counted or scrolled.
@@ -32,32 +44,37 @@ struct FrameData {
 class FrameAnalysis {
 public:
     virtual ~FrameAnalysis() = default;
-    // `settings`: the pass's copy. `calRequest`: the settings image's CAL
-    // request, shared with the user-interface thread.
-    virtual FrameData Analyse(const AppSettings& settings, std::uint8_t& calRequest) = 0;
+    // `settings`: the pass's copy.
+    virtual FrameData Analyse(const AppSettings& settings) = 0;
 };
 
 // Fills values[0 .. count) with the newest `count` samples, oldest first, and
 // returns true; returns false, writing nothing, when they would span a gap.
+// `values` has room for kFrameCapacity samples.
 using SampleFetch = std::function<bool(double* values, int count)>;
 
-// The program's analysis: the upper Analyzer fed from the sample ring.
+// The program's analysis: an Analyzer fed through the fetch (from the
+// sample ring), with the cepstrum's calibration.
 class AnalyzerFrameAnalysis final : public FrameAnalysis {
 public:
-    AnalyzerFrameAnalysis(Analyzer& analyzer, SampleFetch fetch);
+    explicit AnalyzerFrameAnalysis(SampleFetch fetch);
 
-    // Uses the length of the Analyzer's last set-up (a new length is applied
-    // between passes), the window kind and the view mode of the settings, and
-    // takes a pending CAL request in the cepstrum views (one exchange). When
-    // the fetch finds no continuous frame, the last unwindowed frame is
-    // analysed again.
-    FrameData Analyse(const AppSettings& settings, std::uint8_t& calRequest) override;
+    // Sets the analysis up for the settings' data length (setupAnalyzer);
+    // false, nothing changed, for an unsupported length. See Threads above.
+    bool SetUp(const AppSettings& settings);
+    // N of the last set-up; 0 before the first.
+    std::int32_t FrameLength() const { return analyzer_->frameLength; }
 
-    // The running cepstrum average, e.g. to clear the calibration between passes.
-    CepstrumAverage& Average() { return *average_; }
+    // Uses the length of the last set-up (a new length is applied between
+    // passes), the window kind and the view mode of the settings, and takes
+    // a pending CAL request in the cepstrum views. When the fetch finds no
+    // continuous frame, the last unwindowed frame is analysed again.
+    FrameData Analyse(const AppSettings& settings) override;
+
+    CepstrumCalibration& Calibration() { return *calibration_; }
 
 private:
-    Analyzer& analyzer_;
     SampleFetch fetch_;
-    std::unique_ptr<CepstrumAverage> average_;
+    std::unique_ptr<Analyzer> analyzer_;
+    std::unique_ptr<CepstrumCalibration> calibration_;
 };

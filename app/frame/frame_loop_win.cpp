@@ -2,6 +2,7 @@
 
 #include <process.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <optional>
@@ -43,7 +44,7 @@ ZoomFields ActiveZoomFields(LiveViewState& live, std::uint8_t cepstrumMode) {
 FrameLoop::FrameLoop(App& app, FrameAnalysis& analysis, FrameHooks hooks)
     : app_(app), analysis_(analysis), hooks_(std::move(hooks)),
       wake_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), changePosted_(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
-      changesRun_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+      changesRun_(CreateEventA(nullptr, FALSE, FALSE, nullptr)), traces_(std::make_unique<TraceBuffers>()) {}
 
 FrameLoop::~FrameLoop() { Stop(); }
 
@@ -133,7 +134,8 @@ void FrameLoop::Pass() {
     const AppSettings& s = settings_;
 
     analysedScope_ = AnalysedScope(s);
-    const FrameData frame = analysis_.Analyse(s, app_.settings.calRequest);
+    const FrameData frame = analysis_.Analyse(s);
+    lastFrame_ = frame;
     // While running, only frames of fresh, continuous samples are counted
     // and scrolled into the spectrogram; the others show the last good frame.
     const std::int32_t runState = s.runState;
@@ -155,16 +157,17 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     LiveViewState& live = app_.live;
     Bitmaplib::clsBitmap* upper = app_.parts.upperView.get();
     Bitmaplib::clsBitmap* lower = app_.parts.lowerView.get();
+    TakePeakHoldRestart(frame);
     if (!upper) {
         return;
     }
+    TraceBuffers& traces = *traces_;
     SaveSelection(live, upper->Selection());
     if (s.holdTrace == 0) {
         upper->RestoreBackground();
     }
     if (s.showWave) {
-        drawWaveform(*upper, frame.rawFrame, frame.sampleCount / 2, frame.sampleCount, frame.wavePoints,
-                     frame.pointCapacity);
+        drawWaveform(*upper, frame.rawFrame, frame.sampleCount / 2, frame.sampleCount, traces.wave, kPointCapacity);
         drawFrameBorder(*upper);
         upper->SetSelectable(false);
     }
@@ -179,8 +182,8 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         live.activeOffset.store(zoom.offset, kRelaxed);
         const SpectrumTraceInput in{frame.displayValues, frame.binCount, frame.log10Table, s.logGrid != 0,
                                     zoom.span, zoom.offset, s.colorSpectrum != 0};
-        RestartPeakHoldOnChange(frame, in, *upper);
-        drawSpectrum(*upper, in, frame.tracePoints, frame.peakPoints, frame.pointCapacity);
+        RestartPeakHoldOnChange(in, *upper);
+        drawSpectrum(*upper, in, traces.trace, traces.peak, kPointCapacity);
         drawFrameBorder(*upper);
         drawSelection(*upper);
         upper->SetSelectable(true);
@@ -214,8 +217,14 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     }
 }
 
-void FrameLoop::RestartPeakHoldOnChange(const FrameData& frame, const SpectrumTraceInput& in,
-                                        const Bitmaplib::clsBitmap& upper) {
+void FrameLoop::TakePeakHoldRestart(const FrameData& frame) {
+    if (app_.peakHoldRestart.exchange(false, std::memory_order_acq_rel)) {
+        // The frame's points: as many as it has samples, at most the capacity.
+        RestartPeakHold(traces_->peak, std::clamp(frame.sampleCount, 0, kPointCapacity));
+    }
+}
+
+void FrameLoop::RestartPeakHoldOnChange(const SpectrumTraceInput& in, const Bitmaplib::clsBitmap& upper) {
     PeakHoldScope scope = analysedScope_;
     scope.binCount = in.binCount;
     scope.logAxis = in.logAxis ? 1 : 0;
@@ -224,7 +233,7 @@ void FrameLoop::RestartPeakHoldOnChange(const FrameData& frame, const SpectrumTr
     scope.width = upper.Width();
     scope.height = upper.Height();
     if (scope != peakScope_) {
-        RestartPeakHold(frame.peakPoints, frame.pointCapacity);
+        RestartPeakHold(traces_->peak, kPointCapacity);
         peakScope_ = scope;
     }
 }

@@ -16,16 +16,20 @@
 //    the capture needs no hand-over: the pass only reads the sample ring,
 //    which a re-open leaves as it is.
 //  - The once-a-second tick is the App's `secondTick`, raised by the
-//    status loop and taken here inside the draw lock.
+//    status loop and taken here inside the draw lock; so is the two-second
+//    restart of the peak-hold line, the App's `peakHoldRestart`.
+//  - The trace point buffers are the loop's own; only its thread touches
+//    them. LastFrame may be read by a change run between passes (or while
+//    the loop is stopped): that is when the frame's buffers hold still.
 //  - The pass never reads the settings image: at its top, after the pause
 //    and the hand-overs, it takes the copy last published (App's
-//    `published`) and draws the whole pass from it; the CAL request alone
-//    is taken from the image (one exchange). What the pass changes — zoom,
+//    `published`) and draws the whole pass from it. What the pass changes — zoom,
 //    upper-view height, frame count, selection, a dragged split — it writes
 //    into the App's `live` state.
 //
 // Ownership: the loop borrows the App record and the analysis stage; both
-// must outlive it (Stop, or the destructor, ends the thread first).
+// must outlive it (Stop, or the destructor, ends the thread first). It owns
+// the trace point buffers (display/trace_points.h).
 #pragma once
 
 #include <windows.h>
@@ -39,6 +43,7 @@
 #include "base/settings.h"
 #include "base/pixel_coord.h"
 #include "base/unique_handle_win.h"
+#include "display/trace_points.h"
 
 struct App;
 struct SpectrumTraceInput;
@@ -81,14 +86,19 @@ public:
     // Passes begun since the thread started.
     long PassCount() const { return passes_.load(std::memory_order_relaxed); }
 
+    // The frame the last pass analysed and drew; empty before the first
+    // pass. Read it only between passes (see Threads above).
+    const FrameData& LastFrame() const { return lastFrame_; }
+
 private:
     static unsigned __stdcall ThreadMain(void* self);
     void Run();
     void Pass();
     void DrawFrame(const FrameData& frame);
+    // Restarts the peak-hold line when the status loop asked for it.
+    void TakePeakHoldRestart(const FrameData& frame);
     // Restarts the peak-hold line when the frame's scope differs from the last.
-    void RestartPeakHoldOnChange(const FrameData& frame, const SpectrumTraceInput& in,
-                                 const Bitmaplib::clsBitmap& upper);
+    void RestartPeakHoldOnChange(const SpectrumTraceInput& in, const Bitmaplib::clsBitmap& upper);
     void HandleDividerMove();
     bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
     // Waits for `done` (or the thread's end), dispatching sent messages.
@@ -110,6 +120,8 @@ private:
     std::atomic<long> passes_{0};
     // The settings of the pass under way, the loop thread's own.
     AppSettings settings_{};
+    std::unique_ptr<TraceBuffers> traces_;
+    FrameData lastFrame_;
     // The peak-hold line's scope: of the frame being analysed, and of the
     // line drawn last (app/peak_hold.h).
     PeakHoldScope analysedScope_;

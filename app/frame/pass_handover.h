@@ -1,6 +1,6 @@
 // Changes that must land between two frame-loop passes: a new data length
-// (the Analyzers' set-up), a re-opened capture device, a cleared calibration.
-// A pass reads the Analyzers' tables and the sample ring from its fetch to
+// (the analysis's set-up), a re-opened capture device, a cleared calibration.
+// A pass reads the analysis's tables and the sample ring from its fetch to
 // its last drawing call, so nothing may replace them while it runs; instead
 // the user-interface thread hands the change to the loop, which runs it at
 // the top of its next pass.

@@ -28,7 +28,7 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view
     if (view.Width() <= 0 || view.Height() <= 0 || frame.binCount < 2 || frame.sampleCount <= 0) {
         return;
     }
-    const FrameFacts facts{s.sampleRate, frame.sampleCount, app.upper->activeWindow};
+    const FrameFacts facts{s.sampleRate, frame.sampleCount, frame.windowKind};
     const ViewAxis axis{view.Width(), frame.binCount, s.logGrid != 0};
     const ViewLevels levels{view.Height(), app.live.activeSpan.load(std::memory_order_relaxed),
                             app.live.activeOffset.load(std::memory_order_relaxed)};
@@ -41,9 +41,9 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view
         double markerValue = 0.0;
         if (cepstrum) {
             CepstrumPeak peak = FindCepstrumPeak(frame.displayValues, frame.binCount, band.first, band.last);
-            if (peak.found) {
+            if (peak.found && frame.logMagnitudes) {
                 // The cepstrum's lag finds the harmonics; they give the pitch.
-                const double bins = RefineFundamentalBins(app.upper->imagInput, frame.binCount, kCepstrumLogToLevel,
+                const double bins = RefineFundamentalBins(frame.logMagnitudes, frame.binCount, kCepstrumLogToLevel,
                                                           frame.sampleCount, peak.lag, facts.windowKind);
                 peak.lag = frame.sampleCount / bins;
             }
@@ -85,7 +85,7 @@ void DrawLowerReadout(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view,
     if (frame.binCount < 2 || !view.CursorPoint(x, y)) {
         return;
     }
-    const FrameFacts facts{s.sampleRate, frame.sampleCount, app.upper->activeWindow};
+    const FrameFacts facts{s.sampleRate, frame.sampleCount, frame.windowKind};
     const SpectrogramAxis axis{view.Height(), frame.binCount, view.Selection(), s.logGrid != 0,
                                s.cepstrumMode == 1};
     const double age = state.columns.AgeOf(view.Width(), x, NowSeconds());

@@ -2,7 +2,6 @@
 
 #include <mutex>
 #include <optional>
-#include <utility>
 
 #include "app/program/app_win.h"
 #include "app/layout/window_parts_win.h"
@@ -61,13 +60,6 @@ void RebuildParts(App& app, const WindowLayout& l) {
     RebuildView(parts.lowerView, app.hwnd, low.x, low.y, low.width, low.height, saved, &app.drawLock);
     parts.lowerView->SetCursorKind(Mylib::kCursorOwn);
 
-    // Each analysis channel draws into the view it owns.
-    for (auto [analyzer, view] : {std::pair{app.upper.get(), parts.upperView.get()}, std::pair{app.lower.get(), parts.lowerView.get()}}) {
-        if (analyzer) {
-            analyzer->view = view;
-            analyzer->ownerWnd = app.hwnd;
-        }
-    }
     PlaceLabels(app, l);
     updateScaleLabels(readoutsOf(app.parts), s);
     // The value-0 row keeps its relative height in the new view. The

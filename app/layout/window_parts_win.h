@@ -14,7 +14,7 @@
 
 #include "app/layout/layout.h"
 #include "display/label_win.h"
-#include "display/plot_view.h"
+#include "display/plot_view_win.h"
 #include "display/readouts_win.h"
 #include "display/split_bar_win.h"
 

@@ -1,10 +1,9 @@
 #include "app/menus/command_target_win.h"
 
+#include "app/frame/frame_analysis.h"
 #include "app/frame/frame_loop_win.h"
 #include "app/layout/window_parts_win.h"
 
-#include <algorithm>
-#include <iterator>
 #include <mutex>
 
 #include "app/menus/about_box_win.h"
@@ -45,19 +44,21 @@ void MainCommandTarget::ReopenCapture() {
     OpenStoredDevice(*app_.capture, app_.settings.sampleRate, app_.settings.deviceIndex);
 }
 
-// The reference is read by the cepstrum of a running pass: clear it between passes.
+void MainCommandTarget::RequestCalibration() { app_.frameAnalysis->Calibration().Request(); }
+
+// The reference and the running calibration belong to the cepstrum of a
+// running pass: clear them between passes.
 void MainCommandTarget::ClearCalibration() {
-    Analyzer& upper = *app_.upper;
-    app_.frameLoop->RunBetweenPasses([&upper] { std::fill(std::begin(upper.calReference), std::end(upper.calReference), 0.0); });
+    CepstrumCalibration& calibration = app_.frameAnalysis->Calibration();
+    app_.frameLoop->RunBetweenPasses([&calibration] { calibration.Clear(); });
 }
 
 // A pass must see one set-up throughout: the new length lands between passes.
-void MainCommandTarget::SetupAnalyzers() {
+void MainCommandTarget::SetupAnalysis() {
     App& app = app_;
-    // Runs on the frame loop's thread: it takes its own copy of the settings.
-    app_.frameLoop->RunBetweenPasses([&app, now = CopyForWorkers(app_.settings)] {
-        setupAnalyzer(*app.upper, now);
-        setupAnalyzer(*app.lower, now);
+    // Runs on the frame loop's thread, with a copy of the settings taken here.
+    app_.frameLoop->RunBetweenPasses([&app, now = app_.settings] {
+        app.frameAnalysis->SetUp(now);
     });
 }
 

@@ -18,8 +18,9 @@ public:
     void ResumeCapture() override;
     bool StartRecording() override;
     void ReopenCapture() override;
+    void RequestCalibration() override;
     void ClearCalibration() override;
-    void SetupAnalyzers() override;
+    void SetupAnalysis() override;
     void UpdateScaleLabels() override;
     void Relayout() override;
     void RefreshStatus() override;

@@ -11,6 +11,10 @@
 // into the plot views' back buffers. `settings` is the saved image, the
 // user-interface thread's own; the workers read `published` copies of it and
 // share what they change while running through `live`.
+//
+// The analysis (its plan, work buffers and calibration) is `frameAnalysis`;
+// what it hands to the drawing is a FrameData per pass, which the frame loop
+// keeps as its last frame. Nothing of the screen belongs to the analysis.
 #pragma once
 
 #include <windows.h>
@@ -19,7 +23,6 @@
 #include <memory>
 #include <mutex>
 
-#include "analysis/analyzer.h"
 #include "app/program/published_settings.h"
 #include "base/live_view.h"
 #include "base/settings.h"
@@ -55,11 +58,12 @@ struct App {
     // The window's parts, reached as `parts` (made with the record).
     std::unique_ptr<WindowParts> ownedParts;
     WindowParts& parts;
-    std::unique_ptr<Analyzer> upper;  // the analysed channel
-    std::unique_ptr<Analyzer> lower;  // the spectrogram's channel
     // Raised by the status loop every second; the frame loop draws a tick
     // into the spectrogram and clears it.
     std::atomic<bool> secondTick{false};
+    // Raised by the status loop every second second; the frame loop takes it
+    // and restarts the peak-hold line before it draws the next frame.
+    std::atomic<bool> peakHoldRestart{false};
     // Set by the frame loop while RUN/REC shows the last good frame because
     // the newest samples do not make a continuous one; read by the status line.
     std::atomic<bool> waitingForSamples{false};
@@ -71,8 +75,10 @@ struct App {
     std::unique_ptr<FileSource> fileSource;
     std::atomic<bool> playingFile{false};
     std::int32_t liveRate = 0;
+    // The analysis, fed from the capture's ring; made with the window, set up
+    // once the settings are loaded and afterwards only between passes.
     std::unique_ptr<AnalyzerFrameAnalysis> frameAnalysis;
-    std::unique_ptr<FrameLoop> frameLoop;  // stopped before the capture and analysers go
+    std::unique_ptr<FrameLoop> frameLoop;  // stopped before the capture and the analysis go
     std::unique_ptr<StatusLoop> statusLoop;  // last: stopped before anything it uses goes
 };
 

@@ -1,9 +1,8 @@
 #include "app/program/published_settings.h"
 
 void PublishedSettings::Publish(const AppSettings& image) {
-    const AppSettings copy = CopyForWorkers(image);
     const std::lock_guard<std::mutex> hold(lock_);
-    copy_ = copy;
+    copy_ = image;
 }
 
 AppSettings PublishedSettings::Copy() const {

@@ -14,7 +14,7 @@
 
 class PublishedSettings {
 public:
-    // Replaces the published copy with one of `image` (CopyForWorkers).
+    // Replaces the published copy with one of `image`.
     void Publish(const AppSettings& image);
     // The copy published last; all zero before the first Publish.
     AppSettings Copy() const;

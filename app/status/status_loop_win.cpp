@@ -1,9 +1,7 @@
 #include "app/status/status_loop_win.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstring>
 
 #include "analysis/analyzer.h"
 #include "app/program/app_win.h"
@@ -38,16 +36,6 @@ void RefreshStatus(App& app) {
     }
 }
 
-void ResetPeakHold(App& app) {
-    if (!app.upper) {
-        return;
-    }
-    std::lock_guard<std::mutex> hold(app.drawLock);
-    Analyzer& an = *app.upper;
-    const std::int32_t points = an.sampleCount < 0 ? 0 : std::min(an.sampleCount, kPointCapacity);
-    std::memset(an.peakPoints, kPeakResetByte, sizeof(TracePoint) * static_cast<std::size_t>(points));
-}
-
 void StatusLoop::Start() {
     if (thread_.joinable()) {
         return;
@@ -78,7 +66,8 @@ bool StatusLoop::Wait() {
 void StatusLoop::Run() {
     while (Wait()) {
         RefreshStatus(app_);
-        ResetPeakHold(app_);
+        // Before the tick: whoever sees this tick also sees the request.
+        app_.peakHoldRestart.store(true, std::memory_order_release);
         app_.secondTick.store(true, std::memory_order_release);
         if (!Wait()) {
             break;

@@ -10,9 +10,10 @@
 // StatusLoop is that worker thread: every second it refreshes the line (so
 // the frame count becomes frames per second) and raises `secondTick`, which
 // the frame loop turns into a tick mark on the spectrogram; every second
-// second it also restarts the peak-hold line. Start and Stop run on the
-// user-interface thread; Stop returns once the thread has ended and is safe
-// to call twice.
+// second it also raises `peakHoldRestart`, which the frame loop takes and
+// restarts the peak-hold line with. It touches no drawing itself. Start and
+// Stop run on the user-interface thread; Stop returns once the thread has
+// ended and is safe to call twice.
 #pragma once
 
 #include <condition_variable>
@@ -26,10 +27,6 @@ inline constexpr int kStatusPeriodMs = 1000;
 
 void RefreshStatus(App& app);
 void PublishSettings(App& app);
-
-// Restarts the peak-hold line: every point of the upper trace's peak line goes
-// far below any view, so the next frame's values replace it.
-void ResetPeakHold(App& app);
 
 class StatusLoop {
 public:

@@ -1,7 +1,9 @@
 #include "app/window/main_window_win.h"
 
 #include <memory>
+#include <utility>
 
+#include "app/frame/frame_analysis.h"
 #include "app/program/app_win.h"
 #include "app/menus/command_target_win.h"
 #include "app/files/export_win.h"
@@ -60,16 +62,22 @@ void LoadSettings(App& app) {
     PublishSettings(app);
 }
 
-// The frame loop draws the newest samples of the capture; the status loop
-// follows it once a second.
-void StartWorkers(App& app) {
+// The analysis fed from the capture's ring, and the frame loop that draws
+// what it hands on; made before the device opens, so that its first blocks
+// wait for no allocation.
+void MakeFrameLoop(App& app) {
     WaveCapture* capture = app.capture.get();
-    app.frameAnalysis = std::make_unique<AnalyzerFrameAnalysis>(*app.upper, [capture](double* values, int count) {
+    app.frameAnalysis = std::make_unique<AnalyzerFrameAnalysis>([capture](double* values, int count) {
         return capture->FetchContinuous(std::span<double>(values, kFrameCapacity), count);
     });
     FrameHooks hooks = MakeSpectrogramHooks(app);
     AddReadoutHooks(app, hooks);
     app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, std::move(hooks));
+}
+
+// The frame loop draws the newest samples of the capture; the status loop
+// follows it once a second.
+void StartWorkers(App& app) {
     app.frameLoop->Start();
     app.statusLoop = std::make_unique<StatusLoop>(app);
     app.statusLoop->Start();
@@ -80,8 +88,6 @@ bool OnCreate(HWND hwnd) {
     App& app = *g_app;
     app.hwnd = hwnd;
     app.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
-    app.upper = makeAnalyzer();
-    app.lower = makeAnalyzer();
     char widestStatus[kStatusTextBytes];
     FormatWidestStatus(widestStatus);
     CreateWindowParts(app.parts, hwnd, &app.drawLock, widestStatus);
@@ -90,10 +96,14 @@ bool OnCreate(HWND hwnd) {
     app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
     ShowDeviceItems(hwnd, app.capture->Devices());
     app.fileSource = std::make_unique<FileSource>(app.capture->ring());
+    MakeFrameLoop(app);
     DragAcceptFiles(hwnd, TRUE);
     LoadSettings(app);
-    setupAnalyzer(*app.upper, app.settings);
-    setupAnalyzer(*app.lower, app.settings);
+    // A CAL still pending when the file was written is the calibration's to take.
+    if (std::exchange(app.settings.calRequest, 0) == 1) {
+        app.frameAnalysis->Calibration().Request();
+    }
+    app.frameAnalysis->SetUp(app.settings);
     OpenStoredDevice(*app.capture, app.settings.sampleRate, app.settings.deviceIndex);
     app.capture->ResumeCapture();
     SyncMenu(hwnd, app.settings);
@@ -137,6 +147,7 @@ void OnDestroy(HWND hwnd) {
     snapshot.frameCount = 0;
     snapshot.sampleRate = StoredRate(app);
     NoteInputDevice(app);
+    snapshot.calRequest = app.frameAnalysis->Calibration().Requested() ? 1 : 0;
     WriteSettingsFile(snapshot, *app.extraSettings);
     CloseInputFile(app);
     app.recorder.StopRecording();

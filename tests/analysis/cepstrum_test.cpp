@@ -15,7 +15,7 @@ namespace {
 using analysis_test::analyzerFor;
 using analysis_test::fillRandomSamples;
 
-std::unique_ptr<CepstrumAverage> freshAverage() { return std::make_unique<CepstrumAverage>(); }
+std::unique_ptr<CepstrumCalibration> freshCalibration() { return std::make_unique<CepstrumCalibration>(); }
 
 // A sawtooth of period `period` samples, Hanning-windowed, into the frame.
 void fillSawtooth(Analyzer& an, std::int32_t period) {
@@ -29,13 +29,13 @@ void fillConstant(Analyzer& an, double value) {
 }
 
 // Runs one ordinary frame so that the average holds something; returns it.
-std::vector<double> primeAverage(Analyzer& an, CepstrumAverage& avg, std::uint32_t seed) {
+std::vector<double> primeAverage(Analyzer& an, CepstrumCalibration& avg, std::uint32_t seed) {
     fillRandomSamples(an, seed);
     computeCepstrum(an, avg, 0);
     return std::vector<double>(avg.calAverage, avg.calAverage + kMaxFrameLength);
 }
 
-bool sameAverage(const CepstrumAverage& avg, const std::vector<double>& before) {
+bool sameAverage(const CepstrumCalibration& avg, const std::vector<double>& before) {
     return std::memcmp(avg.calAverage, before.data(), sizeof(double) * kMaxFrameLength) == 0;
 }
 
@@ -53,7 +53,7 @@ TEST(ComputeCepstrum, PeriodicSignalPeaksAtItsPeriod) {
     } cases[] = {{4096, 50}, {4096, 100}, {8192, 160}, {2048, 73}};
     for (const auto& c : cases) {
         auto an = analyzerFor(c.n);
-        auto avg = freshAverage();
+        auto avg = freshCalibration();
         fillSawtooth(*an, c.period);
         computeCepstrum(*an, *avg, 0);
         std::int32_t peak = 20;  // past the low-lag envelope
@@ -70,7 +70,7 @@ TEST(ComputeCepstrum, PeriodicSignalPeaksAtItsPeriod) {
 TEST(ComputeCepstrum, SmoothingAndFirstAverageMatchTheirFormulas) {
     constexpr std::int32_t n = 1024;
     auto an = analyzerFor(n);
-    auto avg = freshAverage();
+    auto avg = freshCalibration();
     fillRandomSamples(*an, 5);
     std::vector<double> a(an->sampleFrame, an->sampleFrame + n);
     std::vector<std::int32_t> ip(kRdftIndexEntries, 0);
@@ -109,7 +109,7 @@ TEST(ComputeCepstrum, SmoothingAndFirstAverageMatchTheirFormulas) {
 TEST(ComputeCepstrum, CalibrationRuns128FramesThenFreezesTheReference) {
     constexpr std::int32_t n = 1024;
     auto an = analyzerFor(n);
-    auto avg = freshAverage();
+    auto avg = freshCalibration();
     std::vector<double> reference(kMaxFrameLength);
     for (std::int32_t frame = 1; frame <= 130; frame++) {
         fillRandomSamples(*an, 100 + frame);
@@ -118,12 +118,12 @@ TEST(ComputeCepstrum, CalibrationRuns128FramesThenFreezesTheReference) {
         ASSERT_EQ(avg->averageWeight, calibrating ? 128 : 4) << frame;
         ASSERT_EQ(avg->calCountdown, calibrating ? 128 - frame : 0) << frame;
         if (calibrating) {
-            ASSERT_EQ(std::memcmp(an->calReference, avg->calAverage, sizeof(double) * kMaxFrameLength), 0) << frame;
+            ASSERT_EQ(std::memcmp(avg->calReference, avg->calAverage, sizeof(double) * kMaxFrameLength), 0) << frame;
             // Shown: v - (127/128) v, near 0 against the unscaled cepstrum.
             EXPECT_LT(std::fabs(an->outRe[n / 4]), 1.0) << frame;
-            std::memcpy(reference.data(), an->calReference, sizeof(double) * kMaxFrameLength);
+            std::memcpy(reference.data(), avg->calReference, sizeof(double) * kMaxFrameLength);
         } else {
-            ASSERT_EQ(std::memcmp(an->calReference, reference.data(), sizeof(double) * kMaxFrameLength), 0) << frame;
+            ASSERT_EQ(std::memcmp(avg->calReference, reference.data(), sizeof(double) * kMaxFrameLength), 0) << frame;
         }
     }
     fillRandomSamples(*an, 999);
@@ -132,9 +132,31 @@ TEST(ComputeCepstrum, CalibrationRuns128FramesThenFreezesTheReference) {
     EXPECT_EQ(avg->averageWeight, 128);
 }
 
+// Clearing the calibration (a new rate or data length) while a CAL still
+// runs ends it: the frames after the clear neither copy the average back
+// into the reference nor keep averaging with the calibration's weight.
+TEST(ComputeCepstrum, ClearingEndsACalibrationStillRunning) {
+    constexpr std::int32_t n = 1024;
+    auto an = analyzerFor(n);
+    auto avg = freshCalibration();
+    for (std::int32_t frame = 1; frame <= 10; frame++) {
+        fillRandomSamples(*an, 200 + frame);
+        computeCepstrum(*an, *avg, frame == 1 ? 1 : 0);
+    }
+    ASSERT_GT(avg->calCountdown, 0);
+    avg->Clear();
+    const std::vector<double> zero(kMaxFrameLength, 0.0);
+    for (std::int32_t frame = 1; frame <= 3; frame++) {
+        fillRandomSamples(*an, 300 + frame);
+        computeCepstrum(*an, *avg, 0);
+        EXPECT_EQ(avg->averageWeight, kRunningWeight) << frame;
+        EXPECT_EQ(std::memcmp(avg->calReference, zero.data(), sizeof(double) * kMaxFrameLength), 0) << frame;
+    }
+}
+
 TEST(ComputeCepstrum, SilentFrameIsNotAveraged) {
     auto an = analyzerFor(1024);
-    auto avg = freshAverage();
+    auto avg = freshCalibration();
     const std::vector<double> before = primeAverage(*an, *avg, 3);
     fillConstant(*an, 0.0);
     computeCepstrum(*an, *avg, 0);
@@ -145,7 +167,7 @@ TEST(ComputeCepstrum, SilentFrameIsNotAveraged) {
 // have non-finite cepstra: shown as they are, but never averaged.
 TEST(ComputeCepstrum, NonFiniteFrameIsShownButNotAveraged) {
     auto an = analyzerFor(1024);
-    auto avg = freshAverage();
+    auto avg = freshCalibration();
     const std::vector<double> before = primeAverage(*an, *avg, 4);
     fillConstant(*an, 1000.0);
     computeCepstrum(*an, *avg, 0);
@@ -162,11 +184,11 @@ TEST(ComputeCepstrum, CalibrationOnABadFrameKeepsTheReferenceFinite) {
     const double levels[] = {0.0, 1000.0};
     for (double level : levels) {
         auto an = analyzerFor(1024);
-        auto avg = freshAverage();
+        auto avg = freshCalibration();
         fillConstant(*an, level);
         computeCepstrum(*an, *avg, 1);
         EXPECT_TRUE(allFinite(avg->calAverage, kMaxFrameLength)) << level;
-        EXPECT_TRUE(allFinite(an->calReference, kMaxFrameLength)) << level;
+        EXPECT_TRUE(allFinite(avg->calReference, kMaxFrameLength)) << level;
         for (std::int32_t frame = 0; frame < 3; frame++) {
             fillRandomSamples(*an, 50 + frame);
             computeCepstrum(*an, *avg, 0);

@@ -88,7 +88,7 @@ TEST(CepstrumPeak, PitchOfTheDemoToneWithinHalfAPercent) {
     const double amplitudes[] = {8000, 3400, 1400, 600, 250};
     for (const std::int32_t n : {2048, 4096, 16384}) {
         auto an = analyzerFor(n);
-        auto avg = std::make_unique<CepstrumAverage>();
+        auto avg = std::make_unique<CepstrumCalibration>();
         for (std::int32_t i = 0; i < n; i++) {
             double v = 0;
             for (int h = 1; h <= 5; h++) v += amplitudes[h - 1] * std::sin(2.0 * std::numbers::pi * 220.0 * h * i / kRateHz);

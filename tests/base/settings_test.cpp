@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/program/published_settings.h"
 #include "base/live_view.h"
 
 namespace {
@@ -56,7 +57,9 @@ TEST(SettingsRecord, CopiesHoldEveryByte) {
     AppSettings s;
     auto* bytes = reinterpret_cast<unsigned char*>(&s);
     for (std::size_t i = 0; i < sizeof s; ++i) bytes[i] = static_cast<unsigned char>(i * 7 + 1);
-    const AppSettings copy = CopyForWorkers(s);
+    PublishedSettings published;
+    published.Publish(s);
+    const AppSettings copy = published.Copy();
     EXPECT_EQ(std::memcmp(&copy, &s, sizeof s), 0);
 
     LiveViewState live;

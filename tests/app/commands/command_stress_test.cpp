@@ -1,5 +1,5 @@
 // Long runs of menu commands against the portable parts of the running
-// program: the analysers set up anew between the passes of a loop thread that
+// program: the analysis set up anew between the passes of a loop thread that
 // reads the published settings and writes the live view state, and
 // recordings started and ended while a capture thread appends.
 #include <gtest/gtest.h>
@@ -44,9 +44,9 @@ constexpr double kRateHz = 44100.0;
 // published as the status refresh does, recordings go to a real recorder.
 class LoopTarget final : public CommandTarget {
 public:
-    LoopTarget(AppSettings& s, PublishedSettings& published, PassHandover& handover, Analyzer& upper,
-               Analyzer& lower, WavRecorder& recorder, std::string path)
-        : s_(s), published_(published), handover_(handover), upper_(upper), lower_(lower), recorder_(recorder),
+    LoopTarget(AppSettings& s, PublishedSettings& published, PassHandover& handover, AnalyzerFrameAnalysis& analysis,
+               WavRecorder& recorder, std::string path)
+        : s_(s), published_(published), handover_(handover), analysis_(analysis), recorder_(recorder),
           path_(std::move(path)) {}
 
     void ShowAbout() override {}
@@ -58,14 +58,12 @@ public:
     void ResumeCapture() override {}
     bool StartRecording() override { return recorder_.StartRecording(path_.c_str(), s_.sampleRate) == 1; }
     void ReopenCapture() override {}
+    void RequestCalibration() override { analysis_.Calibration().Request(); }
     void ClearCalibration() override {
-        BetweenPasses([this] { std::fill(std::begin(upper_.calReference), std::end(upper_.calReference), 0.0); });
+        BetweenPasses([this] { analysis_.Calibration().Clear(); });
     }
-    void SetupAnalyzers() override {
-        BetweenPasses([this, now = CopyForWorkers(s_)] {
-            setupAnalyzer(upper_, now);
-            setupAnalyzer(lower_, now);
-        });
+    void SetupAnalysis() override {
+        BetweenPasses([this, now = s_] { analysis_.SetUp(now); });
     }
     void UpdateScaleLabels() override {}
     void Relayout() override {}
@@ -81,8 +79,7 @@ private:
     AppSettings& s_;
     PublishedSettings& published_;
     PassHandover& handover_;
-    Analyzer& upper_;
-    Analyzer& lower_;
+    AnalyzerFrameAnalysis& analysis_;
     WavRecorder& recorder_;
     std::string path_;
 };
@@ -98,7 +95,7 @@ int PeakBin(const double* values, int count) {
     return static_cast<int>(std::max_element(values + 1, values + count) - values);
 }
 
-// Every pass of the loop must see one whole set-up: a frame of the analysers'
+// Every pass of the loop must see one whole set-up: a frame of the analysis's
 // length whose spectrum peaks at the tone's bin for that length. Window,
 // pause and axis commands land in between, published to the passes and to a
 // status thread as the program publishes them; the passes write the live
@@ -112,17 +109,14 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
     published.Publish(s);
     LiveViewState live;
     live.LoadFrom(s);
-    auto upper = makeAnalyzer();
-    auto lower = makeAnalyzer();
-    setupAnalyzer(*upper, s);
-    setupAnalyzer(*lower, s);
-    AnalyzerFrameAnalysis analysis(*upper, [](double* values, int count) {
+    AnalyzerFrameAnalysis analysis([](double* values, int count) {
         for (int i = 0; i < count; ++i) values[i] = 10000.0 * std::sin(2.0 * M_PI * kToneHz * i / kRateHz);
         return true;
     });
+    analysis.SetUp(s);
     PassHandover handover;
     WavRecorder unused(testsupport::OpenPosixRecordFile);
-    LoopTarget target(s, published, handover, *upper, *lower, unused, "");
+    LoopTarget target(s, published, handover, analysis, unused, "");
 
     std::atomic<bool> stop{false};
     std::atomic<long> passes{0};
@@ -131,7 +125,7 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
         while (!stop.load(std::memory_order_acquire)) {
             handover.RunPending();
             const AppSettings pass = published.Copy();
-            const FrameData frame = analysis.Analyse(pass, s.calRequest);
+            const FrameData frame = analysis.Analyse(pass);
             if (pass.windowKind < kWindowNone || pass.windowKind > kWindowBlackman || pass.pauseMs > 500) {
                 wrongPasses.fetch_add(1);
             }
@@ -145,7 +139,7 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
             live.upperHeight.store(200);
             live.frameCount.fetch_add(1);
             const int expectedBin = static_cast<int>(std::lround(kToneHz * frame.sampleCount / kRateHz));
-            if (frame.sampleCount != upper->frameLength || frame.binCount != frame.sampleCount / 2 ||
+            if (frame.sampleCount != analysis.FrameLength() || frame.binCount != frame.sampleCount / 2 ||
                 std::abs(PeakBin(frame.displayValues, frame.binCount) - expectedBin) > 1) {
                 wrongPasses.fetch_add(1);
             }
@@ -188,8 +182,7 @@ TEST(CommandStress, AThousandLengthSwitchesBetweenRunningPasses) {
     EXPECT_EQ(s.selX1, 0.9);
     EXPECT_EQ(s.upperHeight, 200);
     EXPECT_GE(passes.load(), kLongRun);
-    EXPECT_EQ(upper->frameLength, last);
-    EXPECT_EQ(lower->frameLength, last);
+    EXPECT_EQ(analysis.FrameLength(), last);
     EXPECT_EQ(s.halfLength, last / 2);
 }
 
@@ -214,12 +207,11 @@ TEST(CommandStress, AThousandRecStopCyclesWithACaptureAppending) {
     const std::string path = (dir / kRecordingFileName).string();
 
     AppSettings s = Defaults();
-    auto upper = makeAnalyzer();
-    auto lower = makeAnalyzer();
+    AnalyzerFrameAnalysis analysis(nullptr);
     PublishedSettings published;
     PassHandover handover;
     WavRecorder recorder(testsupport::OpenPosixRecordFile);
-    LoopTarget target(s, published, handover, *upper, *lower, recorder, path);
+    LoopTarget target(s, published, handover, analysis, recorder, path);
 
     std::atomic<bool> stop{false};
     std::thread loop([&] {  // takes the rate changes' calibration clears

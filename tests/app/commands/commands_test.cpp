@@ -29,8 +29,9 @@ public:
     void ResumeCapture() override { calls.push_back("resume"); }
     bool StartRecording() override { calls.push_back("startrec"); return startSucceeds; }
     void ReopenCapture() override { calls.push_back("reopen"); }
+    void RequestCalibration() override { calls.push_back("calibrate"); }
     void ClearCalibration() override { calls.push_back("clearcal"); }
-    void SetupAnalyzers() override { calls.push_back("setup"); }
+    void SetupAnalysis() override { calls.push_back("setup"); }
     void UpdateScaleLabels() override { calls.push_back("labels"); }
     void Relayout() override { calls.push_back("relayout"); }
     void RefreshStatus() override { calls.push_back("status"); }
@@ -66,7 +67,7 @@ TEST(Commands, EachIdChangesItsSettingAndTakesItsActions) {
          [](const AppSettings& s) { return s.showWave == 1 && s.showSpectrum == 1; }},
         {IDM_VIEW_CEPSTRUM, {"cross", "relayout", "status", "menu"},
          [](const AppSettings& s) { return s.cepstrumMode == 1 && s.pitchOn == 0 && s.showWave == 0; }},
-        {IDM_CAL, {"status", "menu"}, [](const AppSettings& s) { return s.calRequest == 1; }},
+        {IDM_CAL, {"calibrate", "status", "menu"}, [](const AppSettings& s) { return s.calRequest == 0; }},
         {IDM_WINDOW_BLACKMAN, {"status", "menu"}, [](const AppSettings& s) { return s.windowKind == kWindowBlackman; }},
         {IDM_WINDOW_NONE, {"status", "menu"}, [](const AppSettings& s) { return s.windowKind == kWindowNone; }},
         {IDM_PAUSE_1, {"status", "menu"}, [](const AppSettings& s) { return s.pauseMs == 1; }},

@@ -138,14 +138,14 @@ protected:
     };
     Frame LastFrame() {
         Frame f;
-        Analyzer& an = *app_->upper;
         const int rate = app_->settings.sampleRate;
         app_->frameLoop->RunBetweenPasses([&] {
-            const int n = an.frameLength;
-            f.samples.assign(an.rawFrame, an.rawFrame + n);
+            const FrameData& frame = app_->frameLoop->LastFrame();
+            const int n = frame.sampleCount;
+            f.samples.assign(frame.rawFrame, frame.rawFrame + n);
             int best = 2;
-            for (int k = 2; k < n / 2; ++k) {
-                if (an.outRe[k] > an.outRe[best]) best = k;
+            for (int k = 2; k < frame.binCount; ++k) {
+                if (frame.displayValues[k] > frame.displayValues[best]) best = k;
             }
             f.binHz = static_cast<double>(rate) / n;
             f.peakHz = best * f.binHz;

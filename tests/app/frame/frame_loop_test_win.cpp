@@ -33,9 +33,7 @@ constexpr int kCapacity = 65536;
 // in the cepstrum views a flat cepstrum at the spectrum's floor.
 class SyntheticAnalysis final : public FrameAnalysis {
 public:
-    SyntheticAnalysis()
-        : raw(kN), levels(kBins, 20.0), flat(kBins, 20.0), log10(kBins), wave(kCapacity), trace(kCapacity),
-          peaks(kCapacity) {
+    SyntheticAnalysis() : raw(kN), levels(kBins, 20.0), flat(kBins, 20.0), log10(kBins) {
         for (int i = 0; i < kN; ++i) raw[i] = 10000.0 * std::sin(2 * 3.14159265358979 * kToneBin * i / kN);
         levels[kToneBin] = 200.0;
         for (int k = 0; k < kBins; ++k) log10[k] = std::log10(static_cast<double>(k));
@@ -46,10 +44,10 @@ public:
         Sleep(1);
         inPass = false;
         const double* values = s.cepstrumMode == 1 ? flat.data() : levels.data();
-        return {raw.data(), kN, values, kBins, log10.data(), wave.data(), trace.data(), peaks.data(), kCapacity};
+        return {.rawFrame = raw.data(), .sampleCount = kN, .displayValues = values, .binCount = kBins,
+                .log10Table = log10.data()};
     }
     std::vector<double> raw, levels, flat, log10;
-    std::vector<TracePoint> wave, trace, peaks;
     std::atomic<int> calls{0};
     std::atomic<bool> inPass{false};
     std::atomic<bool> overlap{false};

@@ -28,22 +28,17 @@ namespace {
 
 constexpr int kBins = 1024;
 constexpr int kLineBin = 500;  // inside the default band, bins 102 ... 921
-constexpr int kPointCapacity = 65536;
 
 // Every frame: level 0 everywhere (below the default scale) and 200 at one bin.
 class OneLine final : public FrameAnalysis {
 public:
-    OneLine() : levels(kBins, 0.0), log10(kBins), points(3 * kPointCapacity) { levels[kLineBin] = 200.0; }
-    FrameData Analyse(const AppSettings&, std::uint8_t&) override {
+    OneLine() : levels(kBins, 0.0), log10(kBins) { levels[kLineBin] = 200.0; }
+    FrameData Analyse(const AppSettings&) override {
         Sleep(1);
-        return {levels.data(),      2 * kBins,
-                levels.data(),      kBins,
-                log10.data(),       points.data(),
-                points.data() + kPointCapacity, points.data() + 2 * kPointCapacity,
-                kPointCapacity};
+        return {.rawFrame = levels.data(), .sampleCount = 2 * kBins, .displayValues = levels.data(),
+                .binCount = kBins, .log10Table = log10.data()};
     }
     std::vector<double> levels, log10;
-    std::vector<TracePoint> points;
 };
 
 class SpectrogramLoopTest : public ::testing::Test {

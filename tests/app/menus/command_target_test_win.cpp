@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/frame/frame_analysis.h"
 #include "app/program/app_win.h"
 #include "app/window/main_window_win.h"
 #include "capture/wav_recorder.h"
@@ -81,7 +82,7 @@ TEST_F(CommandsTest, EachGroupChecksExactlyTheChosenItem) {
     }
     Command(IDM_CAL);
     EXPECT_FALSE(Checked(IDM_CAL));
-    EXPECT_EQ(Settings().calRequest, 1);
+    EXPECT_TRUE(CurrentApp()->frameAnalysis->Calibration().Requested());
 }
 
 std::uint32_t U32At(const std::vector<unsigned char>& b, size_t at) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/frame/frame_analysis.h"
 #include "app/program/app_win.h"
 #include "app/status/status_loop_win.h"
 #include "app/layout/window_parts_win.h"
@@ -183,6 +184,12 @@ protected:
         const DWORD timeout = kFramesTimeoutMs + static_cast<DWORD>(App().settings.pauseMs);
         return testsupport::PumpUntil([&] { return App().frameLoop->PassCount() > from; }, timeout);
     }
+    // N of the frame the loop drew last, read between two passes.
+    int AnalysedLength() {
+        int n = 0;
+        App().frameLoop->RunBetweenPasses([&] { n = App().frameLoop->LastFrame().sampleCount; });
+        return n;
+    }
     std::string StatusText() {
         LabelText::Buffer text;
         App().parts.statusLabel->CopyText(text);
@@ -233,7 +240,8 @@ TEST_F(RunningCommandsTest, EveryMenuCommandWorksWhileFramesRun) {
     // CAL in a cepstrum view: the next pass takes the request.
     Command(IDM_VIEW_CEPSTRUM);
     Command(IDM_CAL);
-    EXPECT_TRUE(testsupport::PumpUntil([&] { return App().settings.calRequest == 0; }, kFramesTimeoutMs));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !App().frameAnalysis->Calibration().Requested(); },
+                                       kFramesTimeoutMs));
 
     // About is modal; frames go on behind it.
     g_closedDialog = nullptr;
@@ -257,7 +265,7 @@ TEST_F(RunningCommandsTest, EveryMenuCommandWorksWhileFramesRun) {
 // Each switch waits for two hand-overs to the frame loop and re-lays the
 // window out. The first hundred rebuild the views; for the rest the window is
 // minimised, which leaves the views alone (a re-layout takes some 30 ms under
-// Wine) while the analysers are still set up anew between passes each time.
+// Wine) while the analysis is still set up anew between passes each time.
 TEST_F(RunningCommandsTest, AThousandDataLengthSwitches) {
     constexpr int kShownSwitches = 100;
     constexpr int kCepstrumFrom = 700;
@@ -275,8 +283,8 @@ TEST_F(RunningCommandsTest, AThousandDataLengthSwitches) {
     ShowWindow(hwnd_, SW_RESTORE);
     EXPECT_EQ(App().settings.halfLength, last / 2);
     ASSERT_TRUE(FramesRun());
-    EXPECT_EQ(App().upper->frameLength, last) << "the analysers have the last length";
-    EXPECT_EQ(App().lower->frameLength, last);
+    EXPECT_EQ(App().frameAnalysis->FrameLength(), last) << "the analysis has the last length";
+    EXPECT_EQ(AnalysedLength(), last) << "and the frames drawn since have it";
     EXPECT_EQ(App().settings.cepstrumMode, 1);
     ExpectShownAsSet("the last switch");
 }
@@ -291,7 +299,7 @@ TEST_F(RunningCommandsTest, ALengthSwitchDoesNotWaitOutALongPause) {
         Command(id);
         EXPECT_LT(GetTickCount() - start, 300u) << id;
     }
-    EXPECT_EQ(App().upper->frameLength, 2048);
+    EXPECT_EQ(App().frameAnalysis->FrameLength(), 2048);
 }
 
 TEST_F(RunningCommandsTest, AThousandRecStopCycles) {
