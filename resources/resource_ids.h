@@ -17,7 +17,7 @@
 #define IDM_ABOUT 104
 #define IDM_EXIT 105
 #define IDM_DEVICE_NONE 32805
-#define IDM_DEVICE_FIRST 2000 /* Device menu: the first device's item; app/device_commands.h maps numbers to ids */
+#define IDM_DEVICE_FIRST 2000 /* Device menu: the first device's item; app/commands/device_commands.h maps numbers to ids */
 #define IDM_RUN 32790
 #define IDM_STOP 32791
 #define IDM_REC 32792

@@ -10,7 +10,6 @@
 #include "app/menus/command_target_win.h"
 #include "app/commands/commands.h"
 #include "app/commands/menu_tables.h"
-#include "capture/device_menu_win.h"
 #include "app/commands/device_commands.h"
 #include "app/menus/device_menu_win.h"
 #include "capture/file_bytes_win.h"

@@ -17,7 +17,6 @@
 #include "app/layout/window_parts_win.h"
 #include "app/status/status_loop_win.h"
 #include "app/status/status_text.h"
-#include "capture/device_menu_win.h"
 #include "app/menus/device_menu_win.h"
 #include "base/window_messages_win.h"
 #include "capture/wave_capture_win.h"

@@ -15,7 +15,6 @@
 #include "app/program/app_win.h"
 #include "app/window/main_window_win.h"
 #include "app/settings/settings_file_win.h"
-#include "capture/device_menu_win.h"
 #include "app/commands/device_commands.h"
 #include "app/menus/device_menu_win.h"
 #include "capture/winmm_input_win.h"

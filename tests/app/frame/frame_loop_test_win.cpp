@@ -38,7 +38,7 @@ public:
         levels[kToneBin] = 200.0;
         for (int k = 0; k < kBins; ++k) log10[k] = std::log10(static_cast<double>(k));
     }
-    FrameData Analyse(const AppSettings& s, std::uint8_t&) override {
+    FrameData Analyse(const AppSettings& s) override {
         ++calls;
         if (inPass.exchange(true)) overlap = true;
         Sleep(1);
