@@ -34,8 +34,13 @@ void EnterSpectrumView(AppSettings& s, CommandTarget& target) {
     target.Relayout();
 }
 
+// From STOP a take starts the capture again the way RUN does: the device
+// opened afresh, so nothing it held from before the stop reaches the new run.
+// From RUN the capture goes on as it is.
 void Record(AppSettings& s, CommandTarget& target) {
-    target.ResumeCapture();
+    if (s.runState == kStop) {
+        target.ReopenCapture();
+    }
     // Only a file that was really created may be shown as a recording.
     s.runState = target.StartRecording() ? kRec : kRun;
 }

@@ -28,11 +28,13 @@ public:
     virtual void SetUpperCursor(ViewCursor cursor) = 0;
     virtual void StopRecording() = 0;
     virtual void PauseCapture() = 0;
-    virtual void ResumeCapture() = 0;
     // Returns true when the recording file was created.
     virtual bool StartRecording() = 0;
     // Closes the capture device and opens it again at the current rate and
     // device; a device that does not open gives way to the default one.
+    // Every command that starts the capture again (RUN, REC from STOP, a
+    // rate, a device) does it this way: a paused device would hand over,
+    // first, sound it held from before the pause.
     virtual void ReopenCapture() = 0;
     // Asks for a CAL on the next cepstrum frame.
     virtual void RequestCalibration() = 0;

@@ -32,8 +32,6 @@ void MainCommandTarget::StopRecording() { app_.recorder.StopRecording(); }
 
 void MainCommandTarget::PauseCapture() { app_.capture->PauseCapture(); }
 
-void MainCommandTarget::ResumeCapture() { app_.capture->ResumeCapture(); }
-
 bool MainCommandTarget::StartRecording() {
     return app_.recorder.StartRecording(kRecordingFileName, app_.settings.sampleRate) == 1;
 }

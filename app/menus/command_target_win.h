@@ -15,7 +15,6 @@ public:
     void SetUpperCursor(ViewCursor cursor) override;
     void StopRecording() override;
     void PauseCapture() override;
-    void ResumeCapture() override;
     bool StartRecording() override;
     void ReopenCapture() override;
     void RequestCalibration() override;

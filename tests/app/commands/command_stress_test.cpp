@@ -55,7 +55,6 @@ public:
     void SetUpperCursor(ViewCursor) override {}
     void StopRecording() override { recorder_.StopRecording(); }
     void PauseCapture() override {}
-    void ResumeCapture() override {}
     bool StartRecording() override { return recorder_.StartRecording(path_.c_str(), s_.sampleRate) == 1; }
     void ReopenCapture() override {}
     void RequestCalibration() override { analysis_.Calibration().Request(); }

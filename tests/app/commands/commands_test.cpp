@@ -26,7 +26,6 @@ public:
     void SetUpperCursor(ViewCursor c) override { calls.push_back(c == ViewCursor::kArrow ? "arrow" : "cross"); }
     void StopRecording() override { calls.push_back("stoprec"); }
     void PauseCapture() override { calls.push_back("pause"); }
-    void ResumeCapture() override { calls.push_back("resume"); }
     bool StartRecording() override { calls.push_back("startrec"); return startSucceeds; }
     void ReopenCapture() override { calls.push_back("reopen"); }
     void RequestCalibration() override { calls.push_back("calibrate"); }
@@ -97,10 +96,10 @@ TEST(Commands, RunStopRecTransitions) {
     const Case cases[] = {
         {kRun, IDM_RUN, false, kRun, {"reopen"}},
         {kRun, IDM_STOP, false, kStop, {"stoprec", "pause"}},
-        {kRun, IDM_REC, false, kRec, {"resume", "startrec"}},
+        {kRun, IDM_REC, false, kRec, {"startrec"}},
         {kStop, IDM_RUN, false, kRun, {"reopen"}},
         {kStop, IDM_STOP, false, kStop, {"stoprec", "pause"}},
-        {kStop, IDM_REC, false, kRec, {"resume", "startrec"}},
+        {kStop, IDM_REC, false, kRec, {"reopen", "startrec"}},
         {kRec, IDM_RUN, true, kRec, {"reopen"}},
         {kRec, IDM_STOP, true, kStop, {"stoprec", "pause"}},
         {kRec, IDM_REC, true, kRec, {}},
