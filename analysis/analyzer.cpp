@@ -17,17 +17,17 @@ constexpr double kFourPiApprox = 12.5663706;
 
 }  // namespace
 
-std::unique_ptr<Analyzer> makeAnalyzer() {
+std::unique_ptr<Analyzer> MakeAnalyzer() {
     // Value-initialisation zeroes every member.
     return std::make_unique<Analyzer>();
 }
 
-bool isSupportedFrameLength(std::int32_t length) {
+bool IsSupportedFrameLength(std::int32_t length) {
     return length >= kMinFrameLength && length <= kMaxFrameLength && (length & (length - 1)) == 0;
 }
 
-int setupAnalyzer(Analyzer& an, const AppSettings& settings) {
-    if (!isSupportedFrameLength(settings.fftLength) || settings.halfLength * 2 != settings.fftLength) return 0;
+int SetupAnalyzer(Analyzer& an, const AppSettings& settings) {
+    if (!IsSupportedFrameLength(settings.fftLength) || settings.halfLength * 2 != settings.fftLength) return 0;
     static_assert(kMaxFrameLength / 2 <= kBinCapacity);
     an.binCount = settings.halfLength;
     an.sampleCount = settings.fftLength;
@@ -36,12 +36,12 @@ int setupAnalyzer(Analyzer& an, const AppSettings& settings) {
     an.halfFrame = an.frameLength / 2;
     an.log2Length = truncToInt(std::log(static_cast<double>(an.frameLength)) / std::log(2.0));
     assert((1 << an.log2Length) == an.frameLength);
-    buildWindows(an);
-    buildSpectrumTables(an);
+    BuildWindows(an);
+    BuildSpectrumTables(an);
     return 1;
 }
 
-void buildWindows(Analyzer& an) {
+void BuildWindows(Analyzer& an) {
     const std::int32_t n = an.frameLength;
     const double d = n - 1;
     for (std::int32_t i = 0; i < n; i++) {
@@ -52,7 +52,7 @@ void buildWindows(Analyzer& an) {
     }
 }
 
-void applyWindow(Analyzer& an) {
+void ApplyWindow(Analyzer& an) {
     const std::int32_t n = an.frameLength;
     std::memcpy(an.rawFrame, an.sampleFrame, sizeof(double) * n);
     const double* table = nullptr;

@@ -7,20 +7,20 @@
 //
 // Memory: every array is a fixed-capacity member sized for the longest frame
 // (kMaxFrameLength), so the record is allocated once (about 3.1 MiB, on the
-// heap: use makeAnalyzer) and no set-up or frame ever allocates or frees.
+// heap: use MakeAnalyzer) and no set-up or frame ever allocates or frees.
 //
 // Units and layout: samples are raw signed 16-bit values held as doubles,
 // oldest first. Frame lengths N are powers of two, kMinFrameLength ... kMaxFrameLength.
 //
 // Threads:
-//  - Construction and the first setupAnalyzer run on the user-interface
+//  - Construction and the first SetupAnalyzer run on the user-interface
 //    thread before the frame loop starts.
-//  - Afterwards setupAnalyzer may only run between two frames: the frame loop
+//  - Afterwards SetupAnalyzer may only run between two frames: the frame loop
 //    applies a new length itself between passes (or the caller otherwise
 //    guarantees that no frame is running). A frame must see one set-up's
 //    frameLength and tables throughout. Because a set-up never frees memory,
 //    a violation yields one wrong frame, never a read of freed memory.
-//  - applyWindow, computeSpectrum and computeCepstrum run on the frame-loop
+//  - ApplyWindow, ComputeSpectrum and ComputeCepstrum run on the frame-loop
 //    thread. What a frame leaves in the work buffers is read by the drawing
 //    through FrameData (app/frame_analysis.h) until the next frame.
 //
@@ -46,13 +46,13 @@ inline constexpr std::int32_t kBinCapacity = kMaxFrameLength / 2;
 inline constexpr std::int32_t kFftTableCapacity = kRdftMaxLength / 2;
 
 struct Analyzer {
-    // The plan, rebuilt by setupAnalyzer.
+    // The plan, rebuilt by SetupAnalyzer.
     std::int32_t frameLength;    // N, samples per frame; 0 before the first set-up
     std::int32_t halfFrame;      // N / 2
     std::int32_t log2Length;     // log2 N
     std::int32_t binCount;       // display values: halfLength at the last set-up
     std::int32_t sampleCount;    // fftLength at the last set-up
-    // Window tables, frameLength entries valid (built by buildWindows).
+    // Window tables, frameLength entries valid (built by BuildWindows).
     double hanningTable[kMaxFrameLength];
     double hammingTable[kMaxFrameLength];
     double blackmanTable[kMaxFrameLength];
@@ -67,7 +67,7 @@ struct Analyzer {
     double log10Table[kBinCapacity];  // log10(i) for i < binCount; entry 0 is -infinity
 
     // The work buffers of one frame.
-    std::int32_t activeWindow;            // WindowKind applied by applyWindow; other values mean none
+    std::int32_t activeWindow;            // WindowKind applied by ApplyWindow; other values mean none
     double rawFrame[kFrameCapacity];     // the frame before windowing (waveform trace)
     double sampleFrame[kFrameCapacity];  // the frame, windowed in place; the transforms' input
     double imagInput[kFrameCapacity];    // zero; in cepstrum mode the scaled log magnitudes
@@ -79,20 +79,20 @@ struct Analyzer {
 };
 
 // A zero-filled Analyzer (activeWindow 0, no set-up yet), on the heap.
-std::unique_ptr<Analyzer> makeAnalyzer();
+std::unique_ptr<Analyzer> MakeAnalyzer();
 
 // True for a frame length this code can analyse: a power of two within
 // kMinFrameLength ... kMaxFrameLength.
-bool isSupportedFrameLength(std::int32_t length);
+bool IsSupportedFrameLength(std::int32_t length);
 
 // Sets the Analyzer up for fftLength / halfLength of the settings: log10Table,
 // the window tables and the spectrum caches. Returns 1; returns 0 and changes
 // nothing when the lengths are not a supported N and N/2. See Threads above.
-int setupAnalyzer(Analyzer& an, const AppSettings& settings);
+int SetupAnalyzer(Analyzer& an, const AppSettings& settings);
 
-// Fills the three window tables for frameLength (called by setupAnalyzer).
-void buildWindows(Analyzer& an);
+// Fills the three window tables for frameLength (called by SetupAnalyzer).
+void BuildWindows(Analyzer& an);
 
 // Copies sampleFrame[0, N) to rawFrame and multiplies sampleFrame by the
 // table that activeWindow selects. Frame-loop thread.
-void applyWindow(Analyzer& an);
+void ApplyWindow(Analyzer& an);

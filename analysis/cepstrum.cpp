@@ -16,7 +16,7 @@ constexpr double kSmoothPoints = 5.0;
 constexpr double kCepstrumGain = 1000.0;
 
 // Five-point moving sum of y around q; positions outside [0, n) count as 0.
-inline double fivePointSum(const double* y, std::int32_t n, std::int32_t q) {
+inline double FivePointSum(const double* y, std::int32_t n, std::int32_t q) {
     auto at = [&](std::int32_t i) { return i >= 0 && i < n ? y[i] : 0.0; };
     return at(q - 2) + at(q - 1) + at(q) + at(q + 1) + at(q + 2);
 }
@@ -28,7 +28,7 @@ void CepstrumCalibration::Clear() {
     calCountdown = 0;
 }
 
-void computeCepstrum(Analyzer& an, CepstrumCalibration& cal, std::uint8_t calRequest) {
+void ComputeCepstrum(Analyzer& an, CepstrumCalibration& cal, std::uint8_t calRequest) {
     const std::int32_t n = an.frameLength;
     double* a = an.sampleFrame;
     rdft(n, 1, a, an.fftIndex, an.fftTable);
@@ -49,7 +49,7 @@ void computeCepstrum(Analyzer& an, CepstrumCalibration& cal, std::uint8_t calReq
     bool finite = true;
     for (std::int32_t q = 0; q < n; q++) {
         const double smoothed = (q >= 2 && q < n - 2 ? y[q - 2] + y[q - 1] + y[q] + y[q + 1] + y[q + 2]
-                                                     : fivePointSum(y, n, q)) /
+                                                     : FivePointSum(y, n, q)) /
                                 kSmoothPoints * kCepstrumGain;
         an.outRe[q] = smoothed;
         finite = finite && std::isfinite(smoothed);

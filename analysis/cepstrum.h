@@ -1,7 +1,7 @@
 // Cepstrum path: real cepstrum of the windowed frame, smoothed over five lags,
 // averaged over frames, minus the CAL reference.
 //
-// computeCepstrum, with N = frameLength of the Analyzer:
+// ComputeCepstrum, with N = frameLength of the Analyzer:
 //   outRe[q], 0 <= q < N: the smoothed, averaged cepstrum at a lag of q
 //   samples (quefrency q / sampleRate seconds), scaled by 1000; displays use
 //   the first N/2 values.
@@ -23,11 +23,11 @@
 // calibration zeroes the reference and ends a calibration still running, so
 // no later frame copies the average back over the cleared reference.
 //
-// Threads: computeCepstrum and Clear run on the frame-loop thread only (a
+// Threads: ComputeCepstrum and Clear run on the frame-loop thread only (a
 // clear from a command is handed to the loop between passes). The CAL
 // request is the one field another thread touches: the user-interface thread
 // raises it (Request), the frame loop takes it with one exchange
-// (TakeRequest) and passes it to computeCepstrum.
+// (TakeRequest) and passes it to ComputeCepstrum.
 #pragma once
 
 #include <atomic>
@@ -61,4 +61,4 @@ struct CepstrumCalibration {
     void Clear();
 };
 
-void computeCepstrum(Analyzer& an, CepstrumCalibration& cal, std::uint8_t calRequest);
+void ComputeCepstrum(Analyzer& an, CepstrumCalibration& cal, std::uint8_t calRequest);

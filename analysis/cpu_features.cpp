@@ -4,28 +4,28 @@ namespace {
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 // The checks include the system's saving of the wide registers.
-bool askAvx() {
+bool AskAvx() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx");
 }
 
-bool askAvx2Fma() {
+bool AskAvx2Fma() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 }
 #else
-bool askAvx() { return false; }
-bool askAvx2Fma() { return false; }
+bool AskAvx() { return false; }
+bool AskAvx2Fma() { return false; }
 #endif
 
 }  // namespace
 
-bool cpuRunsAvx() {
-    static const bool runs = askAvx();
+bool CpuRunsAvx() {
+    static const bool runs = AskAvx();
     return runs;
 }
 
-bool cpuRunsAvx2Fma() {
-    static const bool runs = askAvx2Fma();
+bool CpuRunsAvx2Fma() {
+    static const bool runs = AskAvx2Fma();
     return runs;
 }

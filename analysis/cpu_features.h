@@ -3,7 +3,7 @@
 #pragma once
 
 // 256-bit AVX arithmetic.
-bool cpuRunsAvx();
+bool CpuRunsAvx();
 
 // AVX2 with fused multiply-add.
-bool cpuRunsAvx2Fma();
+bool CpuRunsAvx2Fma();

@@ -15,15 +15,15 @@ namespace rdft_detail {
 namespace {
 
 // Zero until dynamic initialisation: a transform run before it takes SSE2.
-bool avx2On = avx2Supported();
+bool avx2On = Avx2Supported();
 
 }  // namespace
 
-bool avx2Supported() { return cpuRunsAvx2Fma(); }
+bool Avx2Supported() { return CpuRunsAvx2Fma(); }
 
-bool avx2Enabled() { return avx2On; }
+bool Avx2Enabled() { return avx2On; }
 
-void setAvx2Enabled(bool on) { avx2On = on && avx2Supported(); }
+void SetAvx2Enabled(bool on) { avx2On = on && Avx2Supported(); }
 
 void makewt(std::int32_t nw, std::int32_t* ip, double* w) {
     ip[0] = nw;
@@ -160,7 +160,7 @@ void realSplit(std::int32_t n, double* __restrict a, std::int32_t nc, const doub
     const std::int32_t ks = 2 * nc / m;
     const __m128d half = _mm_set1_pd(0.5);
     std::int32_t j = 2;
-    if (avx2Enabled()) j = kForward ? rftfsubAvx2(n, a, nc, c) : rftbsubAvx2(n, a, nc, c);
+    if (Avx2Enabled()) j = kForward ? rftfsubAvx2(n, a, nc, c) : rftbsubAvx2(n, a, nc, c);
     std::int32_t kk = ks * (j >> 1);
     for (; j + 2 < m; j += 4, kk += 2 * ks) {
         const std::int32_t k = n - j;
@@ -281,12 +281,12 @@ BitLayout bitLayout(std::int32_t n) {
 }
 
 void bitrv2(std::int32_t n, const std::int32_t* ip, double* a) {
-    if (avx2Enabled()) return bitrv2Avx2(n, ip, a);
+    if (Avx2Enabled()) return bitrv2Avx2(n, ip, a);
     bitReverseComplex<false>(n, ip, a);
 }
 
 void bitrv2conj(std::int32_t n, const std::int32_t* ip, double* a) {
-    if (avx2Enabled()) return bitrv2conjAvx2(n, ip, a);
+    if (Avx2Enabled()) return bitrv2conjAvx2(n, ip, a);
     bitReverseComplex<true>(n, ip, a);
 }
 

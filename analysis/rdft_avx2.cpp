@@ -1,5 +1,5 @@
 // AVX2+FMA versions of the hottest rdft routines. rdft_stages.cpp and rdft.cpp
-// call them instead of their SSE2 code when avx2Enabled() holds.
+// call them instead of their SSE2 code when Avx2Enabled() holds.
 //
 // This file alone is compiled with -mavx2 -mfma. Everything it defines apart
 // from the entry points declared in rdft_internal.h lives in an anonymous

@@ -88,7 +88,7 @@ void cftx020(double* a);
 // reversals below, same arguments.
 // The real splits run groups of four steps and return the first step j
 // (a[j], a[j+1]) they left for the SSE2 code, with fewer than four to go.
-// The SSE2 entry points call them themselves while avx2Enabled() holds.
+// The SSE2 entry points call them themselves while Avx2Enabled() holds.
 void cftf1stAvx2(std::int32_t n, double* a, const double* w);
 void cftb1stAvx2(std::int32_t n, double* a, const double* w);
 void cftmdl1Avx2(std::int32_t n, double* a, const double* w);
@@ -104,12 +104,12 @@ void bitrv2Avx2(std::int32_t n, const std::int32_t* ip, double* a);
 void bitrv2conjAvx2(std::int32_t n, const std::int32_t* ip, double* a);
 
 // Whether this processor and its system run AVX2 and FMA code: asked once.
-bool avx2Supported();
-// Whether the AVX2 code runs: initially avx2Supported(). Tests switch it to
-// compare the two paths; it never turns on where avx2Supported() is false.
+bool Avx2Supported();
+// Whether the AVX2 code runs: initially Avx2Supported(). Tests switch it to
+// compare the two paths; it never turns on where Avx2Supported() is false.
 // Not synchronised: switch it only while no transform runs.
-bool avx2Enabled();
-void setAvx2Enabled(bool on);
+bool Avx2Enabled();
+void SetAvx2Enabled(bool on);
 
 // The offset layer that makeipt built for a transform of n doubles: its
 // length m = 2^k, so that the complex index of log2(n/2) bits splits into

@@ -138,19 +138,19 @@ void firstStage(std::int32_t n, double* a, const double* w) {
 }  // namespace
 
 void cftf1st(std::int32_t n, double* a, const double* w) {
-    if (avx2Enabled()) return cftf1stAvx2(n, a, w);
+    if (Avx2Enabled()) return cftf1stAvx2(n, a, w);
     firstStage<false>(n, a, w);
 }
 
 void cftb1st(std::int32_t n, double* a, const double* w) {
-    if (avx2Enabled()) return cftb1stAvx2(n, a, w);
+    if (Avx2Enabled()) return cftb1stAvx2(n, a, w);
     firstStage<true>(n, a, w);
 }
 
 // Plain stage over n doubles (S = n/2 points) with the level of 2S points,
 // which holds W^g and W^3g directly for g < S/8.
 void cftmdl1(std::int32_t n, double* a, const double* w) {
-    if (avx2Enabled()) return cftmdl1Avx2(n, a, w);
+    if (Avx2Enabled()) return cftmdl1Avx2(n, a, w);
     const std::int32_t q = n >> 3;
     const std::int32_t eighth = q >> 1;
     const double c4 = w[1];
@@ -166,7 +166,7 @@ void cftmdl1(std::int32_t n, double* a, const double* w) {
 // Odd stage over n doubles (S = n/2 points) with the level of 4S points,
 // which holds V^g and V^3g (V = e^(2 pi i / 2S)) directly for g < S/4.
 void cftmdl2(std::int32_t n, double* a, const double* w) {
-    if (avx2Enabled()) return cftmdl2Avx2(n, a, w);
+    if (Avx2Enabled()) return cftmdl2Avx2(n, a, w);
     const std::int32_t q = n >> 3;
     const double c4 = w[1];
     oddButterfly(a, q, 0, kUnit, Eighth{c4}, kUnit, ThreeEighths{c4});
@@ -237,7 +237,7 @@ struct LeafRoutines {
 }  // namespace
 
 void cftleaf(std::int32_t m, std::int32_t isplt, double* a, std::int32_t nw, const double* w) {
-    if (avx2Enabled()) return cftleafAvx2(m, isplt, a, nw, w);
+    if (Avx2Enabled()) return cftleafAvx2(m, isplt, a, nw, w);
     runLeaf<LeafRoutines>(m, isplt, a, nw, w);
 }
 
@@ -258,7 +258,7 @@ void cftfx41(std::int32_t n, double* a, std::int32_t nw, const double* w) {
 // Plain 16-point transform; w is the level of 16 points:
 // [1] = cos(pi/4), [2], [3] = cos(pi/8), sin(pi/8).
 void cftf161(double* a, const double* w) {
-    if (avx2Enabled()) return cftf161Avx2(a, w);
+    if (Avx2Enabled()) return cftf161Avx2(a, w);
     const double c4 = w[1], c8 = w[2], s8 = w[3];
     plainButterfly(a, 4, 0, kUnit, kUnit);
     plainButterfly(a, 4, 1, Cx{c8, s8}, Cx{s8, c8});
@@ -272,7 +272,7 @@ void cftf161(double* a, const double* w) {
 
 // Odd 16-point transform (V = e^(2 pi i / 32)); w is the level of 64 points.
 void cftf162(double* a, const double* w) {
-    if (avx2Enabled()) return cftf162Avx2(a, w);
+    if (Avx2Enabled()) return cftf162Avx2(a, w);
     cftmdl2(32, a, w);
     const double c4 = w[1];
     plain4(a);
@@ -283,7 +283,7 @@ void cftf162(double* a, const double* w) {
 
 // Plain 8-point transform; reads only w[1] = cos(pi/4).
 void cftf081(double* a, const double* w) {
-    if (avx2Enabled()) return cftf081Avx2(a, w);
+    if (Avx2Enabled()) return cftf081Avx2(a, w);
     const double c4 = w[1];
     plainButterfly(a, 2, 0, kUnit, kUnit);
     plainButterfly(a, 2, 1, Eighth{c4}, ThreeEighths{c4});
@@ -295,7 +295,7 @@ void cftf081(double* a, const double* w) {
 
 // Odd 8-point transform (V = e^(2 pi i / 16)); w is the level of 16 points.
 void cftf082(double* a, const double* w) {
-    if (avx2Enabled()) return cftf082Avx2(a, w);
+    if (Avx2Enabled()) return cftf082Avx2(a, w);
     const double c4 = w[1], c8 = w[2], s8 = w[3];
     oddButterfly(a, 2, 0, kUnit, Eighth{c4}, kUnit, ThreeEighths{c4});
     oddButterfly(a, 2, 1, Cx{c8, s8}, Cx{s8, c8}, Cx{s8, c8}, Cx{-c8, -s8});

@@ -17,7 +17,7 @@ constexpr double kPiApprox = 3.14159265;
 // Every butterfly of one stage: lower element j and upper element j + half
 // for j = b + k, b a multiple of 2*half, twiddle k of the stage. SSE2 does two
 // k at a time with exactly the scalar operations, in the same order.
-void butterflyStage(double* re, double* im, std::int32_t n, std::int32_t half, const double* twRe,
+void ButterflyStage(double* re, double* im, std::int32_t n, std::int32_t half, const double* twRe,
                     const double* twIm) {
     for (std::int32_t b = 0; b < n; b += 2 * half) {
         double* loRe = re + b;
@@ -42,30 +42,30 @@ void butterflyStage(double* re, double* im, std::int32_t n, std::int32_t half, c
 }
 
 // Zero until dynamic initialisation: a spectrum computed before it takes SSE2.
-bool avxOn = spectrum_detail::avxSupported();
+bool avxOn = spectrum_detail::AvxSupported();
 
 }  // namespace
 
 namespace spectrum_detail {
 
-bool avxSupported() { return cpuRunsAvx(); }
+bool AvxSupported() { return CpuRunsAvx(); }
 
-bool avxEnabled() { return avxOn; }
+bool AvxEnabled() { return avxOn; }
 
-void setAvxEnabled(bool on) { avxOn = on && avxSupported(); }
+void SetAvxEnabled(bool on) { avxOn = on && AvxSupported(); }
 
 }  // namespace spectrum_detail
 
-void bitReverseTable(std::int32_t n, std::int32_t* t) {
+void BitReverseTable(std::int32_t n, std::int32_t* t) {
     t[0] = 0;
     for (std::int32_t b = 1, step = n / 2; b < n; b *= 2, step /= 2) {
         for (std::int32_t i = 0; i < b; i++) t[b + i] = t[i] + step;
     }
 }
 
-void buildSpectrumTables(Analyzer& an) {
+void BuildSpectrumTables(Analyzer& an) {
     const std::int32_t n = an.frameLength;
-    bitReverseTable(n, an.bitReverse);
+    BitReverseTable(n, an.bitReverse);
     for (std::int32_t half = 1; half < n; half *= 2) {
         const double theta = kPiApprox / half;
         const double cr = std::cos(theta);
@@ -82,7 +82,7 @@ void buildSpectrumTables(Analyzer& an) {
     }
 }
 
-void computeSpectrum(Analyzer& an) {
+void ComputeSpectrum(Analyzer& an) {
     const std::int32_t n = 1 << an.log2Length;
     double* re = an.outRe;
     double* im = an.outIm;
@@ -116,14 +116,14 @@ void computeSpectrum(Analyzer& an) {
     // pairs (4, 8), (16, 32), ..., and a last single stage when their count is odd.
     std::int32_t half = 2;
     if (avxOn) {
-        butterflyStage(re, im, n, half, twRe + half, twIm + half);
+        ButterflyStage(re, im, n, half, twRe + half, twIm + half);
         for (half = 4; 2 * half < n; half *= 4) {
-            spectrum_detail::butterflyStagePairAvx(re, im, n, half, twRe + half, twIm + half, twRe + 2 * half,
+            spectrum_detail::ButterflyStagePairAvx(re, im, n, half, twRe + half, twIm + half, twRe + 2 * half,
                                                    twIm + 2 * half);
         }
-        if (half < n) spectrum_detail::butterflyStageAvx(re, im, n, half, twRe + half, twIm + half);
+        if (half < n) spectrum_detail::ButterflyStageAvx(re, im, n, half, twRe + half, twIm + half);
     } else {
-        for (; half < n; half *= 2) butterflyStage(re, im, n, half, twRe + half, twIm + half);
+        for (; half < n; half *= 2) ButterflyStage(re, im, n, half, twRe + half, twIm + half);
     }
 
     // The magnitudes two at a time (correctly rounded, as the scalar sqrt),

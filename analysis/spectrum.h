@@ -1,7 +1,7 @@
 // Spectrum path: a radix-2 complex FFT of the windowed frame and a level per
 // bin.
 //
-// computeSpectrum, with N = 2^log2Length of the Analyzer:
+// ComputeSpectrum, with N = 2^log2Length of the Analyzer:
 //   outRe[k], 0 <= k < N/2: the level of bin k (frequency k * sampleRate / N)
 //   as 20 * ln|X[k]|, X[f] = sum_j x[j] e^(-2 pi i f j / N), unnormalised (no
 //   division by N, no window-gain correction); a bin of zero magnitude gives
@@ -20,10 +20,10 @@
 struct Analyzer;
 
 // Writes the bit-reversal permutation of 0 ... n-1 (n a power of two) into t[0, n).
-void bitReverseTable(std::int32_t n, std::int32_t* t);
+void BitReverseTable(std::int32_t n, std::int32_t* t);
 
 // Rebuilds the bit-reversal and stage-twiddle caches for frameLength
-// (called by setupAnalyzer).
-void buildSpectrumTables(Analyzer& an);
+// (called by SetupAnalyzer).
+void BuildSpectrumTables(Analyzer& an);
 
-void computeSpectrum(Analyzer& an);
+void ComputeSpectrum(Analyzer& an);

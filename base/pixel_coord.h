@@ -23,15 +23,15 @@ static_assert(sizeof(TracePoint) == 8);
 // view and still safe there.
 inline constexpr std::int32_t kGdiCoordLimitPx = 134217727;
 
-inline std::int32_t clampForGdi(std::int32_t v) {
+inline std::int32_t ClampForGdi(std::int32_t v) {
     if (v > kGdiCoordLimitPx) return kGdiCoordLimitPx;
     if (v < -kGdiCoordLimitPx) return -kGdiCoordLimitPx;
     return v;
 }
 
-inline void clampForGdi(TracePoint* points, int count) {
+inline void ClampForGdi(TracePoint* points, int count) {
     for (int i = 0; i < count; ++i) {
-        points[i].x = clampForGdi(points[i].x);
-        points[i].y = clampForGdi(points[i].y);
+        points[i].x = ClampForGdi(points[i].x);
+        points[i].y = ClampForGdi(points[i].y);
     }
 }

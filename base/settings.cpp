@@ -14,7 +14,7 @@ void InstallDefaults(AppSettings& s, std::int32_t screenWidth, std::int32_t scre
     s.cepstrumMode = 0;
     s.holdTrace = 0;
     s.calRequest = 0;
-    s.colorSpectrum = 1;
+    s.colourSpectrum = 1;
     s.windowKind = kWindowHanning;
     s.winHeight = kDefaultWindowHeight;
     s.winWidth = kDefaultWindowWidth;

@@ -55,7 +55,7 @@ struct AppSettings {
     double selX1;
     double selY1;
     double splitRatio;           // divider top / client height
-    std::uint8_t colorSpectrum;  // filled, coloured spectrum
+    std::uint8_t colourSpectrum;  // filled, coloured spectrum
     std::uint8_t pad105[7];
     double activeSpan;           // value span of the full upper-view height, this frame
     double activeOffset;         // pixel row of value 0, this frame
@@ -93,7 +93,7 @@ static_assert(offsetof(AppSettings, selX0) == 72);
 static_assert(offsetof(AppSettings, selX1) == 80);
 static_assert(offsetof(AppSettings, selY1) == 88);
 static_assert(offsetof(AppSettings, splitRatio) == 96);
-static_assert(offsetof(AppSettings, colorSpectrum) == 104);
+static_assert(offsetof(AppSettings, colourSpectrum) == 104);
 static_assert(offsetof(AppSettings, activeSpan) == 112);
 static_assert(offsetof(AppSettings, activeOffset) == 120);
 static_assert(offsetof(AppSettings, specSpan) == 128);

@@ -34,11 +34,11 @@ std::vector<double> randomFrame(std::int32_t n) {
 }
 
 std::unique_ptr<Analyzer> analyzerFor(std::int32_t n) {
-    auto an = makeAnalyzer();
+    auto an = MakeAnalyzer();
     AppSettings s{};
     s.fftLength = n;
     s.halfLength = n / 2;
-    setupAnalyzer(*an, s);
+    SetupAnalyzer(*an, s);
     return an;
 }
 
@@ -79,7 +79,7 @@ void BM_ComputeSpectrum(benchmark::State& state) {
     const std::vector<double> x = randomFrame(n);
     std::memcpy(an->sampleFrame, x.data(), sizeof(double) * n);
     for (auto _ : state) {
-        computeSpectrum(*an);  // reads sampleFrame only
+        ComputeSpectrum(*an);  // reads sampleFrame only
         benchmark::ClobberMemory();
     }
 }
@@ -92,7 +92,7 @@ void BM_ComputeCepstrum(benchmark::State& state) {
     const std::vector<double> x = randomFrame(n);
     for (auto _ : state) {
         std::memcpy(an->sampleFrame, x.data(), sizeof(double) * n);
-        computeCepstrum(*an, *avg, 0);
+        ComputeCepstrum(*an, *avg, 0);
         benchmark::ClobberMemory();
     }
 }
@@ -110,11 +110,11 @@ void wholeFrame(benchmark::State& state, bool cepstrum) {
     for (auto _ : state) {
         for (std::int32_t i = 0; i < n; i++) an->sampleFrame[i] = ring[i];
         an->activeWindow = kWindowHanning;
-        applyWindow(*an);
+        ApplyWindow(*an);
         if (cepstrum) {
-            computeCepstrum(*an, *avg, 0);
+            ComputeCepstrum(*an, *avg, 0);
         } else {
-            computeSpectrum(*an);
+            ComputeSpectrum(*an);
         }
         benchmark::ClobberMemory();
     }

@@ -89,7 +89,7 @@ void wholePass(benchmark::State& state, bool cepstrum, bool logAxis, bool readou
         points = BuildWaveformPoints(f.rawFrame, f.sampleCount / 2, kViewWidthPx, kViewHeightPx, traces->wave,
                                      kPointCapacity);
         const SpectrumView view{kViewWidthPx, kViewHeightPx, s.specSpan, s.specOffset,
-                                logAxis ? f.log10Table : nullptr, s.colorSpectrum != 0};
+                                logAxis ? f.log10Table : nullptr, s.colourSpectrum != 0};
         const SpectrumPoints r =
             BuildSpectrumPoints(f.displayValues, f.binCount, view, traces->trace, traces->peak, kPointCapacity);
         points += r.traceCount + r.peakCount;

@@ -26,7 +26,7 @@ void BM_SpectrogramColumn(benchmark::State& state) {
     std::vector<std::uint8_t> surface(static_cast<std::size_t>(stride) * height);
     SpectrogramWork work;
     for (auto _ : state) {
-        paintSpectrogramColumn(frame, work, surface.data(), kViewWidth, height, stride);
+        PaintSpectrogramColumn(frame, work, surface.data(), kViewWidth, height, stride);
         benchmark::DoNotOptimize(surface.data());
         benchmark::ClobberMemory();
     }

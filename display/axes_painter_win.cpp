@@ -10,8 +10,8 @@
 namespace {
 
 void VerticalLine(HDC dc, std::int32_t x, std::int32_t height) {
-    MoveToEx(dc, clampForGdi(x), 0, nullptr);
-    LineTo(dc, clampForGdi(x), height);
+    MoveToEx(dc, ClampForGdi(x), 0, nullptr);
+    LineTo(dc, ClampForGdi(x), height);
 }
 
 void HorizontalLine(HDC dc, std::int32_t y, std::int32_t width) {
@@ -20,7 +20,7 @@ void HorizontalLine(HDC dc, std::int32_t y, std::int32_t width) {
 }
 
 void Text(HDC dc, std::int32_t x, std::int32_t y, const char* text) {
-    TextOutA(dc, clampForGdi(x), y, text, static_cast<int>(std::strlen(text)));
+    TextOutA(dc, ClampForGdi(x), y, text, static_cast<int>(std::strlen(text)));
 }
 
 std::int32_t TextWidth(HDC dc, const char* text) {
@@ -59,7 +59,7 @@ void DrawTickLabels(HDC dc, const AxisScale& scale, std::int32_t fs, std::int32_
 // Turns the surface into the colouring picture, copies it into the pattern
 // surface and makes the brush from it. Without memory for the scratch
 // buffer the brush stays as it was.
-void BuildColourBrush(Bitmaplib::clsBitmap& view) {
+void BuildColourBrush(Bitmaplib::PlotView& view) {
     const Bitmaplib::SurfacePixels surface = view.Surface();
     const Bitmaplib::SurfacePixels pattern = view.Pattern();
     if (!surface.bits || !pattern.bits) {
@@ -79,7 +79,7 @@ void BuildColourBrush(Bitmaplib::clsBitmap& view) {
 
 }  // namespace
 
-void DrawAxes(Bitmaplib::clsBitmap& view, std::int32_t fs, std::int32_t bins, bool logAxis, bool colour,
+void DrawAxes(Bitmaplib::PlotView& view, std::int32_t fs, std::int32_t bins, bool logAxis, bool colour,
               bool freqAxis, bool quefrency) {
     const std::int32_t width = view.Width();
     const std::int32_t height = view.Height();

@@ -19,5 +19,5 @@
 // Text colour of the tick labels, COLORREF.
 inline constexpr COLORREF kTickTextColour = 0xC8C8C8;
 
-void DrawAxes(Bitmaplib::clsBitmap& view, std::int32_t fs, std::int32_t bins, bool logAxis, bool colour,
+void DrawAxes(Bitmaplib::PlotView& view, std::int32_t fs, std::int32_t bins, bool logAxis, bool colour,
               bool freqAxis, bool quefrency);

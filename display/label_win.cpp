@@ -7,56 +7,56 @@
 
 namespace Mylib {
 
-clsLabel::clsLabel(int nAlign, HWND parent, int x, int y, int width, int height, COLORREF crBack, COLORREF crText,
+Label::Label(int align, HWND parent, int x, int y, int width, int height, COLORREF backColour, COLORREF textColour,
                    const char* name)
-    : crBack(crBack), crText(crText), nAlign(nAlign) {
+    : backColour_(backColour), textColour_(textColour), align_(align) {
     window_ = gdi::Window(CreateStaticChild(SS_SIMPLE, parent, x, y, width, height));
     text_.Set(name);
-    hFont = gdi::MakeTextFont(kLabelFontHeightPx);
+    font_ = gdi::MakeTextFont(kLabelFontHeightPx);
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
-    hCursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_VIEW_CURSOR));
-    pfnOldProc = SubclassControl(window_.get(), this, &clsLabel::LabelWndProc);
+    viewCursor_ = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_VIEW_CURSOR));
+    oldProc_ = SubclassControl(window_.get(), this, &Label::LabelWndProc);
 }
 
-clsLabel::~clsLabel() { Close(); }
+Label::~Label() { Close(); }
 
-void clsLabel::Close() {
+void Label::Close() {
     // Put the "Static" procedure back first, so the window's last messages
     // never reach an object that is being torn down.
-    UnsubclassControl(window_.get(), pfnOldProc);
+    UnsubclassControl(window_.get(), oldProc_);
     window_.Close();
-    hFont.Close();
+    font_.Close();
 }
 
-int clsLabel::Width() const {
+int Label::Width() const {
     const RECT r = gdi::NormalRect(window_.get());
     return r.right - r.left;
 }
 
-int clsLabel::Height() const {
+int Label::Height() const {
     const RECT r = gdi::NormalRect(window_.get());
     return r.bottom - r.top;
 }
 
-void clsLabel::SetText(const char* text) {
+void Label::SetText(const char* text) {
     text_.Set(text);
     if (window_.get()) {
         InvalidateRect(window_.get(), nullptr, FALSE);
     }
 }
 
-SIZE clsLabel::TextExtent(const char* text) const {
+SIZE Label::TextExtent(const char* text) const {
     SIZE size{};
     if (!window_.get() || !text) {
         return size;
     }
     gdi::WindowDc dc(window_.get());
-    gdi::Selected font(dc.get(), hFont.get());
+    gdi::Selected font(dc.get(), font_.get());
     GetTextExtentPoint32A(dc.get(), text, static_cast<int>(std::strlen(text)), &size);
     return size;
 }
 
-void clsLabel::FitWidth(int width) {
+void Label::FitWidth(int width) {
     RECT r = gdi::NormalRect(window_.get());
     if (!window_.get() || r.right - r.left >= width) {
         return;
@@ -65,8 +65,8 @@ void clsLabel::FitWidth(int width) {
     gdi::SetNormalRect(window_.get(), r);
 }
 
-LRESULT CALLBACK clsLabel::LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = ControlObject<clsLabel>(hwnd);
+LRESULT CALLBACK Label::LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = ControlObject<Label>(hwnd);
     if (!self) {
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
@@ -99,33 +99,33 @@ LRESULT CALLBACK clsLabel::LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, 
     case STM_SETIMAGE:
         return 0;
     default:
-        return CallWindowProcA(self->pfnOldProc, hwnd, message, wParam, lParam);
+        return CallWindowProcA(self->oldProc_, hwnd, message, wParam, lParam);
     }
 }
 
-LRESULT clsLabel::OnPaintMessage() {
+LRESULT Label::OnPaintMessage() {
     LabelText::Buffer text;
     const int length = static_cast<int>(text_.CopyTo(text));
     const int width = Width();
     const int height = Height();
     gdi::PaintDc dc(window_.get());
-    gdi::Selected font(dc.get(), hFont.get());
-    SetBkColor(dc.get(), crBack);
-    SetTextColor(dc.get(), crText);
+    gdi::Selected font(dc.get(), font_.get());
+    SetBkColor(dc.get(), backColour_);
+    SetTextColor(dc.get(), textColour_);
     SetBkMode(dc.get(), OPAQUE);
     PatBlt(dc.get(), 0, 0, width, height, BLACKNESS);
-    if (nAlign == kAlignLeft) {
+    if (align_ == kAlignLeft) {
         SetTextAlign(dc.get(), TA_LEFT | TA_TOP);
         TextOutA(dc.get(), 0, 0, text, length);
-    } else if (nAlign == kAlignRight) {
+    } else if (align_ == kAlignRight) {
         SetTextAlign(dc.get(), TA_RIGHT);
         TextOutA(dc.get(), width, 0, text, length);
     }
     return 0;
 }
 
-LRESULT clsLabel::OnSetCursorMessage() {
-    switch (nCursorKind) {
+LRESULT Label::OnSetCursorMessage() {
+    switch (cursorKind_) {
     case kCursorArrow:
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));
         break;
@@ -133,7 +133,7 @@ LRESULT clsLabel::OnSetCursorMessage() {
         SetCursor(LoadCursorA(nullptr, IDC_CROSS));
         break;
     case kCursorOwn:
-        SetCursor(hCursor);
+        SetCursor(viewCursor_);
         break;
     default:
         break;
@@ -141,64 +141,64 @@ LRESULT clsLabel::OnSetCursorMessage() {
     return 0;
 }
 
-LRESULT clsLabel::OnMouseMoveMessage(int x, int y) {
-    bMoved = true;
+LRESULT Label::OnMouseMoveMessage(int x, int y) {
+    moved_ = true;
     OnMouseMove(x, y);
-    if (bLButtonDown) {
-        nCurX = x;
-        nCurY = y;
-        OnDrag(nDownX, nDownY, x, y);
-        bDragging.store(true, std::memory_order_relaxed);
+    if (leftButtonDown_) {
+        curX_ = x;
+        curY_ = y;
+        OnDrag(downX_, downY_, x, y);
+        dragging_.store(true, std::memory_order_relaxed);
     }
     if (GetKeyState(VK_RBUTTON) & 0x8000) {
-        nDragY.fetch_add(y - nLastY, std::memory_order_relaxed);
-        nLastY = y;
+        dragY_.fetch_add(y - lastY_, std::memory_order_relaxed);
+        lastY_ = y;
     }
     return 0;
 }
 
-LRESULT clsLabel::OnLButtonDownMessage(int x, int y) {
+LRESULT Label::OnLButtonDownMessage(int x, int y) {
     SetCapture(window_.get());
-    bLButtonDown = true;
-    bMoved = false;
-    nDownX = x;
-    nDownY = y;
+    leftButtonDown_ = true;
+    moved_ = false;
+    downX_ = x;
+    downY_ = y;
     return 0;
 }
 
-LRESULT clsLabel::OnLButtonUpMessage(int x, int y) {
-    nCurX = x;
-    nCurY = y;
-    if (bMoved && bLButtonDown) {
-        OnDrag(nDownX, nDownY, nCurX, nCurY);
+LRESULT Label::OnLButtonUpMessage(int x, int y) {
+    curX_ = x;
+    curY_ = y;
+    if (moved_ && leftButtonDown_) {
+        OnDrag(downX_, downY_, curX_, curY_);
     }
-    bLButtonDown = false;
-    bMoved = false;
+    leftButtonDown_ = false;
+    moved_ = false;
     // Only our own capture: releasing another window's would end its drag.
     if (GetCapture() == window_.get()) {
         ReleaseCapture();
     }
     OnButtonUp();
-    bDragging.store(false, std::memory_order_relaxed);
+    dragging_.store(false, std::memory_order_relaxed);
     return 0;
 }
 
 // Another window took the mouse (Alt+Tab, a menu, a dialog) during a left
 // drag: it ends at the last position seen, as the button-up would end it.
-LRESULT clsLabel::OnCaptureLostMessage() {
-    if (!bLButtonDown) {
+LRESULT Label::OnCaptureLostMessage() {
+    if (!leftButtonDown_) {
         return 0;
     }
-    return OnLButtonUpMessage(nCurX, nCurY);
+    return OnLButtonUpMessage(curX_, curY_);
 }
 
-LRESULT clsLabel::OnRButtonDownMessage(int y) {
+LRESULT Label::OnRButtonDownMessage(int y) {
     SetCapture(window_.get());
-    nLastY = y;
+    lastY_ = y;
     return 0;
 }
 
-LRESULT clsLabel::OnRButtonUpMessage() {
+LRESULT Label::OnRButtonUpMessage() {
     if (GetCapture() == window_.get()) {
         ReleaseCapture();
     }

@@ -1,4 +1,4 @@
-// Mylib::clsLabel: a subclassed system "Static" child window that shows one
+// Mylib::Label: a subclassed system "Static" child window that shows one
 // line of text in its own font and colours, and turns mouse input into left
 // drags (virtual OnDrag / OnMouseMove / OnButtonUp), a right-button vertical
 // movement sum and a wheel sum. A left drag ends on the button-up and equally
@@ -37,14 +37,14 @@ inline constexpr int kCursorOwn = -1;
 // Height of the label font, pixels.
 inline constexpr int kLabelFontHeightPx = 14;
 
-class clsLabel {
+class Label {
 public:
     // `name` may be null (empty text); longer than 255 bytes it is cut.
-    clsLabel(int nAlign, HWND parent, int x, int y, int width, int height, COLORREF crBack, COLORREF crText,
+    Label(int align, HWND parent, int x, int y, int width, int height, COLORREF backColour, COLORREF textColour,
              const char* name);
-    virtual ~clsLabel();
-    clsLabel(const clsLabel&) = delete;
-    clsLabel& operator=(const clsLabel&) = delete;
+    virtual ~Label();
+    Label(const Label&) = delete;
+    Label& operator=(const Label&) = delete;
 
     // The left button was pressed at (x0, y0) and the pointer is at (x1, y1).
     virtual void OnDrag(int x0, int y0, int x1, int y1) {}
@@ -68,16 +68,16 @@ public:
     void FitWidth(int width);
     void CopyText(LabelText::Buffer& out) const { text_.CopyTo(out); }
 
-    void SetCursorKind(int kind) { nCursorKind = kind; }
-    int CursorKind() const { return nCursorKind; }
+    void SetCursorKind(int kind) { cursorKind_ = kind; }
+    int CursorKind() const { return cursorKind_; }
 
     // Wheel deltas in the system's units (120 per notch), added by the main window.
-    void AddWheel(int delta) { nWheel.fetch_add(delta, std::memory_order_relaxed); }
+    void AddWheel(int delta) { wheel_.fetch_add(delta, std::memory_order_relaxed); }
     // Reads and clears the wheel sum, resp. the right-drag sum (pixels, down positive).
-    int TakeWheel() { return nWheel.exchange(0, std::memory_order_relaxed); }
-    int TakeDragY() { return nDragY.exchange(0, std::memory_order_relaxed); }
+    int TakeWheel() { return wheel_.exchange(0, std::memory_order_relaxed); }
+    int TakeDragY() { return dragY_.exchange(0, std::memory_order_relaxed); }
     // A left drag is in progress.
-    bool IsDragging() const { return bDragging.load(std::memory_order_relaxed); }
+    bool IsDragging() const { return dragging_.load(std::memory_order_relaxed); }
 
     // Removes the subclassing, destroys the window and deletes the font.
     // Safe to call again; a derived view releases its own part first.
@@ -95,24 +95,24 @@ private:
     LRESULT OnRButtonUpMessage();
 
     gdi::Window window_;
-    WNDPROC pfnOldProc = nullptr;
+    WNDPROC oldProc_ = nullptr;
     LabelText text_;
-    COLORREF crBack;
-    COLORREF crText;
-    gdi::Font hFont;
-    bool bLButtonDown = false;
-    bool bMoved = false;
-    int nDownX = 0;
-    int nDownY = 0;
-    int nCurX = 0;
-    int nCurY = 0;
-    int nLastY = 0;
-    std::atomic<bool> bDragging{false};
-    int nCursorKind = kCursorArrow;
-    int nAlign;
-    HCURSOR hCursor = nullptr;
-    std::atomic<int> nDragY{0};
-    std::atomic<int> nWheel{0};
+    COLORREF backColour_;
+    COLORREF textColour_;
+    gdi::Font font_;
+    bool leftButtonDown_ = false;
+    bool moved_ = false;
+    int downX_ = 0;
+    int downY_ = 0;
+    int curX_ = 0;
+    int curY_ = 0;
+    int lastY_ = 0;
+    std::atomic<bool> dragging_{false};
+    int cursorKind_ = kCursorArrow;
+    int align_;
+    HCURSOR viewCursor_ = nullptr;
+    std::atomic<int> dragY_{0};
+    std::atomic<int> wheel_{0};
 };
 
 }  // namespace Mylib

@@ -23,7 +23,7 @@ std::uint8_t component(int value) {
 
 }  // namespace
 
-RgbBytes levelColour(double index) {
+RgbBytes LevelColour(double index) {
     if (std::isnan(index) || index > kLevelColourMaxIndex) {
         index = kLevelColourMaxIndex;
     } else if (index < 0) {

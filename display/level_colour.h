@@ -28,7 +28,7 @@ inline constexpr double kLevelColourSteps = 256.0;
 
 // Stores a colour into one 32-bit surface pixel as blue, green, red; the
 // fourth byte is left alone.
-inline void storeColour(std::uint8_t* pixel, RgbBytes colour) {
+inline void StoreColour(std::uint8_t* pixel, RgbBytes colour) {
     pixel[0] = colour.blue;
     pixel[1] = colour.green;
     pixel[2] = colour.red;
@@ -36,4 +36,4 @@ inline void storeColour(std::uint8_t* pixel, RgbBytes colour) {
 
 // Colour of `index`: clamped to 0 ... 255 (NaN counts as 255), truncated to
 // an integer, then coloured by its ramp.
-RgbBytes levelColour(double index);
+RgbBytes LevelColour(double index);

@@ -43,105 +43,105 @@ SurfacePixels PixelsOf(void* bits, const BITMAP& bm) {
 
 }  // namespace
 
-clsBitmap::clsBitmap(HWND parent, int left, int top, int width, int height, std::mutex* drawLock)
-    : clsLabel(Mylib::kAlignLeft, parent, left, top, width, height, kViewLabelBack, kViewLabelText, nullptr),
-      nLeft(left),
-      nTop(top),
+PlotView::PlotView(HWND parent, int left, int top, int width, int height, std::mutex* drawLock)
+    : Label(Mylib::kAlignLeft, parent, left, top, width, height, kViewLabelBack, kViewLabelText, nullptr),
+      left_(left),
+      top_(top),
       drawLock_(drawLock) {
-    hdcWindow = gdi::WindowDc(parent);
-    hdcMem = gdi::MemoryDc(CreateCompatibleDC(hdcWindow.get()));
+    windowDc_ = gdi::WindowDc(parent);
+    memoryDc_ = gdi::MemoryDc(CreateCompatibleDC(windowDc_.get()));
     MakeSurfaces(width, height);
     MakePensAndFont();
     MakeTextureBrush();
-    if (HDC dc = hdcMem.get()) {
-        SelectObject(dc, hpenWave.get());
-        SelectObject(dc, hbrTexture.get());
+    if (HDC dc = memoryDc_.get()) {
+        SelectObject(dc, wavePen_.get());
+        SelectObject(dc, textureBrush_.get());
     }
-    hrgnClip = gdi::Region(CreateRectRgn(left, top, left + width, top + height));
-    if (hdcWindow.get() && hrgnClip) {
-        SelectClipRgn(hdcWindow.get(), hrgnClip.get());
+    clipRegion_ = gdi::Region(CreateRectRgn(left, top, left + width, top + height));
+    if (windowDc_.get() && clipRegion_) {
+        SelectClipRgn(windowDc_.get(), clipRegion_.get());
     }
-    if (nBytes != 0) {
-        pBackground.reset(new (std::nothrow) std::uint8_t[nBytes]());
+    if (bytes_ != 0) {
+        background_.reset(new (std::nothrow) std::uint8_t[bytes_]());
     }
 }
 
-void clsBitmap::MakeSurfaces(int width, int height) {
-    hbmSurface = gdi::MakeSurfaceBitmap(hdcWindow.get(), width, height, &pSurfaceBits);
-    hbmPattern = gdi::MakeSurfaceBitmap(hdcWindow.get(), width, height, &pPatternBits);
-    if (!hbmSurface) {
+void PlotView::MakeSurfaces(int width, int height) {
+    surface_ = gdi::MakeSurfaceBitmap(windowDc_.get(), width, height, &surfaceBits_);
+    pattern_ = gdi::MakeSurfaceBitmap(windowDc_.get(), width, height, &patternBits_);
+    if (!surface_) {
         return;
     }
-    GetObjectA(hbmSurface.get(), sizeof bmSurface, &bmSurface);
-    nBytes = static_cast<std::size_t>(bmSurface.bmWidthBytes) * static_cast<std::size_t>(bmSurface.bmHeight);
-    if (HDC dc = hdcMem.get()) {
-        SelectObject(dc, hbmSurface.get());
+    GetObjectA(surface_.get(), sizeof surfaceInfo_, &surfaceInfo_);
+    bytes_ = static_cast<std::size_t>(surfaceInfo_.bmWidthBytes) * static_cast<std::size_t>(surfaceInfo_.bmHeight);
+    if (HDC dc = memoryDc_.get()) {
+        SelectObject(dc, surface_.get());
     }
 }
 
-void clsBitmap::MakePensAndFont() {
-    hpenWave = SolidPen(kWavePenColour);
-    hpenSpectrum = SolidPen(kSpectrumPenColour);
-    hpenEnvelope = SolidPen(kEnvelopePenColour);
-    hpenSelection = SolidPen(kSelectionPenColour);
-    hpenFrame = SolidPen(kFramePenColour);
-    hpenGrid = SolidPen(kGridPenColour);
-    hFontAxis = gdi::MakeTextFont(kAxisFontHeightPx);
-    if (HDC dc = hdcMem.get()) {
-        SelectObject(dc, hFontAxis.get());
+void PlotView::MakePensAndFont() {
+    wavePen_ = SolidPen(kWavePenColour);
+    spectrumPen_ = SolidPen(kSpectrumPenColour);
+    envelopePen_ = SolidPen(kEnvelopePenColour);
+    selectionPen_ = SolidPen(kSelectionPenColour);
+    framePen_ = SolidPen(kFramePenColour);
+    gridPen_ = SolidPen(kGridPenColour);
+    axisFont_ = gdi::MakeTextFont(kAxisFontHeightPx);
+    if (HDC dc = memoryDc_.get()) {
+        SelectObject(dc, axisFont_.get());
     }
 }
 
-void clsBitmap::MakeTextureBrush() {
+void PlotView::MakeTextureBrush() {
     // Only the brush is kept; the picture goes when this returns.
     gdi::Bitmap texture = LoadTexture();
     if (texture) {
-        hbrTexture = gdi::Brush(CreatePatternBrush(texture.get()));
+        textureBrush_ = gdi::Brush(CreatePatternBrush(texture.get()));
     }
     RebuildColourBrush();
 }
 
-void clsBitmap::RebuildColourBrush() {
+void PlotView::RebuildColourBrush() {
     gdi::Brush fresh;
-    if (hbmPattern) {
-        fresh = gdi::Brush(CreatePatternBrush(hbmPattern.get()));
+    if (pattern_) {
+        fresh = gdi::Brush(CreatePatternBrush(pattern_.get()));
     }
     // A brush selected into the memory DC must not be deleted under it.
-    HDC dc = hdcMem.get();
-    const bool selected = dc && hbrColour && GetCurrentObject(dc, OBJ_BRUSH) == hbrColour.get();
+    HDC dc = memoryDc_.get();
+    const bool selected = dc && colourBrush_ && GetCurrentObject(dc, OBJ_BRUSH) == colourBrush_.get();
     if (selected) {
-        SelectObject(dc, fresh ? fresh.get() : hbrTexture.get());
+        SelectObject(dc, fresh ? fresh.get() : textureBrush_.get());
     }
-    hbrColour = std::move(fresh);
+    colourBrush_ = std::move(fresh);
 }
 
-clsBitmap::~clsBitmap() { Close(); }
+PlotView::~PlotView() { Close(); }
 
-void clsBitmap::Close() {
+void PlotView::Close() {
     // The memory DC goes first: everything selected into it is then free.
-    hdcMem.Close();
-    hbmSurface.Close();
-    pSurfaceBits = nullptr;
-    hbmPattern.Close();
-    pPatternBits = nullptr;
-    bmSurface = BITMAP{};
-    hpenWave.Close();
-    hpenSpectrum.Close();
-    hpenEnvelope.Close();
-    hpenFrame.Close();
-    hpenGrid.Close();
-    hbrColour.Close();
-    hbrTexture.Close();
-    hFontAxis.Close();
-    pBackground.reset();
-    nBytes = 0;
-    hrgnClip.Close();
-    hpenSelection.Close();
-    hdcWindow.Close();
-    clsLabel::Close();
+    memoryDc_.Close();
+    surface_.Close();
+    surfaceBits_ = nullptr;
+    pattern_.Close();
+    patternBits_ = nullptr;
+    surfaceInfo_ = BITMAP{};
+    wavePen_.Close();
+    spectrumPen_.Close();
+    envelopePen_.Close();
+    framePen_.Close();
+    gridPen_.Close();
+    colourBrush_.Close();
+    textureBrush_.Close();
+    axisFont_.Close();
+    background_.reset();
+    bytes_ = 0;
+    clipRegion_.Close();
+    selectionPen_.Close();
+    windowDc_.Close();
+    Label::Close();
 }
 
-void clsBitmap::OnDrag(int x0, int y0, int x1, int y1) {
+void PlotView::OnDrag(int x0, int y0, int x1, int y1) {
     std::unique_lock<std::mutex> hold;
     if (drawLock_) {
         hold = std::unique_lock<std::mutex>(*drawLock_);
@@ -152,23 +152,23 @@ void clsBitmap::OnDrag(int x0, int y0, int x1, int y1) {
     DragSelection(selection_, x0, y0, x1, y1, Width(), Height());
 }
 
-void clsBitmap::OnMouseMove(int x, int y) {
+void PlotView::OnMouseMove(int x, int y) {
     const std::uint64_t packed = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(y)) << 32) |
                                  static_cast<std::uint32_t>(x);
-    nCursor.store(static_cast<std::int64_t>(packed), std::memory_order_relaxed);
-    if (!bTrackingLeave) {
+    pointer_.store(static_cast<std::int64_t>(packed), std::memory_order_relaxed);
+    if (!trackingLeave_) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
-        bTrackingLeave = TrackMouseEvent(&track) != FALSE;
+        trackingLeave_ = TrackMouseEvent(&track) != FALSE;
     }
 }
 
-void clsBitmap::OnMouseLeave() {
-    bTrackingLeave = false;
-    nCursor.store(kNoCursor, std::memory_order_relaxed);
+void PlotView::OnMouseLeave() {
+    trackingLeave_ = false;
+    pointer_.store(kNoCursor, std::memory_order_relaxed);
 }
 
-bool clsBitmap::CursorPoint(int& x, int& y) const {
-    const std::int64_t packed = nCursor.load(std::memory_order_relaxed);
+bool PlotView::CursorPoint(int& x, int& y) const {
+    const std::int64_t packed = pointer_.load(std::memory_order_relaxed);
     if (packed == kNoCursor) {
         return false;
     }
@@ -177,45 +177,45 @@ bool clsBitmap::CursorPoint(int& x, int& y) const {
     return x >= 0 && y >= 0 && x < Width() && y < Height();
 }
 
-HPEN clsBitmap::Pen(ViewPen which) const {
+HPEN PlotView::Pen(ViewPen which) const {
     switch (which) {
     case ViewPen::kWave:
-        return hpenWave.get();
+        return wavePen_.get();
     case ViewPen::kSpectrum:
-        return hpenSpectrum.get();
+        return spectrumPen_.get();
     case ViewPen::kEnvelope:
-        return hpenEnvelope.get();
+        return envelopePen_.get();
     case ViewPen::kFrame:
-        return hpenFrame.get();
+        return framePen_.get();
     case ViewPen::kSelection:
-        return hpenSelection.get();
+        return selectionPen_.get();
     case ViewPen::kGrid:
-        return hpenGrid.get();
+        return gridPen_.get();
     }
     return nullptr;
 }
 
-SurfacePixels clsBitmap::Surface() const { return PixelsOf(pSurfaceBits, bmSurface); }
+SurfacePixels PlotView::Surface() const { return PixelsOf(surfaceBits_, surfaceInfo_); }
 
-SurfacePixels clsBitmap::Pattern() const { return PixelsOf(pPatternBits, bmSurface); }
+SurfacePixels PlotView::Pattern() const { return PixelsOf(patternBits_, surfaceInfo_); }
 
-void clsBitmap::SaveBackground() {
-    if (pSurfaceBits && pBackground) {
+void PlotView::SaveBackground() {
+    if (surfaceBits_ && background_) {
         GdiFlush();
-        std::memcpy(pBackground.get(), pSurfaceBits, nBytes);
+        std::memcpy(background_.get(), surfaceBits_, bytes_);
     }
 }
 
-void clsBitmap::RestoreBackground() {
-    if (pSurfaceBits && pBackground) {
+void PlotView::RestoreBackground() {
+    if (surfaceBits_ && background_) {
         GdiFlush();
-        std::memcpy(pSurfaceBits, pBackground.get(), nBytes);
+        std::memcpy(surfaceBits_, background_.get(), bytes_);
     }
 }
 
-void clsBitmap::CopyToScreen() const {
-    if (hdcWindow.get() && hdcMem.get() && pSurfaceBits) {
-        BitBlt(hdcWindow.get(), nLeft, nTop, Width(), Height(), hdcMem.get(), 0, 0, SRCCOPY);
+void PlotView::CopyToScreen() const {
+    if (windowDc_.get() && memoryDc_.get() && surfaceBits_) {
+        BitBlt(windowDc_.get(), left_, top_, Width(), Height(), memoryDc_.get(), 0, 0, SRCCOPY);
     }
 }
 
@@ -224,6 +224,6 @@ void clsBitmap::CopyToScreen() const {
 void RebuildView(PlotViewPtr& view, HWND parent, int left, int top, int width, int height,
                  const SelectionBlock& saved, std::mutex* drawLock) {
     view.reset();
-    view.reset(new Bitmaplib::clsBitmap(parent, left, top, width, height, drawLock));
+    view.reset(new Bitmaplib::PlotView(parent, left, top, width, height, drawLock));
     view->SetSelection(saved);
 }

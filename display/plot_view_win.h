@@ -1,4 +1,4 @@
-// Bitmaplib::clsBitmap: a plot view. It is a label window (mouse input, the
+// Bitmaplib::PlotView: a plot view. It is a label window (mouse input, the
 // wheel and right-drag sums, the cursor; it paints itself black) plus an
 // off-screen 32-bit surface selected into a memory DC, into which the axes,
 // traces and spectrogram draw; the surface reaches the screen with one block
@@ -51,12 +51,12 @@ struct SurfacePixels {
     std::ptrdiff_t stride;  // bytes per row
 };
 
-class clsBitmap : public Mylib::clsLabel {
+class PlotView : public Mylib::Label {
 public:
     // `drawLock` guards the selection block and the surface; may be null
     // where nothing else draws (tests).
-    clsBitmap(HWND parent, int left, int top, int width, int height, std::mutex* drawLock = nullptr);
-    ~clsBitmap() override;
+    PlotView(HWND parent, int left, int top, int width, int height, std::mutex* drawLock = nullptr);
+    ~PlotView() override;
 
     // Stores the selection while the view is selectable (draw lock taken).
     void OnDrag(int x0, int y0, int x1, int y1) override;
@@ -70,34 +70,34 @@ public:
 
     void Close() override;
 
-    int Left() const { return nLeft; }
-    int Top() const { return nTop; }
-    int Width() const { return bmSurface.bmWidth; }
-    int Height() const { return bmSurface.bmHeight; }
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return surfaceInfo_.bmWidth; }
+    int Height() const { return surfaceInfo_.bmHeight; }
 
     // Callers hold the draw lock for the selection, the surface and the DCs.
     SelectionBlock Selection() const { return selection_; }
     void SetSelection(const SelectionBlock& block) { selection_ = block; }
-    void SetSelectable(bool selectable) { bSelectable.store(selectable, std::memory_order_relaxed); }
-    bool Selectable() const { return bSelectable.load(std::memory_order_relaxed); }
+    void SetSelectable(bool selectable) { selectable_.store(selectable, std::memory_order_relaxed); }
+    bool Selectable() const { return selectable_.load(std::memory_order_relaxed); }
 
-    HDC MemoryDc() const { return hdcMem.get(); }
-    HDC WindowDc() const { return hdcWindow.get(); }
+    HDC MemoryDc() const { return memoryDc_.get(); }
+    HDC WindowDc() const { return windowDc_.get(); }
     HPEN Pen(ViewPen which) const;
-    HFONT AxisFont() const { return hFontAxis.get(); }
-    HBRUSH TextureBrush() const { return hbrTexture.get(); }
-    HBRUSH ColourBrush() const { return hbrColour.get(); }
+    HFONT AxisFont() const { return axisFont_.get(); }
+    HBRUSH TextureBrush() const { return textureBrush_.get(); }
+    HBRUSH ColourBrush() const { return colourBrush_.get(); }
     // Remakes the colouring brush from the pattern surface's current pixels.
     void RebuildColourBrush();
 
     SurfacePixels Surface() const;
     SurfacePixels Pattern() const;
     // Byte size of the surface and of the saved background; 0 for an empty view.
-    std::size_t Bytes() const { return nBytes; }
+    std::size_t Bytes() const { return bytes_; }
     // Saves the surface as the background, or restores it from there.
     void SaveBackground();
     void RestoreBackground();
-    const std::uint8_t* Background() const { return pBackground.get(); }
+    const std::uint8_t* Background() const { return background_.get(); }
 
     // Copies the whole surface to the parent window at the view's position.
     void CopyToScreen() const;
@@ -107,40 +107,40 @@ private:
     void MakePensAndFont();
     void MakeTextureBrush();
 
-    gdi::Pen hpenWave;
-    gdi::Pen hpenSpectrum;
-    gdi::Pen hpenEnvelope;
-    gdi::Pen hpenFrame;
+    gdi::Pen wavePen_;
+    gdi::Pen spectrumPen_;
+    gdi::Pen envelopePen_;
+    gdi::Pen framePen_;
     SelectionBlock selection_ = kDefaultSelection;
-    gdi::MemoryDc hdcMem;
-    gdi::WindowDc hdcWindow;
-    gdi::Bitmap hbmSurface;
-    gdi::Bitmap hbmPattern;
-    BITMAP bmSurface{};
-    void* pSurfaceBits = nullptr;
-    std::unique_ptr<std::uint8_t[]> pBackground;
-    void* pPatternBits = nullptr;
-    gdi::Region hrgnClip;
-    gdi::Brush hbrColour;
-    gdi::Brush hbrTexture;
-    gdi::Pen hpenSelection;
-    gdi::Pen hpenGrid;
-    gdi::Font hFontAxis;
-    int nLeft;
-    int nTop;
-    std::atomic<bool> bSelectable{false};
+    gdi::MemoryDc memoryDc_;
+    gdi::WindowDc windowDc_;
+    gdi::Bitmap surface_;
+    gdi::Bitmap pattern_;
+    BITMAP surfaceInfo_{};
+    void* surfaceBits_ = nullptr;
+    std::unique_ptr<std::uint8_t[]> background_;
+    void* patternBits_ = nullptr;
+    gdi::Region clipRegion_;
+    gdi::Brush colourBrush_;
+    gdi::Brush textureBrush_;
+    gdi::Pen selectionPen_;
+    gdi::Pen gridPen_;
+    gdi::Font axisFont_;
+    int left_;
+    int top_;
+    std::atomic<bool> selectable_{false};
     // The pointer's x in the low and y in the high 32 bits, or kNoCursor.
-    std::atomic<std::int64_t> nCursor{kNoCursor};
+    std::atomic<std::int64_t> pointer_{kNoCursor};
     static constexpr std::int64_t kNoCursor = INT64_MIN;
-    bool bTrackingLeave = false;  // user-interface thread only
-    std::size_t nBytes = 0;
+    bool trackingLeave_ = false;  // user-interface thread only
+    std::size_t bytes_ = 0;
     std::mutex* drawLock_;
 };
 
 }  // namespace Bitmaplib
 
 // The owning pointer to a plot view.
-using PlotViewPtr = std::unique_ptr<Bitmaplib::clsBitmap>;
+using PlotViewPtr = std::unique_ptr<Bitmaplib::PlotView>;
 
 // Replaces `view` with a new view at the given place and size (the old one is
 // destroyed first) and gives it the saved selection block. Called with the

@@ -18,7 +18,7 @@ constexpr int kMarkerGapPx = 2;
 
 }  // namespace
 
-bool ReadoutOverlay::Save(Bitmaplib::clsBitmap& view, RECT rect) {
+bool ReadoutOverlay::Save(Bitmaplib::PlotView& view, RECT rect) {
     const Bitmaplib::SurfacePixels s = view.Surface();
     if (!s.bits) {
         return false;
@@ -47,7 +47,7 @@ bool ReadoutOverlay::Save(Bitmaplib::clsBitmap& view, RECT rect) {
     return true;
 }
 
-void ReadoutOverlay::Restore(Bitmaplib::clsBitmap& view) {
+void ReadoutOverlay::Restore(Bitmaplib::PlotView& view) {
     const Bitmaplib::SurfacePixels s = view.Surface();
     if (view_ == &view && s.bits) {
         GdiFlush();
@@ -70,7 +70,7 @@ void ReadoutOverlay::Restore(Bitmaplib::clsBitmap& view) {
     }
 }
 
-void ReadoutOverlay::DrawTextBox(Bitmaplib::clsBitmap& view, const ReadoutText& text, BoxPlacement placement, int x,
+void ReadoutOverlay::DrawTextBox(Bitmaplib::PlotView& view, const ReadoutText& text, BoxPlacement placement, int x,
                                  int y) {
     HDC dc = view.MemoryDc();
     if (!dc || text.count == 0 || view.Width() <= 0 || view.Height() <= 0) {
@@ -122,7 +122,7 @@ void ReadoutOverlay::DrawTextBox(Bitmaplib::clsBitmap& view, const ReadoutText& 
     SetTextColor(dc, oldColour);
 }
 
-void ReadoutOverlay::DrawMarker(Bitmaplib::clsBitmap& view, int x, int y) {
+void ReadoutOverlay::DrawMarker(Bitmaplib::PlotView& view, int x, int y) {
     HDC dc = view.MemoryDc();
     // A peak off the view (zoomed away, or a non-finite row) gets no marker.
     if (!dc || x < 0 || x >= view.Width() || y < 0 || y > view.Height()) {

@@ -25,12 +25,12 @@ enum class BoxPlacement {
 
 class ReadoutOverlay {
 public:
-    void DrawTextBox(Bitmaplib::clsBitmap& view, const ReadoutText& text, BoxPlacement placement, int x, int y);
+    void DrawTextBox(Bitmaplib::PlotView& view, const ReadoutText& text, BoxPlacement placement, int x, int y);
     // A small downward triangle just above (x, y).
-    void DrawMarker(Bitmaplib::clsBitmap& view, int x, int y);
+    void DrawMarker(Bitmaplib::PlotView& view, int x, int y);
     // Puts back every pixel covered since the last Restore, on `view` (the
     // view drawn on; nothing is written when it is another or empty).
-    void Restore(Bitmaplib::clsBitmap& view);
+    void Restore(Bitmaplib::PlotView& view);
 
 private:
     struct Patch {
@@ -38,8 +38,8 @@ private:
         std::vector<std::uint32_t> pixels;
     };
     // Saves the pixels of `rect` (clipped to the view); false when nothing is left.
-    bool Save(Bitmaplib::clsBitmap& view, RECT rect);
+    bool Save(Bitmaplib::PlotView& view, RECT rect);
 
     std::vector<Patch> patches_;
-    const Bitmaplib::clsBitmap* view_ = nullptr;
+    const Bitmaplib::PlotView* view_ = nullptr;
 };

@@ -20,7 +20,7 @@ constexpr double kLabelSpacingOfWidth = 0.25;
 
 }  // namespace
 
-void paintColourKey(std::uint8_t* bits, std::int32_t width, std::int32_t height, std::ptrdiff_t stride,
+void PaintColourKey(std::uint8_t* bits, std::int32_t width, std::int32_t height, std::ptrdiff_t stride,
                     double selY0, double selY1) {
     if (bits == nullptr || width <= 0 || height <= 0) {
         return;
@@ -32,15 +32,15 @@ void paintColourKey(std::uint8_t* bits, std::int32_t width, std::int32_t height,
     const double high = std::max(ra, rb);
     const double stepsPerRow = kLevelColourSteps / (high - low);
     for (std::int32_t i = 0; i < height; ++i) {
-        const RgbBytes colour = levelColour((i - low) * stepsPerRow);
+        const RgbBytes colour = LevelColour((i - low) * stepsPerRow);
         std::uint8_t* pixel = bits + i * stride;
         for (std::int32_t j = 0; j < width; ++j, pixel += kSurfaceBytesPerPixel) {
-            storeColour(pixel, colour);
+            StoreColour(pixel, colour);
         }
     }
 }
 
-ScaleLabelText scaleLabelText(double hz) {
+ScaleLabelText FormatScaleLabelText(double hz) {
     ScaleLabelText text{};
     if (std::isnan(hz)) {
         std::snprintf(text.data(), text.size(), "nan-");
@@ -54,9 +54,9 @@ ScaleLabelText scaleLabelText(double hz) {
     return text;
 }
 
-ScaleLabelText widestScaleLabelText() {
+ScaleLabelText WidestScaleLabelText() {
     constexpr double kWidestKilohertz = 888.8;
-    return scaleLabelText(kWidestKilohertz * kKilohertzFromHz - kKilohertzBiasHz);
+    return FormatScaleLabelText(kWidestKilohertz * kKilohertzFromHz - kKilohertzBiasHz);
 }
 
 std::array<double, kFrequencyLabelCount> scaleLabelValues(const ScaleLabelInput& in) {
@@ -85,12 +85,12 @@ std::array<double, kFrequencyLabelCount> scaleLabelValues(const ScaleLabelInput&
     return values;
 }
 
-ScaleLabelTexts scaleLabelTexts(const ScaleLabelInput& in) {
+ScaleLabelTexts FormatScaleLabelTexts(const ScaleLabelInput& in) {
     const std::array<double, kFrequencyLabelCount> values = scaleLabelValues(in);
     ScaleLabelTexts texts{};
     for (int k = 0; k < kFrequencyLabelCount; ++k) {
         const int label = in.cepstrum ? k : kFrequencyLabelCount - 1 - k;
-        texts[label] = scaleLabelText(values[k]);
+        texts[label] = FormatScaleLabelText(values[k]);
     }
     return texts;
 }

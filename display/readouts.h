@@ -23,17 +23,17 @@ inline constexpr std::size_t kScaleLabelTextBytes = 256;
 using ScaleLabelText = std::array<char, kScaleLabelTextBytes>;
 using ScaleLabelTexts = std::array<ScaleLabelText, kFrequencyLabelCount>;
 
-// Paints the colour key: memory row i gets levelColour((i - low) * 256 /
+// Paints the colour key: memory row i gets LevelColour((i - low) * 256 /
 // (high - low)), low and high being the selection's vertical edges as strip
 // rows counted from the bottom (height - height * selY). Every pixel of a
 // row has the row's colour. Null bits or a non-positive size paint nothing.
-void paintColourKey(std::uint8_t* bits, std::int32_t width, std::int32_t height, std::ptrdiff_t stride,
+void PaintColourKey(std::uint8_t* bits, std::int32_t width, std::int32_t height, std::ptrdiff_t stride,
                     double selY0, double selY1);
 
 // The label text of a frequency in hertz: "%.0f-" below 1,000, else
 // "%.1fk-" of (hz + 50) / 1,000; "inf-", "-inf-" and "nan-" for the values
 // without digits. The trailing "-" points at the spectrogram.
-ScaleLabelText scaleLabelText(double hz);
+ScaleLabelText FormatScaleLabelText(double hz);
 
 // What the labels are read from: the upper view's width (pixels) and its
 // selection block's horizontal edges, and the analysis settings.
@@ -50,7 +50,7 @@ struct ScaleLabelInput {
 // The widest text a label shows in practice, to size the labels by: three
 // digits of kilohertz with one decimal ("888.8k-"). Readings beyond 999.9 kHz
 // only come from the cepstrum's shortest lags on very wide views.
-ScaleLabelText widestScaleLabelText();
+ScaleLabelText WidestScaleLabelText();
 
 // The frequency (or, in the cepstrum views, 1 / period of the lag) at five
 // evenly spaced points across the selection's width, k = 0 at its left
@@ -60,4 +60,4 @@ std::array<double, kFrequencyLabelCount> scaleLabelValues(const ScaleLabelInput&
 // The five texts in label order: the spectrum views put the selection's
 // left edge (the lowest frequency) on the bottom label, the cepstrum views,
 // whose spectrogram is upside down, on the top one.
-ScaleLabelTexts scaleLabelTexts(const ScaleLabelInput& in);
+ScaleLabelTexts FormatScaleLabelTexts(const ScaleLabelInput& in);

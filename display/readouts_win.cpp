@@ -2,19 +2,19 @@
 
 #include <mutex>
 
-void paintColorScale(const ScaleReadouts& keys) {
-    if (keys.colorScaleBar == nullptr || keys.upperView == nullptr) {
+void PaintColourScale(const ScaleReadouts& keys) {
+    if (keys.colourScaleBar == nullptr || keys.upperView == nullptr) {
         return;
     }
-    SplitBar& strip = *keys.colorScaleBar;
+    SplitBar& strip = *keys.colourScaleBar;
     const SelectionBlock sel = keys.upperView->Selection();
     GdiFlush();
-    paintColourKey(strip.Pixels(), strip.BitmapWidth(), strip.BitmapHeight(), strip.Stride(), sel.y0, sel.y1);
+    PaintColourKey(strip.Pixels(), strip.BitmapWidth(), strip.BitmapHeight(), strip.Stride(), sel.y0, sel.y1);
     InvalidateRect(strip.Handle(), nullptr, TRUE);
 }
 
-void updateScaleLabels(const ScaleReadouts& keys, const AppSettings& settings) {
-    paintColorScale(keys);
+void UpdateScaleLabels(const ScaleReadouts& keys, const AppSettings& settings) {
+    PaintColourScale(keys);
     if (keys.upperView == nullptr) {
         return;
     }
@@ -23,7 +23,7 @@ void updateScaleLabels(const ScaleReadouts& keys, const AppSettings& settings) {
                              sel.x1,                    settings.sampleRate,
                              settings.halfLength,       settings.logGrid != 0,
                              settings.cepstrumMode != 0};
-    const ScaleLabelTexts texts = scaleLabelTexts(in);
+    const ScaleLabelTexts texts = FormatScaleLabelTexts(in);
     for (int i = 0; i < kFrequencyLabelCount; ++i) {
         if (keys.labels[i] != nullptr) {
             keys.labels[i]->SetText(texts[i].data());

@@ -2,7 +2,7 @@
 // view (its bitmap painted from the upper view's selection) and the five
 // frequency labels left of the lower view (texts from display/readouts.h).
 //
-// Threads: paintColorScale and updateScaleLabels are called with the draw
+// Threads: PaintColourScale and UpdateScaleLabels are called with the draw
 // lock held (the frame loop during a selection drag, the layout, the commands
 // after taking it). Label texts are set through the labels' own lock and
 // never by a sent message.
@@ -19,15 +19,15 @@
 // What the keys are drawn from and into; any of them may be null (not made
 // yet), and is then skipped.
 struct ScaleReadouts {
-    const Bitmaplib::clsBitmap* upperView;
-    SplitBar* colorScaleBar;
-    std::array<Mylib::clsLabel*, kFrequencyLabelCount> labels;  // 0 = top
+    const Bitmaplib::PlotView* upperView;
+    SplitBar* colourScaleBar;
+    std::array<Mylib::Label*, kFrequencyLabelCount> labels;  // 0 = top
 };
 
 // Repaints the strip's bitmap from the upper view's selection and has the
 // strip repainted.
-void paintColorScale(const ScaleReadouts& keys);
+void PaintColourScale(const ScaleReadouts& keys);
 
-// paintColorScale, then the five label texts for the upper view's width and
+// PaintColourScale, then the five label texts for the upper view's width and
 // selection and the rate, length, axis and view settings.
-void updateScaleLabels(const ScaleReadouts& keys, const AppSettings& settings);
+void UpdateScaleLabels(const ScaleReadouts& keys, const AppSettings& settings);

@@ -36,7 +36,7 @@ private:
 
 // A per-row increment between two values; between non-finite ones (a silent
 // frame's -inf bins) there is nothing to interpolate, so the rows hold.
-double finiteStep(double step) { return std::isfinite(step) ? step : 0.0; }
+double FiniteStep(double step) { return std::isfinite(step) ? step : 0.0; }
 
 std::int32_t bandEdge(std::int32_t binCount, double fraction) {
     const std::int32_t edge = truncToInt(binCount * fraction);
@@ -47,13 +47,13 @@ std::int32_t bandEdge(std::int32_t binCount, double fraction) {
 }
 
 // The level that row y of the upper view shows.
-double levelAtRow(std::int32_t upperHeight, double span, double offset, double fraction) {
+double LevelAtRow(std::int32_t upperHeight, double span, double offset, double fraction) {
     return -((upperHeight * fraction - offset) / (upperHeight / span));
 }
 
 // Linear axis, at least one bin per row: each row shows the largest of its
 // bins (and 0).
-void linearMaxRows(const BinReader& bins, std::int32_t lo, double t, std::int32_t rows, double* out) {
+void LinearMaxRows(const BinReader& bins, std::int32_t lo, double t, std::int32_t rows, double* out) {
     double pos = 0.0;
     std::int64_t first = 0;
     for (std::int32_t r = 0; r < rows; ++r) {
@@ -67,7 +67,7 @@ void linearMaxRows(const BinReader& bins, std::int32_t lo, double t, std::int32_
 
 // Linear axis, fewer bins than rows: each bin is reached one row after its
 // position and the rows between step linearly towards the next bin.
-void linearInterpolatedRows(const BinReader& bins, std::int32_t lo, std::int32_t range, double t,
+void LinearInterpolatedRows(const BinReader& bins, std::int32_t lo, std::int32_t range, double t,
                             std::int32_t rows, double* out) {
     const double rowsPerBin = static_cast<double>(rows) / static_cast<double>(range);
     double pos = 0.0;
@@ -81,7 +81,7 @@ void linearInterpolatedRows(const BinReader& bins, std::int32_t lo, std::int32_t
             marker = p;
             const std::int64_t k = lo + static_cast<std::int64_t>(truncToInt(next));
             v = bins[k];
-            d = finiteStep((bins[k + 1] - bins[k]) / rowsPerBin);
+            d = FiniteStep((bins[k + 1] - bins[k]) / rowsPerBin);
         }
         v += d;
         out[r] = v;
@@ -91,7 +91,7 @@ void linearInterpolatedRows(const BinReader& bins, std::int32_t lo, std::int32_t
 
 // Log axis: the fractional bin of every row, the runs of rows on one bin,
 // then the rows painted from the runs.
-void logRows(const BinReader& bins, std::int32_t binCount, std::int32_t lo, double t, std::int32_t rows,
+void LogRows(const BinReader& bins, std::int32_t binCount, std::int32_t lo, double t, std::int32_t rows,
              SpectrogramWork& work) {
     double* rowBins = work.rowBins.data();
     const SpectrogramWork::RowBinsKey key{binCount, lo, t, rows};
@@ -116,7 +116,7 @@ void logRows(const BinReader& bins, std::int32_t binCount, std::int32_t lo, doub
                 const BandSegment& before = runs[count - 1];
                 run.binStep = truncToInt(rowBins[r] - rowBins[r - 1]);
                 run.prevBin = truncToInt(rowBins[r - 1]);
-                run.step = finiteStep((run.value - before.value) / before.rows);
+                run.step = FiniteStep((run.value - before.value) / before.rows);
             }
             ++count;
             previousBin = b;
@@ -149,16 +149,16 @@ void logRows(const BinReader& bins, std::int32_t binCount, std::int32_t lo, doub
 
 }  // namespace
 
-SpectrogramBand spectrogramBand(std::int32_t binCount, double selX0, double selX1) {
+SpectrogramBand SpectrogramBandOf(std::int32_t binCount, double selX0, double selX1) {
     const std::int32_t a = bandEdge(binCount, selX0);
     const std::int32_t b = bandEdge(binCount, selX1);
     return SpectrogramBand{std::min(a, b), std::abs(a - b)};
 }
 
-SpectrogramLevels spectrogramLevels(std::int32_t upperHeight, double span, double offset, double selY0,
+SpectrogramLevels SpectrogramLevelsOf(std::int32_t upperHeight, double span, double offset, double selY0,
                                     double selY1) {
-    const double a = levelAtRow(upperHeight, span, offset, selY0);
-    const double b = levelAtRow(upperHeight, span, offset, selY1);
+    const double a = LevelAtRow(upperHeight, span, offset, selY0);
+    const double b = LevelAtRow(upperHeight, span, offset, selY1);
     const double low = std::min(a, b);
     const double high = std::max(a, b);
     return SpectrogramLevels{low, high, kLevelColourSteps / (high - low)};
@@ -174,7 +174,7 @@ void SpectrogramWork::fitRows(std::int32_t rows) {
     }
 }
 
-void computeSpectrogramRows(const SpectrogramFrame& frame, std::int32_t rows, SpectrogramWork& work) {
+void ComputeSpectrogramRows(const SpectrogramFrame& frame, std::int32_t rows, SpectrogramWork& work) {
     assert(rows >= 0);
     work.fitRows(rows);
     work.segmentCount = 0;
@@ -182,27 +182,27 @@ void computeSpectrogramRows(const SpectrogramFrame& frame, std::int32_t rows, Sp
         return;
     }
     const BinReader bins(frame.values, frame.binCount);
-    const SpectrogramBand band = spectrogramBand(frame.binCount, frame.selection.x0, frame.selection.x1);
+    const SpectrogramBand band = SpectrogramBandOf(frame.binCount, frame.selection.x0, frame.selection.x1);
     // Bins per row; a floating division, so a zero-width band gives 0.
     const double t = static_cast<double>(band.range) / static_cast<double>(rows);
     if (frame.logAxis) {
-        logRows(bins, frame.binCount, band.lo, t, rows, work);
+        LogRows(bins, frame.binCount, band.lo, t, rows, work);
     } else if (t >= 1.0) {
-        linearMaxRows(bins, band.lo, t, rows, work.rowValues.data());
+        LinearMaxRows(bins, band.lo, t, rows, work.rowValues.data());
     } else {
-        linearInterpolatedRows(bins, band.lo, band.range, t, rows, work.rowValues.data());
+        LinearInterpolatedRows(bins, band.lo, band.range, t, rows, work.rowValues.data());
     }
 }
 
-void paintSpectrogramColumn(const SpectrogramFrame& frame, SpectrogramWork& work, std::uint8_t* bits,
+void PaintSpectrogramColumn(const SpectrogramFrame& frame, SpectrogramWork& work, std::uint8_t* bits,
                             std::int32_t width, std::int32_t height, std::ptrdiff_t stride) {
     if (bits == nullptr || width <= 0 || height <= 0) {
         return;
     }
     assert(stride >= static_cast<std::ptrdiff_t>(width) * kSurfaceBytesPerPixel);
-    computeSpectrogramRows(frame, height, work);
+    ComputeSpectrogramRows(frame, height, work);
     const SpectrogramLevels levels =
-        spectrogramLevels(frame.upperHeight, frame.span, frame.offset, frame.selection.y0, frame.selection.y1);
+        SpectrogramLevelsOf(frame.upperHeight, frame.span, frame.offset, frame.selection.y0, frame.selection.y1);
 
     std::uint8_t* const column = bits + static_cast<std::ptrdiff_t>(width - 1) * kSurfaceBytesPerPixel;
     bool seenPositive = false;
@@ -221,9 +221,9 @@ void paintSpectrogramColumn(const SpectrogramFrame& frame, SpectrogramWork& work
                 idx = 0;
             }
         }
-        const RgbBytes colour = levelColour(idx);
+        const RgbBytes colour = LevelColour(idx);
         const std::int32_t memoryRow = frame.cepstrum ? height - 1 - r : r;
         std::uint8_t* pixel = column + memoryRow * stride;
-        storeColour(pixel, colour);
+        StoreColour(pixel, colour);
     }
 }

@@ -37,7 +37,7 @@ struct SpectrogramBand {
 
 // trunc(binCount * x) for both selection edges, each kept within
 // 0 ... binCount (a NaN edge counts as 0).
-SpectrogramBand spectrogramBand(std::int32_t binCount, double selX0, double selX1);
+SpectrogramBand SpectrogramBandOf(std::int32_t binCount, double selX0, double selX1);
 
 // The levels at the selection's two vertical edges and the colour steps per
 // level unit: a value v gets colour index (v - lowLevel) * stepsPerLevel.
@@ -51,7 +51,7 @@ struct SpectrogramLevels {
 
 // upperHeight: the upper view's rows; span: the value range of its full
 // height; offset: the row at which value 0 lies.
-SpectrogramLevels spectrogramLevels(std::int32_t upperHeight, double span, double offset, double selY0,
+SpectrogramLevels SpectrogramLevelsOf(std::int32_t upperHeight, double span, double offset, double selY0,
                                     double selY1);
 
 // Everything one column is made of.
@@ -92,10 +92,10 @@ struct SpectrogramWork {
 
 // Fills work.rowValues[0 ... rows - 1] (and, on the log axis, rowBins and
 // the runs) for a column `rows` high.
-void computeSpectrogramRows(const SpectrogramFrame& frame, std::int32_t rows, SpectrogramWork& work);
+void ComputeSpectrogramRows(const SpectrogramFrame& frame, std::int32_t rows, SpectrogramWork& work);
 
 // Computes the column for a surface `height` rows high and writes it into
 // pixel column width - 1, gated and coloured, upside down in the cepstrum
 // views. Null bits or a non-positive size write nothing. Does not scroll.
-void paintSpectrogramColumn(const SpectrogramFrame& frame, SpectrogramWork& work, std::uint8_t* bits,
+void PaintSpectrogramColumn(const SpectrogramFrame& frame, SpectrogramWork& work, std::uint8_t* bits,
                             std::int32_t width, std::int32_t height, std::ptrdiff_t stride);

@@ -7,7 +7,7 @@ constexpr int kScrollPx = 1;
 
 }  // namespace
 
-void drawSpectrogramColumn(Bitmaplib::clsBitmap& lowerView, const AppSettings& settings, const ViewLevels& upper,
+void DrawSpectrogramColumn(Bitmaplib::PlotView& lowerView, const AppSettings& settings, const ViewLevels& upper,
                            const double* values, std::int32_t binCount, SpectrogramWork& work) {
     const Bitmaplib::SurfacePixels pixels = lowerView.Surface();
     if (pixels.bits == nullptr || values == nullptr || binCount < 1) {
@@ -28,5 +28,5 @@ void drawSpectrogramColumn(Bitmaplib::clsBitmap& lowerView, const AppSettings& s
                                  settings.logGrid != 0,
                                  cepstrum,
                                  cepstrum && settings.pitchOn == 1};
-    paintSpectrogramColumn(frame, work, pixels.bits, pixels.width, pixels.height, pixels.stride);
+    PaintSpectrogramColumn(frame, work, pixels.bits, pixels.width, pixels.height, pixels.stride);
 }

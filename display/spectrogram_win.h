@@ -24,5 +24,5 @@
 // with. `values`: `binCount` display values of the frame. `work`: the
 // spectrogram's work arrays, kept by the frame loop's spectrogram step. An
 // empty view is left alone.
-void drawSpectrogramColumn(Bitmaplib::clsBitmap& lowerView, const AppSettings& settings, const ViewLevels& upper,
+void DrawSpectrogramColumn(Bitmaplib::PlotView& lowerView, const AppSettings& settings, const ViewLevels& upper,
                            const double* values, std::int32_t binCount, SpectrogramWork& work);

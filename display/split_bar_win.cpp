@@ -5,10 +5,10 @@
 
 SplitBar::SplitBar(HWND parent, int x, int y, int width, int height) {
     window_ = gdi::Window(CreateStaticChild(SS_BITMAP, parent, x, y, width, height));
-    hdcWindow = gdi::WindowDc(parent);
-    hbmBar = gdi::MakeSurfaceBitmap(hdcWindow.get(), width, height, &pBits);
-    if (hbmBar) {
-        GetObjectA(hbmBar.get(), sizeof bmBar, &bmBar);
+    windowDc_ = gdi::WindowDc(parent);
+    bar_ = gdi::MakeSurfaceBitmap(windowDc_.get(), width, height, &bits_);
+    if (bar_) {
+        GetObjectA(bar_.get(), sizeof barInfo_, &barInfo_);
     }
     HWND hwnd = window_.get();
     if (!hwnd) {
@@ -16,24 +16,24 @@ SplitBar::SplitBar(HWND parent, int x, int y, int width, int height) {
     }
     // The control shows the bitmap at its own size and reads the pixels at
     // each repaint, so later pixel changes show after an invalidation.
-    SendMessageA(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hbmBar.get()));
-    PaintBarPixels(Pixels(), bmBar.bmWidth, bmBar.bmHeight, bmBar.bmWidthBytes);
-    pfnOldProc = SubclassControl(hwnd, this, &SplitBar::BarWndProc);
+    SendMessageA(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bar_.get()));
+    PaintBarPixels(Pixels(), barInfo_.bmWidth, barInfo_.bmHeight, barInfo_.bmWidthBytes);
+    oldProc_ = SubclassControl(hwnd, this, &SplitBar::BarWndProc);
 }
 
 SplitBar::~SplitBar() { Close(); }
 
 void SplitBar::Close() {
-    UnsubclassControl(window_.get(), pfnOldProc);
-    if (bDragging) {
+    UnsubclassControl(window_.get(), oldProc_);
+    if (dragging_) {
         ReleaseCapture();
-        bDragging = false;
+        dragging_ = false;
     }
     window_.Close();
-    hbmBar.Close();
-    pBits = nullptr;
-    bmBar = BITMAP{};
-    hdcWindow.Close();
+    bar_.Close();
+    bits_ = nullptr;
+    barInfo_ = BITMAP{};
+    windowDc_.Close();
 }
 
 LRESULT CALLBACK SplitBar::BarWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -51,18 +51,18 @@ LRESULT CALLBACK SplitBar::BarWndProc(HWND hwnd, UINT message, WPARAM wParam, LP
     case WM_CAPTURECHANGED:
         // Another window took the mouse (Alt+Tab, a menu, a dialog): the
         // drag ends here, as the button-up would have ended it.
-        self->bDragging = false;
+        self->dragging_ = false;
         return 0;
     case WM_CANCELMODE:
         return self->OnLButtonUpMessage();
     default:
-        return CallWindowProcA(self->pfnOldProc, hwnd, message, wParam, lParam);
+        return CallWindowProcA(self->oldProc_, hwnd, message, wParam, lParam);
     }
 }
 
 LRESULT SplitBar::OnMouseMoveMessage(int y) {
-    SetCursor(LoadCursorA(nullptr, nKind != kBarCursorArrow ? IDC_SIZENS : IDC_ARROW));
-    if (bDragging) {
+    SetCursor(LoadCursorA(nullptr, kind_ != kBarCursorArrow ? IDC_SIZENS : IDC_ARROW));
+    if (dragging_) {
         DragStep(y);
     }
     return 0;
@@ -70,8 +70,8 @@ LRESULT SplitBar::OnMouseMoveMessage(int y) {
 
 LRESULT SplitBar::OnLButtonDownMessage(int y) {
     SetCapture(window_.get());
-    bDragging = true;
-    nGrabY = y;
+    dragging_ = true;
+    grabY_ = y;
     return 0;
 }
 
@@ -80,20 +80,20 @@ LRESULT SplitBar::OnLButtonUpMessage() {
     if (GetCapture() == window_.get()) {
         ReleaseCapture();
     }
-    bDragging = false;
+    dragging_ = false;
     return 0;
 }
 
 void SplitBar::DragStep(int y) {
     // A bar that may not move reports no move.
-    if (!bAllowY) {
+    if (!allowY_) {
         return;
     }
     RECT r = gdi::NormalRect(window_.get());
-    const int dy = y - nGrabY;
+    const int dy = y - grabY_;
     r.top += dy;
     r.bottom += dy;
-    const int thickness = bmBar.bmHeight;
+    const int thickness = barInfo_.bmHeight;
     if (r.top < kBarMinTopPx) {
         r.top = kBarMinTopPx;
         r.bottom = kBarMinTopPx + thickness;
@@ -105,5 +105,5 @@ void SplitBar::DragStep(int y) {
         r.top = client.bottom - thickness;
     }
     gdi::SetNormalRect(window_.get(), r);
-    bBarMoved.store(true, std::memory_order_release);
+    barMoved_.store(true, std::memory_order_release);
 }

@@ -43,19 +43,19 @@ public:
     SplitBar& operator=(const SplitBar&) = delete;
 
     HWND Handle() const { return window_.get(); }
-    void SetCursorKind(int kind) { nKind = kind; }
-    void AllowVerticalDrag(bool allow) { bAllowY = allow; }
+    void SetCursorKind(int kind) { kind_ = kind; }
+    void AllowVerticalDrag(bool allow) { allowY_ = allow; }
 
     // Size of the bitmap; its height is the divider's thickness.
-    int BitmapWidth() const { return bmBar.bmWidth; }
-    int BitmapHeight() const { return bmBar.bmHeight; }
-    std::ptrdiff_t Stride() const { return bmBar.bmWidthBytes; }
+    int BitmapWidth() const { return barInfo_.bmWidth; }
+    int BitmapHeight() const { return barInfo_.bmHeight; }
+    std::ptrdiff_t Stride() const { return barInfo_.bmWidthBytes; }
     // The bitmap's pixels, bottom-up; null when it could not be made.
-    std::uint8_t* Pixels() const { return static_cast<std::uint8_t*>(pBits); }
+    std::uint8_t* Pixels() const { return static_cast<std::uint8_t*>(bits_); }
 
     // True once after each drag step that moved the bar; clears the flag.
-    bool TakeMoved() { return bBarMoved.exchange(false, std::memory_order_acq_rel); }
-    bool Moved() const { return bBarMoved.load(std::memory_order_acquire); }
+    bool TakeMoved() { return barMoved_.exchange(false, std::memory_order_acq_rel); }
+    bool Moved() const { return barMoved_.load(std::memory_order_acquire); }
 
     // Destroys the window, deletes the bitmap and releases the DC; safe twice.
     void Close();
@@ -67,15 +67,15 @@ private:
     LRESULT OnLButtonUpMessage();
     void DragStep(int y);
 
-    int nKind = kBarCursorArrow;
+    int kind_ = kBarCursorArrow;
     gdi::Window window_;
-    gdi::Bitmap hbmBar;
-    gdi::WindowDc hdcWindow;
-    void* pBits = nullptr;
-    BITMAP bmBar{};
-    WNDPROC pfnOldProc = nullptr;
-    bool bDragging = false;
-    int nGrabY = 0;
-    std::atomic<bool> bBarMoved{false};
-    bool bAllowY = false;
+    gdi::Bitmap bar_;
+    gdi::WindowDc windowDc_;
+    void* bits_ = nullptr;
+    BITMAP barInfo_{};
+    WNDPROC oldProc_ = nullptr;
+    bool dragging_ = false;
+    int grabY_ = 0;
+    std::atomic<bool> barMoved_{false};
+    bool allowY_ = false;
 };

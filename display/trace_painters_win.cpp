@@ -22,7 +22,7 @@ void PolylineWith(HDC dc, HPEN pen, const TracePoint* points, int count) {
 
 }  // namespace
 
-void drawWaveform(Bitmaplib::clsBitmap& view, const double* samples, int count, int sampleCount,
+void DrawWaveform(Bitmaplib::PlotView& view, const double* samples, int count, int sampleCount,
                   TracePoint* points, int capacity) {
     if (view.Width() <= 0 || view.Height() <= 0) {
         return;
@@ -32,7 +32,7 @@ void drawWaveform(Bitmaplib::clsBitmap& view, const double* samples, int count, 
     PolylineWith(view.MemoryDc(), view.Pen(Bitmaplib::ViewPen::kWave), points, n);
 }
 
-void drawSpectrum(Bitmaplib::clsBitmap& view, const SpectrumTraceInput& in, TracePoint* trace, TracePoint* peaks,
+void DrawSpectrum(Bitmaplib::PlotView& view, const SpectrumTraceInput& in, TracePoint* trace, TracePoint* peaks,
                   int capacity) {
     if (view.Width() <= 0 || view.Height() <= 0) {
         return;
@@ -63,14 +63,14 @@ void drawSpectrum(Bitmaplib::clsBitmap& view, const SpectrumTraceInput& in, Trac
     }
 }
 
-void drawSelection(Bitmaplib::clsBitmap& view) {
+void DrawSelection(Bitmaplib::PlotView& view) {
     const SelectionBlock sel = view.Selection();
     const auto outline = SelectionOutline(sel.x0, sel.y0, sel.x1, sel.y1, view.Width(), view.Height());
     PolylineWith(view.MemoryDc(), view.Pen(Bitmaplib::ViewPen::kSelection), outline.data(),
                  static_cast<int>(outline.size()));
 }
 
-void drawFrameBorder(Bitmaplib::clsBitmap& view) {
+void DrawFrameBorder(Bitmaplib::PlotView& view) {
     const int w = view.Width();
     const int h = view.Height();
     const TracePoint border[] = {{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}};

@@ -23,14 +23,14 @@ struct SpectrumTraceInput {
 
 // Samples (raw 16-bit values as doubles), `count` of them, of which at most
 // `sampleCount` are drawn.
-void drawWaveform(Bitmaplib::clsBitmap& view, const double* samples, int count, int sampleCount,
+void DrawWaveform(Bitmaplib::PlotView& view, const double* samples, int count, int sampleCount,
                   TracePoint* points, int capacity);
 
-void drawSpectrum(Bitmaplib::clsBitmap& view, const SpectrumTraceInput& in, TracePoint* trace, TracePoint* peaks,
+void DrawSpectrum(Bitmaplib::PlotView& view, const SpectrumTraceInput& in, TracePoint* trace, TracePoint* peaks,
                   int capacity);
 
 // The selection block's rectangle in the selection pen.
-void drawSelection(Bitmaplib::clsBitmap& view);
+void DrawSelection(Bitmaplib::PlotView& view);
 
 // A one-pixel border round the whole view in the frame pen.
-void drawFrameBorder(Bitmaplib::clsBitmap& view);
+void DrawFrameBorder(Bitmaplib::PlotView& view);

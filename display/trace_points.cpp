@@ -62,7 +62,7 @@ int BuildWaveformPoints(const double* samples, int count, int width, int height,
             break;
         }
     }
-    clampForGdi(points, columns.count());
+    ClampForGdi(points, columns.count());
     return columns.count();
 }
 
@@ -111,8 +111,8 @@ SpectrumPoints BuildSpectrumPoints(const double* values, int binCount, const Spe
         const bool audible = columnCount >= 2 && trace[2].y > kSilentFrameRowPx;
         shape = audible ? SpectrumShape::kPolygon : SpectrumShape::kNothing;
     }
-    clampForGdi(trace, traceCount);
-    clampForGdi(peaks, columnCount);
+    ClampForGdi(trace, traceCount);
+    ClampForGdi(peaks, columnCount);
     return {traceCount, columnCount, shape};
 }
 
@@ -124,9 +124,9 @@ void RestartPeakHold(TracePoint* peaks, int count) {
 
 std::array<TracePoint, 5> SelectionOutline(double selX0, double selY0, double selX1, double selY1,
                                            std::int32_t width, std::int32_t height) {
-    const std::int32_t x0 = clampForGdi(truncToInt(width * selX0));
-    const std::int32_t y0 = clampForGdi(truncToInt(height * selY0));
-    const std::int32_t x1 = clampForGdi(truncToInt(width * selX1));
-    const std::int32_t y1 = clampForGdi(truncToInt(height * selY1));
+    const std::int32_t x0 = ClampForGdi(truncToInt(width * selX0));
+    const std::int32_t y0 = ClampForGdi(truncToInt(height * selY0));
+    const std::int32_t x1 = ClampForGdi(truncToInt(width * selX1));
+    const std::int32_t y1 = ClampForGdi(truncToInt(height * selY1));
     return {{{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}, {x0, y0}}};
 }

@@ -161,7 +161,7 @@ ReadoutText PitchReadout(const FrameFacts& f, const CepstrumPeak& peak) {
 }
 
 double SpectrogramBinAtRow(const SpectrogramAxis& axis, int y) {
-    const SpectrogramBand band = spectrogramBand(axis.binCount, axis.selection.x0, axis.selection.x1);
+    const SpectrogramBand band = SpectrogramBandOf(axis.binCount, axis.selection.x0, axis.selection.x1);
     const double row = axis.cepstrum ? y : axis.height - 1 - y;
     const double position = band.lo + row * (static_cast<double>(band.range) / axis.height);
     if (axis.logAxis) {

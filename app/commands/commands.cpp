@@ -145,7 +145,7 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
         return true;
     }
     if (id == IDM_COLOUR_ON || id == IDM_COLOUR_OFF) {
-        s.colorSpectrum = id == IDM_COLOUR_ON ? 1 : 0;
+        s.colourSpectrum = id == IDM_COLOUR_ON ? 1 : 0;
         target.Relayout();
         return true;
     }

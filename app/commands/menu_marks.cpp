@@ -85,8 +85,8 @@ MenuMarks ComputeMenuMarks(const AppSettings& s) {
         if (s.pitchOn == 1) m.Check(IDM_VIEW_PITCH);
     }
     if (s.deviceIndex >= 0 && s.deviceIndex < kSelectableDevices) m.Check(DeviceCommandId(s.deviceIndex));
-    if (s.colorSpectrum == 1) m.Check(IDM_COLOUR_ON);
-    if (s.colorSpectrum == 0) m.Check(IDM_COLOUR_OFF);
+    if (s.colourSpectrum == 1) m.Check(IDM_COLOUR_ON);
+    if (s.colourSpectrum == 0) m.Check(IDM_COLOUR_OFF);
     marks.spectrumItemsEnabled = s.showSpectrum != 0;
     return marks;
 }

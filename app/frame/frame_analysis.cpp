@@ -5,9 +5,9 @@
 #include "analysis/spectrum.h"
 
 AnalyzerFrameAnalysis::AnalyzerFrameAnalysis(SampleFetch fetch)
-    : fetch_(std::move(fetch)), analyzer_(makeAnalyzer()), calibration_(std::make_unique<CepstrumCalibration>()) {}
+    : fetch_(std::move(fetch)), analyzer_(MakeAnalyzer()), calibration_(std::make_unique<CepstrumCalibration>()) {}
 
-bool AnalyzerFrameAnalysis::SetUp(const AppSettings& settings) { return setupAnalyzer(*analyzer_, settings) == 1; }
+bool AnalyzerFrameAnalysis::SetUp(const AppSettings& settings) { return SetupAnalyzer(*analyzer_, settings) == 1; }
 
 FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s) {
     Analyzer& an = *analyzer_;
@@ -18,12 +18,12 @@ FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s) {
         fresh = false;
     }
     an.activeWindow = s.windowKind;
-    applyWindow(an);
+    ApplyWindow(an);
     const bool cepstrum = s.cepstrumMode == 1;
     if (cepstrum) {
-        computeCepstrum(an, *calibration_, calibration_->TakeRequest());
+        ComputeCepstrum(an, *calibration_, calibration_->TakeRequest());
     } else {
-        computeSpectrum(an);
+        ComputeSpectrum(an);
     }
     FrameData frame;
     frame.rawFrame = an.rawFrame;

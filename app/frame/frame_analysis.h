@@ -59,7 +59,7 @@ class AnalyzerFrameAnalysis final : public FrameAnalysis {
 public:
     explicit AnalyzerFrameAnalysis(SampleFetch fetch);
 
-    // Sets the analysis up for the settings' data length (setupAnalyzer);
+    // Sets the analysis up for the settings' data length (SetupAnalyzer);
     // false, nothing changed, for an unsupported length. See Threads above.
     bool SetUp(const AppSettings& settings);
     // N of the last set-up; 0 before the first.

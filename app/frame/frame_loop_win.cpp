@@ -155,8 +155,8 @@ void FrameLoop::Pass() {
 void FrameLoop::DrawFrame(const FrameData& frame) {
     const AppSettings& s = settings_;
     LiveViewState& live = app_.live;
-    Bitmaplib::clsBitmap* upper = app_.parts.upperView.get();
-    Bitmaplib::clsBitmap* lower = app_.parts.lowerView.get();
+    Bitmaplib::PlotView* upper = app_.parts.upperView.get();
+    Bitmaplib::PlotView* lower = app_.parts.lowerView.get();
     TakePeakHoldRestart(frame);
     if (!upper) {
         return;
@@ -167,8 +167,8 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         upper->RestoreBackground();
     }
     if (s.showWave) {
-        drawWaveform(*upper, frame.rawFrame, frame.sampleCount / 2, frame.sampleCount, traces.wave, kPointCapacity);
-        drawFrameBorder(*upper);
+        DrawWaveform(*upper, frame.rawFrame, frame.sampleCount / 2, frame.sampleCount, traces.wave, kPointCapacity);
+        DrawFrameBorder(*upper);
         upper->SetSelectable(false);
     }
     if (s.showSpectrum) {
@@ -181,11 +181,11 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         live.activeSpan.store(zoom.span, kRelaxed);
         live.activeOffset.store(zoom.offset, kRelaxed);
         const SpectrumTraceInput in{frame.displayValues, frame.binCount, frame.log10Table, s.logGrid != 0,
-                                    zoom.span, zoom.offset, s.colorSpectrum != 0};
+                                    zoom.span, zoom.offset, s.colourSpectrum != 0};
         RestartPeakHoldOnChange(in, *upper);
-        drawSpectrum(*upper, in, traces.trace, traces.peak, kPointCapacity);
-        drawFrameBorder(*upper);
-        drawSelection(*upper);
+        DrawSpectrum(*upper, in, traces.trace, traces.peak, kPointCapacity);
+        DrawFrameBorder(*upper);
+        DrawSelection(*upper);
         upper->SetSelectable(true);
     }
     live.upperHeight.store(upper->Height(), kRelaxed);
@@ -196,8 +196,8 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         }
         lower->SetSelectable(false);
     }
-    if (upper->IsDragging() && hooks_.updateScaleLabels) {
-        hooks_.updateScaleLabels(s);
+    if (upper->IsDragging() && hooks_.UpdateScaleLabels) {
+        hooks_.UpdateScaleLabels(s);
     }
     if (hooks_.drawReadouts) {
         hooks_.drawReadouts(frame, s);
@@ -224,7 +224,7 @@ void FrameLoop::TakePeakHoldRestart(const FrameData& frame) {
     }
 }
 
-void FrameLoop::RestartPeakHoldOnChange(const SpectrumTraceInput& in, const Bitmaplib::clsBitmap& upper) {
+void FrameLoop::RestartPeakHoldOnChange(const SpectrumTraceInput& in, const Bitmaplib::PlotView& upper) {
     PeakHoldScope scope = analysedScope_;
     scope.binCount = in.binCount;
     scope.logAxis = in.logAxis ? 1 : 0;

@@ -48,7 +48,7 @@
 struct App;
 struct SpectrumTraceInput;
 namespace Bitmaplib {
-class clsBitmap;
+class PlotView;
 }
 
 // Steps of a pass that other parts of the display provide; each runs inside
@@ -57,7 +57,7 @@ struct FrameHooks {
     // One spectrogram column from the frame (RUN and REC only).
     std::function<void(const FrameData&, const AppSettings& settings)> spectrogramColumn;
     // The frequency labels, while a selection is being dragged.
-    std::function<void(const AppSettings& settings)> updateScaleLabels;
+    std::function<void(const AppSettings& settings)> UpdateScaleLabels;
     // Readouts drawn over the views just before the screen copies, and
     // taken out of the views again right after them.
     std::function<void(const FrameData&, const AppSettings& settings)> drawReadouts;
@@ -98,7 +98,7 @@ private:
     // Restarts the peak-hold line when the status loop asked for it.
     void TakePeakHoldRestart(const FrameData& frame);
     // Restarts the peak-hold line when the frame's scope differs from the last.
-    void RestartPeakHoldOnChange(const SpectrumTraceInput& in, const Bitmaplib::clsBitmap& upper);
+    void RestartPeakHoldOnChange(const SpectrumTraceInput& in, const Bitmaplib::PlotView& upper);
     void HandleDividerMove();
     bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
     // Waits for `done` (or the thread's end), dispatching sent messages.

@@ -23,7 +23,7 @@ double NowSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view, const FrameData& frame,
+void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::PlotView& view, const FrameData& frame,
                        const AppSettings& s) {
     if (view.Width() <= 0 || view.Height() <= 0 || frame.binCount < 2 || frame.sampleCount <= 0) {
         return;
@@ -78,7 +78,7 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view
     state.upper.DrawTextBox(view, text, BoxPlacement::kNearCursor, x, y);
 }
 
-void DrawLowerReadout(App& app, ReadoutState& state, Bitmaplib::clsBitmap& view, const FrameData& frame,
+void DrawLowerReadout(App& app, ReadoutState& state, Bitmaplib::PlotView& view, const FrameData& frame,
                       const AppSettings& s) {
     int x = 0;
     int y = 0;
@@ -101,23 +101,23 @@ void AddReadoutHooks(App& app, FrameHooks& hooks) {
         if (column) {
             column(frame, s);
         }
-        if (Bitmaplib::clsBitmap* lower = app.parts.lowerView.get()) {
+        if (Bitmaplib::PlotView* lower = app.parts.lowerView.get()) {
             state->columns.Push(lower->Width(), NowSeconds());
         }
     };
     hooks.drawReadouts = [&app, state](const FrameData& frame, const AppSettings& s) {
-        if (Bitmaplib::clsBitmap* upper = app.parts.upperView.get()) {
+        if (Bitmaplib::PlotView* upper = app.parts.upperView.get()) {
             DrawUpperReadouts(app, *state, *upper, frame, s);
         }
-        if (Bitmaplib::clsBitmap* lower = app.parts.lowerView.get()) {
+        if (Bitmaplib::PlotView* lower = app.parts.lowerView.get()) {
             DrawLowerReadout(app, *state, *lower, frame, s);
         }
     };
     hooks.clearReadouts = [&app, state] {
-        if (Bitmaplib::clsBitmap* upper = app.parts.upperView.get()) {
+        if (Bitmaplib::PlotView* upper = app.parts.upperView.get()) {
             state->upper.Restore(*upper);
         }
-        if (Bitmaplib::clsBitmap* lower = app.parts.lowerView.get()) {
+        if (Bitmaplib::PlotView* lower = app.parts.lowerView.get()) {
             state->lower.Restore(*lower);
         }
     };

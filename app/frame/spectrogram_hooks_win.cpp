@@ -11,14 +11,14 @@ FrameHooks MakeSpectrogramHooks(App& app) {
     auto work = std::make_shared<SpectrogramWork>();
     FrameHooks hooks;
     hooks.spectrogramColumn = [&app, work](const FrameData& frame, const AppSettings& s) {
-        if (Bitmaplib::clsBitmap* lower = app.parts.lowerView.get()) {
+        if (Bitmaplib::PlotView* lower = app.parts.lowerView.get()) {
             // The upper view's levels as this pass drew them.
             constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
             const ViewLevels upper{app.live.upperHeight.load(kRelaxed), app.live.activeSpan.load(kRelaxed),
                                    app.live.activeOffset.load(kRelaxed)};
-            drawSpectrogramColumn(*lower, s, upper, frame.displayValues, frame.binCount, *work);
+            DrawSpectrogramColumn(*lower, s, upper, frame.displayValues, frame.binCount, *work);
         }
     };
-    hooks.updateScaleLabels = [&app](const AppSettings& s) { updateScaleLabels(readoutsOf(app.parts), s); };
+    hooks.UpdateScaleLabels = [&app](const AppSettings& s) { UpdateScaleLabels(ReadoutsOf(app.parts), s); };
     return hooks;
 }

@@ -30,7 +30,7 @@ WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, 
     const std::int32_t lowerTop = l.barTop + barThickness;
     const std::int32_t lowerHeight = std::max(kMinSidePx, cy - l.barTop - barThickness);
 
-    l.colorScale = {kColorScaleLeftPx, kUpperTopPx, kColorScaleWidthPx, upperHeight};
+    l.colourScale = {kColourScaleLeftPx, kUpperTopPx, kColourScaleWidthPx, upperHeight};
     l.upperView = {kUpperViewLeftPx, kUpperTopPx, std::max(kMinSidePx, cx - kUpperViewLeftPx), upperHeight};
     l.barBottom = lowerTop;
     l.barRight = cx;

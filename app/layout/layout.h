@@ -15,8 +15,8 @@ inline constexpr double kDefaultSplitRatio = 0.4;
 
 // Top of both upper-area elements: the status line lives above it.
 inline constexpr std::int32_t kUpperTopPx = 20;
-inline constexpr std::int32_t kColorScaleLeftPx = 2;
-inline constexpr std::int32_t kColorScaleWidthPx = 12;
+inline constexpr std::int32_t kColourScaleLeftPx = 2;
+inline constexpr std::int32_t kColourScaleWidthPx = 12;
 inline constexpr std::int32_t kUpperViewLeftPx = 16;
 inline constexpr std::int32_t kLowerViewLeftPx = 38;
 inline constexpr std::int32_t kScaleLabelLeftPx = 2;
@@ -49,7 +49,7 @@ struct WindowLayout {
     // The ratio in force: the one asked for, or, where the divider had to be
     // moved to keep both views visible, the ratio of its corrected place.
     double splitRatio;
-    LayoutRect colorScale;
+    LayoutRect colourScale;
     LayoutRect upperView;
     // The divider keeps its own left edge; this is its top, bottom and right.
     std::int32_t barBottom;

@@ -46,22 +46,22 @@ void RebuildParts(App& app, const WindowLayout& l) {
     RebuildView(parts.upperView, app.hwnd, up.x, up.y, up.width, up.height, saved, &app.drawLock);
     // The WAVE view alone gets the plain grid: no labels, no colouring.
     const bool freqView = s.showSpectrum != 0;
-    DrawAxes(*parts.upperView, s.sampleRate, s.halfLength, freqView && s.logGrid, freqView && s.colorSpectrum,
+    DrawAxes(*parts.upperView, s.sampleRate, s.halfLength, freqView && s.logGrid, freqView && s.colourSpectrum,
              freqView, s.cepstrumMode != 0);
     const bool arrow = !s.showSpectrum && s.showWave;
     parts.upperView->SetCursorKind(arrow ? Mylib::kCursorArrow : Mylib::kCursorCross);
 
-    const LayoutRect& strip = l.colorScale;
-    parts.colorScaleBar.reset();
-    parts.colorScaleBar = std::make_unique<SplitBar>(app.hwnd, strip.x, strip.y, strip.width, strip.height);
-    paintColorScale(readoutsOf(app.parts));
+    const LayoutRect& strip = l.colourScale;
+    parts.colourScaleBar.reset();
+    parts.colourScaleBar = std::make_unique<SplitBar>(app.hwnd, strip.x, strip.y, strip.width, strip.height);
+    PaintColourScale(ReadoutsOf(app.parts));
 
     const LayoutRect& low = l.lowerView;
     RebuildView(parts.lowerView, app.hwnd, low.x, low.y, low.width, low.height, saved, &app.drawLock);
     parts.lowerView->SetCursorKind(Mylib::kCursorOwn);
 
     PlaceLabels(app, l);
-    updateScaleLabels(readoutsOf(app.parts), s);
+    UpdateScaleLabels(ReadoutsOf(app.parts), s);
     // The value-0 row keeps its relative height in the new view. The
     // reference is the recorded upper-view height rather than the old view's:
     // at start-up the old view is the placeholder, and scaling the stored

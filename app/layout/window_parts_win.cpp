@@ -11,7 +11,7 @@ void FitLabelsToTheirTexts(WindowParts& parts, const char* widestStatus) {
     if (parts.statusLabel) {
         parts.statusLabel->FitWidth(parts.statusLabel->TextExtent(widestStatus).cx);
     }
-    const ScaleLabelText widest = widestScaleLabelText();
+    const ScaleLabelText widest = WidestScaleLabelText();
     for (auto& label : parts.scaleLabels) {
         if (label) {
             label->FitWidth(label->TextExtent(widest.data()).cx);
@@ -22,15 +22,15 @@ void FitLabelsToTheirTexts(WindowParts& parts, const char* widestStatus) {
 }  // namespace
 
 void CreateWindowParts(WindowParts& parts, HWND mainWindow, std::mutex* drawLock, const char* widestStatus) {
-    parts.upperView.reset(new Bitmaplib::clsBitmap(mainWindow, kPlaceholderViewLeftPx, kUpperPlaceholderTopPx,
+    parts.upperView.reset(new Bitmaplib::PlotView(mainWindow, kPlaceholderViewLeftPx, kUpperPlaceholderTopPx,
                                                    kPlaceholderViewSidePx, kPlaceholderViewSidePx, drawLock));
-    parts.statusLabel = std::make_unique<Mylib::clsLabel>(Mylib::kAlignLeft, mainWindow, 0, 0, kStatusLabelWidthPx,
+    parts.statusLabel = std::make_unique<Mylib::Label>(Mylib::kAlignLeft, mainWindow, 0, 0, kStatusLabelWidthPx,
                                                           kLabelHeightPx, kStatusLabelBack, kStatusLabelText,
                                                           kInitialLabelText);
-    parts.lowerView.reset(new Bitmaplib::clsBitmap(mainWindow, kPlaceholderViewLeftPx, kLowerPlaceholderTopPx,
+    parts.lowerView.reset(new Bitmaplib::PlotView(mainWindow, kPlaceholderViewLeftPx, kLowerPlaceholderTopPx,
                                                    kPlaceholderViewSidePx, kPlaceholderViewSidePx, drawLock));
     for (auto& label : parts.scaleLabels) {
-        label = std::make_unique<Mylib::clsLabel>(Mylib::kAlignRight, mainWindow, 0, 0, kScaleLabelWidthPx,
+        label = std::make_unique<Mylib::Label>(Mylib::kAlignRight, mainWindow, 0, 0, kScaleLabelWidthPx,
                                                   kLabelHeightPx, kScaleLabelBack, kScaleLabelText,
                                                   kInitialLabelText);
     }
@@ -39,8 +39,8 @@ void CreateWindowParts(WindowParts& parts, HWND mainWindow, std::mutex* drawLock
     parts.divider->SetCursorKind(kBarCursorSizeNS);
 }
 
-ScaleReadouts readoutsOf(const WindowParts& parts) {
-    ScaleReadouts keys{parts.upperView.get(), parts.colorScaleBar.get(), {}};
+ScaleReadouts ReadoutsOf(const WindowParts& parts) {
+    ScaleReadouts keys{parts.upperView.get(), parts.colourScaleBar.get(), {}};
     static_assert(kFrequencyLabelCount == kScaleLabelCount);
     for (int i = 0; i < kFrequencyLabelCount; ++i) {
         keys.labels[i] = parts.scaleLabels[i].get();

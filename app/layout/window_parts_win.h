@@ -38,10 +38,10 @@ inline constexpr int kLowerPlaceholderTopPx = 60;
 struct WindowParts {
     PlotViewPtr upperView;
     PlotViewPtr lowerView;
-    std::unique_ptr<Mylib::clsLabel> statusLabel;
-    std::array<std::unique_ptr<Mylib::clsLabel>, kScaleLabelCount> scaleLabels;
+    std::unique_ptr<Mylib::Label> statusLabel;
+    std::array<std::unique_ptr<Mylib::Label>, kScaleLabelCount> scaleLabels;
     std::unique_ptr<SplitBar> divider;
-    std::unique_ptr<SplitBar> colorScaleBar;  // null until the first layout
+    std::unique_ptr<SplitBar> colourScaleBar;  // null until the first layout
 };
 
 // Makes the placeholder views, the status line, the frequency labels and the
@@ -51,4 +51,4 @@ void CreateWindowParts(WindowParts& parts, HWND mainWindow, std::mutex* drawLock
 
 // The colour key strip, the upper view and the five labels, as the keys
 // painters take them.
-ScaleReadouts readoutsOf(const WindowParts& parts);
+ScaleReadouts ReadoutsOf(const WindowParts& parts);

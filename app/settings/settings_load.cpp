@@ -45,7 +45,7 @@ void KeepOnPrimaryScreen(AppSettings& s, const ScreenMetrics& screen) {
 
 int SanitizeSettings(AppSettings& s, const ScreenMetrics& screen) {
     int replaced = 0;
-    replaced += Replace(s.fftLength, !isSupportedFrameLength(s.fftLength), kDefaultFftLength);
+    replaced += Replace(s.fftLength, !IsSupportedFrameLength(s.fftLength), kDefaultFftLength);
     replaced += Replace(s.halfLength, s.halfLength != s.fftLength / 2, s.fftLength / 2);
     replaced += Replace(s.pauseMs, s.pauseMs < 0 || s.pauseMs > kMaxPauseMs, kDefaultPauseMs);
     replaced += Replace(s.sampleRate, s.sampleRate < kMinSampleRateHz || s.sampleRate > kMaxSampleRateHz,

@@ -21,7 +21,7 @@ std::unique_ptr<CepstrumCalibration> freshCalibration() { return std::make_uniqu
 void fillSawtooth(Analyzer& an, std::int32_t period) {
     for (std::int32_t i = 0; i < an.frameLength; i++) an.sampleFrame[i] = 12000.0 * ((i % period) / double(period) - 0.5);
     an.activeWindow = 1;
-    applyWindow(an);
+    ApplyWindow(an);
 }
 
 void fillConstant(Analyzer& an, double value) {
@@ -31,7 +31,7 @@ void fillConstant(Analyzer& an, double value) {
 // Runs one ordinary frame so that the average holds something; returns it.
 std::vector<double> primeAverage(Analyzer& an, CepstrumCalibration& avg, std::uint32_t seed) {
     fillRandomSamples(an, seed);
-    computeCepstrum(an, avg, 0);
+    ComputeCepstrum(an, avg, 0);
     return std::vector<double>(avg.calAverage, avg.calAverage + kMaxFrameLength);
 }
 
@@ -55,7 +55,7 @@ TEST(ComputeCepstrum, PeriodicSignalPeaksAtItsPeriod) {
         auto an = analyzerFor(c.n);
         auto avg = freshCalibration();
         fillSawtooth(*an, c.period);
-        computeCepstrum(*an, *avg, 0);
+        ComputeCepstrum(*an, *avg, 0);
         std::int32_t peak = 20;  // past the low-lag envelope
         for (std::int32_t q = 20; q < c.n / 2; q++) {
             if (an->outRe[q] > an->outRe[peak]) peak = q;
@@ -83,7 +83,7 @@ TEST(ComputeCepstrum, SmoothingAndFirstAverageMatchTheirFormulas) {
     }
     rdft(n, -1, y.data(), ip.data(), w.data());
 
-    computeCepstrum(*an, *avg, 0);
+    ComputeCepstrum(*an, *avg, 0);
     EXPECT_EQ(avg->averageWeight, 4);
     const struct {
         std::int32_t q;
@@ -113,7 +113,7 @@ TEST(ComputeCepstrum, CalibrationRuns128FramesThenFreezesTheReference) {
     std::vector<double> reference(kMaxFrameLength);
     for (std::int32_t frame = 1; frame <= 130; frame++) {
         fillRandomSamples(*an, 100 + frame);
-        computeCepstrum(*an, *avg, frame == 1 ? 1 : 0);
+        ComputeCepstrum(*an, *avg, frame == 1 ? 1 : 0);
         const bool calibrating = frame <= 128;
         ASSERT_EQ(avg->averageWeight, calibrating ? 128 : 4) << frame;
         ASSERT_EQ(avg->calCountdown, calibrating ? 128 - frame : 0) << frame;
@@ -127,7 +127,7 @@ TEST(ComputeCepstrum, CalibrationRuns128FramesThenFreezesTheReference) {
         }
     }
     fillRandomSamples(*an, 999);
-    computeCepstrum(*an, *avg, 1);  // a new CAL restarts at once
+    ComputeCepstrum(*an, *avg, 1);  // a new CAL restarts at once
     EXPECT_EQ(avg->calCountdown, 127);
     EXPECT_EQ(avg->averageWeight, 128);
 }
@@ -141,14 +141,14 @@ TEST(ComputeCepstrum, ClearingEndsACalibrationStillRunning) {
     auto avg = freshCalibration();
     for (std::int32_t frame = 1; frame <= 10; frame++) {
         fillRandomSamples(*an, 200 + frame);
-        computeCepstrum(*an, *avg, frame == 1 ? 1 : 0);
+        ComputeCepstrum(*an, *avg, frame == 1 ? 1 : 0);
     }
     ASSERT_GT(avg->calCountdown, 0);
     avg->Clear();
     const std::vector<double> zero(kMaxFrameLength, 0.0);
     for (std::int32_t frame = 1; frame <= 3; frame++) {
         fillRandomSamples(*an, 300 + frame);
-        computeCepstrum(*an, *avg, 0);
+        ComputeCepstrum(*an, *avg, 0);
         EXPECT_EQ(avg->averageWeight, kRunningWeight) << frame;
         EXPECT_EQ(std::memcmp(avg->calReference, zero.data(), sizeof(double) * kMaxFrameLength), 0) << frame;
     }
@@ -159,7 +159,7 @@ TEST(ComputeCepstrum, SilentFrameIsNotAveraged) {
     auto avg = freshCalibration();
     const std::vector<double> before = primeAverage(*an, *avg, 3);
     fillConstant(*an, 0.0);
-    computeCepstrum(*an, *avg, 0);
+    ComputeCepstrum(*an, *avg, 0);
     EXPECT_TRUE(sameAverage(*avg, before));
 }
 
@@ -170,11 +170,11 @@ TEST(ComputeCepstrum, NonFiniteFrameIsShownButNotAveraged) {
     auto avg = freshCalibration();
     const std::vector<double> before = primeAverage(*an, *avg, 4);
     fillConstant(*an, 1000.0);
-    computeCepstrum(*an, *avg, 0);
+    ComputeCepstrum(*an, *avg, 0);
     EXPECT_FALSE(allFinite(an->outRe, 1024));
     EXPECT_TRUE(sameAverage(*avg, before));
     fillRandomSamples(*an, 6);
-    computeCepstrum(*an, *avg, 0);
+    ComputeCepstrum(*an, *avg, 0);
     EXPECT_TRUE(allFinite(an->outRe, 1024));
 }
 
@@ -186,12 +186,12 @@ TEST(ComputeCepstrum, CalibrationOnABadFrameKeepsTheReferenceFinite) {
         auto an = analyzerFor(1024);
         auto avg = freshCalibration();
         fillConstant(*an, level);
-        computeCepstrum(*an, *avg, 1);
+        ComputeCepstrum(*an, *avg, 1);
         EXPECT_TRUE(allFinite(avg->calAverage, kMaxFrameLength)) << level;
         EXPECT_TRUE(allFinite(avg->calReference, kMaxFrameLength)) << level;
         for (std::int32_t frame = 0; frame < 3; frame++) {
             fillRandomSamples(*an, 50 + frame);
-            computeCepstrum(*an, *avg, 0);
+            ComputeCepstrum(*an, *avg, 0);
             EXPECT_TRUE(allFinite(an->outRe, 1024)) << level << " frame " << frame;
         }
     }

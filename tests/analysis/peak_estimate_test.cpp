@@ -23,8 +23,8 @@ void analyseSine(Analyzer& an, std::int32_t kind, double hz, double amplitude) {
         an.sampleFrame[i] = amplitude * std::sin(2.0 * std::numbers::pi * hz * i / kRateHz + 0.3);
     }
     an.activeWindow = kind;
-    applyWindow(an);
-    computeSpectrum(an);
+    ApplyWindow(an);
+    ComputeSpectrum(an);
 }
 
 // The peak readout's goals at 44,100 Hz and 4,096 points: the frequency
@@ -95,8 +95,8 @@ TEST(CepstrumPeak, PitchOfTheDemoToneWithinHalfAPercent) {
             an->sampleFrame[i] = std::round(v);
         }
         an->activeWindow = kWindowHanning;
-        applyWindow(*an);
-        computeCepstrum(*an, *avg, 0);
+        ApplyWindow(*an);
+        ComputeCepstrum(*an, *avg, 0);
         for (const std::int32_t first : {110, 2}) {
             const CepstrumPeak p = FindCepstrumPeak(an->outRe, n / 2, first, std::min(882, n / 2 - 2));
             ASSERT_TRUE(p.found) << n;

@@ -66,7 +66,7 @@ void checkBothPaths(std::int32_t offset) {
 class RdftPaths : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!rdft_detail::avx2Supported()) GTEST_SKIP() << "this processor has no AVX2 and FMA";
+        if (!rdft_detail::Avx2Supported()) GTEST_SKIP() << "this processor has no AVX2 and FMA";
     }
 };
 
@@ -83,7 +83,7 @@ TEST_F(RdftPaths, AgreeAndAreRightOnAFreshThread) {
 }
 
 TEST(RdftPathChoice, AvxRunsByDefaultWhereSupported) {
-    EXPECT_EQ(rdft_detail::avx2Enabled(), rdft_detail::avx2Supported());
+    EXPECT_EQ(rdft_detail::Avx2Enabled(), rdft_detail::Avx2Supported());
 }
 
 }  // namespace

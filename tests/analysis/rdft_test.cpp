@@ -31,7 +31,7 @@ enum class Path { Sse2, Avx2 };
 
 const char* pathName(Path p) { return p == Path::Avx2 ? "Avx2" : "Sse2"; }
 
-bool runnable(Path p) { return p == Path::Sse2 || rdft_detail::avx2Supported(); }
+bool runnable(Path p) { return p == Path::Sse2 || rdft_detail::Avx2Supported(); }
 
 double norm2(const std::vector<double>& x) {
     double s = 0;
@@ -190,9 +190,9 @@ TEST(RdftPaths, AgreeOnEveryLength) {
 
 TEST(RdftPaths, SwitchingNeverEnablesWhatTheProcessorLacks) {
     const UseRdftAvx2 restore(false);
-    EXPECT_FALSE(rdft_detail::avx2Enabled());
-    rdft_detail::setAvx2Enabled(true);
-    EXPECT_EQ(rdft_detail::avx2Enabled(), rdft_detail::avx2Supported());
+    EXPECT_FALSE(rdft_detail::Avx2Enabled());
+    rdft_detail::SetAvx2Enabled(true);
+    EXPECT_EQ(rdft_detail::Avx2Enabled(), rdft_detail::Avx2Supported());
 }
 
 TEST(Rdft, FourPointFormula) {

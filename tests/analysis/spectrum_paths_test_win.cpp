@@ -24,7 +24,7 @@ Levels spectrumOn(bool avx, std::int32_t n, std::uint32_t seed) {
     const analysis_test::UseSpectrumAvx path(avx);
     auto an = analysis_test::analyzerFor(n);
     analysis_test::fillRandomSamples(*an, seed);
-    computeSpectrum(*an);
+    ComputeSpectrum(*an);
     return Levels{std::vector<double>(an->outRe, an->outRe + n), std::vector<double>(an->outIm, an->outIm + n)};
 }
 
@@ -41,7 +41,7 @@ void expectBothPathsAgree() {
 class SpectrumPaths : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!spectrum_detail::avxSupported()) GTEST_SKIP() << "this processor has no AVX";
+        if (!spectrum_detail::AvxSupported()) GTEST_SKIP() << "this processor has no AVX";
     }
 };
 

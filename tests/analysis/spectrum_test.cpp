@@ -77,7 +77,7 @@ void expectSameBits(const Analyzer& an, const ReferenceSpectrum& ref, const char
 
 TEST(BitReverseTable, EightPoints) {
     std::int32_t t[8];
-    bitReverseTable(8, t);
+    BitReverseTable(8, t);
     EXPECT_EQ(std::vector<std::int32_t>(t, t + 8), (std::vector<std::int32_t>{0, 4, 2, 6, 1, 5, 3, 7}));
 }
 
@@ -92,9 +92,9 @@ TEST(ComputeSpectrum, BitIdenticalToThePlainAlgorithm) {
             for (std::uint32_t seed = 1; seed <= 3; seed++) {
                 fillRandomSamples(*an, seed * 7919 + n);
                 an->activeWindow = static_cast<std::int32_t>(seed);
-                applyWindow(*an);
+                ApplyWindow(*an);
                 const ReferenceSpectrum ref = referenceSpectrum(an->sampleFrame, an->log2Length);
-                computeSpectrum(*an);
+                ComputeSpectrum(*an);
                 expectSameBits(*an, ref, "random frame");
             }
         }
@@ -126,7 +126,7 @@ TEST(ComputeSpectrum, SpecialValuesKeepThePlainAlgorithmsBits) {
                     if (c.at < 0 || c.at == i) an->sampleFrame[i] = c.value;
                 }
                 const ReferenceSpectrum ref = referenceSpectrum(an->sampleFrame, an->log2Length);
-                computeSpectrum(*an);
+                ComputeSpectrum(*an);
                 expectSameBits(*an, ref, c.name);
             }
         }
@@ -145,12 +145,12 @@ TEST(ComputeSpectrum, StaysExactAcrossLengthChangesAndCepstrumFrames) {
         SCOPED_TRACE(avx ? "AVX stages" : "SSE2 stages");
         for (std::int32_t n : lengths) {
             const AppSettings s = analysis_test::lengthSettings(n);
-            ASSERT_EQ(setupAnalyzer(*an, s), 1);
+            ASSERT_EQ(SetupAnalyzer(*an, s), 1);
             fillRandomSamples(*an, 11 + n);
-            computeCepstrum(*an, avg, 0);
+            ComputeCepstrum(*an, avg, 0);
             fillRandomSamples(*an, 13 + n);
             const ReferenceSpectrum ref = referenceSpectrum(an->sampleFrame, an->log2Length);
-            computeSpectrum(*an);
+            ComputeSpectrum(*an);
             expectSameBits(*an, ref, "after cepstrum");
             for (std::int32_t i = 0; i < kFrameCapacity; i++) ASSERT_EQ(an->imagInput[i], 0.0) << i;
         }
@@ -159,7 +159,7 @@ TEST(ComputeSpectrum, StaysExactAcrossLengthChangesAndCepstrumFrames) {
 
 TEST(ComputeSpectrum, SilenceGivesMinusInfinity) {
     auto an = analyzerFor(1024);
-    computeSpectrum(*an);
+    ComputeSpectrum(*an);
     for (std::int32_t k = 0; k < 512; k++) ASSERT_EQ(an->outRe[k], -std::numeric_limits<double>::infinity()) << k;
 }
 
@@ -168,7 +168,7 @@ TEST(ComputeSpectrum, ConstantFrameHasOnlyBinZero) {
     for (double amp : amplitudes) {
         auto an = analyzerFor(1024);
         for (std::int32_t i = 0; i < 1024; i++) an->sampleFrame[i] = amp;
-        computeSpectrum(*an);
+        ComputeSpectrum(*an);
         EXPECT_NEAR(an->outRe[0], 20.0 * std::log(1024.0 * std::fabs(amp)), 1e-9) << amp;
         for (std::int32_t k = 1; k < 512; k++) ASSERT_LT(an->outRe[k], an->outRe[0] - 150.0) << amp << " bin " << k;
     }
@@ -184,8 +184,8 @@ TEST(ComputeSpectrum, SineAtABinPeaksThere) {
         auto an = analyzerFor(c.n);
         for (std::int32_t i = 0; i < c.n; i++) an->sampleFrame[i] = 8000.0 * std::sin(2 * std::numbers::pi * c.bin * i / c.n);
         an->activeWindow = c.window;
-        applyWindow(*an);
-        computeSpectrum(*an);
+        ApplyWindow(*an);
+        ComputeSpectrum(*an);
         std::int32_t peak = 0;
         for (std::int32_t k = 1; k < c.n / 2; k++) {
             if (an->outRe[k] > an->outRe[peak]) peak = k;

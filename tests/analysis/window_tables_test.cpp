@@ -55,7 +55,7 @@ TEST(ApplyWindow, MultipliesBySelectedTableAndKeepsTheRawFrame) {
         double original[2048];
         std::memcpy(original, an->sampleFrame, sizeof original);
         an->activeWindow = c.kind;
-        applyWindow(*an);
+        ApplyWindow(*an);
         EXPECT_EQ(std::memcmp(an->rawFrame, original, sizeof original), 0) << c.kind;
         for (std::int32_t i = 0; i < 2048; i++) {
             const double expected = c.table ? original[i] * c.table[i] : original[i];
@@ -81,7 +81,7 @@ TEST(SetupAnalyzer, LogTableAndLengths) {
 TEST(SetupAnalyzer, ShorterLengthReplacesEverything) {
     auto an = analyzerFor(32768);
     const AppSettings shorter = lengthSettings(1024);
-    ASSERT_EQ(setupAnalyzer(*an, shorter), 1);
+    ASSERT_EQ(SetupAnalyzer(*an, shorter), 1);
     EXPECT_EQ(an->frameLength, 1024);
     EXPECT_EQ(an->log2Length, 10);
     EXPECT_EQ(an->binCount, 512);
@@ -102,7 +102,7 @@ TEST(SetupAnalyzer, RejectsUnsupportedLengths) {
         AppSettings s{};
         s.fftLength = c.fft;
         s.halfLength = c.half;
-        EXPECT_EQ(setupAnalyzer(*an, s), 0) << c.fft;
+        EXPECT_EQ(SetupAnalyzer(*an, s), 0) << c.fft;
         EXPECT_EQ(an->frameLength, 2048);
         EXPECT_EQ(an->binCount, 1024);
     }

@@ -18,7 +18,7 @@ TEST(SettingsRecord, FieldsLandAtTheirFileOffsets) {
     s.logGrid = 0xAB;
     s.runState = 2;
     s.selY0 = 0.25;
-    s.colorSpectrum = 1;
+    s.colourSpectrum = 1;
     s.upperHeight = -7;
     std::memcpy(s.magic, "Quorel00", 8);
 
@@ -83,7 +83,7 @@ TEST(SettingsDefaults, FirstStartValues) {
     EXPECT_EQ(s.holdTrace, 0);
     EXPECT_EQ(s.cepstrumMode, 0);
     EXPECT_EQ(s.calRequest, 0);
-    EXPECT_EQ(s.colorSpectrum, 1);
+    EXPECT_EQ(s.colourSpectrum, 1);
     EXPECT_EQ(s.windowKind, kWindowHanning);
     EXPECT_EQ(s.winWidth, 600);
     EXPECT_EQ(s.winHeight, 500);

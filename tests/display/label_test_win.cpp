@@ -21,10 +21,10 @@ struct Drag {
 };
 
 // Records what the label machinery reports.
-class RecordingLabel : public Mylib::clsLabel {
+class RecordingLabel : public Mylib::Label {
 public:
     explicit RecordingLabel(HWND parent, const char* name = "label")
-        : clsLabel(Mylib::kAlignLeft, parent, 0, 0, 100, 80, 0, 0xFFFFFF, name) {}
+        : Label(Mylib::kAlignLeft, parent, 0, 0, 100, 80, 0, 0xFFFFFF, name) {}
     void OnDrag(int x0, int y0, int x1, int y1) override {
         drags.push_back({x0, y0, x1, y1});
         draggingAtDrag.push_back(IsDragging());
@@ -183,7 +183,7 @@ TEST(LabelText, LongNameIsCutAndTextsReplaceWhole) {
 TEST(LabelPaint, TextCellOnBlack) {
     testsupport::TestParent parent(200, 100);
     ShowWindow(parent.Handle(), SW_SHOWNOACTIVATE);
-    Mylib::clsLabel label(Mylib::kAlignRight, parent.Handle(), 0, 0, 120, 14, 0x0000FF, 0xFFFFFF, "8-");
+    Mylib::Label label(Mylib::kAlignRight, parent.Handle(), 0, 0, 120, 14, 0x0000FF, 0xFFFFFF, "8-");
     UpdateWindow(label.Handle());
     HDC dc = GetDC(label.Handle());
     const COLORREF left = GetPixel(dc, 1, 7);

@@ -19,7 +19,7 @@
 
 namespace {
 
-using Bitmaplib::clsBitmap;
+using Bitmaplib::PlotView;
 using testsupport::SendMouse;
 
 constexpr int kW = 101;
@@ -29,7 +29,7 @@ class PlotViewTest : public ::testing::Test {
 protected:
     testsupport::TestParent parent_{300, 200};
     std::mutex drawLock_;
-    clsBitmap view_{parent_.Handle(), 16, 20, kW, kH, &drawLock_};
+    PlotView view_{parent_.Handle(), 16, 20, kW, kH, &drawLock_};
 
     void Drag(int x0, int y0, int x1, int y1) {
         SendMouse(view_.Handle(), WM_LBUTTONDOWN, x0, y0, MK_LBUTTON);
@@ -204,7 +204,7 @@ TEST(PlotViewRebuild, CarriesTheSavedSelectionAndStartsBlack) {
 
 TEST(PlotViewRebuild, BackgroundRoundTrip) {
     testsupport::TestParent parent(300, 200);
-    clsBitmap view(parent.Handle(), 0, 0, 20, 10);
+    PlotView view(parent.Handle(), 0, 0, 20, 10);
     const Bitmaplib::SurfacePixels s = view.Surface();
     RECT all{0, 0, 20, 10};
     FillRect(view.MemoryDc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -224,7 +224,7 @@ TEST(PlotViewDegenerate, OnePixelAndEmptyViews) {
     };
     const Case cases[] = {{1, 40, true}, {40, 1, true}, {0, 40, false}, {40, -3, false}};
     for (const Case& c : cases) {
-        clsBitmap view(parent.Handle(), 0, 0, c.width, c.height);
+        PlotView view(parent.Handle(), 0, 0, c.width, c.height);
         view.SetSelectable(true);
         view.OnDrag(0, 0, 30, 30);
         EXPECT_EQ(view.Selection().x1, kDefaultSelection.x1) << c.width << "x" << c.height;
@@ -244,7 +244,7 @@ TEST(PlotViewDegenerate, OnePixelAndEmptyViews) {
 
 // Fills a view with its texture brush and returns the pixel at (1, 1).
 COLORREF TexturedPixel(HWND parent) {
-    clsBitmap view(parent, 0, 0, 16, 16);
+    PlotView view(parent, 0, 0, 16, 16);
     RECT all{0, 0, 16, 16};
     FillRect(view.MemoryDc(), &all, view.TextureBrush());
     GdiFlush();

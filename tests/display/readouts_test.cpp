@@ -22,10 +22,10 @@ TEST(ScaleLabelText, FormatsAndBounds) {
         {440, "440-"},      {999.4, "999-"},  {1234, "1.3k-"}, {22050, "22.1k-"},      {0, "0-"},
         {kInf, "inf-"},     {-kInf, "-inf-"}, {std::numeric_limits<double>::quiet_NaN(), "nan-"},
     };
-    for (const Case& c : cases) EXPECT_STREQ(scaleLabelText(c.hz).data(), c.text) << c.hz;
+    for (const Case& c : cases) EXPECT_STREQ(FormatScaleLabelText(c.hz).data(), c.text) << c.hz;
     // Three hundred digits do not fit: the text is cut, never overrun.
     for (double huge : {1e300, -1e300}) {
-        const ScaleLabelText text = scaleLabelText(huge);
+        const ScaleLabelText text = FormatScaleLabelText(huge);
         EXPECT_EQ(std::strlen(text.data()), kScaleLabelTextBytes - 1) << huge;
     }
 }
@@ -46,7 +46,7 @@ TEST(ScaleLabels, SpectrumAndCepstrumOrders) {
         {"log spectrum", {500, 0.0, 1.0, 44100, 2048, true, false}, {"22.1k-", "3.3k-", "487-", "72-", "11-"}},
     };
     for (const Case& c : cases) {
-        const ScaleLabelTexts texts = scaleLabelTexts(c.in);
+        const ScaleLabelTexts texts = FormatScaleLabelTexts(c.in);
         for (int i = 0; i < kFrequencyLabelCount; ++i) EXPECT_EQ(texts[i].data(), c.topToBottom[i]) << c.name << " " << i;
     }
 }
@@ -73,9 +73,9 @@ TEST(ColourKey, RowsFollowTheSelectionsLevelRange) {
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> bits(kStride * kHeight, 0x5A);
-        paintColourKey(bits.data(), kWidth, kHeight, kStride, c.y0, c.y1);
+        PaintColourKey(bits.data(), kWidth, kHeight, kStride, c.y0, c.y1);
         for (const auto& [row, index] : c.rowIndex) {
-            const RgbBytes want = levelColour(index);
+            const RgbBytes want = LevelColour(index);
             for (int x = 0; x < kWidth; ++x) {
                 const std::uint8_t* p = &bits[row * kStride + x * 4];
                 ASSERT_EQ((RgbBytes{p[2], p[1], p[0]}), want) << c.y0 << " row " << row << " x " << x;

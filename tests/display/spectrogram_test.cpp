@@ -31,7 +31,7 @@ TEST(LevelColour, RampsAndClamps) {
         {kInf, {255, 246, 255}}, {kNaN, {255, 246, 255}},
     };
     for (const Case& c : cases) {
-        const RgbBytes got = levelColour(c.index);
+        const RgbBytes got = LevelColour(c.index);
         EXPECT_EQ(got, c.rgb) << "index " << c.index << " gave " << int(got.red) << "," << int(got.green) << ","
                               << int(got.blue);
     }
@@ -49,7 +49,7 @@ TEST(SpectrogramBand, EdgesAreTruncatedOrderedAndClamped) {
         {2048, 1.0, kInf, 2048, 0},   {2048, -kInf, 1e300, 0, 2048},
     };
     for (const Case& c : cases) {
-        const SpectrogramBand band = spectrogramBand(c.n, c.x0, c.x1);
+        const SpectrogramBand band = SpectrogramBandOf(c.n, c.x0, c.x1);
         EXPECT_EQ(band.lo, c.lo) << c.x0 << " " << c.x1;
         EXPECT_EQ(band.range, c.range) << c.x0 << " " << c.x1;
     }
@@ -57,11 +57,11 @@ TEST(SpectrogramBand, EdgesAreTruncatedOrderedAndClamped) {
 
 TEST(SpectrogramLevels, SelectionEdgesBecomeTheColourRange) {
     // 100 rows showing 100 level units, value 0 on the bottom row: row y shows 100 - y.
-    const SpectrogramLevels levels = spectrogramLevels(100, 100.0, 100.0, 0.9, 0.1);
+    const SpectrogramLevels levels = SpectrogramLevelsOf(100, 100.0, 100.0, 0.9, 0.1);
     EXPECT_DOUBLE_EQ(levels.lowLevel, 10.0);
     EXPECT_DOUBLE_EQ(levels.highLevel, 90.0);
     EXPECT_DOUBLE_EQ(levels.stepsPerLevel, 3.2);
-    EXPECT_EQ(spectrogramLevels(100, 100.0, 100.0, 0.4, 0.4).stepsPerLevel, kInf);
+    EXPECT_EQ(SpectrogramLevelsOf(100, 100.0, 100.0, 0.4, 0.4).stepsPerLevel, kInf);
 }
 
 // A column computed from a frame of `values` over the selection's horizontal extent.
@@ -75,7 +75,7 @@ struct Column {
                                  SelectionBlock{0.9, x0, x1, 0.1}, 100, 100.0, 100.0, logAxis, false, false};
     }
     const std::vector<double>& rows(std::int32_t h) {
-        computeSpectrogramRows(frame, h, work);
+        ComputeSpectrogramRows(frame, h, work);
         return work.rowValues;
     }
 };
@@ -221,8 +221,8 @@ struct Surface {
 TEST(SpectrogramColumn, WritesOnlyTheLastColumnsColourBytes) {
     Column c(randomValues(2048, 0.0, 100.0), 0.1, 0.9);
     Surface s(5, 160);
-    paintSpectrogramColumn(c.frame, c.work, s.bits.data(), s.width, s.height, s.stride);
-    const SpectrogramLevels levels = spectrogramLevels(100, 100.0, 100.0, 0.9, 0.1);
+    PaintSpectrogramColumn(c.frame, c.work, s.bits.data(), s.width, s.height, s.stride);
+    const SpectrogramLevels levels = SpectrogramLevelsOf(100, 100.0, 100.0, 0.9, 0.1);
     for (std::int32_t r = 0; r < s.height; ++r) {
         for (std::ptrdiff_t b = 0; b < s.stride; ++b) {
             const bool colourByte = b >= 16 && b < 19;
@@ -230,7 +230,7 @@ TEST(SpectrogramColumn, WritesOnlyTheLastColumnsColourBytes) {
                 ASSERT_EQ(s.bits[r * s.stride + b], Surface::kUntouched) << r << " " << b;
             }
         }
-        EXPECT_EQ(s.at(4, r), levelColour((c.work.rowValues[r] - levels.lowLevel) * levels.stepsPerLevel));
+        EXPECT_EQ(s.at(4, r), LevelColour((c.work.rowValues[r] - levels.lowLevel) * levels.stepsPerLevel));
     }
 }
 
@@ -240,7 +240,7 @@ TEST(SpectrogramColumn, CepstrumPutsTheLowestLagOnTopAndPitchGateKeepsTheFirstLo
     for (int r : {1, 2, 3, 4, 7, 8, 9}) values[r] = 50.0;
     values[0] = 95.0;
     const RgbBytes black{0, 0, 0};
-    const RgbBytes lobe = levelColour(40 * 3.2);
+    const RgbBytes lobe = LevelColour(40 * 3.2);
     struct Case {
         bool cepstrum, gate;
         bool secondLobe;
@@ -250,9 +250,9 @@ TEST(SpectrogramColumn, CepstrumPutsTheLowestLagOnTopAndPitchGateKeepsTheFirstLo
         c.frame.cepstrum = k.cepstrum;
         c.frame.pitchGate = k.gate;
         Surface s(1, 16);
-        paintSpectrogramColumn(c.frame, c.work, s.bits.data(), s.width, s.height, s.stride);
+        PaintSpectrogramColumn(c.frame, c.work, s.bits.data(), s.width, s.height, s.stride);
         const auto row = [&](int r) { return s.at(0, k.cepstrum ? 15 - r : r); };
-        EXPECT_EQ(row(0), levelColour(255)) << "lowest bin at the picture's " << (k.cepstrum ? "top" : "bottom");
+        EXPECT_EQ(row(0), LevelColour(255)) << "lowest bin at the picture's " << (k.cepstrum ? "top" : "bottom");
         EXPECT_EQ(row(3), lobe);
         EXPECT_EQ(row(5), black);
         EXPECT_EQ(row(8), k.secondLobe ? lobe : black) << "cepstrum " << k.cepstrum << " gate " << k.gate;
@@ -266,7 +266,7 @@ TEST(SpectrogramColumn, TallLogViewOnManyBins) {
     for (double x0 : {0.0, 0.9, 0.999}) {
         c.frame.selection.x0 = x0;
         Surface s(2, 2500);
-        paintSpectrogramColumn(c.frame, c.work, s.bits.data(), s.width, s.height, s.stride);
+        PaintSpectrogramColumn(c.frame, c.work, s.bits.data(), s.width, s.height, s.stride);
         EXPECT_LE(c.work.segmentCount, 2500u);
         // 0xA5 is no component of any colour, so every row of the column was written.
         for (std::int32_t r = 0; r < s.height; ++r) {

@@ -36,7 +36,7 @@ protected:
     void Column(int bin) {
         std::vector<double> values(kViewH, 0.0);
         values[bin] = 85.0;
-        drawSpectrogramColumn(view_, settings_, upper_, values.data(), kViewH, work_);
+        DrawSpectrogramColumn(view_, settings_, upper_, values.data(), kViewH, work_);
         GdiFlush();
     }
     // The memory row of the brightest (highest-index) pixel in column x.
@@ -47,10 +47,10 @@ protected:
         }
         return -1;
     }
-    static RgbBytes Tone() { return levelColour((85.0 - 10.0) * 3.2); }
+    static RgbBytes Tone() { return LevelColour((85.0 - 10.0) * 3.2); }
 
     testsupport::TestParent parent_{300, 200};
-    Bitmaplib::clsBitmap view_{parent_.Handle(), 0, 0, kViewW, kViewH};
+    Bitmaplib::PlotView view_{parent_.Handle(), 0, 0, kViewW, kViewH};
     AppSettings settings_{};
     const ViewLevels upper_{100, 100.0, 100.0};
     SpectrogramWork work_;
@@ -83,7 +83,7 @@ protected:
         settings_.halfLength = 2048;
         upper_.SetSelection(SelectionBlock{0.1, 0.1, 0.9, 0.9});
         for (auto& label : labels_) {
-            label = std::make_unique<Mylib::clsLabel>(Mylib::kAlignRight, parent_.Handle(), 0, 0, 35, 14, 0,
+            label = std::make_unique<Mylib::Label>(Mylib::kAlignRight, parent_.Handle(), 0, 0, 35, 14, 0,
                                                       0xC8C8C8, "label");
         }
     }
@@ -104,37 +104,37 @@ protected:
     }
 
     testsupport::TestParent parent_{600, 400};
-    Bitmaplib::clsBitmap upper_{parent_.Handle(), 16, 20, 500, 200};
+    Bitmaplib::PlotView upper_{parent_.Handle(), 16, 20, 500, 200};
     SplitBar strip_{parent_.Handle(), 2, 20, 12, 200};
-    std::array<std::unique_ptr<Mylib::clsLabel>, kFrequencyLabelCount> labels_;
+    std::array<std::unique_ptr<Mylib::Label>, kFrequencyLabelCount> labels_;
     AppSettings settings_{};
 };
 
 TEST_F(ScaleReadoutsTest, KeysFollowTheSelection) {
-    updateScaleLabels(Keys(), settings_);
+    UpdateScaleLabels(Keys(), settings_);
     const char* spectrum[] = {"19.9k-", "15.5k-", "11.1k-", "6.7k-", "2.3k-"};
     for (int i = 0; i < kFrequencyLabelCount; ++i) EXPECT_EQ(Text(i), spectrum[i]) << i;
     // Edges at strip rows 20 (lower) and 180 (upper), counted from the bottom.
     EXPECT_EQ(StripRow(19), kBlack);
-    EXPECT_EQ(StripRow(100), levelColour(128));
-    EXPECT_EQ(StripRow(199), levelColour(255));
+    EXPECT_EQ(StripRow(100), LevelColour(128));
+    EXPECT_EQ(StripRow(199), LevelColour(255));
 
     // A drag to a narrower, lower band in a cepstrum view.
     upper_.SetSelection(SelectionBlock{0.5, 0.0, 1.0, 0.9});
     settings_.cepstrumMode = 1;
-    updateScaleLabels(Keys(), settings_);
+    UpdateScaleLabels(Keys(), settings_);
     EXPECT_EQ(Text(0), "inf-") << "lag 0 on the top label";
     EXPECT_EQ(Text(4), "22-");
     // Edges now at rows 20 and 100.
     EXPECT_EQ(StripRow(19), kBlack);
-    EXPECT_EQ(StripRow(99), levelColour(252));
-    EXPECT_EQ(StripRow(100), levelColour(255));
+    EXPECT_EQ(StripRow(99), LevelColour(252));
+    EXPECT_EQ(StripRow(100), LevelColour(255));
 }
 
 TEST_F(ScaleReadoutsTest, MissingPartsAreSkipped) {
     ScaleReadouts keys{nullptr, nullptr, {}};
-    updateScaleLabels(keys, settings_);
-    paintColorScale(keys);
+    UpdateScaleLabels(keys, settings_);
+    PaintColourScale(keys);
     SUCCEED();
 }
 

@@ -106,7 +106,7 @@ TEST_F(DividerTest, ADragEndsWhenTheBarLosesTheMouse) {
     }
 }
 
-TEST(ColorScaleBar, CannotBeDragged) {
+TEST(ColourScaleBar, CannotBeDragged) {
     testsupport::TestParent parent(kClientW, kClientH);
     SplitBar strip(parent.Handle(), 2, 20, 12, 100);
     const RECT before = PlacedRect(strip.Handle());

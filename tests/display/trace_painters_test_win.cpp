@@ -32,7 +32,7 @@ constexpr Rgb kGridPen{0x3C, 0x3C, 0x3C};
 class PainterTest : public ::testing::Test {
 protected:
     void Make(int w, int h) {
-        view_ = std::make_unique<Bitmaplib::clsBitmap>(parent_.Handle(), 0, 0, w, h);
+        view_ = std::make_unique<Bitmaplib::PlotView>(parent_.Handle(), 0, 0, w, h);
         ASSERT_EQ(view_->Width(), w);
         ASSERT_EQ(view_->Height(), h);
         std::memset(peaks_.data(), kPeakResetByte, peaks_.size() * sizeof(TracePoint));
@@ -61,11 +61,11 @@ protected:
         for (std::size_t i = 0; i < v.size(); ++i) log10_[i] = std::log10(static_cast<double>(i));
         const SpectrumTraceInput in{v.data(), static_cast<int>(v.size()), log10_.data(), logAxis, 400.0, offset,
                                     colour};
-        drawSpectrum(*view_, in, trace_.data(), peaks_.data(), kCapacity);
+        DrawSpectrum(*view_, in, trace_.data(), peaks_.data(), kCapacity);
     }
 
     testsupport::TestParent parent_{700, 400};
-    std::unique_ptr<Bitmaplib::clsBitmap> view_;
+    std::unique_ptr<Bitmaplib::PlotView> view_;
     std::vector<TracePoint> trace_ = std::vector<TracePoint>(kCapacity);
     std::vector<TracePoint> peaks_ = std::vector<TracePoint>(kCapacity);
     std::vector<double> log10_;
@@ -146,7 +146,7 @@ TEST_F(PainterTest, WaveformShowsTheSinePeriod) {
     std::vector<double> s(1024);
     for (int i = 0; i < 1024; ++i) s[i] = -8000.0 * std::sin(2 * 3.14159265358979 * (i % kPeriod) / kPeriod);
     std::vector<TracePoint> points(kCapacity);
-    drawWaveform(*view_, s.data(), 512, 1024, points.data(), kCapacity);
+    DrawWaveform(*view_, s.data(), 512, 1024, points.data(), kCapacity);
     // One sample per column: the picture repeats every period (column 0 is
     // where the line starts and column 511 where it ends).
     std::vector<int> top(512);
@@ -161,12 +161,12 @@ TEST_F(PainterTest, WaveformShowsTheSinePeriod) {
 
 TEST_F(PainterTest, SelectionAndBorder) {
     Make(500, 200);
-    drawSelection(*view_);
+    DrawSelection(*view_);
     EXPECT_TRUE(Is(50, 20, kSelectionPen));
     EXPECT_TRUE(Is(450, 100, kSelectionPen));
     EXPECT_TRUE(Is(250, 180, kSelectionPen));
     EXPECT_FALSE(Is(250, 100, kSelectionPen));
-    drawFrameBorder(*view_);
+    DrawFrameBorder(*view_);
     const Rgb frame{0x64, 0x64, 0x64};
     EXPECT_TRUE(Is(0, 0, frame));
     EXPECT_TRUE(Is(499, 199, frame));

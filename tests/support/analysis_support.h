@@ -24,9 +24,9 @@ inline AppSettings lengthSettings(std::int32_t n) {
 }
 
 inline std::unique_ptr<Analyzer> analyzerFor(std::int32_t n) {
-    auto an = makeAnalyzer();
+    auto an = MakeAnalyzer();
     const AppSettings s = lengthSettings(n);
-    setupAnalyzer(*an, s);
+    SetupAnalyzer(*an, s);
     return an;
 }
 
@@ -52,8 +52,8 @@ private:
     bool previous_;
 };
 
-using UseRdftAvx2 = ScopedPath<rdft_detail::avx2Enabled, rdft_detail::setAvx2Enabled>;
-using UseSpectrumAvx = ScopedPath<spectrum_detail::avxEnabled, spectrum_detail::setAvxEnabled>;
+using UseRdftAvx2 = ScopedPath<rdft_detail::Avx2Enabled, rdft_detail::SetAvx2Enabled>;
+using UseSpectrumAvx = ScopedPath<spectrum_detail::AvxEnabled, spectrum_detail::SetAvxEnabled>;
 
 // Fresh (ip, w) tables for rdft: zero ip means nothing built yet.
 struct RdftTables {

@@ -80,7 +80,7 @@ TEST(Commands, EachIdChangesItsSettingAndTakesItsActions) {
         {IDM_LENGTH_1024, {"clearcal", "setup", "labels", "relayout", "status", "menu"},
          [](const AppSettings& s) { return s.fftLength == 1024 && s.halfLength == 512; }},
         {IDM_GRID_LINEAR, {"labels", "relayout", "status", "menu"}, [](const AppSettings& s) { return s.logGrid == 0; }},
-        {IDM_COLOUR_OFF, {"relayout", "status", "menu"}, [](const AppSettings& s) { return s.colorSpectrum == 0; }},
+        {IDM_COLOUR_OFF, {"relayout", "status", "menu"}, [](const AppSettings& s) { return s.colourSpectrum == 0; }},
     };
     for (const Case& c : cases) {
         AppSettings s = Defaults();
@@ -219,7 +219,7 @@ TEST(MenuMarks, ViewModesStatesAndOutsiders) {
         {"rate off the menu", [](AppSettings& s) { s.sampleRate = 11025; }, {}, {IDM_RATE_44100}},
         {"sixth device", [](AppSettings& s) { s.deviceIndex = 5; }, {DeviceCommandId(5)}, {DeviceCommandId(0)}},
         {"seventh device", [](AppSettings& s) { s.deviceIndex = 6; }, {}, {DeviceCommandId(0), DeviceCommandId(6)}},
-        {"colouring off", [](AppSettings& s) { s.colorSpectrum = 0; }, {IDM_COLOUR_OFF}, {IDM_COLOUR_ON}},
+        {"colouring off", [](AppSettings& s) { s.colourSpectrum = 0; }, {IDM_COLOUR_OFF}, {IDM_COLOUR_ON}},
     };
     for (const Case& c : cases) {
         AppSettings s = Defaults();

@@ -66,7 +66,7 @@ protected:
         app_->settings.showWave = 0;
         app_->settings.showSpectrum = 1;
         app_->settings.cepstrumMode = 0;
-        app_->settings.colorSpectrum = 0;
+        app_->settings.colourSpectrum = 0;
         app_->settings.logGrid = 0;
         PublishSettings(*app_);
         loop_ = std::make_unique<FrameLoop>(*app_, analysis_);
@@ -85,7 +85,7 @@ protected:
     struct Pixel { int x, y; };
     Pixel TopPixel(std::initializer_list<std::array<std::uint8_t, 3>> colours) {
         std::lock_guard<std::mutex> hold(app_->drawLock);
-        Bitmaplib::clsBitmap& v = *app_->parts.upperView;
+        Bitmaplib::PlotView& v = *app_->parts.upperView;
         GdiFlush();
         const Bitmaplib::SurfacePixels s = v.Surface();
         for (int y = 0; y < s.height; ++y)

@@ -112,10 +112,10 @@ protected:
     }
     ScaleLabelTexts ExpectedLabels() {
         std::lock_guard<std::mutex> hold(app_->drawLock);
-        const Bitmaplib::clsBitmap& upper = *app_->parts.upperView;
+        const Bitmaplib::PlotView& upper = *app_->parts.upperView;
         const SelectionBlock sel = upper.Selection();
         const AppSettings& s = app_->settings;
-        return scaleLabelTexts({upper.Width(), sel.x0, sel.x1, s.sampleRate, s.halfLength, false, false});
+        return FormatScaleLabelTexts({upper.Width(), sel.x0, sel.x1, s.sampleRate, s.halfLength, false, false});
     }
 
     HWND hwnd_ = nullptr;
@@ -195,7 +195,7 @@ TEST(SpectrogramOfTheSineSource, NewestColumnIsBrightestAtTheTonesRow) {
         for (int r = 0; r < s.height; ++r) {
             const std::uint8_t* p = s.bits + r * s.stride + (s.width - 1) * 4;
             for (int index = 255; index > best; --index) {
-                const RgbBytes c = levelColour(index);
+                const RgbBytes c = LevelColour(index);
                 if (c.blue == p[0] && c.green == p[1] && c.red == p[2]) {
                     best = index;
                     brightest = r;
@@ -220,7 +220,7 @@ TEST(SpectrogramOfTheSineSource, NewestColumnIsBrightestAtTheTonesRow) {
 std::vector<double> ColumnLevels(App& app) {
     std::map<std::uint32_t, int> indexOf;
     for (int index = 0; index <= kLevelColourMaxIndex; ++index) {
-        const RgbBytes c = levelColour(index);
+        const RgbBytes c = LevelColour(index);
         indexOf[c.blue | c.green << 8 | c.red << 16] = index;
     }
     std::lock_guard<std::mutex> hold(app.drawLock);

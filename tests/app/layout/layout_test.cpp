@@ -19,7 +19,7 @@ TEST(Layout, DefaultWindowAtDefaultSplit) {
     const LayoutRect upper{16, 20, 568, 156};
     const LayoutRect lower{38, 181, 546, 260};
     const LayoutRect strip{2, 20, 12, 156};
-    for (auto [got, want] : {std::pair{l.upperView, upper}, {l.lowerView, lower}, {l.colorScale, strip}}) {
+    for (auto [got, want] : {std::pair{l.upperView, upper}, {l.lowerView, lower}, {l.colourScale, strip}}) {
         EXPECT_EQ(got.x, want.x);
         EXPECT_EQ(got.y, want.y);
         EXPECT_EQ(got.width, want.width);
@@ -63,7 +63,7 @@ TEST(Layout, BothViewsStayVisibleWhateverTheRatio) {
     for (const HeightCase& c : cases) {
         const WindowLayout l = ComputeLayout(584, c.cy, c.ratio, kBar, kLabel);
         EXPECT_EQ(l.upperView.height, c.upperHeight) << c.what;
-        EXPECT_EQ(l.colorScale.height, c.upperHeight) << c.what;
+        EXPECT_EQ(l.colourScale.height, c.upperHeight) << c.what;
         EXPECT_EQ(l.lowerView.height, c.lowerHeight) << c.what;
         if (c.ratioKept) {
             EXPECT_EQ(l.splitRatio, c.ratio) << c.what;
@@ -92,7 +92,7 @@ TEST(Layout, NarrowClientsKeepPositiveWidths) {
         EXPECT_EQ(l.buildViews, c.buildViews) << "cx " << c.cx;
         EXPECT_EQ(l.upperView.width, c.upperWidth) << "cx " << c.cx;
         EXPECT_EQ(l.lowerView.width, c.lowerWidth) << "cx " << c.cx;
-        EXPECT_EQ(l.colorScale.width, kColorScaleWidthPx) << "cx " << c.cx;
+        EXPECT_EQ(l.colourScale.width, kColourScaleWidthPx) << "cx " << c.cx;
     }
 }
 

@@ -68,7 +68,7 @@ RECT Placed(HWND hwnd) {
     return p.rcNormalPosition;
 }
 
-void ExpectView(const Bitmaplib::clsBitmap& view, const LayoutRect& want, const char* which) {
+void ExpectView(const Bitmaplib::PlotView& view, const LayoutRect& want, const char* which) {
     EXPECT_EQ(view.Left(), want.x) << which;
     EXPECT_EQ(view.Top(), want.y) << which;
     EXPECT_EQ(view.Width(), want.width) << which;
@@ -82,13 +82,13 @@ void ExpectView(const Bitmaplib::clsBitmap& view, const LayoutRect& want, const 
 
 void ExpectLaidOut(const App& app, const WindowLayout& l) {
     const WindowParts& parts = app.parts;
-    ASSERT_TRUE(parts.upperView && parts.lowerView && parts.colorScaleBar && parts.divider);
+    ASSERT_TRUE(parts.upperView && parts.lowerView && parts.colourScaleBar && parts.divider);
     ExpectView(*parts.upperView, l.upperView, "upper");
     ExpectView(*parts.lowerView, l.lowerView, "lower");
-    const RECT strip = Placed(parts.colorScaleBar->Handle());
-    EXPECT_EQ(strip.top, l.colorScale.y);
-    EXPECT_EQ(parts.colorScaleBar->BitmapHeight(), l.colorScale.height);
-    EXPECT_EQ(parts.colorScaleBar->BitmapWidth(), l.colorScale.width);
+    const RECT strip = Placed(parts.colourScaleBar->Handle());
+    EXPECT_EQ(strip.top, l.colourScale.y);
+    EXPECT_EQ(parts.colourScaleBar->BitmapHeight(), l.colourScale.height);
+    EXPECT_EQ(parts.colourScaleBar->BitmapWidth(), l.colourScale.width);
     const RECT bar = Placed(parts.divider->Handle());
     EXPECT_EQ(bar.top, l.barTop);
     EXPECT_EQ(bar.bottom, l.barBottom);
@@ -99,7 +99,7 @@ void ExpectLaidOut(const App& app, const WindowLayout& l) {
         EXPECT_EQ(r.top, l.labelY[i]) << "label " << i;
         // As wide as the default geometry, or as the widest text in the font
         // in use where that is wider; the lower view starts right of it.
-        const int widest = parts.scaleLabels[i]->TextExtent(widestScaleLabelText().data()).cx;
+        const int widest = parts.scaleLabels[i]->TextExtent(WidestScaleLabelText().data()).cx;
         EXPECT_EQ(r.right - r.left, std::max(kScaleLabelWidthPx, widest)) << "label " << i;
         EXPECT_GT(l.lowerView.x, r.right - 1) << "label " << i;
     }
@@ -130,7 +130,7 @@ TEST_F(LayoutTest, KilohertzLabelsOfAHighBandShowWhole) {
     SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(IDM_GRID_LINEAR, 0), 0);
     app_->frameLoop->Stop();
     app_->parts.upperView->SetSelection(SelectionBlock{0.1, 10000.0 / 22050, 20000.0 / 22050, 0.9});
-    updateScaleLabels(readoutsOf(app_->parts), app_->settings);
+    UpdateScaleLabels(ReadoutsOf(app_->parts), app_->settings);
     LabelText::Buffer text;
     app_->parts.scaleLabels[0]->CopyText(text);
     EXPECT_EQ(std::string(text).substr(0, 2), "20") << text;
@@ -166,15 +166,15 @@ TEST_F(LayoutTest, ResizeRebuildsBothViewsAtTheNewGeometry) {
 }
 
 TEST_F(LayoutTest, MinimisingChangesNothing) {
-    Bitmaplib::clsBitmap* upper = app_->parts.upperView.get();
-    Bitmaplib::clsBitmap* lower = app_->parts.lowerView.get();
-    SplitBar* strip = app_->parts.colorScaleBar.get();
+    Bitmaplib::PlotView* upper = app_->parts.upperView.get();
+    Bitmaplib::PlotView* lower = app_->parts.lowerView.get();
+    SplitBar* strip = app_->parts.colourScaleBar.get();
     const int width = upper->Width();
     SendMessageA(hwnd_, WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
     ShowWindow(hwnd_, SW_MINIMIZE);
     EXPECT_EQ(app_->parts.upperView.get(), upper);
     EXPECT_EQ(app_->parts.lowerView.get(), lower);
-    EXPECT_EQ(app_->parts.colorScaleBar.get(), strip);
+    EXPECT_EQ(app_->parts.colourScaleBar.get(), strip);
     EXPECT_EQ(upper->Width(), width);
     ShowWindow(hwnd_, SW_RESTORE);
     ExpectLaidOut(*app_, Expected());
