@@ -6,36 +6,40 @@ namespace {
 
 constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
 
+// Each field of the live state and the image field it stands for.
+template <typename T>
+struct Field {
+    std::atomic<T> LiveViewState::*live;
+    T AppSettings::*image;
+};
+
+constexpr Field<double> kDoubleFields[] = {
+    {&LiveViewState::activeSpan, &AppSettings::activeSpan},
+    {&LiveViewState::activeOffset, &AppSettings::activeOffset},
+    {&LiveViewState::specSpan, &AppSettings::specSpan},
+    {&LiveViewState::specOffset, &AppSettings::specOffset},
+    {&LiveViewState::cepSpan, &AppSettings::cepSpan},
+    {&LiveViewState::cepOffset, &AppSettings::cepOffset},
+    {&LiveViewState::splitRatio, &AppSettings::splitRatio},
+    {&LiveViewState::selY0, &AppSettings::selY0},
+    {&LiveViewState::selX0, &AppSettings::selX0},
+    {&LiveViewState::selX1, &AppSettings::selX1},
+    {&LiveViewState::selY1, &AppSettings::selY1},
+};
+
+constexpr Field<std::int32_t> kIntFields[] = {
+    {&LiveViewState::upperHeight, &AppSettings::upperHeight},
+    {&LiveViewState::frameCount, &AppSettings::frameCount},
+};
+
 }  // namespace
 
 void LiveViewState::LoadFrom(const AppSettings& image) {
-    activeSpan.store(image.activeSpan, kRelaxed);
-    activeOffset.store(image.activeOffset, kRelaxed);
-    specSpan.store(image.specSpan, kRelaxed);
-    specOffset.store(image.specOffset, kRelaxed);
-    cepSpan.store(image.cepSpan, kRelaxed);
-    cepOffset.store(image.cepOffset, kRelaxed);
-    upperHeight.store(image.upperHeight, kRelaxed);
-    splitRatio.store(image.splitRatio, kRelaxed);
-    frameCount.store(image.frameCount, kRelaxed);
-    selY0.store(image.selY0, kRelaxed);
-    selX0.store(image.selX0, kRelaxed);
-    selX1.store(image.selX1, kRelaxed);
-    selY1.store(image.selY1, kRelaxed);
+    for (const auto& f : kDoubleFields) (this->*f.live).store(image.*f.image, kRelaxed);
+    for (const auto& f : kIntFields) (this->*f.live).store(image.*f.image, kRelaxed);
 }
 
 void LiveViewState::SaveTo(AppSettings& image) const {
-    image.activeSpan = activeSpan.load(kRelaxed);
-    image.activeOffset = activeOffset.load(kRelaxed);
-    image.specSpan = specSpan.load(kRelaxed);
-    image.specOffset = specOffset.load(kRelaxed);
-    image.cepSpan = cepSpan.load(kRelaxed);
-    image.cepOffset = cepOffset.load(kRelaxed);
-    image.upperHeight = upperHeight.load(kRelaxed);
-    image.splitRatio = splitRatio.load(kRelaxed);
-    image.frameCount = frameCount.load(kRelaxed);
-    image.selY0 = selY0.load(kRelaxed);
-    image.selX0 = selX0.load(kRelaxed);
-    image.selX1 = selX1.load(kRelaxed);
-    image.selY1 = selY1.load(kRelaxed);
+    for (const auto& f : kDoubleFields) image.*f.image = (this->*f.live).load(kRelaxed);
+    for (const auto& f : kIntFields) image.*f.image = (this->*f.live).load(kRelaxed);
 }

@@ -116,7 +116,8 @@ void FrameLoop::Run() {
 }
 
 void FrameLoop::Pass() {
-    const int pauseMs = settings_.pauseMs;
+    // The pause in force now, as the pass's own copy is taken only after it.
+    const int pauseMs = app_.published.Copy().pauseMs;
     if (pauseMs > 0 && wake_) {
         const HANDLE wakers[] = {wake_.get(), changePosted_.get()};
         WaitForMultipleObjects(changePosted_ ? 2 : 1, wakers, FALSE, static_cast<DWORD>(pauseMs));
