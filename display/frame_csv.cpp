@@ -1,7 +1,8 @@
 #include "display/frame_csv.h"
 
+#include <cmath>
 #include <cstdio>
-#include <limits>
+#include <initializer_list>
 
 #include "analysis/peak_estimate.h"
 #include "base/settings.h"
@@ -9,12 +10,38 @@
 namespace {
 
 constexpr double kMsPerSecond = 1000.0;
-constexpr int kRowBytes = 128;
+constexpr int kCellBytes = 64;
 
-void AppendRow(std::string& out, double a, double b, double c) {
-    char row[kRowBytes];
-    std::snprintf(row, sizeof row, "%.4f,%.4f,%.4f\r\n", a, b, c);
-    out += row;
+// One cell: the number with four decimals, or nothing for a value without digits.
+std::string Cell(double value, const char* format = "%.4f") {
+    if (!std::isfinite(value)) {
+        return std::string();
+    }
+    char text[kCellBytes];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+void AppendRow(std::string& out, std::initializer_list<std::string> cells) {
+    bool first = true;
+    for (const std::string& cell : cells) {
+        if (!first) {
+            out += ',';
+        }
+        out += cell;
+        first = false;
+    }
+    out += "\r\n";
+}
+
+// A '#' line: a name and its value, padded to the table's width.
+void AppendNote(std::string& out, const char* name, const std::string& value, int columns) {
+    out += "# ";
+    out += name;
+    out += ',';
+    out += value;
+    out.append(static_cast<std::size_t>(columns - 2), ',');
+    out += "\r\n";
 }
 
 }  // namespace
@@ -33,25 +60,35 @@ const char* WindowName(std::int32_t kind) {
 }
 
 std::string FrameCsv(const FrameSnapshot& frame) {
+    const int columns = frame.wave ? 2 : 3;
     std::string out;
-    char header[kRowBytes];
-    std::snprintf(header, sizeof header, "%s,rate=%d,length=%d,window=%s\r\n",
-                  frame.cepstrum ? "quefrency_ms,frequency_hz,value" : "frequency_hz,value,dbfs",
-                  static_cast<int>(frame.sampleRate), static_cast<int>(frame.length), WindowName(frame.windowKind));
-    out += header;
+    AppendNote(out, "rate_hz", std::to_string(frame.sampleRate), columns);
+    AppendNote(out, "length_points", std::to_string(frame.length), columns);
+    // The waveform shows the samples as they came, before any window.
+    AppendNote(out, "window", frame.wave ? "none" : WindowName(frame.windowKind), columns);
+    if (frame.wave) {
+        out += "time_ms,sample_value\r\n";
+    } else if (frame.cepstrum) {
+        out += "quefrency_ms,frequency_hz,cepstrum\r\n";
+    } else {
+        out += "frequency_hz,level_20ln_magnitude,level_dbfs\r\n";
+    }
     if (frame.sampleRate <= 0 || frame.length <= 0) {
         return out;
     }
     out.reserve(out.size() + frame.values.size() * 40);
+    const double rate = frame.sampleRate;
     for (std::size_t k = 0; k < frame.values.size(); ++k) {
         const double v = frame.values[k];
-        if (frame.cepstrum) {
-            const double hz = k == 0 ? std::numeric_limits<double>::infinity()
-                                     : static_cast<double>(frame.sampleRate) / static_cast<double>(k);
-            AppendRow(out, k * kMsPerSecond / frame.sampleRate, hz, v);
+        const double ms = static_cast<double>(k) * kMsPerSecond / rate;
+        if (frame.wave) {
+            AppendRow(out, {Cell(ms), Cell(v, "%.0f")});
+        } else if (frame.cepstrum) {
+            // Lag 0 has no period, so no frequency.
+            AppendRow(out, {Cell(ms), k == 0 ? std::string() : Cell(rate / static_cast<double>(k)), Cell(v)});
         } else {
-            const double hz = static_cast<double>(k) * frame.sampleRate / frame.length;
-            AppendRow(out, hz, v, LevelDbfs(v, frame.windowKind, frame.length));
+            const double hz = static_cast<double>(k) * rate / frame.length;
+            AppendRow(out, {Cell(hz), Cell(v), Cell(LevelDbfs(v, frame.windowKind, frame.length))});
         }
     }
     return out;

@@ -1,13 +1,18 @@
 // The current frame's values as CSV text, for saving to a file.
 //
-// First row: the column names, then the rate, the data length and the
-// window as name=value fields. Then one row per bin (per lag in the
-// cepstrum views), N / 2 of them:
-//   spectrum: frequency in Hz, the view's value (20 x ln|X|), dBFS;
-//   cepstrum: quefrency in ms, the frequency whose period it is (Hz; "inf"
-//   at lag 0), the view's value.
-// Numbers print with a point as decimal separator and "inf"/"-inf"/"nan" for
-// values without digits; rows end in "\r\n".
+// Lines starting with '#' come first: the sampling rate (Hz), the data
+// length N (points) and the window, each as a name and a value. Then one
+// header row naming every column with its unit, then the data rows:
+//   spectrum views: frequency_hz, level_20ln_magnitude (the view's value,
+//     20 x the natural log of the bin's magnitude), level_dbfs; N / 2 rows;
+//   cepstrum views: quefrency_ms, frequency_hz (the frequency whose period
+//     the lag is; empty at lag 0), cepstrum (the view's value); N / 2 rows;
+//   WAVE view: time_ms (into the frame), sample_value (16-bit units), one row
+//     per sample the view draws.
+// Every line, the '#' ones included, has the same number of fields, so the
+// file reads as one table even in readers that do not skip comments. A value
+// without digits (a silent bin's level) leaves its cell empty; numbers print
+// with a point as decimal separator; lines end in "\r\n".
 //
 // Pure; callable from any thread.
 #pragma once
@@ -16,13 +21,15 @@
 #include <string>
 #include <vector>
 
-// A copy of one frame's display values and what they were made with.
+// A copy of one frame's values and what they were made with.
 struct FrameSnapshot {
-    std::vector<double> values;  // the first N / 2 display values
+    // The first N / 2 display values, or in the WAVE view the samples drawn.
+    std::vector<double> values;
     std::int32_t sampleRate = 0;  // Hz
     std::int32_t length = 0;      // data length N
     std::int32_t windowKind = 0;  // WindowKind
     bool cepstrum = false;
+    bool wave = false;  // the WAVE view: `values` are samples
 };
 
 // "none", "Hanning", "Hamming" or "Blackman" (unknown kinds: "none").

@@ -104,24 +104,39 @@ LRESULT CALLBACK Label::LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 }
 
 LRESULT Label::OnPaintMessage() {
-    LabelText::Buffer text;
-    const int length = static_cast<int>(text_.CopyTo(text));
     const int width = Width();
     const int height = Height();
     gdi::PaintDc dc(window_.get());
-    gdi::Selected font(dc.get(), font_.get());
-    SetBkColor(dc.get(), backColour_);
-    SetTextColor(dc.get(), textColour_);
-    SetBkMode(dc.get(), OPAQUE);
-    PatBlt(dc.get(), 0, 0, width, height, BLACKNESS);
-    if (align_ == kAlignLeft) {
-        SetTextAlign(dc.get(), TA_LEFT | TA_TOP);
-        TextOutA(dc.get(), 0, 0, text, length);
-    } else if (align_ == kAlignRight) {
-        SetTextAlign(dc.get(), TA_RIGHT);
-        TextOutA(dc.get(), width, 0, text, length);
-    }
+    DrawContent(dc.get(), width, height);
     return 0;
+}
+
+void Label::PaintInto(HDC dc, int left, int top) const {
+    const int width = Width();
+    const int height = Height();
+    const int saved = SaveDC(dc);
+    POINT origin{};
+    SetViewportOrgEx(dc, left, top, &origin);
+    IntersectClipRect(dc, 0, 0, width, height);
+    DrawContent(dc, width, height);
+    RestoreDC(dc, saved);
+}
+
+void Label::DrawContent(HDC dc, int width, int height) const {
+    LabelText::Buffer text;
+    const int length = static_cast<int>(text_.CopyTo(text));
+    gdi::Selected font(dc, font_.get());
+    SetBkColor(dc, backColour_);
+    SetTextColor(dc, textColour_);
+    SetBkMode(dc, OPAQUE);
+    PatBlt(dc, 0, 0, width, height, BLACKNESS);
+    if (align_ == kAlignLeft) {
+        SetTextAlign(dc, TA_LEFT | TA_TOP);
+        TextOutA(dc, 0, 0, text, length);
+    } else if (align_ == kAlignRight) {
+        SetTextAlign(dc, TA_RIGHT);
+        TextOutA(dc, width, 0, text, length);
+    }
 }
 
 LRESULT Label::OnSetCursorMessage() {

@@ -67,6 +67,10 @@ public:
     // `width` pixels fits whole; a label already as wide keeps its size.
     void FitWidth(int width);
     void CopyText(LabelText::Buffer& out) const { text_.CopyTo(out); }
+    // Draws what the label shows on the screen into `dc`, with its top-left
+    // corner at (left, top) and cut to its size; any thread (the text has its
+    // own lock, nothing is sent to the window).
+    void PaintInto(HDC dc, int left, int top) const;
 
     void SetCursorKind(int kind) { cursorKind_ = kind; }
     int CursorKind() const { return cursorKind_; }
@@ -86,6 +90,7 @@ public:
 private:
     static LRESULT CALLBACK LabelWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnPaintMessage();
+    void DrawContent(HDC dc, int width, int height) const;
     LRESULT OnSetCursorMessage();
     LRESULT OnMouseMoveMessage(int x, int y);
     LRESULT OnLButtonDownMessage(int x, int y);

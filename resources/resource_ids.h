@@ -70,8 +70,17 @@
 #define IDM_SAVE_CSV 32903     /* the current frame's values as a CSV file */
 
 /* Message texts of the export commands (%ls: the file chosen). */
-#define IDS_EXPORT_CANCELLED 32911
 #define IDS_EXPORT_FAILED 32912
 #define IDS_COPY_FAILED 32913
+
+/* Messages about the files the program keeps: the settings not written at
+   exit; REC that could not keep the previous take (%ls: the name it was to
+   get, then the system's reason) or create its file (%ls: the file, the
+   reason); the question before a file replaces a running recording (%ls: the
+   file). */
+#define IDS_SETTINGS_NOT_WRITTEN 33100
+#define IDS_TAKE_NOT_KEPT 33101
+#define IDS_TAKE_NOT_CREATED 33102
+#define IDS_OPEN_DURING_REC 33103
 
 #endif

@@ -10,6 +10,7 @@
 
 #include "app/program/app_win.h"
 #include "app/frame/frame_loop_win.h"
+#include "app/files/window_picture_win.h"
 #include "app/layout/window_parts_win.h"
 #include "base/com_ref_win.h"
 #include "base/unique_handle_win.h"
@@ -26,53 +27,23 @@ constexpr wchar_t kCsvFilter[] = L"CSV (*.csv)\0*.csv\0";
 constexpr wchar_t kTemporarySuffix[] = L".tmp";
 constexpr int kMessageBytes = 512;
 
-// The client area as 32-bit top-down pixels, taken from the window's DC
-// under the draw lock (so no frame is half copied).
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;  // rows top-down, bytes blue, green, red, unused
-};
-
-Picture TakePicture(App& app) {
-    Picture picture;
-    RECT client{};
-    if (!GetClientRect(app.hwnd, &client) || client.right <= 0 || client.bottom <= 0) {
-        return picture;
-    }
-    const int w = client.right;
-    const int h = client.bottom;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    gdi::WindowDc screen(app.hwnd);
-    gdi::Bitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    gdi::MemoryDc memory(CreateCompatibleDC(screen.get()));
-    if (!bitmap || !bits || !memory) {
-        return picture;
-    }
-    {
-        gdi::Selected selected(memory.get(), bitmap.get());
+// The picture the screen shows now: composed from the views right after a
+// pass has copied them to the screen (readouts included), or at once when no
+// frame loop runs.
+WindowPicture TakePicture(App& app) {
+    WindowPicture picture;
+    auto compose = [&app, &picture] { picture = ComposeWindowPicture(app.parts, app.hwnd); };
+    if (app.frameLoop) {
+        app.frameLoop->RunAfterScreenCopy(compose);
+    } else {
         std::lock_guard<std::mutex> hold(app.drawLock);
-        if (!BitBlt(memory.get(), 0, 0, w, h, screen.get(), 0, 0, SRCCOPY)) {
-            return picture;
-        }
-        GdiFlush();
+        compose();
     }
-    picture.width = w;
-    picture.height = h;
-    picture.pixels.assign(static_cast<const std::uint32_t*>(bits),
-                          static_cast<const std::uint32_t*>(bits) + static_cast<std::size_t>(w) * h);
     return picture;
 }
 
 // The PNG file's bytes, encoded by WIC into memory.
-bool EncodePng(const Picture& picture, std::string& out) {
+bool EncodePng(const WindowPicture& picture, std::string& out) {
     ComRef<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                 reinterpret_cast<void**>(factory.put())))) {
@@ -156,13 +127,21 @@ void Tell(App& app, UINT textId, const std::wstring& path) {
     MessageBoxW(app.hwnd, text, title, MB_OK | MB_ICONWARNING);
 }
 
+// A cancelled dialog changes nothing and says nothing; only a failure gets a
+// message. The window may have gone while the dialog was open (logoff,
+// WM_CLOSE): then nothing more is done.
 void SaveWithDialog(App& app, const wchar_t* name, const wchar_t* filter, const wchar_t* extension,
                     bool (*save)(App&, const std::wstring&)) {
     ComScope com;
     bool failed = false;
     const std::wstring path = AskSavePath(app.hwnd, name, filter, extension, failed);
+    if (app.windowClosed) {
+        return;
+    }
     if (path.empty()) {
-        Tell(app, failed ? IDS_EXPORT_FAILED : IDS_EXPORT_CANCELLED, name);
+        if (failed) {
+            Tell(app, IDS_EXPORT_FAILED, name);
+        }
         return;
     }
     if (!save(app, path)) {
@@ -197,20 +176,12 @@ void RunExportCommand(App& app, int id) {
 }
 
 bool CopyPictureToClipboard(App& app) {
-    const Picture picture = TakePicture(app);
+    const WindowPicture picture = TakePicture(app);
     if (picture.pixels.empty()) {
         return false;
     }
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = picture.width;
-    header.biHeight = picture.height;  // bottom-up, as every reader expects
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
-    const std::size_t rowBytes = static_cast<std::size_t>(picture.width) * 4;
-    const std::size_t bytes = sizeof header + rowBytes * picture.height;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    const std::string dib = PackedDib24(picture);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, dib.size());
     if (!memory) {
         return false;
     }
@@ -219,11 +190,7 @@ bool CopyPictureToClipboard(App& app) {
         GlobalFree(memory);
         return false;
     }
-    std::memcpy(data, &header, sizeof header);
-    for (int y = 0; y < picture.height; ++y) {
-        std::memcpy(data + sizeof header + rowBytes * (picture.height - 1 - y),
-                    &picture.pixels[static_cast<std::size_t>(y) * picture.width], rowBytes);
-    }
+    std::memcpy(data, dib.data(), dib.size());
     GlobalUnlock(memory);
     if (!OpenClipboard(app.hwnd)) {
         GlobalFree(memory);
@@ -239,7 +206,7 @@ bool CopyPictureToClipboard(App& app) {
 }
 
 bool SavePicturePng(App& app, const std::wstring& path) {
-    const Picture picture = TakePicture(app);
+    const WindowPicture picture = TakePicture(app);
     std::string png;
     ComScope com;
     return !picture.pixels.empty() && EncodePng(picture, png) && WriteFileWhole(path, png);
@@ -250,13 +217,18 @@ FrameSnapshot TakeFrameSnapshot(App& app) {
     if (!app.frameLoop) {
         return snapshot;
     }
+    snapshot.sampleRate = app.settings.sampleRate;
+    // The WAVE view alone shows samples; with a spectrum shown, the spectrum is saved.
+    snapshot.wave = app.settings.showWave != 0 && app.settings.showSpectrum == 0;
     // The frame's buffers hold still only between passes.
     app.frameLoop->RunBetweenPasses([&app, &snapshot] {
         const FrameData& frame = app.frameLoop->LastFrame();
-        if (frame.displayValues) {
+        if (snapshot.wave && frame.rawFrame) {
+            // The samples the waveform draws: the frame's first half.
+            snapshot.values.assign(frame.rawFrame, frame.rawFrame + frame.sampleCount / 2);
+        } else if (!snapshot.wave && frame.displayValues) {
             snapshot.values.assign(frame.displayValues, frame.displayValues + frame.binCount);
         }
-        snapshot.sampleRate = app.settings.sampleRate;
         snapshot.length = frame.sampleCount;
         snapshot.windowKind = frame.windowKind;
         snapshot.cepstrum = frame.cepstrum;
@@ -272,10 +244,13 @@ bool WriteFileWhole(const std::wstring& path, const std::string& bytes) {
         return false;
     }
     DWORD written = 0;
+    // On the disk before it takes the old file's place, so a crash or a
+    // power cut leaves the old file or the new one, never an empty one.
     const bool ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
+                    written == bytes.size() && FlushFileBuffers(file.get());
     const bool closed = file.Close();
-    if (!ok || !closed || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!ok || !closed ||
+        !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(temporary.c_str());
         return false;
     }

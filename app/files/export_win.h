@@ -1,13 +1,17 @@
 // Keeping what the window shows: its client area's picture on the clipboard
-// or in a PNG file (Windows Imaging Component), and the current frame's
-// values in a CSV file, each chosen in the File menu.
+// (a 24-bit DIB) or in a PNG file (Windows Imaging Component), and the
+// current frame's values in a CSV file (display/frame_csv.h), each chosen in
+// the File menu. The picture is composed from the program's own drawings
+// (app/files/window_picture_win.h), never copied from the screen.
 //
 // Files are written whole or not at all: into a temporary file beside the
-// target, then moved over it. A cancelled dialog or a failure leaves every
-// file as it was and says so in a message box.
+// target, flushed to the disk, then moved over it. A cancelled dialog changes
+// nothing and says nothing; a failure leaves every file as it was and says so
+// in a message box.
 //
-// Threads: the user-interface thread. The picture is taken under the draw
-// lock; the frame is copied between two passes of the frame loop.
+// Threads: the user-interface thread. The picture is composed right after a
+// frame-loop pass has copied the views to the screen, under the draw lock;
+// the frame is copied between two passes.
 #pragma once
 
 #include <windows.h>
@@ -23,7 +27,7 @@ bool IsExportCommand(int id);
 void RunExportCommand(App& app, int id);
 
 // The steps of the commands, without dialogs or message boxes.
-// Puts the client area's picture on the clipboard as a device-independent bitmap.
+// Puts the client area's picture on the clipboard as a 24-bit device-independent bitmap.
 bool CopyPictureToClipboard(App& app);
 // Writes the client area's picture as a PNG file.
 bool SavePicturePng(App& app, const std::wstring& path);

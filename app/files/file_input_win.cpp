@@ -66,6 +66,14 @@ void LeaveFile(App& app) {
     FollowRate(app);
 }
 
+// A file in place of the live input ends the take: the user says first.
+bool AskEndRecording(App& app, const std::wstring& path) {
+    wchar_t text[kTextChars * 2] = {};
+    _snwprintf(text, kTextChars * 2 - 1, LoadText(app.hInstance, IDS_OPEN_DURING_REC).c_str(), path.c_str());
+    return MessageBoxW(app.hwnd, text, LoadText(app.hInstance, IDS_APP_TITLE).c_str(),
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 bool IsRateCommand(int id) {
     for (const MenuItemValue& r : kRateItems) {
         if (r.id == id) return true;
@@ -88,7 +96,8 @@ void ChooseInputFile(App& app) {
     ofn.lpstrDefExt = L"wav";
     // The settings and the recording live in the current directory: keep it.
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (GetOpenFileNameW(&ofn)) {
+    // The window may have gone while the dialog was open.
+    if (GetOpenFileNameW(&ofn) && !app.windowClosed) {
         path.resize(wcslen(path.c_str()));
         OpenInputFile(app, path);
     }
@@ -101,6 +110,9 @@ bool OpenInputFile(App& app, const std::wstring& path) {
     const WavError error = WavReader::Open(OpenFileBytes(path), reader);
     if (error != WavError::kNone) {
         ShowCannotPlay(app, path, error);
+        return false;
+    }
+    if (app.recorder.IsRecording() && (!AskEndRecording(app, path) || app.windowClosed)) {
         return false;
     }
     if (!app.playingFile.load(std::memory_order_acquire)) {

@@ -9,7 +9,8 @@
 // a device or a rate goes back to the live input.
 //
 // A file that cannot be played gets a message box naming it and the reason;
-// nothing else changes.
+// nothing else changes. While REC records, a file asks first whether the
+// take may end; "no" keeps it recording and changes nothing.
 //
 // User-interface thread only.
 #pragma once
@@ -22,7 +23,7 @@
 struct App;
 
 // Opens `path` and plays it from its start. False (after the message) when
-// it cannot be played.
+// it cannot be played, or when the user keeps the recording that runs.
 bool OpenInputFile(App& app, const std::wstring& path);
 
 // Takes the commands that differ while a file plays, and the open command.

@@ -72,6 +72,11 @@ void FrameLoop::Stop() {
         thread_.reset();
     }
     handover_.RunPending();
+    {
+        // A look still waiting sees the views as the last pass left them.
+        std::lock_guard<std::mutex> hold(app_.drawLock);
+        afterCopy_.RunPending();
+    }
 }
 
 void FrameLoop::RunBetweenPasses(PassHandover::Change change) {
@@ -86,6 +91,22 @@ void FrameLoop::RunBetweenPasses(PassHandover::Change change) {
     WaitDispatching([&] { return handover_.Done(ticket); });
     // The loop may have ended without taking it: run it here then.
     handover_.RunPending();
+}
+
+void FrameLoop::RunAfterScreenCopy(PassHandover::Change look) {
+    const std::uint64_t ticket = afterCopy_.Post(std::move(look));
+    if (thread_) {
+        if (changePosted_) {
+            SetEvent(changePosted_.get());
+        }
+        WaitDispatching([&] { return afterCopy_.Done(ticket); });
+    }
+    if (!afterCopy_.Done(ticket)) {
+        // No pass took it (the loop is not running): the views hold still
+        // under the lock.
+        std::lock_guard<std::mutex> hold(app_.drawLock);
+        afterCopy_.RunPending();
+    }
 }
 
 void FrameLoop::WaitDispatching(const std::function<bool()>& done) {
@@ -160,6 +181,7 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     Bitmaplib::PlotView* lower = app_.parts.lowerView.get();
     TakePeakHoldRestart(frame);
     if (!upper) {
+        RunLooks();
         return;
     }
     TraceBuffers& traces = *traces_;
@@ -207,6 +229,7 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     if (lower) {
         lower->CopyToScreen();
     }
+    RunLooks();
     if (hooks_.clearReadouts) {
         hooks_.clearReadouts();
     }
@@ -215,6 +238,12 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     if (lower && !held && app_.secondTick.exchange(false, std::memory_order_acq_rel)) {
         // Reaches the screen with the next frame; the scrolling carries it left.
         PatBlt(lower->MemoryDc(), lower->Width() - 1, 0, 1, lower->Height() - 1, PATINVERT);
+    }
+}
+
+void FrameLoop::RunLooks() {
+    if (afterCopy_.RunPending() > 0 && changesRun_) {
+        SetEvent(changesRun_.get());
     }
 }
 

@@ -82,6 +82,11 @@ public:
     // Runs `change` between two passes and returns once it has run (at once,
     // on this thread, when the loop is not running).
     void RunBetweenPasses(PassHandover::Change change);
+    // Runs `look` with the draw lock held right after the next pass has copied
+    // the views to the screen, while its readouts are still drawn in them: the
+    // views then hold exactly what the screen shows. Returns once it has run
+    // (at once, on this thread and under the lock, when the loop is not running).
+    void RunAfterScreenCopy(PassHandover::Change look);
 
     // Passes begun since the thread started.
     long PassCount() const { return passes_.load(std::memory_order_relaxed); }
@@ -95,6 +100,8 @@ private:
     void Run();
     void Pass();
     void DrawFrame(const FrameData& frame);
+    // Runs the looks waiting for a screen copy (draw lock held).
+    void RunLooks();
     // Restarts the peak-hold line when the status loop asked for it.
     void TakePeakHoldRestart(const FrameData& frame);
     // Restarts the peak-hold line when the frame's scope differs from the last.
@@ -108,6 +115,7 @@ private:
     FrameAnalysis& analysis_;
     FrameHooks hooks_;
     PassHandover handover_;
+    PassHandover afterCopy_;  // looks at the views, run inside DrawFrame
     UniqueHandle thread_;
     UniqueHandle wake_;  // manual-reset event: cuts the pause short on Stop
     // Auto-reset event: a posted change cuts the pause short, so the thread

@@ -9,6 +9,7 @@
 #include "app/menus/about_box_win.h"
 #include "app/layout/layout_win.h"
 #include "app/menus/menu_sync_win.h"
+#include "app/menus/take_keeping_win.h"
 #include "app/status/status_loop_win.h"
 #include "display/plot_view_win.h"
 #include "display/readouts_win.h"
@@ -32,8 +33,30 @@ void MainCommandTarget::StopRecording() { app_.recorder.StopRecording(); }
 
 void MainCommandTarget::PauseCapture() { app_.capture->PauseCapture(); }
 
+// The take already at the recording's name is kept under its start time
+// first; a REC that cannot start says why, as the user asked for it.
 bool MainCommandTarget::StartRecording() {
-    return app_.recorder.StartRecording(kRecordingFileName, app_.settings.sampleRate) == 1;
+    if (app_.recorder.IsRecording()) {
+        return true;
+    }
+    std::wstring keptAs;
+    DWORD error = ERROR_SUCCESS;
+    if (!KeepEarlierTake(kRecordingFileName, keptAs, error)) {
+        TellRecordingFailed(app_.hInstance, app_.hwnd, IDS_TAKE_NOT_KEPT, keptAs, error);
+        return false;
+    }
+    if (app_.recorder.StartRecording(kRecordingFileName, app_.settings.sampleRate) == 1) {
+        return true;
+    }
+    // The recorder's failed open (or head write) left the reason behind.
+    error = GetLastError();
+    char full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameA(kRecordingFileName, MAX_PATH, full, nullptr);
+    const char* named = length > 0 && length < MAX_PATH ? full : kRecordingFileName;
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, named, -1, wide, MAX_PATH);
+    TellRecordingFailed(app_.hInstance, app_.hwnd, IDS_TAKE_NOT_CREATED, wide, error);
+    return false;
 }
 
 // A device that does not open gives way to the default one, whose number the
@@ -65,11 +88,24 @@ void MainCommandTarget::UpdateScaleLabels() {
     ::UpdateScaleLabels(ReadoutsOf(app_.parts), app_.settings);
 }
 
-void MainCommandTarget::Relayout() { ::Relayout(app_.hwnd); }
+// The window may have gone during a modal call of the command (a dialog, a
+// message box, a wait for the frame loop): then nothing is shown any more.
+void MainCommandTarget::Relayout() {
+    if (!app_.windowClosed) {
+        ::Relayout(app_.hwnd);
+    }
+}
 
-void MainCommandTarget::RefreshStatus() { PublishSettings(app_); }
+void MainCommandTarget::RefreshStatus() {
+    if (!app_.windowClosed) {
+        PublishSettings(app_);
+    }
+}
 
 void MainCommandTarget::SyncMenu() {
+    if (app_.windowClosed) {
+        return;
+    }
     ::SyncMenu(app_.hwnd, app_.settings);
     SyncFileMenu(app_.hwnd, app_.playingFile.load(std::memory_order_acquire));
 }

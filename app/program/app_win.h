@@ -5,6 +5,14 @@
 // main window), so the types of the rooms above this one are only declared
 // here.
 //
+// Lifetime: the window can go while one of its handlers is still running a
+// loop of its own (the About box, a file dialog, a message box, a wait for
+// the frame loop): WM_CLOSE or WM_ENDSESSION is then dispatched inside that
+// loop. The record is therefore released only once the outermost call of the
+// window procedure has returned, never inside it; until then `windowClosed`
+// tells the code after a modal call that the teardown has run, and that it
+// must change nothing more.
+//
 // Threads: the user-interface thread creates and releases the record; the
 // worker threads use it only between those two points (they are stopped
 // before the window's objects go away). `drawLock` serialises all drawing
@@ -49,6 +57,8 @@ struct App {
 
     HINSTANCE hInstance = nullptr;
     HWND hwnd = nullptr;
+    // Set by WM_DESTROY's teardown (user-interface thread only).
+    bool windowClosed = false;
     AppSettings settings{};
     PublishedSettings published;
     LiveViewState live;

@@ -1,5 +1,6 @@
 #include "app/window/main_window_win.h"
 
+#include <iterator>
 #include <memory>
 #include <utility>
 
@@ -33,6 +34,31 @@ App::~App() = default;
 namespace {
 
 std::unique_ptr<App> g_app;
+
+// Calls of the window procedure under way, and whether the window they belong
+// to has gone: the record is released when the outermost call returns (see
+// app_win.h, Lifetime).
+int g_windowProcDepth = 0;
+bool g_releaseApp = false;
+// The settings files could not be written at the last teardown; the session
+// was not ending then, so the user can still be told.
+bool g_settingsNotWritten = false;
+bool g_sessionEnding = false;
+
+// Holds the record for the length of one call of the window procedure (or of
+// another entry that uses it from outside a message).
+class AppInUse {
+public:
+    AppInUse() { ++g_windowProcDepth; }
+    ~AppInUse() {
+        if (--g_windowProcDepth == 0 && g_releaseApp) {
+            g_releaseApp = false;
+            g_app.reset();
+        }
+    }
+    AppInUse(const AppInUse&) = delete;
+    AppInUse& operator=(const AppInUse&) = delete;
+};
 
 char g_title[kResourceStringBytes];
 char g_className[kResourceStringBytes];
@@ -84,6 +110,7 @@ void StartWorkers(App& app) {
 
 bool OnCreate(HWND hwnd) {
     g_app = std::make_unique<App>();
+    g_sessionEnding = false;
     App& app = *g_app;
     app.hwnd = hwnd;
     app.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
@@ -124,6 +151,7 @@ void NoteInputDevice(App& app) {
 void OnDestroy(HWND hwnd) {
     PostQuitMessage(0);
     App& app = *g_app;
+    app.windowClosed = true;
     // The workers use the objects that go with the window: stop them first.
     app.frameLoop->Stop();
     app.statusLoop->Stop();
@@ -147,7 +175,7 @@ void OnDestroy(HWND hwnd) {
     snapshot.sampleRate = StoredRate(app);
     NoteInputDevice(app);
     snapshot.calRequest = app.frameAnalysis->Calibration().Requested() ? 1 : 0;
-    WriteSettingsFile(snapshot, *app.extraSettings);
+    g_settingsNotWritten = WriteSettingsFile(snapshot, *app.extraSettings) == 0 && !g_sessionEnding;
     CloseInputFile(app);
     app.recorder.StopRecording();
     app.capture->PauseCapture();
@@ -213,7 +241,7 @@ void OnCommand(int id) {
     ExecuteCommand(app.settings, id, app.recorder.IsRecording(), target);
 }
 
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         return OnCreate(hwnd) ? 0 : -1;
@@ -226,6 +254,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         // The session ends once this returns: close as the user would, so the
         // recording and the settings are finished by the one teardown.
         if (wParam) {
+            g_sessionEnding = true;
             DestroyWindow(hwnd);
         }
         return 0;
@@ -235,7 +264,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         }
         return 0;
     case WM_NCDESTROY:
-        g_app.reset();
+        g_releaseApp = true;  // once this message's caller has returned
         return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_SIZE:
         if (g_app) {
@@ -260,6 +289,24 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const AppInUse inUse;
+    return HandleMessage(hwnd, message, wParam, lParam);
+}
+
+// Settings that could not be written at exit: said once, after the window
+// has gone (a message box inside WM_DESTROY would meet the quit message).
+void TellSettingsNotWritten(HINSTANCE hInstance) {
+    if (!std::exchange(g_settingsNotWritten, false)) {
+        return;
+    }
+    wchar_t text[kResourceStringBytes * 4] = {};
+    wchar_t title[kResourceStringBytes] = {};
+    LoadStringW(hInstance, IDS_SETTINGS_NOT_WRITTEN, text, static_cast<int>(std::size(text)));
+    LoadStringW(hInstance, IDS_APP_TITLE, title, static_cast<int>(std::size(title)));
+    MessageBoxW(nullptr, text, title, MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace
@@ -317,7 +364,13 @@ int RunProgram(HINSTANCE hInstance, int showCommand) {
     }
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
-    OpenCommandLineFile(*g_app);
+    {
+        // Its message box may see the window go.
+        const AppInUse inUse;
+        OpenCommandLineFile(*g_app);
+    }
     HACCEL accelerators = LoadAcceleratorsA(hInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    return RunMessageLoop(accelerators);
+    const int exitCode = RunMessageLoop(accelerators);
+    TellSettingsNotWritten(hInstance);
+    return exitCode;
 }

@@ -77,20 +77,32 @@ TEST(CursorReadout, SpectrogramRowFrequencyAndColumnAge) {
     EXPECT_STREQ(SpectrogramCursorReadout(facts, axis, 0, 2.25).lines[1], "2.2 s ago");
 }
 
-TEST(FrameCsv, HeaderAndOneRowPerBin) {
-    // A full-scale sine's level reads 0 dBFS; a silent bin stays -inf.
+// Notes, one header row and one row per bin or sample, every line as wide
+// as the header, so the file reads as one table; a value without digits (a
+// silent bin, the frequency of lag 0) leaves its cell empty, never "inf".
+TEST(FrameCsv, NotesHeaderAndRowsOfOneWidth) {
     const double fullScale = FullScaleLevel(kWindowHanning, 8);
     char level[32];
     std::snprintf(level, sizeof level, "%.4f", fullScale);
-    FrameSnapshot spectrum{{fullScale, -INFINITY}, 8000, 8, kWindowHanning, false};
-    EXPECT_EQ(FrameCsv(spectrum), std::string("frequency_hz,value,dbfs,rate=8000,length=8,window=Hanning\r\n") +
-                                      "0.0000," + level + ",0.0000\r\n" + "1000.0000,-inf,-inf\r\n");
-    FrameSnapshot cepstrum{{5.0, -2.5, 0.25}, 8000, 6, kWindowNone, true};
-    EXPECT_EQ(FrameCsv(cepstrum),
-              "quefrency_ms,frequency_hz,value,rate=8000,length=6,window=none\r\n"
-              "0.0000,inf,5.0000\r\n"
-              "0.1250,8000.0000,-2.5000\r\n"
-              "0.2500,4000.0000,0.2500\r\n");
+    const struct {
+        FrameSnapshot frame;
+        std::string csv;
+    } cases[] = {
+        {{{fullScale, -INFINITY}, 8000, 8, kWindowHanning, false},
+         std::string("# rate_hz,8000,\r\n# length_points,8,\r\n# window,Hanning,\r\n"
+                     "frequency_hz,level_20ln_magnitude,level_dbfs\r\n0.0000,") +
+             level + ",0.0000\r\n1000.0000,,\r\n"},
+        {{{5.0, -2.5, 0.25}, 8000, 6, kWindowNone, true},
+         "# rate_hz,8000,\r\n# length_points,6,\r\n# window,none,\r\n"
+         "quefrency_ms,frequency_hz,cepstrum\r\n"
+         "0.0000,,5.0000\r\n0.1250,8000.0000,-2.5000\r\n0.2500,4000.0000,0.2500\r\n"},
+        {{{0.0, -300.0, 12.0}, 8000, 6, kWindowHanning, false, true},
+         "# rate_hz,8000\r\n# length_points,6\r\n# window,none\r\n"
+         "time_ms,sample_value\r\n0.0000,0\r\n0.1250,-300\r\n0.2500,12\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FrameCsv(c.frame), c.csv);
+    }
 }
 
 }  // namespace

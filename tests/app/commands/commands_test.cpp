@@ -1,6 +1,7 @@
 #include "app/commands/commands.h"
 #include "app/commands/menu_marks.h"
 #include "app/commands/device_commands.h"
+#include "app/commands/take_names.h"
 
 #include <gtest/gtest.h>
 
@@ -188,6 +189,21 @@ std::vector<int> Checked(const AppSettings& s) {
     std::vector<int> ids(m.checked.begin(), m.checked.begin() + m.checkedCount);
     std::sort(ids.begin(), ids.end());
     return ids;
+}
+
+// Kept takes sort by their start time and never share a name.
+TEST(KeptTakeName, StartTimeThenACountWhereTheNameIsTaken) {
+    const struct {
+        TakeTime start;
+        int attempt;
+        const char* name;
+    } cases[] = {
+        {{2026, 12, 9, 15, 30, 12}, 1, "pcm_data-20261209-153012.wav"},
+        {{2027, 1, 2, 3, 4, 5}, 2, "pcm_data-20270102-030405-2.wav"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(KeptTakeName("pcm_data.wav", c.start, c.attempt), c.name);
+    }
 }
 
 TEST(MenuMarks, DefaultsCheckOneItemPerGroup) {

@@ -25,6 +25,7 @@
 #include "app/settings/settings_file_win.h"
 #include "app/status/status_text.h"
 #include "app/commands/device_commands.h"
+#include "app/files/file_input_win.h"
 #include "capture/wav_recorder.h"
 #include "resources/resource_ids.h"
 #include "support/pump.h"
@@ -86,6 +87,34 @@ void CALLBACK CloseAboutBoxAfterFrames(HWND, UINT, UINT_PTR id, DWORD) {
         g_closedDialog = dialog;
         KillTimer(nullptr, id);
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+}
+
+// The takes kept beside the recording, by their names.
+std::vector<std::string> KeptTakes() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA("pcm_data-*.wav", &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            names.push_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    return names;
+}
+
+// Answers the next message box with `g_answer` and keeps its text.
+int g_answer;
+std::wstring g_boxText;
+
+void CALLBACK AnswerMessageBox(HWND, UINT, UINT_PTR id, DWORD) {
+    if (HWND box = testsupport::FindThreadDialog()) {
+        KillTimer(nullptr, id);
+        wchar_t text[1024] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message box's text control
+        g_boxText = text;
+        SendMessageA(box, WM_COMMAND, MAKEWPARAM(g_answer, BN_CLICKED), 0);
     }
 }
 
@@ -321,6 +350,7 @@ TEST_F(RunningCommandsTest, AThousandRecStopCycles) {
         blocksSeen += App().recorder.BlocksWritten();
     }
     EXPECT_GE(blocksSeen, 20u);
+    EXPECT_EQ(KeptTakes().size(), static_cast<std::size_t>(kLongRun - 1)) << "every earlier take is kept";
     ExpectShownAsSet("the last STOP");
 
     Command(IDM_RUN);
@@ -330,6 +360,82 @@ TEST_F(RunningCommandsTest, AThousandRecStopCycles) {
     EXPECT_TRUE(testsupport::PumpUntil([&] { return App().capture->ring().blocksPublished() > from + 5; },
                                        kFramesTimeoutMs))
         << "capture runs again";
+}
+
+// REC keeps the take it would replace, under its start time, and says why
+// when it cannot start; a file opened during REC asks before it ends the take.
+TEST_F(RunningCommandsTest, TakesAreKeptAndNeverEndedUnasked) {
+    const auto answering = [](int answer) {
+        g_answer = answer;
+        g_boxText.clear();
+        return SetTimer(nullptr, 0, 20, AnswerMessageBox);
+    };
+    // Something in the way that is not a take: no file can be made there.
+    ASSERT_TRUE(CreateDirectoryA(kRecordingFileName, nullptr));
+    UINT_PTR timer = answering(IDOK);
+    Command(IDM_REC);
+    KillTimer(nullptr, timer);
+    EXPECT_NE(g_boxText.find(L"pcm_data.wav"), std::wstring::npos) << "the message names the file";
+    EXPECT_EQ(App().settings.runState, kRun);
+    EXPECT_FALSE(App().recorder.IsRecording());
+    ASSERT_TRUE(RemoveDirectoryA(kRecordingFileName));
+
+    const auto recordSome = [&] {
+        Command(IDM_REC);
+        return testsupport::PumpUntil([&] { return App().recorder.BlocksWritten() >= 2; }, kFramesTimeoutMs);
+    };
+    ASSERT_TRUE(recordSome());
+    Command(IDM_STOP);
+    ASSERT_TRUE(recordSome());
+    const std::vector<std::string> kept = KeptTakes();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(IsFinishedWav(testsupport::ReadFileBytes(kept[0].c_str())));
+
+    const std::wstring keptPath(kept[0].begin(), kept[0].end());
+    timer = answering(IDNO);
+    EXPECT_FALSE(OpenInputFile(App(), keptPath));
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(g_boxText.empty()) << "asked";
+    EXPECT_TRUE(App().recorder.IsRecording()) << "\"no\" keeps recording";
+    EXPECT_EQ(App().settings.runState, kRec);
+
+    timer = answering(IDYES);
+    EXPECT_TRUE(OpenInputFile(App(), keptPath));
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(App().recorder.IsRecording());
+    EXPECT_TRUE(IsFinishedWav(testsupport::ReadFileBytes(kRecordingFileName)));
+}
+
+HWND g_closing;
+
+// Closes the window (as taskkill does) once a modal dialog of its is up.
+void CALLBACK CloseWindowUnderDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    if (testsupport::FindThreadDialog()) {
+        KillTimer(nullptr, id);
+        PostMessageA(g_closing, WM_CLOSE, 0, 0);
+    }
+}
+
+// Logoff or taskkill while a dialog runs its own message loop during REC:
+// the window goes, the take is finished and the settings are written, and
+// what runs after the dialog finds the record still there.
+TEST(ClosingUnderADialog, FinishesTheTakeAndWritesTheSettings) {
+    for (int id : {IDM_ABOUT, IDM_SAVE_PNG, IDM_FILE_OPEN}) {
+        testsupport::ScopedTempDir dir;
+        g_closing = CreateMainWindow(GetModuleHandleA(nullptr));
+        ASSERT_NE(g_closing, nullptr);
+        SendMessageA(g_closing, WM_COMMAND, MAKEWPARAM(IDM_REC, 0), 0);
+        ASSERT_TRUE(
+            testsupport::PumpUntil([] { return CurrentApp()->recorder.BlocksWritten() >= 2; }, kFramesTimeoutMs));
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, CloseWindowUnderDialog);
+        SendMessageA(g_closing, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        KillTimer(nullptr, timer);
+        EXPECT_FALSE(IsWindow(g_closing)) << id;
+        EXPECT_EQ(CurrentApp(), nullptr) << id;
+        EXPECT_EQ(testsupport::ReadFileBytes(kSettingsFileName).size(), kSettingsBytes) << id;
+        EXPECT_TRUE(IsFinishedWav(testsupport::ReadFileBytes(kRecordingFileName))) << id;
+        testsupport::PumpPending();  // the quit message
+    }
 }
 
 }  // namespace

@@ -102,12 +102,13 @@ void Flatten(HMENU menu, int depth, std::vector<MenuLine>& out) {
 TEST_F(MainWindowTest, MenuBarHasEveryItemWithItsIdAndText) {
     const std::vector<MenuLine> expected = {
         {0, 0, L"ファイル(&F)"},
-        {1, 105, L"アプリケーションの終了(&X)"},
         {1, 32880, L"開く(&O)..."},
         {1, -1, L""},
         {1, 32901, L"画像をクリップボードにコピー(&C)\tCtrl+C"},
         {1, 32902, L"画像をPNGで保存(&P)..."},
         {1, 32903, L"現在のフレームをCSVで保存(&V)..."},
+        {1, -1, L""},
+        {1, 105, L"アプリケーションの終了(&X)"},
         {0, 0, L"デバイス(&D)"},
         {1, 32805, L"なし"},
         {0, 0, L"再生(&P)"},
@@ -244,17 +245,57 @@ std::uint32_t BigEndian32(const std::vector<unsigned char>& b, size_t at) {
     return (b[at] << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
 }
 
-// What the File menu's export items write: the picture on the clipboard and
-// as a PNG at the client area's size, the frame as CSV with a row per bin;
-// a directory that cannot be written leaves nothing behind.
+// What the File menu's export items write: the picture on the clipboard (a
+// 24-bit DIB) and as a PNG at the client area's size, made from the program's
+// own drawing, so a window lying over the program is not in it; the frame as
+// CSV with a row per bin under its notes and header; a directory that cannot
+// be written leaves nothing behind.
 TEST_F(MainWindowTest, ExportsPictureAndFrame) {
     App& app = *CurrentApp();
     testsupport::PumpPending();
     RECT client{};
     GetClientRect(hwnd_, &client);
 
+    // A window of a colour the program never draws, over its middle.
+    constexpr COLORREF kCover = RGB(201, 17, 233);
+    HBRUSH coverBrush = CreateSolidBrush(kCover);
+    WNDCLASSA coverClass{};
+    coverClass.lpfnWndProc = DefWindowProcA;
+    coverClass.hInstance = Module();
+    coverClass.hbrBackground = coverBrush;
+    coverClass.lpszClassName = "ExportCover";
+    RegisterClassA(&coverClass);
+    POINT middle{client.right / 4, client.bottom / 4};
+    ClientToScreen(hwnd_, &middle);
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST, "ExportCover", "", WS_POPUP | WS_VISIBLE, middle.x, middle.y,
+                                 client.right / 2, client.bottom / 2, nullptr, nullptr, Module(), nullptr);
+    ASSERT_NE(cover, nullptr);
+    UpdateWindow(cover);
+    testsupport::PumpPending();
+
     ASSERT_TRUE(CopyPictureToClipboard(app));
-    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+    ASSERT_TRUE(OpenClipboard(hwnd_));
+    HGLOBAL dib = GetClipboardData(CF_DIB);
+    ASSERT_NE(dib, nullptr);
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(dib));
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->biBitCount, 24);
+    EXPECT_EQ(header->biWidth, client.right);
+    EXPECT_EQ(header->biHeight, client.bottom);
+    const auto* rows = reinterpret_cast<const BYTE*>(header + 1);
+    const int stride = (header->biWidth * 3 + 3) & ~3;
+    int covered = 0;
+    for (int y = 0; y < header->biHeight; ++y) {
+        for (int x = 0; x < header->biWidth; ++x) {
+            const BYTE* p = rows + static_cast<size_t>(y) * stride + 3 * x;
+            covered += RGB(p[2], p[1], p[0]) == kCover;
+        }
+    }
+    GlobalUnlock(dib);
+    CloseClipboard();
+    DestroyWindow(cover);
+    DeleteObject(coverBrush);
+    EXPECT_EQ(covered, 0) << "pixels of the window lying over the program";
 
     ASSERT_TRUE(SavePicturePng(app, L"picture.png"));
     const std::vector<unsigned char> png = testsupport::ReadFileBytes("picture.png");
@@ -267,7 +308,7 @@ TEST_F(MainWindowTest, ExportsPictureAndFrame) {
     EXPECT_EQ(frame.values.size(), static_cast<size_t>(app.settings.fftLength / 2));
     ASSERT_TRUE(WriteFileWhole(L"spectrum.csv", FrameCsv(frame)));
     const std::vector<unsigned char> csv = testsupport::ReadFileBytes("spectrum.csv");
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), app.settings.fftLength / 2 + 1);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), app.settings.fftLength / 2 + 4) << "3 notes, 1 header";
 
     EXPECT_FALSE(SavePicturePng(app, L"no-such-directory\\picture.png"));
     EXPECT_EQ(GetFileAttributesW(L"no-such-directory\\picture.png.tmp"), INVALID_FILE_ATTRIBUTES);
