@@ -12,6 +12,7 @@
 #include "app/window/main_window_win.h"
 #include "capture/wav_recorder.h"
 #include "resources/resource_ids.h"
+#include "support/pump.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -118,10 +119,28 @@ TEST_F(CommandsTest, StopWithoutARecordingLeavesAnExistingFile) {
     EXPECT_EQ(std::string(wav.begin(), wav.end()), "old take");
 }
 
-TEST_F(CommandsTest, ARecordingThatCannotStartShowsRun) {
+std::wstring g_boxText;
+
+// Keeps the text of the message box that comes up and closes it.
+void CALLBACK ReadAndCloseMessageBox(HWND, UINT, UINT_PTR id, DWORD) {
+    if (HWND box = testsupport::FindThreadDialog()) {
+        KillTimer(nullptr, id);
+        wchar_t text[1024] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message box's text control
+        g_boxText = text;
+        SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+}
+
+// REC is the user's own action: when it cannot start, a message says why.
+TEST_F(CommandsTest, ARecordingThatCannotStartSaysWhyAndShowsRun) {
     ASSERT_TRUE(CreateDirectoryA(kRecordingFileName, nullptr));  // the file cannot be created
     Command(IDM_STOP);
+    g_boxText.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, ReadAndCloseMessageBox);
     Command(IDM_REC);
+    KillTimer(nullptr, timer);
+    EXPECT_NE(g_boxText.find(L"pcm_data.wav"), std::wstring::npos) << "the message names the file";
     EXPECT_EQ(Settings().runState, kRun);
     EXPECT_TRUE(Checked(IDM_RUN));
     EXPECT_FALSE(Checked(IDM_REC));
