@@ -6,16 +6,14 @@
 #include <wincodec.h>
 
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "app/program/app_win.h"
 #include "app/frame/frame_loop_win.h"
 #include "app/files/window_picture_win.h"
-#include "app/layout/window_parts_win.h"
 #include "base/com_ref_win.h"
 #include "base/unique_handle_win.h"
-#include "display/gdi_win.h"
-#include "display/plot_view_win.h"
 #include "resources/resource_ids.h"
 
 namespace {

@@ -4,10 +4,10 @@
 // dragged divider into a new split and a re-layout.
 //
 // Threads:
-//  - Start, Stop and RunBetweenPasses are called on the user-interface
-//    thread. Stop and RunBetweenPasses wait for the loop while dispatching the
-//    messages other threads send to this one (the loop's WM_SIZE), so the
-//    two threads never wait for each other.
+//  - Start, Stop, RunBetweenPasses and RunAfterScreenCopy are called on the
+//    user-interface thread. The last three wait for the loop while
+//    dispatching the messages other threads send to this one (the loop's
+//    WM_SIZE), so the two threads never wait for each other.
 //  - The pass runs on its own thread. It holds the App's draw lock from the
 //    selection copy to the screen copies and never while it sends a message.
 //  - Changes of the analysis set-up and clears of the calibration reach the
