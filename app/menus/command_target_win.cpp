@@ -62,7 +62,7 @@ void MainCommandTarget::SetupAnalysis() {
 
 void MainCommandTarget::UpdateScaleLabels() {
     const std::lock_guard<std::mutex> lock(app_.drawLock);
-    ::UpdateScaleLabels(ReadoutsOf(app_.parts), app_.settings);
+    ::UpdateScaleLabels(ReadoutsOf(app_.parts, app_.options.Map()), app_.settings);
 }
 
 void MainCommandTarget::Relayout() { ::Relayout(app_.hwnd); }

