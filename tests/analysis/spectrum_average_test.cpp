@@ -59,6 +59,19 @@ TEST(SpectrumAverage, EachModeFollowsItsFormula) {
             EXPECT_NEAR(PowerOf(out[1]), want * 1e-9, 0.01 * want * 1e-9) << c.what << ", frame " << f;
         }
     }
+    // A mean of one frame gives every level back through the power and back,
+    // far below what a readout shows, from the quietest to the loudest.
+    SpectrumAverage one;
+    one.Choose({AverageMode::kLinear, 1.0, 1});
+    std::vector<double> levels;
+    for (double level = -7000.0; level <= 7000.0; level += 0.37) levels.push_back(level);
+    levels.push_back(silence);
+    const double* out = one.Apply(levels.data(), static_cast<int>(levels.size()), 0.1);
+    out = one.Apply(levels.data(), static_cast<int>(levels.size()), 0.1);
+    for (std::size_t k = 0; k + 1 < levels.size(); ++k) {
+        ASSERT_NEAR(out[k], levels[k], 1e-9) << "level " << levels[k];
+    }
+    EXPECT_EQ(out[levels.size() - 1], silence);
 }
 
 }  // namespace
