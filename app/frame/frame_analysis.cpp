@@ -29,6 +29,12 @@ FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s) {
         ComputeSpectrum(an);
     }
     const double* values = an.outRe;
+    // A bin of another rate or window is not the same measurement.
+    if (s.sampleRate != averagedRate_ || an.activeWindow != averagedWindow_) {
+        average_.Reset();
+        averagedRate_ = s.sampleRate;
+        averagedWindow_ = an.activeWindow;
+    }
     if (cepstrum) {
         average_.Reset();
     } else if (fresh) {

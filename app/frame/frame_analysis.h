@@ -18,7 +18,7 @@
 // the spectrogram and the CSV export all show the averaged spectrum. The
 // time between frames is measured on the steady clock; a frame that is not
 // fresh adds nothing. The cepstrum path is never averaged and starts the
-// average over. SetAverage and ResetAverage run between passes.
+// average over, and so does a new rate, window or data length. SetAverage and ResetAverage run between passes.
 #pragma once
 
 #include <chrono>
@@ -94,4 +94,6 @@ private:
     std::unique_ptr<CepstrumCalibration> calibration_;
     SpectrumAverage average_;
     std::chrono::steady_clock::time_point lastFresh_{};  // of the last fresh spectrum frame
+    std::int32_t averagedRate_ = 0;    // the rate and window the average is of
+    std::int32_t averagedWindow_ = 0;
 };
