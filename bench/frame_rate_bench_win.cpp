@@ -43,6 +43,7 @@ struct ViewCase {
     const char* name;
     int viewCommand;
     bool colour;
+    int averageCommand = IDM_AVERAGE_OFF;
 };
 
 // Colouring is on by default: every frequency view but the plain FFT keeps it.
@@ -50,6 +51,10 @@ const ViewCase kViews[] = {
     {"WAVE", IDM_VIEW_WAVE, true},          {"FFT", IDM_VIEW_FFT, false},
     {"FFT filled", IDM_VIEW_FFT, true},     {"WAVE + FFT", IDM_VIEW_WAVE_FFT, true},
     {"cepstrum", IDM_VIEW_CEPSTRUM, true},  {"pitch", IDM_VIEW_PITCH, true},
+    // The spectrum averaged: to compare with the plain FFT above.
+    {"FFT avg slow", IDM_VIEW_FFT, false, IDM_AVERAGE_SLOW},
+    {"FFT avg 16", IDM_VIEW_FFT, false, IDM_AVERAGE_LINEAR},
+    {"FFT max hold", IDM_VIEW_FFT, false, IDM_AVERAGE_MAX},
 };
 
 struct WindowSize {
@@ -107,6 +112,7 @@ void Select(HWND hwnd, const ViewCase& view, bool logAxis, int pauseCommand) {
         Command(hwnd, IDM_VIEW_CEPSTRUM);  // pitch toggles: start from off
     }
     Command(hwnd, view.viewCommand);
+    Command(hwnd, view.averageCommand);
 }
 
 Sample Measure(const App& app, DWORD ms) {
@@ -195,7 +201,7 @@ int main(int argc, char** argv) {
         for (const ViewCase& view : kViews) {
             for (bool logAxis : {false, true}) {
                 char label[96];
-                std::snprintf(label, sizeof label, "%4d x %-4d  %-11s %-6s", size.width, size.height, view.name,
+                std::snprintf(label, sizeof label, "%4d x %-4d  %-12s %-6s", size.width, size.height, view.name,
                               logAxis ? "log" : "linear");
                 if (!only || std::strstr(label, only)) {
                     rows.push_back({label, &size, &view, logAxis, {}, {}});
@@ -214,7 +220,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::printf("window       view        axis      frames/s  CPU ms/frame   (median of %d)\n", rounds);
+    std::printf("window       view         axis      frames/s  CPU ms/frame   (median of %d)\n", rounds);
     for (const Row& row : rows) {
         std::printf("%s  %8.0f  %12.3f\n", row.label.c_str(), Median(row.fps), Median(row.cpu));
     }

@@ -1,7 +1,11 @@
-// The spectrogram's colour map: a colour index 0 ... 255 through seven
+// The spectrogram's colour maps, chosen in the Settings menu: a colour index
+// 0 ... 255 turns into a colour. The rainbow (the default) runs through seven
 // linear ramps, black -> blue -> cyan -> green -> yellow -> red -> magenta ->
-// (255, 246, 255). The same map paints the colour key strip, so a level has
-// one colour in both places.
+// (255, 246, 255); magma climbs from black through purple and orange to pale
+// yellow with a brightness that rises evenly with the index (the published
+// 256-entry table, rounded to 8 bits); grey runs from black to white. The
+// same map paints the colour key strip, so a level has one colour in both
+// places.
 //
 // Portable; pure; callable from any thread.
 #pragma once
@@ -17,6 +21,11 @@ struct RgbBytes {
 
     friend bool operator==(const RgbBytes&, const RgbBytes&) = default;
 };
+
+// Which map turns an index into a colour; the values are those kept in
+// "tavrin.ini".
+enum class ColourMap : std::uint8_t { kRainbow = 0, kMagma = 1, kGrey = 2 };
+inline constexpr int kColourMapCount = 3;
 
 // Highest colour index; an index is a double on the scale 0 ... 256 of the
 // selection's level range.
@@ -35,5 +44,6 @@ inline void StoreColour(std::uint8_t* pixel, RgbBytes colour) {
 }
 
 // Colour of `index`: clamped to 0 ... 255 (NaN counts as 255), truncated to
-// an integer, then coloured by its ramp.
-RgbBytes LevelColour(double index);
+// an integer, then coloured by `map` (a value outside the enumeration counts
+// as the rainbow).
+RgbBytes LevelColour(double index, ColourMap map = ColourMap::kRainbow);

@@ -21,7 +21,7 @@ constexpr double kLabelSpacingOfWidth = 0.25;
 }  // namespace
 
 void PaintColourKey(std::uint8_t* bits, std::int32_t width, std::int32_t height, std::ptrdiff_t stride,
-                    double selY0, double selY1) {
+                    double selY0, double selY1, ColourMap map) {
     if (bits == nullptr || width <= 0 || height <= 0) {
         return;
     }
@@ -32,7 +32,7 @@ void PaintColourKey(std::uint8_t* bits, std::int32_t width, std::int32_t height,
     const double high = std::max(ra, rb);
     const double stepsPerRow = kLevelColourSteps / (high - low);
     for (std::int32_t i = 0; i < height; ++i) {
-        const RgbBytes colour = LevelColour((i - low) * stepsPerRow);
+        const RgbBytes colour = LevelColour((i - low) * stepsPerRow, map);
         std::uint8_t* pixel = bits + i * stride;
         for (std::int32_t j = 0; j < width; ++j, pixel += kSurfaceBytesPerPixel) {
             StoreColour(pixel, colour);

@@ -17,6 +17,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "display/level_colour.h"
+
 inline constexpr int kFrequencyLabelCount = 5;
 inline constexpr std::size_t kScaleLabelTextBytes = 256;
 
@@ -26,9 +28,10 @@ using ScaleLabelTexts = std::array<ScaleLabelText, kFrequencyLabelCount>;
 // Paints the colour key: memory row i gets LevelColour((i - low) * 256 /
 // (high - low)), low and high being the selection's vertical edges as strip
 // rows counted from the bottom (height - height * selY). Every pixel of a
-// row has the row's colour. Null bits or a non-positive size paint nothing.
+// row has the row's colour, from `map`. Null bits or a non-positive size
+// paint nothing.
 void PaintColourKey(std::uint8_t* bits, std::int32_t width, std::int32_t height, std::ptrdiff_t stride,
-                    double selY0, double selY1);
+                    double selY0, double selY1, ColourMap map = ColourMap::kRainbow);
 
 // The label text of a frequency in hertz: "%.0f-" below 1,000, else
 // "%.1fk-" of (hz + 50) / 1,000; "inf-", "-inf-" and "nan-" for the values

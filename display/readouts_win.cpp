@@ -9,7 +9,7 @@ void PaintColourScale(const ScaleReadouts& keys) {
     SplitBar& strip = *keys.colourScaleBar;
     const SelectionBlock sel = keys.upperView->Selection();
     GdiFlush();
-    PaintColourKey(strip.Pixels(), strip.BitmapWidth(), strip.BitmapHeight(), strip.Stride(), sel.y0, sel.y1);
+    PaintColourKey(strip.Pixels(), strip.BitmapWidth(), strip.BitmapHeight(), strip.Stride(), sel.y0, sel.y1, keys.colourMap);
     InvalidateRect(strip.Handle(), nullptr, TRUE);
 }
 

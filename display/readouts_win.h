@@ -22,6 +22,7 @@ struct ScaleReadouts {
     const Bitmaplib::PlotView* upperView;
     SplitBar* colourScaleBar;
     std::array<Mylib::Label*, kFrequencyLabelCount> labels;  // 0 = top
+    ColourMap colourMap = ColourMap::kRainbow;                // the spectrogram's colours
 };
 
 // Repaints the strip's bitmap from the upper view's selection and has the

@@ -221,7 +221,7 @@ void PaintSpectrogramColumn(const SpectrogramFrame& frame, SpectrogramWork& work
                 idx = 0;
             }
         }
-        const RgbBytes colour = LevelColour(idx);
+        const RgbBytes colour = LevelColour(idx, frame.colourMap);
         const std::int32_t memoryRow = frame.cepstrum ? height - 1 - r : r;
         std::uint8_t* pixel = column + memoryRow * stride;
         StoreColour(pixel, colour);

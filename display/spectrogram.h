@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "analysis/band_segment.h"
+#include "display/level_colour.h"
 #include "display/selection.h"
 
 // The bins of the band: lo ... lo + range, 0 <= lo, lo + range <= binCount.
@@ -65,6 +66,7 @@ struct SpectrogramFrame {
     bool logAxis;              // logarithmic frequency axis
     bool cepstrum;             // cepstrum views: column upside down
     bool pitchGate;            // pitch view: only the first lobe is shown
+    ColourMap colourMap = ColourMap::kRainbow;
 };
 
 // Work arrays of one column, sized to the view height (the run table has a

@@ -72,6 +72,17 @@
 /* Message texts of the export commands (%ls: the file chosen). */
 #define IDS_EXPORT_FAILED 32912
 #define IDS_COPY_FAILED 32913
+/* Settings menu: the spectrogram's colour map (in the order of ColourMap). */
+#define IDM_COLOUR_MAP_RAINBOW 33200
+#define IDM_COLOUR_MAP_MAGMA 33201
+#define IDM_COLOUR_MAP_GREY 33202
+/* Settings menu: averaging of the spectrum views, and a fresh start of it. */
+#define IDM_AVERAGE_OFF 33210
+#define IDM_AVERAGE_FAST 33211
+#define IDM_AVERAGE_SLOW 33212
+#define IDM_AVERAGE_LINEAR 33213
+#define IDM_AVERAGE_MAX 33214
+#define IDM_AVERAGE_RESET 33215
 
 /* Messages about the files the program keeps: the settings not written at
    exit; REC that could not keep the previous take (%ls: the name it was to

@@ -7,7 +7,10 @@
 AnalyzerFrameAnalysis::AnalyzerFrameAnalysis(SampleFetch fetch)
     : fetch_(std::move(fetch)), analyzer_(MakeAnalyzer()), calibration_(std::make_unique<CepstrumCalibration>()) {}
 
-bool AnalyzerFrameAnalysis::SetUp(const AppSettings& settings) { return SetupAnalyzer(*analyzer_, settings) == 1; }
+bool AnalyzerFrameAnalysis::SetUp(const AppSettings& settings) {
+    average_.Reset();
+    return SetupAnalyzer(*analyzer_, settings) == 1;
+}
 
 FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s) {
     Analyzer& an = *analyzer_;
@@ -25,10 +28,27 @@ FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s) {
     } else {
         ComputeSpectrum(an);
     }
+    const double* values = an.outRe;
+    // A bin of another rate or window is not the same measurement.
+    if (s.sampleRate != averagedRate_ || an.activeWindow != averagedWindow_) {
+        average_.Reset();
+        averagedRate_ = s.sampleRate;
+        averagedWindow_ = an.activeWindow;
+    }
+    if (cepstrum) {
+        average_.Reset();
+    } else if (fresh) {
+        const auto now = std::chrono::steady_clock::now();
+        const double elapsed = std::chrono::duration<double>(now - lastFresh_).count();
+        lastFresh_ = now;
+        values = average_.Apply(an.outRe, an.binCount, elapsed);
+    } else {
+        values = average_.Current(an.outRe, an.binCount);
+    }
     FrameData frame;
     frame.rawFrame = an.rawFrame;
     frame.sampleCount = n;
-    frame.displayValues = an.outRe;
+    frame.displayValues = values;
     frame.binCount = an.binCount;
     frame.log10Table = an.log10Table;
     frame.logMagnitudes = cepstrum ? an.imagInput : nullptr;

@@ -10,15 +10,25 @@
 // may be raised from any thread (analysis/cepstrum.h).
 //
 // Ownership: AnalyzerFrameAnalysis owns the Analyzer (the plan and the work
-// buffers) and the calibration; a FrameData only borrows from them.
+// buffers), the calibration and the spectrum's average; a FrameData only
+// borrows from them.
+//
+// Averaging: in the spectrum path the frame's levels are those of the
+// average (analysis/spectrum_average.h), so that the traces, the readouts,
+// the spectrogram and the CSV export all show the averaged spectrum. The
+// time between frames is measured on the steady clock; a frame that is not
+// fresh adds nothing. The cepstrum path is never averaged and starts the
+// average over, and so does a new rate, window or data length. SetAverage and ResetAverage run between passes.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "analysis/analyzer.h"
 #include "analysis/cepstrum.h"
+#include "analysis/spectrum_average.h"
 #include "base/settings.h"
 
 // What the analysis half of a pass hands to the drawing half. Every pointer
@@ -73,8 +83,17 @@ public:
 
     CepstrumCalibration& Calibration() { return *calibration_; }
 
+    // A new averaging choice (a different one starts over), or a fresh
+    // start of the current one (max hold's reset). See Threads above.
+    void SetAverage(const AverageChoice& choice) { average_.Choose(choice); }
+    void ResetAverage() { average_.Reset(); }
+
 private:
     SampleFetch fetch_;
     std::unique_ptr<Analyzer> analyzer_;
     std::unique_ptr<CepstrumCalibration> calibration_;
+    SpectrumAverage average_;
+    std::chrono::steady_clock::time_point lastFresh_{};  // of the last fresh spectrum frame
+    std::int32_t averagedRate_ = 0;    // the rate and window the average is of
+    std::int32_t averagedWindow_ = 0;
 };

@@ -16,9 +16,11 @@ FrameHooks MakeSpectrogramHooks(App& app) {
             constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
             const ViewLevels upper{app.live.upperHeight.load(kRelaxed), app.live.activeSpan.load(kRelaxed),
                                    app.live.activeOffset.load(kRelaxed)};
-            DrawSpectrogramColumn(*lower, s, upper, frame.displayValues, frame.binCount, *work);
+            DrawSpectrogramColumn(*lower, s, upper, frame.displayValues, frame.binCount, *work, app.options.Map());
         }
     };
-    hooks.UpdateScaleLabels = [&app](const AppSettings& s) { UpdateScaleLabels(ReadoutsOf(app.parts), s); };
+    hooks.UpdateScaleLabels = [&app](const AppSettings& s) {
+        UpdateScaleLabels(ReadoutsOf(app.parts, app.options.Map()), s);
+    };
     return hooks;
 }

@@ -54,14 +54,14 @@ void RebuildParts(App& app, const WindowLayout& l) {
     const LayoutRect& strip = l.colourScale;
     parts.colourScaleBar.reset();
     parts.colourScaleBar = std::make_unique<SplitBar>(app.hwnd, strip.x, strip.y, strip.width, strip.height);
-    PaintColourScale(ReadoutsOf(app.parts));
+    PaintColourScale(ReadoutsOf(app.parts, app.options.Map()));
 
     const LayoutRect& low = l.lowerView;
     RebuildView(parts.lowerView, app.hwnd, low.x, low.y, low.width, low.height, saved, &app.drawLock);
     parts.lowerView->SetCursorKind(Mylib::kCursorOwn);
 
     PlaceLabels(app, l);
-    UpdateScaleLabels(ReadoutsOf(app.parts), s);
+    UpdateScaleLabels(ReadoutsOf(app.parts, app.options.Map()), s);
     // The value-0 row keeps its relative height in the new view. The
     // reference is the recorded upper-view height rather than the old view's:
     // at start-up the old view is the placeholder, and scaling the stored

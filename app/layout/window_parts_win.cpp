@@ -39,8 +39,8 @@ void CreateWindowParts(WindowParts& parts, HWND mainWindow, std::mutex* drawLock
     parts.divider->SetCursorKind(kBarCursorSizeNS);
 }
 
-ScaleReadouts ReadoutsOf(const WindowParts& parts) {
-    ScaleReadouts keys{parts.upperView.get(), parts.colourScaleBar.get(), {}};
+ScaleReadouts ReadoutsOf(const WindowParts& parts, ColourMap map) {
+    ScaleReadouts keys{parts.upperView.get(), parts.colourScaleBar.get(), {}, map};
     static_assert(kFrequencyLabelCount == kScaleLabelCount);
     for (int i = 0; i < kFrequencyLabelCount; ++i) {
         keys.labels[i] = parts.scaleLabels[i].get();

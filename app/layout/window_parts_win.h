@@ -50,5 +50,5 @@ struct WindowParts {
 void CreateWindowParts(WindowParts& parts, HWND mainWindow, std::mutex* drawLock, const char* widestStatus);
 
 // The colour key strip, the upper view and the five labels, as the keys
-// painters take them.
-ScaleReadouts ReadoutsOf(const WindowParts& parts);
+// painters take them, with the colour map the key shows.
+ScaleReadouts ReadoutsOf(const WindowParts& parts, ColourMap map = ColourMap::kRainbow);

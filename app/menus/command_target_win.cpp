@@ -85,7 +85,7 @@ void MainCommandTarget::SetupAnalysis() {
 
 void MainCommandTarget::UpdateScaleLabels() {
     const std::lock_guard<std::mutex> lock(app_.drawLock);
-    ::UpdateScaleLabels(ReadoutsOf(app_.parts), app_.settings);
+    ::UpdateScaleLabels(ReadoutsOf(app_.parts, app_.options.Map()), app_.settings);
 }
 
 // The window may have gone during a modal call of the command (a dialog, a

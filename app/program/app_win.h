@@ -32,6 +32,7 @@
 #include <mutex>
 
 #include "app/program/published_settings.h"
+#include "app/program/view_options.h"
 #include "base/live_view.h"
 #include "base/settings.h"
 #include "capture/file_source.h"
@@ -63,6 +64,7 @@ struct App {
     PublishedSettings published;
     LiveViewState live;
     std::unique_ptr<ExtraSettings> extraSettings;  // "tavrin.ini": read at start-up, written at exit
+    ViewOptions options;  // what of "tavrin.ini" the workers read
     std::mutex drawLock;
     WavRecorder recorder{OpenRecordFileWin};  // "pcm_data.wav" while REC
     // The window's parts, reached as `parts` (made with the record).

@@ -1,11 +1,35 @@
 #include "app/settings/extra_settings.h"
 
+#include <charconv>
 #include <cstdint>
 
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kInputDeviceKey = "input_device";
+constexpr std::string_view kColourMapKey = "colour_map";
+constexpr std::string_view kAverageKey = "average";
+constexpr std::string_view kAverageSecondsKey = "average_seconds";
+constexpr std::string_view kAverageFramesKey = "average_frames";
+
+// Values of the named keys, in the order of their enumerations.
+constexpr std::string_view kColourMapNames[] = {"rainbow", "magma", "grey"};
+constexpr std::string_view kAverageNames[] = {"off", "exponential", "linear", "max"};
+
+template <typename Enum, std::size_t N>
+void ReadName(std::string_view value, const std::string_view (&names)[N], Enum& out) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (value == names[i]) out = static_cast<Enum>(i);
+    }
+}
+
+// A number the whole value spells, within lo ... hi; otherwise `out` stays.
+template <typename Number>
+void ReadNumber(std::string_view value, Number lo, Number hi, Number& out) {
+    Number n{};
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
+    if (error == std::errc{} && end == value.data() + value.size() && n >= lo && n <= hi) out = n;
+}
 
 std::string_view Trim(std::string_view s) {
     const std::size_t first = s.find_first_not_of(" \t");
@@ -68,6 +92,14 @@ void ReadLine(std::string_view line, ExtraSettings& extra) {
     const std::string_view value = Trim(line.substr(equals + 1));
     if (key == kInputDeviceKey) {
         extra.inputDevice = StorableDeviceName(value);
+    } else if (key == kColourMapKey) {
+        ReadName(value, kColourMapNames, extra.colourMap);
+    } else if (key == kAverageKey) {
+        ReadName(value, kAverageNames, extra.average.mode);
+    } else if (key == kAverageSecondsKey) {
+        ReadNumber(value, kAverageMinSeconds, kAverageMaxSeconds, extra.average.seconds);
+    } else if (key == kAverageFramesKey) {
+        ReadNumber(value, 1, kAverageMaxFrames, extra.average.frames);
     }
 }
 
@@ -97,6 +129,22 @@ ExtraSettings ParseExtraSettings(std::string_view text) {
 
 std::string SerializeExtraSettings(const ExtraSettings& extra) {
     std::string text;
-    text.append(kInputDeviceKey).append("=").append(StorableDeviceName(extra.inputDevice)).append("\r\n");
+    const auto line = [&text](std::string_view key, std::string_view value) {
+        text.append(key).append("=").append(value).append("\r\n");
+    };
+    line(kInputDeviceKey, StorableDeviceName(extra.inputDevice));
+    const auto nameOf = [](const auto& names, auto value) {
+        const auto i = static_cast<std::size_t>(value);
+        return i < std::size(names) ? names[i] : names[0];
+    };
+    line(kColourMapKey, nameOf(kColourMapNames, extra.colourMap));
+    line(kAverageKey, nameOf(kAverageNames, extra.average.mode));
+    char number[32];
+    const auto spell = [&number](auto value) {
+        const auto result = std::to_chars(number, number + sizeof number, value);
+        return std::string_view(number, static_cast<std::size_t>(result.ptr - number));
+    };
+    line(kAverageSecondsKey, spell(extra.average.seconds));
+    line(kAverageFramesKey, spell(extra.average.frames));
     return text;
 }

@@ -8,6 +8,11 @@
 // with '#' or ';' are comments. Keys:
 //   input_device  the name of the input device in use at the last exit
 //                 (empty: none known)
+//   colour_map    the spectrogram's colours: rainbow (default), magma, grey
+//   average       the spectrum's averaging: off (default), exponential,
+//                 linear, max
+//   average_seconds  exponential: the time constant, 0.01 ... 60 (default 1)
+//   average_frames   linear: frames in the mean, 1 ... 256 (default 16)
 //
 // Reading is lenient, as for "param.bin": a line without '=', an unknown key
 // and a line longer than kExtraSettingsMaxLineBytes are skipped; a value its
@@ -26,7 +31,9 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/spectrum_average.h"
 #include "capture/audio_input.h"
+#include "display/level_colour.h"
 
 // What is read of the file at most, and the longest line that is not skipped
 // (without its line end), bytes.
@@ -38,6 +45,8 @@ inline constexpr std::size_t kStoredDeviceNameMaxBytes = 3 * kDeviceNameMaxChars
 
 struct ExtraSettings {
     std::string inputDevice;  // UTF-8, as StorableDeviceName leaves it
+    ColourMap colourMap = ColourMap::kRainbow;
+    AverageChoice average;
 
     bool operator==(const ExtraSettings&) const = default;
 };

@@ -20,6 +20,7 @@ void RefreshStatus(App& app) {
     shown.frameCount = app.live.frameCount.exchange(0);
     InputStatus input;
     input.playingFile = app.playingFile.load(std::memory_order_acquire);
+    input.average = app.options.Average();
     if (app.capture) {
         input.droppedBlocks = app.capture->droppedBlocks();
         if (app.capture->inputLost()) {

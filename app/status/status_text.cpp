@@ -15,6 +15,29 @@ const char* Lookup(const char* const (&table)[N], long long index) {
     return index >= 0 && index < static_cast<long long>(N) ? table[index] : kUnknownText;
 }
 
+template <std::size_t N>
+void FormatAverage(char (&out)[N], const AverageChoice& a) {
+    switch (a.mode) {
+        case AverageMode::kExponential:
+            if (a.seconds == kAverageFastSeconds) {
+                std::snprintf(out, N, ", avg fast");
+            } else if (a.seconds == kAverageSlowSeconds) {
+                std::snprintf(out, N, ", avg slow");
+            } else {
+                std::snprintf(out, N, ", avg %.3gs", a.seconds);
+            }
+            break;
+        case AverageMode::kLinear:
+            std::snprintf(out, N, ", avg %d", a.frames);
+            break;
+        case AverageMode::kMaxHold:
+            std::snprintf(out, N, ", max hold");
+            break;
+        default:
+            break;
+    }
+}
+
 }  // namespace
 
 const char* RunStateText(std::int32_t runState) {
@@ -47,9 +70,11 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const Inp
     if (input.droppedBlocks > 0) {
         std::snprintf(dropped, sizeof dropped, ", %u dropped", static_cast<unsigned>(input.droppedBlocks));
     }
-    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s", state,
+    char average[24] = "";
+    if (s.cepstrumMode == 0) FormatAverage(average, input.average);
+    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s", state,
                   static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
-                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped);
+                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, average);
 }
 
 void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
@@ -72,8 +97,10 @@ void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
     s.pauseMs = largest(kPauseItems);
     s.frameCount = kWidestFps;
     constexpr std::uint32_t kWidestDropped = 99999;
-    FormatStatus(out, s, InputStatus{InputState::kFlowing, kWidestDropped});
+    // The longest averaging text: a time constant of the most digits.
+    const AverageChoice widestAverage{AverageMode::kExponential, 0.0125, kAverageMaxFrames};
+    FormatStatus(out, s, InputStatus{InputState::kFlowing, kWidestDropped, false, widestAverage});
     char lost[kStatusTextBytes];
-    FormatStatus(lost, s, InputStatus{InputState::kNoInput, kWidestDropped});
+    FormatStatus(lost, s, InputStatus{InputState::kNoInput, kWidestDropped, false, widestAverage});
     if (std::strlen(lost) > std::strlen(out)) std::memcpy(out, lost, sizeof out);
 }

@@ -1,9 +1,11 @@
 // The status line: state, rate, data length, window, grid, pause and frames
-// per second, as one ANSI (Shift-JIS) line for the status label.
+// per second, and the spectrum's averaging when it is on, as one ANSI
+// (Shift-JIS) line for the status label.
 #pragma once
 
 #include <cstddef>
 
+#include "analysis/spectrum_average.h"
 #include "base/settings.h"
 
 // Size of the status line buffer, bytes, terminator included.
@@ -18,6 +20,7 @@ struct InputStatus {
     InputState state = InputState::kFlowing;
     std::uint32_t droppedBlocks = 0;
     bool playingFile = false;  // a WAV file plays in place of the device
+    AverageChoice average;     // the spectrum's averaging in force
 };
 
 // Formats " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps" from the settings into
@@ -25,7 +28,9 @@ struct InputStatus {
 // grid value outside its table shows as "?". In RUN/REC "%dfps" becomes
 // "no input" or "filling" as `input` says; with dropped blocks ", N dropped"
 // follows. While a file plays in place of the live input, the state RUN reads
-// "FILE".
+// "FILE". In the spectrum views an averaging in force is named last:
+// ", avg fast" or ", avg slow" for the menu's time constants, ", avg 0.5s"
+// for another, ", avg 16" for the mean of 16 frames, ", max hold".
 void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input = {});
 
 // The widest line the status can show, to size its label by: the longest

@@ -19,6 +19,7 @@
 #include "app/status/status_loop_win.h"
 #include "app/status/status_text.h"
 #include "app/menus/device_menu_win.h"
+#include "app/menus/measure_menu_win.h"
 #include "base/window_messages_win.h"
 #include "capture/wave_capture_win.h"
 #include "display/gdi_win.h"
@@ -72,6 +73,7 @@ void PlaceMainWindow(HWND hwnd, const AppSettings& s) {
 // Reads "param.bin" (or installs the defaults) and "tavrin.ini", and places the window.
 void LoadSettings(App& app) {
     ReadSettingsFile(app.settings, *app.extraSettings, CurrentScreenMetrics());
+    ApplyMeasureSettings(app);
     app.live.LoadFrom(app.settings);
     {
         // The views carry the stored selection from now on; every layout
@@ -235,6 +237,9 @@ void OnCommand(int id) {
         return;
     }
     if (HandleFileCommand(app, id)) {
+        return;
+    }
+    if (HandleMeasureCommand(app, id)) {
         return;
     }
     MainCommandTarget target(app);

@@ -20,7 +20,10 @@ TEST(LevelColour, RampsAndClamps) {
     struct Case {
         double index;
         RgbBytes rgb;
+        ColourMap map = ColourMap::kRainbow;
     };
+    constexpr ColourMap kMagma = ColourMap::kMagma;
+    constexpr ColourMap kGrey = ColourMap::kGrey;
     const Case cases[] = {
         {-5, {0, 0, 0}},        {-kInf, {0, 0, 0}},       {0, {0, 0, 0}},
         {36, {0, 0, 252}},      {36.9, {0, 0, 252}},      {37, {0, 0, 255}},
@@ -29,9 +32,25 @@ TEST(LevelColour, RampsAndClamps) {
         {182, {255, 3, 0}},     {183, {255, 0, 0}},       {219, {255, 0, 252}},
         {220, {255, 36, 255}},  {255, {255, 246, 255}},   {300, {255, 246, 255}},
         {kInf, {255, 246, 255}}, {kNaN, {255, 246, 255}},
+        // Magma: the published table's ends and middle; grey; a map value
+        // outside the enumeration is the rainbow.
+        {-1, {0, 0, 4}, kMagma}, {128, {183, 55, 121}, kMagma}, {255.9, {252, 253, 191}, kMagma},
+        {kNaN, {252, 253, 191}, kMagma}, {-kInf, {0, 0, 0}, kGrey}, {100.7, {100, 100, 100}, kGrey},
+        {300, {255, 255, 255}, kGrey}, {220, {255, 36, 255}, static_cast<ColourMap>(7)},
     };
+    // The maps other than the rainbow never get darker as the index rises
+    // (by more than the rounding of the table to bytes).
+    for (ColourMap map : {kMagma, kGrey}) {
+        const auto luma = [map](int i) {
+            const RgbBytes c = LevelColour(i, map);
+            return 0.2126 * c.red + 0.7152 * c.green + 0.0722 * c.blue;
+        };
+        for (int i = 1; i <= kLevelColourMaxIndex; ++i) {
+            EXPECT_GE(luma(i), luma(i - 1) - 1.0) << "map " << int(map) << " index " << i;
+        }
+    }
     for (const Case& c : cases) {
-        const RgbBytes got = LevelColour(c.index);
+        const RgbBytes got = LevelColour(c.index, c.map);
         EXPECT_EQ(got, c.rgb) << "index " << c.index << " gave " << int(got.red) << "," << int(got.green) << ","
                               << int(got.blue);
     }

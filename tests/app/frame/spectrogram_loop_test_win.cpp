@@ -55,6 +55,7 @@ protected:
     // Every test starts from the defaults and leaves no settings file behind.
     void SetUp() override {
         DeleteFileA(kSettingsFileName);
+        DeleteFileA(kExtraSettingsFileName);
         hwnd_ = CreateMainWindow(GetModuleHandleA(nullptr));
         ASSERT_NE(hwnd_, nullptr);
         testsupport::PumpPending();
@@ -81,6 +82,7 @@ protected:
         if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
         testsupport::PumpPending();
         DeleteFileA(kSettingsFileName);
+        DeleteFileA(kExtraSettingsFileName);
     }
     bool RunPasses(long n) {
         const long target = loop_->PassCount() + n;
@@ -157,6 +159,40 @@ TEST_F(SpectrogramLoopTest, ScrollsInRunStandsStillInStopAndRestartsBlack) {
                  SWP_NOMOVE | SWP_NOZORDER);
     px = LowerPixels(w, h, stride);
     for (int x = 0; x < w; ++x) ASSERT_TRUE(LitRows(px, x, h, stride).empty()) << "column " << x;
+}
+
+// Each colour map of the Settings menu colours the new columns and the key:
+// the line in a colour of the map above its lowest, the rest in its lowest.
+TEST_F(SpectrogramLoopTest, TheChosenColourMapColoursNewColumnsAndTheKey) {
+    const std::pair<int, ColourMap> choices[] = {{IDM_COLOUR_MAP_MAGMA, ColourMap::kMagma},
+                                                 {IDM_COLOUR_MAP_GREY, ColourMap::kGrey},
+                                                 {IDM_COLOUR_MAP_RAINBOW, ColourMap::kRainbow}};
+    for (const auto& [id, map] : choices) {
+        SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        ASSERT_TRUE(RunPasses(3));
+        int width = 0, height = 0;
+        std::ptrdiff_t stride = 0;
+        const std::vector<std::uint8_t> px = LowerPixels(width, height, stride);
+        int line = 0, bottom = 0;
+        for (int r = 0; r < height; ++r) {
+            const std::uint8_t* p = &px[r * stride + (width - 1) * 4];
+            const RgbBytes c{p[2], p[1], p[0]};
+            bottom += c == LevelColour(0, map);
+            for (int index = 1; index <= kLevelColourMaxIndex; ++index) {
+                if (c == LevelColour(index, map) && c != LevelColour(0, map)) {
+                    ++line;
+                    break;
+                }
+            }
+        }
+        EXPECT_GE(line, 1) << "map " << int(map);
+        EXPECT_GT(bottom, height / 2) << "map " << int(map);
+        std::lock_guard<std::mutex> hold(app_->drawLock);
+        GdiFlush();
+        const SplitBar& strip = *app_->parts.colourScaleBar;
+        const std::uint8_t* p = strip.Pixels() + (strip.BitmapHeight() - 1) * strip.Stride();
+        EXPECT_EQ((RgbBytes{p[2], p[1], p[0]}), LevelColour(255, map)) << "key, map " << int(map);
+    }
 }
 
 TEST_F(SpectrogramLoopTest, KeysFollowASelectionDrag) {

@@ -47,8 +47,18 @@ void CollectCommandIds(HMENU menu, std::vector<int>& ids) {
     }
 }
 
-// The status line without its frame-rate figure, which the loops keep changing.
-std::string WithoutFps(const std::string& text) { return text.substr(0, text.rfind(',')); }
+// The status line without its frame-rate figure (the seventh of its parts),
+// which the loops keep changing.
+std::string WithoutFps(std::string text) {
+    std::size_t start = 0;
+    for (int part = 0; part < 6 && start != std::string::npos; ++part) {
+        start = text.find(", ", start);
+        if (start != std::string::npos) start += 2;
+    }
+    if (start == std::string::npos) return text;
+    const std::size_t end = text.find(", ", start);
+    return text.erase(start, end == std::string::npos ? std::string::npos : end - start);
+}
 
 std::uint32_t U32At(const std::vector<unsigned char>& b, std::size_t at) {
     std::uint32_t v;
@@ -128,7 +138,7 @@ public:
     explicit ExpectedMenu(int device) : device_(device) {}
 
     void Chose(int id) {
-        for (std::vector<int>* group : {&rates_, &lengths_, &pauses_, &windows_}) {
+        for (std::vector<int>* group : {&rates_, &lengths_, &pauses_, &windows_, &colourMaps_, &averages_}) {
             if (std::find(group->begin(), group->end(), id) != group->end()) {
                 chosen_[group] = id;
             }
@@ -163,6 +173,17 @@ public:
         return id == grid_ || id == colour_ || id == device_ || id == view_;
     }
 
+    // The averaging the status line names, from the item chosen last.
+    AverageChoice Average() const {
+        switch (chosen_.at(&averages_)) {
+            case IDM_AVERAGE_FAST: return {AverageMode::kExponential, 0.125, 16};
+            case IDM_AVERAGE_SLOW: return {AverageMode::kExponential, 1.0, 16};
+            case IDM_AVERAGE_LINEAR: return {AverageMode::kLinear, 1.0, 16};
+            case IDM_AVERAGE_MAX: return {AverageMode::kMaxHold, 1.0, 16};
+            default: return {};
+        }
+    }
+
     bool Greyed(int id) const {
         const bool spectrumOnly = id == IDM_GRID_LINEAR || id == IDM_GRID_LOG ||
                                   std::find(lengths_.begin(), lengths_.end(), id) != lengths_.end() ||
@@ -178,10 +199,13 @@ private:
     std::vector<int> pauses_{IDM_PAUSE_0, IDM_PAUSE_1, IDM_PAUSE_5, IDM_PAUSE_10, IDM_PAUSE_50, IDM_PAUSE_100,
                              IDM_PAUSE_500};
     std::vector<int> windows_{IDM_WINDOW_NONE, IDM_WINDOW_HANNING, IDM_WINDOW_HAMMING, IDM_WINDOW_BLACKMAN};
+    std::vector<int> colourMaps_{IDM_COLOUR_MAP_RAINBOW, IDM_COLOUR_MAP_MAGMA, IDM_COLOUR_MAP_GREY};
+    std::vector<int> averages_{IDM_AVERAGE_OFF, IDM_AVERAGE_FAST, IDM_AVERAGE_SLOW, IDM_AVERAGE_LINEAR,
+                               IDM_AVERAGE_MAX};
     // The first start's choices.
     std::map<const std::vector<int>*, int> chosen_{
         {&rates_, IDM_RATE_44100}, {&lengths_, IDM_LENGTH_4096}, {&pauses_, IDM_PAUSE_10},
-        {&windows_, IDM_WINDOW_HANNING}};
+        {&windows_, IDM_WINDOW_HANNING}, {&colourMaps_, IDM_COLOUR_MAP_RAINBOW}, {&averages_, IDM_AVERAGE_OFF}};
     int grid_ = IDM_GRID_LOG;
     int colour_ = IDM_COLOUR_ON;
     int device_;
@@ -236,7 +260,9 @@ protected:
             EXPECT_EQ((state & MF_GRAYED) != 0, expected_.Greyed(id)) << "item " << id << " after " << after;
         }
         char expected[kStatusTextBytes];
-        FormatStatus(expected, s);
+        InputStatus input;
+        input.average = expected_.Average();
+        FormatStatus(expected, s, input);
         EXPECT_EQ(WithoutFps(StatusText()), WithoutFps(expected)) << "after " << after;
         EXPECT_EQ(recording, s.runState == kRec) << "after " << after;
     }

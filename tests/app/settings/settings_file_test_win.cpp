@@ -249,7 +249,9 @@ TEST_F(SettingsFileTest, TheIniNamesTheDeviceInUseAndAHostileOneChangesNothingEl
     ASSERT_EQ(param.size(), kSettingsBytes);
     WAVEINCAPSA caps{};
     ASSERT_EQ(waveInGetDevCapsA(device, &caps, sizeof caps), MMSYSERR_NOERROR);
-    const std::string written = std::string("input_device=") + caps.szPname + "\r\n";
+    // The device's line, then the measuring choices at their defaults.
+    const std::string written = std::string("input_device=") + caps.szPname +
+                                "\r\ncolour_map=rainbow\r\naverage=off\r\naverage_seconds=1\r\naverage_frames=16\r\n";
     EXPECT_EQ(IniText(), written);
 
     std::mt19937 random(7);

@@ -282,10 +282,40 @@ TEST(ExtraSettingsSave, TheWrittenTextReadsBackTheSameRecord) {
         {"Mic\r\nvolume=11", "input_device=\r\n", ""},
         {"\xE3\x83\x9E", "input_device=\xE3\x83\x9E\r\n", "\xE3\x83\x9E"},
     };
+    // The measuring choices at their defaults follow the device's line.
+    const std::string defaults = "colour_map=rainbow\r\naverage=off\r\naverage_seconds=1\r\naverage_frames=16\r\n";
     for (const Case& c : cases) {
-        const std::string text = SerializeExtraSettings(ExtraSettings{c.device});
-        EXPECT_EQ(text, c.text) << c.device;
+        ExtraSettings extra;
+        extra.inputDevice = c.device;
+        const std::string text = SerializeExtraSettings(extra);
+        EXPECT_EQ(text, c.text + defaults) << c.device;
         EXPECT_EQ(ParseExtraSettings(text).inputDevice, c.readBack) << c.device;
+    }
+}
+
+// The colour map and the averaging: what a hand-edited text leaves in force,
+// and that it is written back as read.
+TEST(ExtraSettingsLoad, MeasuringChoicesReadLenientlyAndRoundTrip) {
+    struct Case {
+        const char* text;
+        ColourMap map;
+        AverageChoice average;
+    };
+    const Case cases[] = {
+        {"colour_map=magma\naverage=exponential\naverage_seconds=0.125\n", ColourMap::kMagma,
+         {AverageMode::kExponential, 0.125, 16}},
+        {"colour_map = grey \r\naverage=linear\r\naverage_frames=4\r\n", ColourMap::kGrey,
+         {AverageMode::kLinear, 1.0, 4}},
+        {"average=max\naverage_seconds=2.5\n", ColourMap::kRainbow, {AverageMode::kMaxHold, 2.5, 16}},
+        // Values the keys cannot take leave the defaults.
+        {"colour_map=Magma\naverage=fast\naverage_seconds=0\naverage_frames=1000\n", ColourMap::kRainbow, {}},
+        {"average_seconds=1s\naverage_frames=-3\naverage_seconds=nan\n", ColourMap::kRainbow, {}},
+    };
+    for (const Case& c : cases) {
+        const ExtraSettings read = ParseExtraSettings(c.text);
+        EXPECT_EQ(read.colourMap, c.map) << c.text;
+        EXPECT_EQ(read.average, c.average) << c.text;
+        EXPECT_EQ(ParseExtraSettings(SerializeExtraSettings(read)), read) << c.text;
     }
 }
 

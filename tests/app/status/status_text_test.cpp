@@ -17,10 +17,10 @@ TEST(StatusText, DefaultsWithTwentyFiveFrames) {
     EXPECT_STREQ(out, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 25fps");
     // A file playing in place of the live input: only the state differs.
     s.sampleRate = 11025;
-    FormatStatus(out, s, InputStatus{InputState::kFlowing, 0, true});
+    FormatStatus(out, s, InputStatus{InputState::kFlowing, 0, true, {}});
     EXPECT_STREQ(out, " FILE, 11025Hz, 4096pt, hanning, Log, 10msec, 25fps");
     s.runState = kStop;
-    FormatStatus(out, s, InputStatus{InputState::kFlowing, 0, true});
+    FormatStatus(out, s, InputStatus{InputState::kFlowing, 0, true, {}});
     EXPECT_STREQ(out, " STOP, 11025Hz, 4096pt, hanning, Log, 10msec, 25fps");
 }
 
@@ -48,7 +48,13 @@ TEST(StatusText, EveryTableEntryAndOutsiders) {
 // Without fresh samples RUN/REC name the reason in place of the frame rate;
 // STOP keeps its figure. Dropped blocks follow in every state.
 TEST(StatusText, InputStateAndDroppedBlocks) {
-    struct Case { std::int32_t run; InputState state; std::uint32_t dropped; const char* text; };
+    struct Case {
+        std::int32_t run;
+        InputState state;
+        std::uint32_t dropped;
+        const char* text;
+        AverageChoice average{};
+    };
     const Case cases[] = {
         {0, InputState::kNoInput, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
         {2, InputState::kNoInput, 0, " \x81\x9CREC.., 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
@@ -56,6 +62,15 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         {1, InputState::kNoInput, 0, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps"},
         {0, InputState::kFlowing, 12, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, 12 dropped"},
         {2, InputState::kFilling, 3, " \x81\x9CREC.., 44100Hz, 4096pt, hanning, Log, 10msec, filling, 3 dropped"},
+        // The spectrum's averaging, named last.
+        {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, avg slow",
+         {AverageMode::kExponential, 1.0, 16}},
+        {0, InputState::kFlowing, 2, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, 2 dropped, avg 0.5s",
+         {AverageMode::kExponential, 0.5, 16}},
+        {1, InputState::kFlowing, 0, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, avg 8",
+         {AverageMode::kLinear, 1.0, 8}},
+        {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, max hold",
+         {AverageMode::kMaxHold, 1.0, 16}},
     };
     for (const Case& c : cases) {
         AppSettings s{};
@@ -63,7 +78,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         s.runState = c.run;
         s.frameCount = 7;
         char out[kStatusTextBytes];
-        FormatStatus(out, s, InputStatus{c.state, c.dropped});
+        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.average});
         EXPECT_STREQ(out, c.text);
     }
 }

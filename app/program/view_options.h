@@ -1,0 +1,38 @@
+// ViewOptions: the choices kept in "tavrin.ini" that the workers read while
+// they run — the spectrogram's colour map and the averaging the status line
+// names. The user-interface thread sets them (at start-up from the file, then
+// from the Settings menu); the frame loop, the layout and the status loop
+// read them.
+//
+// Threads: each field is an atomic of its own, read and written relaxed: no
+// reader relies on two of them changing together (the status line is
+// refreshed every second and shows the next state on its next refresh).
+// The averaging itself reaches the analysis between passes (app/frame); these
+// copies are for the display only.
+//
+// Ownership: one per running program, in the App record.
+#pragma once
+
+#include <atomic>
+
+#include "analysis/spectrum_average.h"
+#include "display/level_colour.h"
+
+struct ViewOptions {
+    std::atomic<ColourMap> colourMap{ColourMap::kRainbow};
+    std::atomic<AverageMode> averageMode{AverageMode::kOff};
+    std::atomic<double> averageSeconds{kAverageSlowSeconds};
+    std::atomic<int> averageFrames{kAverageDefaultFrames};
+
+    ColourMap Map() const { return colourMap.load(std::memory_order_relaxed); }
+    AverageChoice Average() const {
+        constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
+        return AverageChoice{averageMode.load(kRelaxed), averageSeconds.load(kRelaxed), averageFrames.load(kRelaxed)};
+    }
+    void SetAverage(const AverageChoice& choice) {
+        constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
+        averageMode.store(choice.mode, kRelaxed);
+        averageSeconds.store(choice.seconds, kRelaxed);
+        averageFrames.store(choice.frames, kRelaxed);
+    }
+};
