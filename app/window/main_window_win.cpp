@@ -1,6 +1,7 @@
 #include "app/window/main_window_win.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "app/frame/frame_analysis.h"
@@ -150,7 +151,7 @@ void OnDestroy(HWND hwnd) {
     WriteSettingsFile(snapshot, *app.extraSettings);
     CloseInputFile(app);
     app.recorder.StopRecording();
-    app.capture->PauseCapture();
+    app.capture->PostPause();
 }
 
 // The recorder has closed its file by itself: the take is over, capture goes on.
@@ -178,19 +179,21 @@ void OnPaint(HWND hwnd) {
     }
 }
 
-// The capture lost or regained its input, or chose another device: the
-// Device menu, its check mark and the status line follow.
+// The capture lost or regained its input, or found the chosen device at
+// another number: the Device menu, its check mark and the status line follow.
+// The stored number follows the chosen device only once the capture has
+// carried out every command: a choice still on its way is not undone.
 void OnCaptureChanged(HWND hwnd) {
     if (!g_app || !g_app->capture) {
         return;
     }
     App& app = *g_app;
     ShowDeviceItems(hwnd, app.capture->Devices());
-    const int opened = app.capture->openedDevice();
-    if (opened >= 0) {
-        app.settings.deviceIndex = opened;
+    if (const std::optional<unsigned> chosen = app.capture->SettledChoice()) {
+        app.settings.deviceIndex = static_cast<std::int32_t>(*chosen);
     }
     SyncMenu(hwnd, app.settings);
+    SyncFileMenu(hwnd, app.playingFile.load(std::memory_order_acquire));
     PublishSettings(app);
 }
 
