@@ -173,6 +173,8 @@ int WavRecorder::StopRecording() {
     }
     wake_.notify_all();
     JoinWriter();
+    std::lock_guard<std::mutex> guard(lock_);
+    end_ = TakeEnd::kNone;
     return 1;
 }
 

@@ -33,7 +33,7 @@
 //
 // A take that ended by itself (any of the three) runs the error callback on
 // the writer thread once its file is closed; the reason stays readable until
-// the next start.
+// the next start or stop.
 //
 // Threads: StartRecording, StopRecording, WaitUntilWritten and
 // SetErrorCallback run on the user-interface thread (StopRecording waits for

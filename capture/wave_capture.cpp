@@ -105,6 +105,13 @@ int WaveCapture::Call(Request request) {
 void WaveCapture::Post(Request request) {
     {
         std::lock_guard lock(requestLock_);
+        if (request.op == Op::kOpen) {
+            // An open starts from a closed device whatever came before it:
+            // what is still pending and waited for by no one need not be
+            // carried out first (commands given faster than a device opens
+            // never pile up).
+            std::erase_if(requests_, [](const Request& r) { return r.reply == nullptr; });
+        }
         requests_.push_back(request);
     }
     input_->Wake();

@@ -17,7 +17,8 @@
 //   - OpenCapture, CloseCapture, PauseCapture, ResumeCapture, PostOpen,
 //     PostPause, SetBlockSink and SetChangeHook: any other thread (the
 //     user-interface thread). Requests reach the capture thread through a
-//     queue and are carried out in the order they were made; the first four
+//     queue and are carried out in the order they were made (a posted open
+//     makes the posted requests still pending before it moot); the first four
 //     wait for their result (start-up, the hand-over to a file, tests), the
 //     two Post calls return at once, whatever the device is doing: a close
 //     may take kTakeBackTimeoutMs;

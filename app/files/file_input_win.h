@@ -9,7 +9,8 @@
 // a device or a rate goes back to the live input.
 //
 // A file that cannot be played gets a message box naming it and the reason;
-// nothing else changes.
+// nothing else changes. A file that can no longer be read while it plays
+// (its stick pulled) gets the message too, and the live input comes back.
 //
 // User-interface thread only.
 #pragma once
@@ -38,6 +39,10 @@ void OpenCommandLineFile(App& app);
 
 // The rate "param.bin" keeps: the live one, also while a file plays.
 std::int32_t StoredRate(const App& app);
+
+// kInputFileFailedMessage: the file that plays cannot be read any more: back
+// to the live input, then the message.
+void OnInputFileFailed(App& app);
 
 // Stops playing without touching the menus or the settings (the window is
 // being destroyed).

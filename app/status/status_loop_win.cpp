@@ -22,6 +22,7 @@ void RefreshStatus(App& app) {
     input.playingFile = app.playingFile.load(std::memory_order_acquire);
     if (app.capture) {
         input.droppedBlocks = app.capture->droppedBlocks();
+        input.takeEnd = app.recorder.LastTakeEnd();
         if (app.capture->inputLost()) {
             input.state = InputState::kNoInput;
         } else if (app.waitingForSamples.load(std::memory_order_relaxed)) {

@@ -32,6 +32,20 @@ const char* GridText(std::uint8_t logGrid) {
     return Lookup(kTexts, logGrid);
 }
 
+const char* TakeEndText(TakeEnd end) {
+    switch (end) {
+    case TakeEnd::kNone:
+        return "";
+    case TakeEnd::kWriteFailed:
+        return ", take ended: write failed";
+    case TakeEnd::kQueueFull:
+        return ", take ended: disk too slow";
+    case TakeEnd::kSizeLimit:
+        return ", take ended: 4 GiB file";
+    }
+    return "";
+}
+
 void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input) {
     const bool live = s.runState == kRun || s.runState == kRec;
     const char* state = input.playingFile && s.runState == kRun ? "FILE" : RunStateText(s.runState);
@@ -47,9 +61,10 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const Inp
     if (input.droppedBlocks > 0) {
         std::snprintf(dropped, sizeof dropped, ", %u dropped", static_cast<unsigned>(input.droppedBlocks));
     }
-    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s", state,
+    const char* ended = s.runState == kRun && !input.playingFile ? TakeEndText(input.takeEnd) : "";
+    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s", state,
                   static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
-                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped);
+                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, ended);
 }
 
 void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
@@ -72,8 +87,16 @@ void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
     s.pauseMs = largest(kPauseItems);
     s.frameCount = kWidestFps;
     constexpr std::uint32_t kWidestDropped = 99999;
-    FormatStatus(out, s, InputStatus{InputState::kFlowing, kWidestDropped});
-    char lost[kStatusTextBytes];
-    FormatStatus(lost, s, InputStatus{InputState::kNoInput, kWidestDropped});
-    if (std::strlen(lost) > std::strlen(out)) std::memcpy(out, lost, sizeof out);
+    out[0] = '\0';
+    for (std::int32_t state : {static_cast<std::int32_t>(kRun), s.runState}) {
+        AppSettings each = s;
+        each.runState = state;
+        for (InputState input : {InputState::kFlowing, InputState::kNoInput}) {
+            for (TakeEnd end : {TakeEnd::kWriteFailed, TakeEnd::kQueueFull, TakeEnd::kSizeLimit}) {
+                char line[kStatusTextBytes];
+                FormatStatus(line, each, InputStatus{input, kWidestDropped, false, end});
+                if (std::strlen(line) > std::strlen(out)) std::memcpy(out, line, sizeof out);
+            }
+        }
+    }
 }

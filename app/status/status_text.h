@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "base/settings.h"
+#include "capture/wav_recorder.h"
 
 // Size of the status line buffer, bytes, terminator included.
 inline constexpr std::size_t kStatusTextBytes = 128;
@@ -12,12 +13,14 @@ inline constexpr std::size_t kStatusTextBytes = 128;
 // What the capture adds to the line. While RUN/REC has no fresh samples the
 // frame-rate figure gives way to "no input" (the device delivers nothing) or
 // "filling" (samples arrive, a frame of them is not complete yet); dropped
-// blocks are counted after it.
+// blocks are counted after it. In RUN, a take that ended by itself says why
+// last (", take ended: disk too slow" and the like).
 enum class InputState { kFlowing, kFilling, kNoInput };
 struct InputStatus {
     InputState state = InputState::kFlowing;
     std::uint32_t droppedBlocks = 0;
     bool playingFile = false;  // a WAV file plays in place of the device
+    TakeEnd takeEnd = TakeEnd::kNone;  // why the last take ended without a STOP
 };
 
 // Formats " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps" from the settings into
@@ -30,8 +33,8 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const Inp
 
 // The widest line the status can show, to size its label by: the longest
 // text of each table, the highest rate, length and pause of the menus, the
-// longer of a four-digit frame rate and "no input", and a five-digit count of
-// dropped blocks.
+// longer of a four-digit frame rate and "no input", a five-digit count of
+// dropped blocks and the longest reason a take ended.
 void FormatWidestStatus(char (&out)[kStatusTextBytes]);
 
 // Texts of the tables, "?" for values outside them. The REC text starts with

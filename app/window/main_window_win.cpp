@@ -96,6 +96,7 @@ bool OnCreate(HWND hwnd) {
     app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
     ShowDeviceItems(hwnd, app.capture->Devices());
     app.fileSource = std::make_unique<FileSource>(app.capture->ring());
+    app.fileSource->SetFailureHook([hwnd] { PostMessageA(hwnd, kInputFileFailedMessage, 0, 0); });
     MakeFrameLoop(app);
     DragAcceptFiles(hwnd, TRUE);
     LoadSettings(app);
@@ -259,6 +260,11 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return 0;
     case kCaptureChangedMessage:
         OnCaptureChanged(hwnd);
+        return 0;
+    case kInputFileFailedMessage:
+        if (g_app) {
+            OnInputFileFailed(*g_app);
+        }
         return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -404,7 +404,8 @@ TEST(WaveCapture, BlocksTheDeviceDroppedAreCountedFromItsPosition) {
 
 // The window posts its commands: while the capture thread is busy (here held
 // inside an append; in life a close waiting for its buffers) they return at
-// once, and once it is free they are carried out in the order they were made.
+// once, and once it is free they are carried out in the order they were made,
+// an open making the ones before it moot.
 // The choice is reported only when none is pending.
 TEST(WaveCapture, PostedCommandsNeverWaitForTheCaptureThread) {
     Rig rig;
@@ -414,8 +415,13 @@ TEST(WaveCapture, PostedCommandsNeverWaitForTheCaptureThread) {
     ASSERT_TRUE(rig.BlocksArrive(2));
     sink.hold = true;
     std::this_thread::sleep_for(20ms);
+    const int opens = rig.fake->Opens();
     const auto start = std::chrono::steady_clock::now();
-    const std::uint32_t epoch = rig.capture->PostOpen(48000, 1);
+    std::uint32_t epoch = 0;
+    for (int i = 0; i < 50; ++i) {  // RUN and STOP clicked faster than a device opens
+        rig.capture->PostPause();
+        epoch = rig.capture->PostOpen(48000, 1);
+    }
     rig.capture->PostPause();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 50ms);
     EXPECT_EQ(epoch, rig.capture->lastOpenEpoch());
@@ -424,6 +430,7 @@ TEST(WaveCapture, PostedCommandsNeverWaitForTheCaptureThread) {
     EXPECT_TRUE(WaitFor([&] { return rig.capture->SettledChoice() == std::optional<unsigned>(1); }));
     EXPECT_EQ(rig.fake->RateHz(), 48000);
     EXPECT_FALSE(rig.capture->isRunning());
+    EXPECT_EQ(rig.fake->Opens(), opens + 1) << "only the last open is carried out";
     rig.capture->SetBlockSink(nullptr);
 }
 

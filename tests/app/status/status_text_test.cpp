@@ -46,9 +46,16 @@ TEST(StatusText, EveryTableEntryAndOutsiders) {
 }
 
 // Without fresh samples RUN/REC name the reason in place of the frame rate;
-// STOP keeps its figure. Dropped blocks follow in every state.
+// STOP keeps its figure. Dropped blocks follow in every state; in RUN, why
+// the last take ended by itself comes last.
 TEST(StatusText, InputStateAndDroppedBlocks) {
-    struct Case { std::int32_t run; InputState state; std::uint32_t dropped; const char* text; };
+    struct Case {
+        std::int32_t run;
+        InputState state;
+        std::uint32_t dropped;
+        const char* text;
+        TakeEnd end = TakeEnd::kNone;
+    };
     const Case cases[] = {
         {0, InputState::kNoInput, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
         {2, InputState::kNoInput, 0, " \x81\x9CREC.., 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
@@ -56,6 +63,11 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         {1, InputState::kNoInput, 0, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps"},
         {0, InputState::kFlowing, 12, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, 12 dropped"},
         {2, InputState::kFilling, 3, " \x81\x9CREC.., 44100Hz, 4096pt, hanning, Log, 10msec, filling, 3 dropped"},
+        {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, take ended: 4 GiB file",
+         TakeEnd::kSizeLimit},
+        {0, InputState::kFlowing, 2, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, 2 dropped, take ended: disk too slow",
+         TakeEnd::kQueueFull},
+        {1, InputState::kFlowing, 0, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps", TakeEnd::kWriteFailed},
     };
     for (const Case& c : cases) {
         AppSettings s{};
@@ -63,7 +75,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         s.runState = c.run;
         s.frameCount = 7;
         char out[kStatusTextBytes];
-        FormatStatus(out, s, InputStatus{c.state, c.dropped});
+        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.end});
         EXPECT_STREQ(out, c.text);
     }
 }
