@@ -27,6 +27,7 @@ void FileSource::Play(std::unique_ptr<WavReader> reader) {
         stop_ = false;
         paused_ = false;
     }
+    failed_.store(false, std::memory_order_release);
     blocksPlayed_.store(0, std::memory_order_release);
     loops_.store(0, std::memory_order_release);
     open_.store(true, std::memory_order_release);
@@ -87,6 +88,10 @@ void FileSource::Run(std::unique_ptr<WavReader> reader) {
         }
         bool looped = false;
         if (!reader->ReadBlock(block, looped)) {
+            failed_.store(true, std::memory_order_release);
+            if (failedHook_) {
+                failedHook_();
+            }
             std::unique_lock guard(lock_);
             wake_.wait(guard, [this] { return stop_; });
             return;

@@ -16,11 +16,16 @@
 // (a device hands a buffer back once it is full). A run starts at Play and at
 // every Resume; a thread that falls more than kFileMaxLagBlocks behind (the
 // machine was busy) starts a new run instead of catching up in a burst.
+//
+// A file that can no longer be read (its stick pulled) stops publishing:
+// Failed() turns true and the failure hook runs once, on the playing thread
+// (it must only post).
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -39,6 +44,8 @@ public:
 
     // Stops a file that plays, then plays `reader` from where it stands.
     void Play(std::unique_ptr<WavReader> reader);
+    // Sets what runs when the file cannot be read any more; before Play.
+    void SetFailureHook(std::function<void()> hook) { failedHook_ = std::move(hook); }
     // Publishes nothing more until Resume; the ring keeps the last blocks.
     void Pause();
     void Resume();
@@ -47,6 +54,8 @@ public:
     void Close();
 
     bool IsOpen() const { return open_.load(std::memory_order_acquire); }
+    // The file that plays (or played last) could not be read any more.
+    bool Failed() const { return failed_.load(std::memory_order_acquire); }
     std::uint64_t BlocksPlayed() const { return blocksPlayed_.load(std::memory_order_acquire); }
     // Times the file has started again from its first frame.
     std::uint64_t Loops() const { return loops_.load(std::memory_order_acquire); }
@@ -60,6 +69,8 @@ private:
     bool stop_ = false;    // lock_
     bool paused_ = false;  // lock_
     std::atomic<bool> open_{false};
+    std::atomic<bool> failed_{false};
+    std::function<void()> failedHook_;  // set before the thread starts
     std::atomic<std::uint64_t> blocksPlayed_{0};
     std::atomic<std::uint64_t> loops_{0};
     std::thread thread_;

@@ -2,7 +2,7 @@
 // the head can be brought up to date while samples are being appended without
 // moving an append position back and forth.
 //
-// Threads: one thread at a time (the recorder's lock). Ownership: the object
+// Threads: one thread at a time (the recorder's writer while a take runs). Ownership: the object
 // owns the open file and closes it when destroyed.
 #pragma once
 

@@ -1,7 +1,7 @@
-// RecorderSink: hands every stored capture block to the WAV recorder, which
-// writes it while a recording is open and drops it otherwise. Runs on the
-// capture thread; the recorder's own lock separates it from the start and
-// end of a recording.
+// RecorderSink: hands every stored capture block, with its epoch, to the WAV
+// recorder, which queues it for its file while a recording of that epoch is
+// open and drops it otherwise. Runs on the capture thread; the recorder's own
+// lock separates it from the start and end of a recording.
 #pragma once
 
 #include "capture/wav_recorder.h"
@@ -12,7 +12,9 @@ static_assert(kWavBlockBytes == kBlockBytes, "the recorder appends whole capture
 class RecorderSink final : public BlockSink {
 public:
     explicit RecorderSink(WavRecorder& recorder) : recorder_(recorder) {}
-    void AppendBlock(std::span<const std::int16_t, kBlockSamples> block) override { recorder_.Append(block.data()); }
+    void AppendBlock(std::span<const std::int16_t, kBlockSamples> block, std::uint32_t epoch) override {
+        recorder_.Append(block.data(), epoch);
+    }
 
 private:
     WavRecorder& recorder_;

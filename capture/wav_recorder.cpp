@@ -47,7 +47,9 @@ std::uint32_t DataBytes(std::uint32_t blocks) { return blocks * static_cast<std:
 
 }  // namespace
 
-WavRecorder::WavRecorder(RecordFileOpener open, std::uint32_t maxBlocks) : open_(open), maxBlocks_(maxBlocks) {}
+WavRecorder::WavRecorder(RecordFileOpener open, std::uint32_t maxBlocks, std::size_t queueBlocks)
+    : open_(open), maxBlocks_(maxBlocks), queueBlocks_(std::max<std::size_t>(1, queueBlocks)),
+      queue_(queueBlocks_ * kWavBlockBytes / 2) {}
 
 WavRecorder::~WavRecorder() { StopRecording(); }
 
@@ -57,83 +59,171 @@ void WavRecorder::SetErrorCallback(ErrorCallback callback, void* context) {
     onErrorContext_ = context;
 }
 
-int WavRecorder::StartRecording(const char* path, std::int32_t sampleRate) {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (file_) {
-        return 1;
+int WavRecorder::StartRecording(const char* path, std::int32_t sampleRate, std::uint32_t fromEpoch) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (recording_) {
+            return 1;
+        }
     }
+    // A take that ended by itself has left its writer to be joined.
+    JoinWriter();
     file_ = open_(path);
     if (!file_) {
         return 0;
     }
     sampleRate_ = sampleRate;
-    blocks_ = 0;
     // Both size fields start at 0: the file describes no samples until the
     // first second of them is in.
-    if (!WriteHead()) {
+    if (!WriteHead(0)) {
         file_.reset();
         std::remove(path);
         return 0;
     }
     const std::uint32_t bytesPerSecond = 2 * static_cast<std::uint32_t>(sampleRate);
     blocksPerHeadUpdate_ = std::max<std::uint32_t>(1, bytesPerSecond / static_cast<std::uint32_t>(kWavBlockBytes));
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        recording_ = true;
+        accepting_ = maxBlocks_ > 0;
+        stopping_ = false;
+        head_ = 0;
+        count_ = 0;
+        accepted_ = 0;
+        blocks_ = 0;
+        fromEpoch_ = fromEpoch;
+        end_ = TakeEnd::kNone;
+    }
+    writer_ = std::thread([this] { Write(); });
     return 1;
 }
 
-bool WavRecorder::WriteHead() {
+bool WavRecorder::WriteHead(std::uint32_t blocks) {
     unsigned char head[kWavHeadBytes];
-    MakeHead(head, sampleRate_, DataBytes(blocks_));
+    MakeHead(head, sampleRate_, DataBytes(blocks));
     return file_->WriteAt(0, head, sizeof head) == sizeof head;
 }
 
-void WavRecorder::Finish() {
-    WriteHead();
+// The writer: every queued block in order, the head once a second, and at
+// the end the final head (after cutting a half-written block away).
+void WavRecorder::Write() {
+    std::uint32_t written = 0;
+    bool failed = false;
+    std::unique_lock<std::mutex> guard(lock_);
+    for (;;) {
+        wake_.wait(guard, [this] { return count_ > 0 || stopping_ || !accepting_; });
+        if (count_ == 0) {
+            break;
+        }
+        // The slot stays the writer's until it is popped below: Append only
+        // fills free slots.
+        const std::int16_t* block = &queue_[head_ * (kWavBlockBytes / 2)];
+        guard.unlock();
+        const std::uint32_t at = static_cast<std::uint32_t>(kWavHeadBytes) + DataBytes(written);
+        const bool ok = file_->WriteAt(at, block, kWavBlockBytes) == kWavBlockBytes;
+        if (ok && ++written % blocksPerHeadUpdate_ == 0) {
+            WriteHead(written);
+        }
+        guard.lock();
+        if (!ok) {
+            failed = true;
+            break;
+        }
+        head_ = (head_ + 1) % queueBlocks_;
+        --count_;
+        blocks_ = written;
+        written_.notify_all();
+    }
+    accepting_ = false;
+    count_ = 0;
+    const bool byItself = !stopping_;
+    if (failed) {
+        end_ = TakeEnd::kWriteFailed;
+    }
+    guard.unlock();
+    if (failed) {
+        // The part of a block written before the error goes, so that the
+        // file holds exactly the samples its head describes.
+        file_->Truncate(static_cast<std::uint32_t>(kWavHeadBytes) + DataBytes(written));
+    }
+    WriteHead(written);
     file_.reset();
-}
-
-// The part of a block written before the error goes, so that the file holds
-// exactly the samples its head describes.
-void WavRecorder::EndAtLastWholeBlock() {
-    file_->Truncate(static_cast<std::uint32_t>(kWavHeadBytes) + DataBytes(blocks_));
-    Finish();
-}
-
-int WavRecorder::StopRecording() {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (file_) {
-        Finish();
-    }
-    return 1;
-}
-
-void WavRecorder::Append(const void* block) {
-    ErrorCallback notify = nullptr;
-    void* context = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        if (!file_ || blocks_ >= maxBlocks_) {
-            return;
-        }
-        const std::uint32_t at = static_cast<std::uint32_t>(kWavHeadBytes) + DataBytes(blocks_);
-        if (file_->WriteAt(at, block, kWavBlockBytes) != kWavBlockBytes) {
-            EndAtLastWholeBlock();
-            notify = onError_;
-            context = onErrorContext_;
-        } else if (++blocks_ % blocksPerHeadUpdate_ == 0) {
-            WriteHead();
-        }
-    }
+    guard.lock();
+    recording_ = false;
+    written_.notify_all();
+    const ErrorCallback notify = byItself ? onError_ : nullptr;
+    void* const context = onErrorContext_;
+    guard.unlock();
     if (notify != nullptr) {
         notify(context);
     }
 }
 
+void WavRecorder::JoinWriter() {
+    if (writer_.joinable()) {
+        writer_.join();
+    }
+}
+
+int WavRecorder::StopRecording() {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        accepting_ = false;
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    JoinWriter();
+    std::lock_guard<std::mutex> guard(lock_);
+    end_ = TakeEnd::kNone;
+    return 1;
+}
+
+void WavRecorder::Append(const void* block, std::uint32_t epoch) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (!accepting_ || epoch < fromEpoch_) {
+            return;
+        }
+        if (count_ == queueBlocks_) {
+            // The disk has fallen more than the queue behind: end the take
+            // here rather than leave a hole in it.
+            accepting_ = false;
+            end_ = TakeEnd::kQueueFull;
+        } else {
+            std::memcpy(&queue_[((head_ + count_) % queueBlocks_) * (kWavBlockBytes / 2)], block, kWavBlockBytes);
+            ++count_;
+            if (++accepted_ == maxBlocks_) {
+                accepting_ = false;
+                end_ = TakeEnd::kSizeLimit;
+            }
+        }
+    }
+    wake_.notify_one();
+}
+
+void WavRecorder::WaitUntilWritten() {
+    bool ended = false;
+    {
+        std::unique_lock<std::mutex> guard(lock_);
+        written_.wait(guard, [this] { return !recording_ || (count_ == 0 && accepting_); });
+        ended = !recording_;
+    }
+    if (ended) {
+        JoinWriter();  // its file closed and its callback run
+    }
+}
+
 bool WavRecorder::IsRecording() const {
     std::lock_guard<std::mutex> guard(lock_);
-    return file_ != nullptr;
+    return recording_;
 }
 
 std::uint32_t WavRecorder::BlocksWritten() const {
     std::lock_guard<std::mutex> guard(lock_);
     return blocks_;
+}
+
+TakeEnd WavRecorder::LastTakeEnd() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return end_;
 }

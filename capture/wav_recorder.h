@@ -5,30 +5,50 @@
 //   24 rate, 28 2 x rate, 32 2, 34 16, 36 "data", 40 D, 44 the samples.
 //
 // The head is written when a recording starts, with 0 in both size fields;
-// every block is written at its place as it arrives. After every second of
-// samples (2 x rate bytes, rounded down to whole blocks) the head is written
-// again with the sizes so far, so a process killed in the middle of a take
-// leaves a valid file holding all but its last second; the recording's end
-// (STOP or shutdown) writes the final sizes. D is always a whole number of
-// blocks.
+// every block is written at its place once the writer reaches it. After every
+// second of samples (2 x rate bytes, rounded down to whole blocks) the head is
+// written again with the sizes so far, so a process killed in the middle of a
+// take leaves a valid file holding all but its last second (and what was
+// still queued); the recording's end (STOP or shutdown) writes the final
+// sizes. D is always a whole number of blocks.
+//
+// Queue: Append only copies the block into a queue of kRecorderQueueBlocks
+// blocks (more than five seconds at 192,000 Hz); a writer thread, one per
+// take, writes them in order. A disk that stalls for less than the queue
+// holds loses nothing. A block that finds the queue full is not taken, and
+// neither is any after it: the take ends there (TakeEnd::kQueueFull), the
+// file holding every block accepted before, in order, without a hole.
+//
+// Length: a RIFF file describes at most 4 GiB. A take ends by itself once it
+// holds `maxBlocks` blocks (kMaxWavBlocks: 4,194,303 blocks, just under
+// 4 GiB; 3 h 6 min at 192,000 Hz, 13 h 31 min at 44,100 Hz) with
+// TakeEnd::kSizeLimit. Every block accepted is written: none is dropped after
+// it was taken.
 //
 // Write errors: a head that cannot be written at the start fails the start
 // (the file is removed). A block that cannot be written whole (a full disk)
 // ends the recording at the last whole block: the file is cut to 44 + D
-// bytes, the head says so, the file is closed and the error callback runs.
+// bytes, the head says so, the file is closed, the blocks still queued are
+// let go (TakeEnd::kWriteFailed).
 //
-// Threads: StartRecording, StopRecording and SetErrorCallback run on the
-// user-interface thread, Append (and so the head updates and the error
-// callback) on the capture thread. One lock separates them, so no block
-// reaches a file that is being closed or has been closed, and the first block
-// always lands at offset 44. Every write is a positioned write of at most one
-// block, so Append never waits on more than one small write.
+// A take that ended by itself (any of the three) runs the error callback on
+// the writer thread once its file is closed; the reason stays readable until
+// the next start or stop.
+//
+// Threads: StartRecording, StopRecording, WaitUntilWritten and
+// SetErrorCallback run on the user-interface thread (StopRecording waits for
+// the writer to write what is queued); Append on the capture thread, which
+// only ever waits for one small lock held for a copy of one block; the writer
+// thread owns the file between start and end. The getters: any thread.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 #include "capture/record_file.h"
 
@@ -37,55 +57,83 @@ inline constexpr const char* kRecordingFileName = "pcm_data.wav";
 inline constexpr std::size_t kWavHeadBytes = 44;
 // Bytes of one captured block (512 samples of 16 bits).
 inline constexpr std::size_t kWavBlockBytes = 1024;
-// Most blocks one file takes: its positions must stay within a signed 32-bit
-// offset, which both the head's size fields and the file calls can describe.
-inline constexpr std::uint32_t kMaxWavBlocks = (0x7FFFFFFFu - kWavHeadBytes) / kWavBlockBytes;
+// Most blocks one file takes: its RIFF size (36 + D) must fit 32 bits.
+inline constexpr std::uint32_t kMaxWavBlocks = (0xFFFFFFFFu - (kWavHeadBytes - 8)) / kWavBlockBytes;
+// Blocks the queue to the writer holds: 2 MiB, 5.46 s at 192,000 Hz.
+inline constexpr std::size_t kRecorderQueueBlocks = 2048;
+
+// Why the last take ended without a STOP.
+enum class TakeEnd : std::uint8_t { kNone, kWriteFailed, kQueueFull, kSizeLimit };
 
 class WavRecorder {
 public:
     // `open` creates the files of the recordings.
-    explicit WavRecorder(RecordFileOpener open, std::uint32_t maxBlocks = kMaxWavBlocks);
+    explicit WavRecorder(RecordFileOpener open, std::uint32_t maxBlocks = kMaxWavBlocks,
+                         std::size_t queueBlocks = kRecorderQueueBlocks);
     ~WavRecorder();
     WavRecorder(const WavRecorder&) = delete;
     WavRecorder& operator=(const WavRecorder&) = delete;
 
     // Creates (or truncates) the file and writes the head for `sampleRate`
-    // (above 0). Returns 1 on success, 0 when the file cannot be created or
+    // (above 0); from then on blocks of capture epoch `fromEpoch` or later
+    // are taken. Returns 1 on success, 0 when the file cannot be created or
     // its head cannot be written (nothing is recording then, and a file that
     // was created is removed). A recording already open is left as it is
     // (returns 1).
-    int StartRecording(const char* path, std::int32_t sampleRate);
+    int StartRecording(const char* path, std::int32_t sampleRate, std::uint32_t fromEpoch = 0);
 
-    // Writes the final sizes and closes the file. With no recording open it
-    // touches no file. Always returns 1.
+    // Waits until every accepted block is written, writes the final sizes and
+    // closes the file. With no recording open it touches no file. Always 1.
     int StopRecording();
 
-    // Appends one block of kWavBlockBytes bytes while a recording is open and
-    // the file has room for it; otherwise drops it. A block that cannot be
-    // written whole ends the recording (see Write errors above).
-    void Append(const void* block);
+    // Takes one block of kWavBlockBytes bytes of capture epoch `epoch` while
+    // a recording is open, the epoch is the take's and the take has room;
+    // otherwise drops it. Never waits on the file.
+    void Append(const void* block, std::uint32_t epoch = 0);
 
-    // Sets what runs, on the capture thread and without the recorder's lock,
-    // when a write error has ended a recording; null for nothing.
+    // Returns once every block accepted so far is in the file, or (a take
+    // that ended by itself) once its file is closed.
+    void WaitUntilWritten();
+
+    // Sets what runs, on the writer thread and without the recorder's lock,
+    // when a take ended by itself; null for nothing.
     using ErrorCallback = void (*)(void* context);
     void SetErrorCallback(ErrorCallback callback, void* context);
 
     bool IsRecording() const;
+    // Blocks in the file of the current (or last) take.
     std::uint32_t BlocksWritten() const;
+    TakeEnd LastTakeEnd() const;
 
 private:
-    // Lock held for all three.
-    bool WriteHead();
-    void Finish();
-    void EndAtLastWholeBlock();
+    void Write();
+    bool WriteHead(std::uint32_t blocks);
+    void JoinWriter();
 
     const RecordFileOpener open_;
     const std::uint32_t maxBlocks_;
+    const std::size_t queueBlocks_;
+    std::vector<std::int16_t> queue_;  // queueBlocks_ blocks, a ring
+
     mutable std::mutex lock_;
-    std::unique_ptr<RecordFile> file_;
-    std::int32_t sampleRate_ = 0;
-    std::uint32_t blocks_ = 0;
-    std::uint32_t blocksPerHeadUpdate_ = 1;
+    std::condition_variable wake_;     // a block queued, or the take ends
+    std::condition_variable written_;  // a block written, or the writer ended
+    // Under lock_.
+    bool recording_ = false;  // from a start until its file is closed
+    bool accepting_ = false;  // blocks are taken
+    bool stopping_ = false;   // STOP: write what is queued, then finish
+    std::size_t head_ = 0;    // oldest queued block
+    std::size_t count_ = 0;   // queued blocks
+    std::uint32_t accepted_ = 0;
+    std::uint32_t blocks_ = 0;  // written
+    std::uint32_t fromEpoch_ = 0;
+    TakeEnd end_ = TakeEnd::kNone;
     ErrorCallback onError_ = nullptr;
     void* onErrorContext_ = nullptr;
+
+    // The writer's own while it runs; the user-interface thread's otherwise.
+    std::unique_ptr<RecordFile> file_;
+    std::int32_t sampleRate_ = 0;
+    std::uint32_t blocksPerHeadUpdate_ = 1;
+    std::thread writer_;
 };

@@ -36,8 +36,8 @@ std::uint32_t BufferBytesForRate(int rateHz) {
 int OpenStoredDevice(WaveCapture& capture, int rateHz, std::int32_t& deviceIndex) {
     const unsigned device = deviceIndex >= 0 ? static_cast<unsigned>(deviceIndex) : kDefaultDevice;
     const int opened = capture.OpenCapture(rateHz, device, true);
-    if (opened == 1) {
-        deviceIndex = capture.openedDevice();
+    if (const std::optional<unsigned> chosen = capture.SettledChoice()) {
+        deviceIndex = static_cast<std::int32_t>(*chosen);
     }
     return opened;
 }
@@ -50,16 +50,33 @@ WaveCapture::WaveCapture(std::unique_ptr<AudioInput> input) : input_(std::move(i
 }
 
 WaveCapture::~WaveCapture() {
-    Call({Op::kQuit, 0, 0, false});
+    Call({Op::kQuit});
     captureThread_.join();
 }
 
 int WaveCapture::OpenCapture(int rateHz, unsigned deviceId, bool orDefault) {
-    return Call({Op::kOpen, rateHz, deviceId, orDefault});
+    const std::uint32_t epoch = epochsRequested_.fetch_add(1, std::memory_order_acq_rel) + 1;
+    return Call({Op::kOpen, rateHz, deviceId, orDefault, epoch});
 }
-int WaveCapture::CloseCapture() { return Call({Op::kClose, 0, 0, false}); }
-int WaveCapture::PauseCapture() { return Call({Op::kPause, 0, 0, false}); }
-int WaveCapture::ResumeCapture() { return Call({Op::kResume, 0, 0, false}); }
+int WaveCapture::CloseCapture() { return Call({Op::kClose}); }
+int WaveCapture::PauseCapture() { return Call({Op::kPause}); }
+int WaveCapture::ResumeCapture() { return Call({Op::kResume}); }
+
+std::uint32_t WaveCapture::PostOpen(int rateHz, unsigned deviceId) {
+    const std::uint32_t epoch = epochsRequested_.fetch_add(1, std::memory_order_acq_rel) + 1;
+    Post({Op::kOpen, rateHz, deviceId, false, epoch});
+    return epoch;
+}
+void WaveCapture::PostPause() { Post({Op::kPause}); }
+
+std::optional<unsigned> WaveCapture::SettledChoice() const {
+    std::lock_guard lock(requestLock_);
+    const unsigned chosen = chosenShown_.load(std::memory_order_acquire);
+    if (busy_ || !requests_.empty() || chosen == kDefaultDevice) {
+        return std::nullopt;
+    }
+    return chosen;
+}
 
 void WaveCapture::SetBlockSink(BlockSink* sink) {
     std::lock_guard lock(sinkLock_);
@@ -77,15 +94,27 @@ std::vector<InputDevice> WaveCapture::Devices() const {
 }
 
 int WaveCapture::Call(Request request) {
-    std::lock_guard control(controlLock_);
+    std::optional<int> reply;
+    request.reply = &reply;
+    Post(request);
     std::unique_lock lock(requestLock_);
-    request_ = request;
-    result_.reset();
-    lock.unlock();
+    requestDone_.wait(lock, [&reply] { return reply.has_value(); });
+    return *reply;
+}
+
+void WaveCapture::Post(Request request) {
+    {
+        std::lock_guard lock(requestLock_);
+        if (request.op == Op::kOpen) {
+            // An open starts from a closed device whatever came before it:
+            // what is still pending and waited for by no one need not be
+            // carried out first (commands given faster than a device opens
+            // never pile up).
+            std::erase_if(requests_, [](const Request& r) { return r.reply == nullptr; });
+        }
+        requests_.push_back(request);
+    }
     input_->Wake();
-    lock.lock();
-    requestDone_.wait(lock, [this] { return result_.has_value(); });
-    return *result_;
 }
 
 // Runs on the device's service thread (or, during a reset under Wine, on the
@@ -111,18 +140,26 @@ void WaveCapture::CaptureThread() {
         std::optional<Request> request;
         {
             std::lock_guard lock(requestLock_);
-            request.swap(request_);
+            if (!requests_.empty()) {
+                request = requests_.front();
+                requests_.pop_front();
+                busy_ = true;
+            }
         }
         if (request) {
             const int result = Execute(*request);
             {
                 std::lock_guard lock(requestLock_);
-                result_ = result;
+                busy_ = false;
+                if (request->reply != nullptr) {
+                    *request->reply = result;
+                }
             }
             requestDone_.notify_all();
             if (request->op == Op::kQuit) {
                 return;
             }
+            continue;  // the next request first
         }
         Watch();
         bool pending = false;
@@ -130,7 +167,7 @@ void WaveCapture::CaptureThread() {
             // A wake-up consumed by a wait inside the work above must not
             // hold a request back.
             std::lock_guard lock(requestLock_);
-            pending = request_.has_value();
+            pending = !requests_.empty();
         }
         if (!pending) {
             input_->WaitForWake(kWatchPeriodMs);
@@ -149,19 +186,17 @@ int WaveCapture::Execute(const Request& request) {
             return 0;
         }
         rateHz_ = request.rateHz;
-        Choose(request.device);
-        wantRunning_ = true;  // a device that does not open is tried again
+        epoch_ = request.epoch;
+        const std::vector<InputDevice> listed = Devices();
+        const bool unlisted = std::none_of(listed.begin(), listed.end(),
+                                           [&](const InputDevice& d) { return d.number == request.device; });
+        const unsigned device = request.device == kDefaultDevice || (request.orDefault && unlisted)
+                                    ? input_->DefaultDevice()
+                                    : request.device;
+        Choose(device);
+        wantRunning_ = true;  // a device that does not open is waited for
         lastRetry_ = Clock::now();
-        if (!closed) {
-            return 0;
-        }
-        if (OpenDevice(request.rateHz, request.device)) {
-            return 1;
-        }
-        if (request.orDefault && request.device != kDefaultDevice && OpenDevice(request.rateHz, kDefaultDevice)) {
-            return 1;
-        }
-        return 0;
+        return closed && OpenDevice(request.rateHz, device) ? 1 : 0;
     }
     case Op::kClose:
         wantRunning_ = false;
@@ -207,12 +242,40 @@ int WaveCapture::Execute(const Request& request) {
 // The device a lost input is looked for again: its name as listed, and its number.
 void WaveCapture::Choose(unsigned device) {
     chosenDevice_ = device;
+    chosenShown_.store(device, std::memory_order_release);
     chosenName_.clear();
     for (const InputDevice& listed : Devices()) {
         if (listed.number == device) {
             chosenName_ = listed.name;
         }
     }
+}
+
+// Where the chosen device is listed now, if it can be told (see Lost input).
+std::optional<unsigned> WaveCapture::FindChosen() const {
+    const std::vector<InputDevice> devices = Devices();
+    if (chosenName_.empty()) {
+        for (const InputDevice& listed : devices) {
+            if (listed.number == chosenDevice_) {
+                return chosenDevice_;
+            }
+        }
+        return std::nullopt;
+    }
+    std::optional<unsigned> only;
+    int named = 0;
+    bool atItsNumber = false;
+    for (const InputDevice& listed : devices) {
+        if (listed.name == chosenName_) {
+            ++named;
+            only = listed.number;
+            atItsNumber = atItsNumber || listed.number == chosenDevice_;
+        }
+    }
+    if (named == 1) {
+        return only;
+    }
+    return atItsNumber ? std::optional<unsigned>(chosenDevice_) : std::nullopt;
 }
 
 // A new run: blocks of earlier runs still on their way are dropped, and the
@@ -241,7 +304,6 @@ bool WaveCapture::OpenDevice(int rateHz, unsigned device) {
     open_ = true;
     isOpen_.store(true, std::memory_order_release);
     openedDevice_.store(static_cast<int>(device), std::memory_order_release);
-    Choose(device);
     bufferBytes_ = BufferBytesForRate(rateHz);
     samplesHandedBack_.store(0, std::memory_order_relaxed);
     droppedSamples_ = 0;
@@ -371,7 +433,7 @@ void WaveCapture::TakeBack(const Returned& item) {
     ring_.Publish(block);
     std::lock_guard lock(sinkLock_);
     if (sink_ != nullptr) {
-        sink_->AppendBlock(block);
+        sink_->AppendBlock(block, epoch_);
     }
 }
 
@@ -391,7 +453,12 @@ void WaveCapture::CountDropped() {
         return;
     }
     droppedSamples_ += lost;
-    const std::uint32_t blocks = (lost + kBlockSamples - 1) / kBlockSamples;
+    // Whole blocks only: a position that runs a little ahead of the handed-back
+    // count (a buffer in the making) is no drop.
+    const std::uint32_t blocks = lost / kBlockSamples;
+    if (blocks == 0) {
+        return;
+    }
     droppedBlocks_.fetch_add(blocks, std::memory_order_acq_rel);
     // Every buffer that came back so far holds samples from before the loss.
     gapBeforeArrival_ = arrivals_.load(std::memory_order_acquire);
@@ -426,30 +493,20 @@ void WaveCapture::Watch() {
 }
 
 // One attempt to bring a lost input back: close what is open (unless the
-// device still holds buffers), list the devices and open the chosen one by
-// name, by number, or the default device.
+// device still holds buffers), list the devices and open the chosen one where
+// it now stands; nothing when it is not there.
 void WaveCapture::Recover() {
     if (!CloseDevice()) {
         return;
     }
     RefreshDevices();
-    std::vector<unsigned> candidates;
-    const std::vector<InputDevice> devices = Devices();
-    for (const InputDevice& listed : devices) {
-        if (!chosenName_.empty() && listed.name == chosenName_) {
-            candidates.push_back(listed.number);
-        }
+    const std::optional<unsigned> device = FindChosen();
+    if (!device || !OpenDevice(rateHz_, *device)) {
+        return;
     }
-    if (chosenDevice_ != kDefaultDevice && static_cast<int>(chosenDevice_) < input_->DeviceCount()) {
-        candidates.push_back(chosenDevice_);
-    }
-    candidates.push_back(kDefaultDevice);
-    for (unsigned device : candidates) {
-        if (OpenDevice(rateHz_, device)) {
-            Notify();
-            return;
-        }
-    }
+    chosenDevice_ = *device;
+    chosenShown_.store(*device, std::memory_order_release);
+    Notify();
 }
 
 void WaveCapture::RefreshDevices() {

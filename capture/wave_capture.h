@@ -14,9 +14,14 @@
 //     hands a copy of the block to the sink;
 //   - the device's callback only leaves the returned buffer's tag in that
 //     buffer's mailbox slot (atomics) and wakes the capture thread;
-//   - OpenCapture, CloseCapture, PauseCapture, ResumeCapture, SetBlockSink
-//     and SetChangeHook: any other thread (the user-interface thread); the
-//     first four hand their work to the capture thread and return its result;
+//   - OpenCapture, CloseCapture, PauseCapture, ResumeCapture, PostOpen,
+//     PostPause, SetBlockSink and SetChangeHook: any other thread (the
+//     user-interface thread). Requests reach the capture thread through a
+//     queue and are carried out in the order they were made (a posted open
+//     makes the posted requests still pending before it moot); the first four
+//     wait for their result (start-up, the hand-over to a file, tests), the
+//     two Post calls return at once, whatever the device is doing: a close
+//     may take kTakeBackTimeoutMs;
 //   - FetchSamples/FetchContinuous: the frame loop (see SampleRing); the
 //     state getters: any thread.
 //
@@ -30,14 +35,27 @@
 // resume, until a pause or a close), no block for kInputLostMs (or a device
 // that could not be opened) makes the input lost: a gap is marked in the ring
 // and, about every kRetryPeriodMs, the device is closed, the devices listed
-// again and the chosen device opened again by name, else by number, else the
-// default device. A close whose buffers do not all come back within
+// again and the chosen device looked for by its own identity: its name (a
+// name listed once is that device, wherever it now stands); where several
+// devices carry the name, the one at the chosen number; a device chosen by a
+// number no device was listed at, that number. Nothing else is ever opened in
+// its place: not another device at its number, not the default device. A
+// close whose buffers do not all come back within
 // kTakeBackTimeoutMs keeps the device and its buffers ("stuck"): nothing is
 // opened over them until they are back and the close has succeeded.
 //
 // Dropped blocks: when the device has had no buffer queued, the samples it
 // captured meanwhile (its position less the samples handed back) are counted
 // as dropped blocks and a gap is marked after the last block before them.
+// This assumes that the position counts every sample the device captured
+// since the open, also those it had no buffer for, and no sample twice; a
+// layer whose position counts only what it put into buffers shows no drops
+// at all. Only whole blocks are counted (a part of a block is not), so the
+// count errs towards zero, never towards drops that did not happen.
+//
+// Epochs: every open request has its number (1, 2, ...); each block handed to
+// the sink carries the number of the open that delivered it, so that a
+// recording started after a posted open takes nothing delivered before it.
 //
 // Ownership: owns its AudioInput and all buffers; no allocation on the way of
 // a block. Destruction closes the device and ends the capture thread.
@@ -48,6 +66,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -75,11 +94,12 @@ inline constexpr int kTakeBackTimeoutMs = 2000;
 inline constexpr unsigned kDefaultDevice = 0xFFFFFFFFu;
 
 // Receives every stored block on the capture thread, in capture order, from
-// the capture's own copy (the device may already be refilling the buffer).
+// the capture's own copy (the device may already be refilling the buffer),
+// with the epoch of the open that delivered it.
 class BlockSink {
 public:
     virtual ~BlockSink() = default;
-    virtual void AppendBlock(std::span<const std::int16_t, kBlockSamples> block) = 0;
+    virtual void AppendBlock(std::span<const std::int16_t, kBlockSamples> block, std::uint32_t epoch) = 0;
     // Called about once a second on the capture thread, between blocks, also
     // while no block arrives.
     virtual void Tick() {}
@@ -91,10 +111,10 @@ std::uint32_t BufferBytesForRate(int rateHz);
 
 class WaveCapture;
 
-// Opens the stored device `deviceIndex` at `rateHz`; when it is not a device
-// that opens (-1 and numbers past the list included), the default device, and
-// `deviceIndex` becomes the number of the device opened. Returns the result
-// of the last open.
+// Start-up: opens the stored device `deviceIndex` at `rateHz`; when no
+// device of that number is listed at all (-1 included), the default device,
+// whose number `deviceIndex` then becomes. A listed device that does not open
+// stays the choice (the capture waits for it). Returns the open's result.
 int OpenStoredDevice(WaveCapture& capture, int rateHz, std::int32_t& deviceIndex);
 
 class WaveCapture {
@@ -104,12 +124,17 @@ public:
     WaveCapture(const WaveCapture&) = delete;
     WaveCapture& operator=(const WaveCapture&) = delete;
 
-    // Closes whatever is open, opens device `deviceId` (kDefaultDevice: the
-    // default device; with `orDefault`, also when `deviceId` does not open)
-    // at `rateHz`, queues all buffers and starts. 1 on success; 0 when no
-    // device opens (then it stays closed, and the capture keeps looking for
-    // `deviceId` as for a lost input). Clears the dropped count.
+    // Closes whatever is open, chooses device `deviceId` (kDefaultDevice: the
+    // default device; with `orDefault`, also when no device of that number is
+    // listed), opens it at `rateHz`, queues all buffers and starts. 1 on
+    // success; 0 when it does not open (then it stays closed, and the capture
+    // keeps looking for the chosen device as for a lost input). Clears the
+    // dropped count.
     int OpenCapture(int rateHz, unsigned deviceId, bool orDefault = false);
+    // OpenCapture(rateHz, deviceId) without waiting; returns its epoch.
+    std::uint32_t PostOpen(int rateHz, unsigned deviceId);
+    // PauseCapture without waiting.
+    void PostPause();
     // Stops, takes all buffers back and closes the device. Safe to call on a
     // closed device and twice. Always 1.
     int CloseCapture();
@@ -142,6 +167,12 @@ public:
     std::uint32_t droppedBlocks() const { return droppedBlocks_.load(std::memory_order_acquire); }
     // Number of the open device, -1 while none is open.
     int openedDevice() const { return openedDevice_.load(std::memory_order_acquire); }
+    // The chosen device's number as last listed (it follows the device when
+    // it comes back at another number), once every request made so far has
+    // been carried out; nothing while one is pending or nothing was chosen.
+    std::optional<unsigned> SettledChoice() const;
+    // The epoch of the last open requested.
+    std::uint32_t lastOpenEpoch() const { return epochsRequested_.load(std::memory_order_acquire); }
     // The devices as last listed (at construction, and by each retry).
     std::vector<InputDevice> Devices() const;
 
@@ -157,9 +188,11 @@ private:
     enum class Op : std::uint8_t { kOpen, kClose, kPause, kResume, kQuit };
     struct Request {
         Op op;
-        int rateHz;
-        unsigned device;
-        bool orDefault;
+        int rateHz = 0;
+        unsigned device = 0;
+        bool orDefault = false;
+        std::uint32_t epoch = 0;
+        std::optional<int>* reply = nullptr;  // the waiting caller's, or null
     };
     // What the callback leaves for the capture thread, one slot per buffer
     // (a buffer is with the device at most once, so its slot is free again).
@@ -180,6 +213,7 @@ private:
 
     static void CaptureCallback(void* context, std::uint32_t tag, std::uint32_t bytesRecorded);
     int Call(Request request);
+    void Post(Request request);
     void CaptureThread();
     int Execute(const Request& request);
     void TakeReturned();
@@ -188,6 +222,7 @@ private:
     void Watch();
     void Recover();
     void Choose(unsigned device);
+    std::optional<unsigned> FindChosen() const;
     bool OpenDevice(int rateHz, unsigned device);
     bool CloseDevice();
     bool FinishClose();
@@ -202,12 +237,13 @@ private:
     std::unique_ptr<AudioInput> input_;
     SampleRing ring_;
 
-    // Requests from other threads; controlLock_ lets one caller in at a time.
-    std::mutex controlLock_;
-    std::mutex requestLock_;
+    // Requests from other threads, oldest first; `busy_` while one is being
+    // carried out. All under requestLock_.
+    mutable std::mutex requestLock_;
     std::condition_variable requestDone_;
-    std::optional<Request> request_;
-    std::optional<int> result_;
+    std::deque<Request> requests_;
+    bool busy_ = false;
+    std::atomic<std::uint32_t> epochsRequested_{0};
 
     // Capture thread only.
     bool open_ = false;
@@ -215,7 +251,8 @@ private:
     bool wantRunning_ = false;  // opened or resumed, not paused or closed since
     int rateHz_ = 0;
     unsigned chosenDevice_ = kDefaultDevice;
-    std::string chosenName_;
+    std::string chosenName_;  // empty: no device of that number was listed
+    std::uint32_t epoch_ = 0;  // of the open carried out last
     std::uint32_t openGeneration_ = 0;
     std::uint32_t run_ = 0;
     std::uint32_t bufferBytes_ = 0;
@@ -242,6 +279,7 @@ private:
     std::atomic<bool> inputLost_{false};
     std::atomic<std::uint32_t> droppedBlocks_{0};
     std::atomic<int> openedDevice_{-1};
+    std::atomic<unsigned> chosenShown_{kDefaultDevice};  // chosenDevice_ for other threads
 
     mutable std::mutex devicesLock_;
     std::vector<InputDevice> devices_;

@@ -31,7 +31,7 @@ public:
     // Returns true when the recording file was created.
     virtual bool StartRecording() = 0;
     // Closes the capture device and opens it again at the current rate and
-    // device; a device that does not open gives way to the default one.
+    // device; a device that does not open is waited for, never replaced.
     // Every command that starts the capture again (RUN, REC from STOP, a
     // rate, a device) does it this way: a paused device would hand over,
     // first, sound it held from before the pause.

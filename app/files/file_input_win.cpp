@@ -133,6 +133,27 @@ bool OpenInputFile(App& app, const std::wstring& path) {
     return true;
 }
 
+void OnInputFileFailed(App& app) {
+    if (!app.playingFile.load(std::memory_order_acquire) || !app.fileSource->Failed()) {
+        return;  // another file plays by now, or none
+    }
+    std::wstring name;
+    if (HMENU menu = DeviceMenu(app)) {
+        wchar_t text[kTextChars] = {};
+        if (GetMenuStringW(menu, IDM_DEVICE_FILE, text, kTextChars, MF_BYCOMMAND) > 0) name = text;
+    }
+    for (std::size_t at = name.find(L"&&"); at != std::wstring::npos; at = name.find(L"&&", at + 1)) {
+        name.erase(at, 1);  // the menu's doubled '&' back to one
+    }
+    LeaveFile(app);
+    app.settings.runState = kRun;
+    MainCommandTarget target(app);
+    target.ReopenCapture();
+    target.RefreshStatus();
+    target.SyncMenu();
+    ShowCannotPlay(app, name, WavError::kCannotRead);
+}
+
 bool HandleFileCommand(App& app, int id) {
     if (id == IDM_FILE_OPEN) {
         ChooseInputFile(app);

@@ -11,6 +11,8 @@
 // A file that cannot be played gets a message box naming it and the reason;
 // nothing else changes. While REC records, a file asks first whether the
 // take may end; "no" keeps it recording and changes nothing.
+// A file that can no longer be read while it plays (its stick pulled) gets
+// the message too, and the live input comes back.
 //
 // User-interface thread only.
 #pragma once
@@ -39,6 +41,10 @@ void OpenCommandLineFile(App& app);
 
 // The rate "param.bin" keeps: the live one, also while a file plays.
 std::int32_t StoredRate(const App& app);
+
+// kInputFileFailedMessage: the file that plays cannot be read any more: back
+// to the live input, then the message.
+void OnInputFileFailed(App& app);
 
 // Stops playing without touching the menus or the settings (the window is
 // being destroyed).

@@ -31,10 +31,14 @@ void MainCommandTarget::SetUpperCursor(ViewCursor cursor) {
 
 void MainCommandTarget::StopRecording() { app_.recorder.StopRecording(); }
 
-void MainCommandTarget::PauseCapture() { app_.capture->PauseCapture(); }
+// The capture thread takes the pause when it is free: the window never waits
+// for the device.
+void MainCommandTarget::PauseCapture() { app_.capture->PostPause(); }
 
 // The take already at the recording's name is kept under its start time
-// first; a REC that cannot start says why, as the user asked for it.
+// first; a REC that cannot start says why, as the user asked for it. The take
+// starts with the blocks of the last open asked for: nothing the device
+// delivered before it reaches the file.
 bool MainCommandTarget::StartRecording() {
     if (app_.recorder.IsRecording()) {
         return true;
@@ -45,7 +49,8 @@ bool MainCommandTarget::StartRecording() {
         TellRecordingFailed(app_.hInstance, app_.hwnd, IDS_TAKE_NOT_KEPT, keptAs, error);
         return false;
     }
-    if (app_.recorder.StartRecording(kRecordingFileName, app_.settings.sampleRate) == 1) {
+    if (app_.recorder.StartRecording(kRecordingFileName, app_.settings.sampleRate,
+                                     app_.capture->lastOpenEpoch()) == 1) {
         return true;
     }
     // The recorder's failed open (or head write) left the reason behind.
@@ -59,10 +64,11 @@ bool MainCommandTarget::StartRecording() {
     return false;
 }
 
-// A device that does not open gives way to the default one, whose number the
-// settings and the menu then show.
+// Only the chosen device: one that does not open is waited for ("no input"),
+// and the stored number stays as it is.
 void MainCommandTarget::ReopenCapture() {
-    OpenStoredDevice(*app_.capture, app_.settings.sampleRate, app_.settings.deviceIndex);
+    const std::int32_t device = app_.settings.deviceIndex;
+    app_.capture->PostOpen(app_.settings.sampleRate, device >= 0 ? static_cast<unsigned>(device) : kDefaultDevice);
 }
 
 void MainCommandTarget::RequestCalibration() { app_.frameAnalysis->Calibration().Request(); }

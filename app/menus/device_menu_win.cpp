@@ -1,6 +1,14 @@
 #include "app/menus/device_menu_win.h"
 
 #include "app/commands/device_commands.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// Room for the file item's text, characters.
+constexpr int kFileItemChars = 512;
+
+}  // namespace
 
 void ListDevices(HWND hOwnerWnd, AudioInput& input) { ShowDeviceItems(hOwnerWnd, ListInputDevices(input)); }
 
@@ -9,6 +17,11 @@ void ShowDeviceItems(HWND hOwnerWnd, const std::vector<InputDevice>& devices) {
     if (deviceMenu == nullptr) {
         return;
     }
+    // A file that plays keeps its item, text and check mark, last.
+    wchar_t fileName[kFileItemChars] = {};
+    const UINT fileState = GetMenuState(deviceMenu, IDM_DEVICE_FILE, MF_BYCOMMAND);
+    const bool hasFile = fileState != static_cast<UINT>(-1) &&
+                         GetMenuStringW(deviceMenu, IDM_DEVICE_FILE, fileName, kFileItemChars, MF_BYCOMMAND) >= 0;
     // The placeholder of the resource goes with the items of an earlier list.
     for (int count = GetMenuItemCount(deviceMenu); count > 0; --count) {
         DeleteMenu(deviceMenu, 0, MF_BYPOSITION);
@@ -16,5 +29,8 @@ void ShowDeviceItems(HWND hOwnerWnd, const std::vector<InputDevice>& devices) {
     for (const InputDevice& device : devices) {
         const int id = DeviceCommandId(static_cast<int>(device.number));
         AppendMenuA(deviceMenu, MF_STRING, static_cast<UINT_PTR>(id), device.name.c_str());
+    }
+    if (hasFile) {
+        AppendMenuW(deviceMenu, MF_STRING | (fileState & MF_CHECKED), IDM_DEVICE_FILE, fileName);
     }
 }

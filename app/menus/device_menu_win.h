@@ -18,5 +18,6 @@ inline constexpr int kDeviceMenuPosition = 1;
 
 void ListDevices(HWND hOwnerWnd, AudioInput& input);
 
-// Replaces every item of the Device menu with one per device of `devices`, in order.
+// Replaces every device item of the Device menu with one per device of
+// `devices`, in order; the item of a file that plays stays, last, as it was.
 void ShowDeviceItems(HWND hOwnerWnd, const std::vector<InputDevice>& devices);

@@ -23,6 +23,7 @@ void RefreshStatus(App& app) {
     input.average = app.options.Average();
     if (app.capture) {
         input.droppedBlocks = app.capture->droppedBlocks();
+        input.takeEnd = app.recorder.LastTakeEnd();
         if (app.capture->inputLost()) {
             input.state = InputState::kNoInput;
         } else if (app.waitingForSamples.load(std::memory_order_relaxed)) {

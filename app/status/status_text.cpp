@@ -55,6 +55,20 @@ const char* GridText(std::uint8_t logGrid) {
     return Lookup(kTexts, logGrid);
 }
 
+const char* TakeEndText(TakeEnd end) {
+    switch (end) {
+    case TakeEnd::kNone:
+        return "";
+    case TakeEnd::kWriteFailed:
+        return ", take ended: write failed";
+    case TakeEnd::kQueueFull:
+        return ", take ended: disk too slow";
+    case TakeEnd::kSizeLimit:
+        return ", take ended: 4 GiB file";
+    }
+    return "";
+}
+
 void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input) {
     const bool live = s.runState == kRun || s.runState == kRec;
     const char* state = input.playingFile && s.runState == kRun ? "FILE" : RunStateText(s.runState);
@@ -72,9 +86,10 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const Inp
     }
     char average[24] = "";
     if (s.cepstrumMode == 0) FormatAverage(average, input.average);
-    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s", state,
+    const char* ended = s.runState == kRun && !input.playingFile ? TakeEndText(input.takeEnd) : "";
+    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s%s", state,
                   static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
-                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, average);
+                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, average, ended);
 }
 
 void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
@@ -97,10 +112,18 @@ void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
     s.pauseMs = largest(kPauseItems);
     s.frameCount = kWidestFps;
     constexpr std::uint32_t kWidestDropped = 99999;
+    out[0] = '\0';
     // The longest averaging text: a time constant of the most digits.
     const AverageChoice widestAverage{AverageMode::kExponential, 0.0125, kAverageMaxFrames};
-    FormatStatus(out, s, InputStatus{InputState::kFlowing, kWidestDropped, false, widestAverage});
-    char lost[kStatusTextBytes];
-    FormatStatus(lost, s, InputStatus{InputState::kNoInput, kWidestDropped, false, widestAverage});
-    if (std::strlen(lost) > std::strlen(out)) std::memcpy(out, lost, sizeof out);
+    for (std::int32_t state : {static_cast<std::int32_t>(kRun), s.runState}) {
+        AppSettings each = s;
+        each.runState = state;
+        for (InputState input : {InputState::kFlowing, InputState::kNoInput}) {
+            for (TakeEnd end : {TakeEnd::kWriteFailed, TakeEnd::kQueueFull, TakeEnd::kSizeLimit}) {
+                char line[kStatusTextBytes];
+                FormatStatus(line, each, InputStatus{input, kWidestDropped, false, widestAverage, end});
+                if (std::strlen(line) > std::strlen(out)) std::memcpy(out, line, sizeof out);
+            }
+        }
+    }
 }

@@ -7,6 +7,7 @@
 
 #include "analysis/spectrum_average.h"
 #include "base/settings.h"
+#include "capture/wav_recorder.h"
 
 // Size of the status line buffer, bytes, terminator included.
 inline constexpr std::size_t kStatusTextBytes = 128;
@@ -14,13 +15,15 @@ inline constexpr std::size_t kStatusTextBytes = 128;
 // What the capture adds to the line. While RUN/REC has no fresh samples the
 // frame-rate figure gives way to "no input" (the device delivers nothing) or
 // "filling" (samples arrive, a frame of them is not complete yet); dropped
-// blocks are counted after it.
+// blocks are counted after it. In RUN, a take that ended by itself says why
+// last (", take ended: disk too slow" and the like).
 enum class InputState { kFlowing, kFilling, kNoInput };
 struct InputStatus {
     InputState state = InputState::kFlowing;
     std::uint32_t droppedBlocks = 0;
     bool playingFile = false;  // a WAV file plays in place of the device
     AverageChoice average;     // the spectrum's averaging in force
+    TakeEnd takeEnd = TakeEnd::kNone;  // why the last take ended without a STOP
 };
 
 // Formats " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps" from the settings into
@@ -28,15 +31,15 @@ struct InputStatus {
 // grid value outside its table shows as "?". In RUN/REC "%dfps" becomes
 // "no input" or "filling" as `input` says; with dropped blocks ", N dropped"
 // follows. While a file plays in place of the live input, the state RUN reads
-// "FILE". In the spectrum views an averaging in force is named last:
+// "FILE". In the spectrum views an averaging in force is named next:
 // ", avg fast" or ", avg slow" for the menu's time constants, ", avg 0.5s"
 // for another, ", avg 16" for the mean of 16 frames, ", max hold".
 void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input = {});
 
 // The widest line the status can show, to size its label by: the longest
 // text of each table, the highest rate, length and pause of the menus, the
-// longer of a four-digit frame rate and "no input", and a five-digit count of
-// dropped blocks.
+// longer of a four-digit frame rate and "no input", a five-digit count of
+// dropped blocks and the longest reason a take ended.
 void FormatWidestStatus(char (&out)[kStatusTextBytes]);
 
 // Texts of the tables, "?" for values outside them. The REC text starts with

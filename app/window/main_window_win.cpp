@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "app/frame/frame_analysis.h"
@@ -124,6 +125,7 @@ bool OnCreate(HWND hwnd) {
     app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
     ShowDeviceItems(hwnd, app.capture->Devices());
     app.fileSource = std::make_unique<FileSource>(app.capture->ring());
+    app.fileSource->SetFailureHook([hwnd] { PostMessageA(hwnd, kInputFileFailedMessage, 0, 0); });
     MakeFrameLoop(app);
     DragAcceptFiles(hwnd, TRUE);
     LoadSettings(app);
@@ -180,7 +182,7 @@ void OnDestroy(HWND hwnd) {
     g_settingsNotWritten = WriteSettingsFile(snapshot, *app.extraSettings) == 0 && !g_sessionEnding;
     CloseInputFile(app);
     app.recorder.StopRecording();
-    app.capture->PauseCapture();
+    app.capture->PostPause();
 }
 
 // The recorder has closed its file by itself: the take is over, capture goes on.
@@ -208,19 +210,21 @@ void OnPaint(HWND hwnd) {
     }
 }
 
-// The capture lost or regained its input, or chose another device: the
-// Device menu, its check mark and the status line follow.
+// The capture lost or regained its input, or found the chosen device at
+// another number: the Device menu, its check mark and the status line follow.
+// The stored number follows the chosen device only once the capture has
+// carried out every command: a choice still on its way is not undone.
 void OnCaptureChanged(HWND hwnd) {
     if (!g_app || !g_app->capture) {
         return;
     }
     App& app = *g_app;
     ShowDeviceItems(hwnd, app.capture->Devices());
-    const int opened = app.capture->openedDevice();
-    if (opened >= 0) {
-        app.settings.deviceIndex = opened;
+    if (const std::optional<unsigned> chosen = app.capture->SettledChoice()) {
+        app.settings.deviceIndex = static_cast<std::int32_t>(*chosen);
     }
     SyncMenu(hwnd, app.settings);
+    SyncFileMenu(hwnd, app.playingFile.load(std::memory_order_acquire));
     PublishSettings(app);
 }
 
@@ -290,6 +294,11 @@ LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case kCaptureChangedMessage:
         OnCaptureChanged(hwnd);
+        return 0;
+    case kInputFileFailedMessage:
+        if (g_app) {
+            OnInputFileFailed(*g_app);
+        }
         return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -99,6 +100,7 @@ TEST_F(WavRecorderTest, AnOpenFileIsDescribedUpToItsLastSecond) {
     int appended = 0;
     for (const auto& step : steps) {
         for (; appended < step.blocks; ++appended) rec.Append(Block(appended).data());
+        rec.WaitUntilWritten();
         auto b = ReadAll(path_);
         ASSERT_EQ(b.size(), 44u + 1024u * static_cast<std::uint32_t>(step.blocks));
         EXPECT_EQ(U32(b, 40), 1024 * step.describedBlocks) << step.blocks << " blocks";
@@ -157,15 +159,74 @@ TEST_F(WavRecorderTest, FileThatCannotBeCreatedRecordsNothing) {
     EXPECT_FALSE(fs::exists(bad));
 }
 
-TEST_F(WavRecorderTest, FullFileStopsGrowingButStaysOpenAndValid) {
-    WavRecorder rec(testsupport::OpenPosixRecordFile, 3);
-    rec.StartRecording(path_.c_str(), 44100);
-    for (int i = 0; i < 5; ++i) rec.Append(Block(i).data());
-    EXPECT_TRUE(rec.IsRecording());
-    EXPECT_EQ(rec.BlocksWritten(), 3u);
-    rec.StopRecording();
-    ExpectWav(3, 44100);
-    EXPECT_EQ(kMaxWavBlocks, 2097151u);
+// A stalling disk: block `stallAt` of the file is held until released.
+std::atomic<bool> g_stalled{false};
+std::uint32_t g_stallAt = 0;
+
+class StallingFile final : public RecordFile {
+public:
+    explicit StallingFile(std::unique_ptr<RecordFile> file) : file_(std::move(file)) {}
+    std::size_t WriteAt(std::uint32_t offset, const void* data, std::size_t bytes) override {
+        if (offset == kWavHeadBytes + g_stallAt * kWavBlockBytes) {
+            while (g_stalled.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return file_->WriteAt(offset, data, bytes);
+    }
+    bool Truncate(std::uint32_t length) override { return file_->Truncate(length); }
+
+private:
+    std::unique_ptr<RecordFile> file_;
+};
+
+std::unique_ptr<RecordFile> OpenStallingFile(const char* path) {
+    auto file = testsupport::OpenPosixRecordFile(path);
+    return file ? std::make_unique<StallingFile>(std::move(file)) : nullptr;
+}
+
+// Blocks arrive while the disk stalls: a queue of more than five seconds at
+// 192,000 Hz takes a three-second stall without losing a sample. A stall
+// longer than the queue, or a take that reaches its size limit, ends the take
+// at the last block taken, says why, and never takes a block it then drops:
+// the file holds block 1 to N in order and nothing after.
+TEST_F(WavRecorderTest, ATakeEndsOnlyAtABlockItSaysAndNeverWithAHole) {
+    constexpr std::uint32_t kThreeSeconds = 3 * 192000 / 512;
+    const struct {
+        std::uint32_t maxBlocks;
+        std::uint32_t appended;
+        std::uint32_t blocks;  // in the finished file
+        TakeEnd end;
+    } cases[] = {
+        {kMaxWavBlocks, 10 + kThreeSeconds, 10 + kThreeSeconds, TakeEnd::kNone},
+        {kMaxWavBlocks, 10 + kRecorderQueueBlocks + 5, 10 + kRecorderQueueBlocks, TakeEnd::kQueueFull},
+        {40, 45, 40, TakeEnd::kSizeLimit},
+    };
+    EXPECT_GE(kRecorderQueueBlocks * 512, 5u * 192000);
+    EXPECT_EQ(kMaxWavBlocks, 4194303u);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.appended);
+        int errors = 0;
+        WavRecorder rec(OpenStallingFile, c.maxBlocks);
+        rec.SetErrorCallback([](void* n) { ++*static_cast<int*>(n); }, &errors);
+        g_stallAt = 10;
+        g_stalled = true;
+        ASSERT_EQ(rec.StartRecording(path_.c_str(), 192000), 1);
+        for (std::uint32_t i = 0; i < c.appended; ++i) {
+            rec.Append(Block(static_cast<int>(i + 1)).data());
+            if (i + 1 == g_stallAt) rec.WaitUntilWritten();  // the writer now waits on the disk
+        }
+        g_stalled = false;
+        rec.WaitUntilWritten();
+        EXPECT_EQ(rec.IsRecording(), c.end == TakeEnd::kNone);
+        EXPECT_EQ(rec.LastTakeEnd(), c.end);
+        EXPECT_EQ(errors, c.end == TakeEnd::kNone ? 0 : 1);
+        rec.StopRecording();
+        EXPECT_EQ(rec.BlocksWritten(), c.blocks);
+        ExpectWav(c.blocks, 192000);
+        auto b = ReadAll(path_);
+        for (std::uint32_t i = 0; i < c.blocks; ++i) {
+            ASSERT_EQ(U16(b, 44 + 1024 * i), static_cast<std::uint16_t>(i + 1)) << "block " << i;
+        }
+    }
 }
 
 // The capture thread appends without pause while recordings start and stop:
@@ -222,10 +283,12 @@ TEST_F(WavRecorderTest, AShortWriteEndsTheTakeAtTheLastWholeBlock) {
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
         const int started = rec.StartRecording(path_.c_str(), 44100);
         for (int i = 0; i < 6; ++i) rec.Append(Block(i + 1).data());
+        rec.WaitUntilWritten();
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
         EXPECT_EQ(started, c.startResult);
         EXPECT_FALSE(rec.IsRecording());
         EXPECT_EQ(errors, c.startResult);
+        EXPECT_EQ(rec.LastTakeEnd(), c.startResult == 1 ? TakeEnd::kWriteFailed : TakeEnd::kNone);
         EXPECT_EQ(rec.StopRecording(), 1);
         rec.Append(Block(9).data());
         if (c.startResult == 0) {

@@ -49,7 +49,7 @@ struct Rig {
 
 // Records every appended block and the threads that appended them.
 struct RecordingSink : BlockSink {
-    void AppendBlock(std::span<const std::int16_t, kBlockSamples> block) override {
+    void AppendBlock(std::span<const std::int16_t, kBlockSamples> block, std::uint32_t) override {
         std::lock_guard lock(m);
         firstSamples.push_back(block[0]);
         for (std::int16_t s : block) {
@@ -130,22 +130,32 @@ TEST(WaveCapture, OpenQueuesAllBuffersAndStoresBlocksInOrder) {
     EXPECT_TRUE(rig.fake->violations().empty());
 }
 
-// A stored number that is no device (-1 included) opens the default device,
-// whose number is then stored; no "any device" id reaches the layer.
-TEST(WaveCapture, AStoredDeviceThatIsGoneOpensTheDefaultDevice) {
+// At start-up a stored number that is no listed device (-1 included) opens
+// the default device, whose number is then stored; no "any device" id reaches
+// the layer. A listed device that does not open (gone since it was listed)
+// stays the choice, and its number stays stored: no default in its place.
+TEST(WaveCapture, AStoredDeviceThatIsNotListedOpensTheDefaultDevice) {
     struct Case {
         std::int32_t stored;
         unsigned defaultDevice;
         std::int32_t used;
+        bool gone;  // every device gone after the list was read
     };
-    for (const Case c : {Case{1, 0, 1}, Case{2, 0, 0}, Case{-1, 0, 0}, Case{-1, 1, 1}, Case{6, 1, 1}}) {
+    for (const Case c : {Case{1, 0, 1, false}, Case{2, 0, 0, false}, Case{-1, 0, 0, false}, Case{-1, 1, 1, false},
+                         Case{6, 1, 1, false}, Case{1, 0, 1, true}}) {
         Rig rig(200us, c.defaultDevice);
+        if (c.gone) {
+            rig.fake->SetDevices({});
+        }
         std::int32_t deviceIndex = c.stored;
-        EXPECT_EQ(OpenStoredDevice(*rig.capture, 44100, deviceIndex), 1);
+        EXPECT_EQ(OpenStoredDevice(*rig.capture, 44100, deviceIndex), c.gone ? 0 : 1);
         EXPECT_EQ(deviceIndex, c.used) << "stored " << c.stored;
-        EXPECT_EQ(rig.capture->openedDevice(), c.used);
-        EXPECT_TRUE(rig.capture->isRunning());
+        EXPECT_EQ(rig.capture->openedDevice(), c.gone ? -1 : c.used);
+        EXPECT_EQ(rig.capture->isRunning(), !c.gone);
         EXPECT_EQ(rig.fake->MapperOpens(), 0);
+        if (c.gone) {
+            EXPECT_TRUE(WaitFor([&] { return rig.capture->inputLost(); }, 2s)) << "no input is shown";
+        }
     }
 }
 
@@ -284,24 +294,28 @@ TEST(WaveCapture, ADeviceThatKeepsItsBuffersIsNotReopenedOverThem) {
     }
 }
 
-// Every device goes (a sound server stops) under a running capture: it
-// reports the lost input, marks a gap, and once devices are back opens the
-// one it had by name, else by number, else the default, with the sink still
-// attached. A pause while lost stays a pause.
-TEST(WaveCapture, ALostDeviceComesBackByNameByNumberOrAsTheDefault) {
+// The chosen device goes under a running capture (a cable slips): it is
+// waited for by its own identity, its name wherever it comes back and its
+// number only between devices of one name. Meanwhile another device at its
+// number and the default device are never opened in its place: the input
+// stays lost, nothing reaches the ring or the sink. Once it is back, blocks
+// flow to the same sink again. A pause while lost stays a pause.
+TEST(WaveCapture, ALostDeviceIsWaitedForByItsOwnIdentity) {
     using Devices = std::vector<std::optional<std::string>>;
     struct Case {
-        Devices after;
-        int opened;
+        Devices meanwhile;  // listed while it is away
+        Devices back;       // listed once it returns
+        int opened;         // its number then
         bool pauseWhileLost;
     };
     const Case cases[] = {
-        {{"Line In", "Monitor of SineOut"}, 0, true},
-        {{"Mic", "USB 2"}, 1, false},
-        {{"Mic"}, 0, false},
+        {{"Mic", "USB 2"}, {"Line In", "Monitor of SineOut"}, 0, true},
+        {{"Mic", "USB 2"}, {"Mic", "USB 2", "Line In"}, 2, false},
+        {{"Mic"}, {"Line In", "Line In"}, 1, false},
+        {{}, {"Mic", "Line In"}, 1, false},
     };
     for (const Case& c : cases) {
-        Rig rig;
+        Rig rig(200us, 1);
         RecordingSink sink;
         std::atomic<int> changes{0};
         rig.capture->SetBlockSink(&sink);
@@ -309,27 +323,38 @@ TEST(WaveCapture, ALostDeviceComesBackByNameByNumberOrAsTheDefault) {
         ASSERT_EQ(rig.capture->OpenCapture(44100, 1), 1);
         ASSERT_TRUE(rig.BlocksArrive(5));
         rig.fake->Unplug();
-        rig.fake->SetDevices({});
+        rig.fake->SetDevices(c.meanwhile);
         ASSERT_TRUE(WaitFor([&] { return rig.capture->inputLost(); }, 2s));
         std::vector<double> frame(512);
         EXPECT_FALSE(rig.capture->FetchContinuous(frame, 512));
+        const int opens = rig.fake->Opens();
+        const std::uint64_t published = rig.capture->ring().blocksPublished();
+        const std::size_t appended = [&] { std::lock_guard lock(sink.m); return sink.firstSamples.size(); }();
         if (c.pauseWhileLost) {
             EXPECT_EQ(rig.capture->PauseCapture(), 1);
-            rig.fake->SetDevices(c.after);
-            const int opens = rig.fake->Opens();
-            std::this_thread::sleep_for(1500ms);
-            EXPECT_EQ(rig.fake->Opens(), opens) << "opened while paused";
             EXPECT_FALSE(rig.capture->inputLost());
-            rig.capture->ResumeCapture();
-        } else {
-            rig.fake->SetDevices(c.after);
         }
+        std::this_thread::sleep_for(1200ms);
+        EXPECT_EQ(rig.fake->Opens(), opens) << "opened another device";
+        if (!c.pauseWhileLost) {  // a pause keeps the silent handle it had
+            EXPECT_EQ(rig.capture->openedDevice(), -1);
+        }
+        EXPECT_EQ(rig.capture->inputLost(), !c.pauseWhileLost);
+        EXPECT_EQ(rig.capture->ring().blocksPublished(), published);
+        {
+            std::lock_guard lock(sink.m);
+            EXPECT_EQ(sink.firstSamples.size(), appended);
+        }
+        if (c.pauseWhileLost) {
+            rig.capture->ResumeCapture();
+        }
+        rig.fake->SetDevices(c.back);
         EXPECT_TRUE(WaitFor([&] { return rig.capture->openedDevice() == c.opened && !rig.capture->inputLost(); }, 6s))
             << "back on " << c.opened << ", not " << rig.capture->openedDevice();
-        const std::size_t appended = [&] { std::lock_guard lock(sink.m); return sink.firstSamples.size(); }();
+        EXPECT_EQ(rig.capture->SettledChoice(), std::optional<unsigned>(c.opened));
         ASSERT_TRUE(rig.BlocksArrive(20));
         EXPECT_TRUE(WaitFor([&] { std::lock_guard lock(sink.m); return sink.firstSamples.size() > appended; }));
-        EXPECT_EQ(rig.capture->Devices().size(), c.after.size());
+        EXPECT_EQ(rig.capture->Devices().size(), c.back.size());
         EXPECT_GE(changes.load(), 2);
         rig.capture->SetBlockSink(nullptr);
         for (const std::string& v : rig.fake->violations()) {
@@ -340,7 +365,7 @@ TEST(WaveCapture, ALostDeviceComesBackByNameByNumberOrAsTheDefault) {
 
 // Holds the capture thread inside an append while `hold` is set.
 struct GatedSink : BlockSink {
-    void AppendBlock(std::span<const std::int16_t, kBlockSamples>) override {
+    void AppendBlock(std::span<const std::int16_t, kBlockSamples>, std::uint32_t) override {
         while (hold.load()) {
             std::this_thread::sleep_for(1ms);
         }
@@ -374,6 +399,38 @@ TEST(WaveCapture, BlocksTheDeviceDroppedAreCountedFromItsPosition) {
     EXPECT_LE(rig.capture->ring().blocksSinceGap(), rig.capture->ring().blocksPublished() - before);
     EXPECT_EQ(rig.capture->PauseCapture(), 1);
     EXPECT_EQ(rig.capture->droppedBlocks(), 0u) << "cleared by STOP";
+    rig.capture->SetBlockSink(nullptr);
+}
+
+// The window posts its commands: while the capture thread is busy (here held
+// inside an append; in life a close waiting for its buffers) they return at
+// once, and once it is free they are carried out in the order they were made,
+// an open making the ones before it moot.
+// The choice is reported only when none is pending.
+TEST(WaveCapture, PostedCommandsNeverWaitForTheCaptureThread) {
+    Rig rig;
+    GatedSink sink;
+    rig.capture->SetBlockSink(&sink);
+    ASSERT_EQ(rig.capture->OpenCapture(44100, 0), 1);
+    ASSERT_TRUE(rig.BlocksArrive(2));
+    sink.hold = true;
+    std::this_thread::sleep_for(20ms);
+    const int opens = rig.fake->Opens();
+    const auto start = std::chrono::steady_clock::now();
+    std::uint32_t epoch = 0;
+    for (int i = 0; i < 50; ++i) {  // RUN and STOP clicked faster than a device opens
+        rig.capture->PostPause();
+        epoch = rig.capture->PostOpen(48000, 1);
+    }
+    rig.capture->PostPause();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 50ms);
+    EXPECT_EQ(epoch, rig.capture->lastOpenEpoch());
+    EXPECT_EQ(rig.capture->SettledChoice(), std::nullopt);
+    sink.hold = false;
+    EXPECT_TRUE(WaitFor([&] { return rig.capture->SettledChoice() == std::optional<unsigned>(1); }));
+    EXPECT_EQ(rig.fake->RateHz(), 48000);
+    EXPECT_FALSE(rig.capture->isRunning());
+    EXPECT_EQ(rig.fake->Opens(), opens + 1) << "only the last open is carried out";
     rig.capture->SetBlockSink(nullptr);
 }
 

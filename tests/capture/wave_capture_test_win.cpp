@@ -153,8 +153,8 @@ TEST(CaptureStartUp, AStoredDeviceThatIsGoneFallsBackToDeviceZero) {
     DestroyWindow(hwnd);
 }
 
-// Seen from the last message the window gets: by then its destruction has
-// stopped the capture, and no block arrives any more.
+// Seen from the last message the window gets: its destruction has asked the
+// capture to stop (without waiting for it), and soon no block arrives any more.
 WNDPROC g_mainProc = nullptr;
 bool g_runningAtEnd = true;
 std::uint64_t g_blocksGrewAtEnd = 1;
@@ -162,8 +162,8 @@ std::uint64_t g_blocksGrewAtEnd = 1;
 LRESULT CALLBACK WatchEnd(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCDESTROY) {
         WaveCapture& capture = *CurrentApp()->capture;
+        Sleep(50);  // the stop on its way, and a block taken in just before it
         g_runningAtEnd = capture.isRunning();
-        Sleep(50);  // a block taken in just before the stop may still be on its way
         const std::uint64_t before = capture.ring().blocksPublished();
         Sleep(200);
         g_blocksGrewAtEnd = capture.ring().blocksPublished() - before;

@@ -99,7 +99,7 @@ protected:
         ASSERT_GE(sineDevice_, 0) << "no source named " << testsupport::kSineSource;
         ASSERT_LT(sineDevice_, kSelectableDevices);
         Command(DeviceCommandId(sineDevice_));
-        ASSERT_TRUE(app_->capture->isRunning());
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return app_->capture->isRunning(); }, 3000));
     }
     void TearDown() override {
         if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
@@ -205,7 +205,7 @@ TEST_F(FileInputTest, ToneAtAnOddRateShowsItsPeakAndTheDeviceComesBack) {
     Command(DeviceCommandId(sineDevice_));
     EXPECT_FALSE(app_->playingFile);
     EXPECT_EQ(app_->settings.sampleRate, liveRate);
-    EXPECT_TRUE(app_->capture->isRunning());
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return app_->capture->isRunning(); }, 3000));
     EXPECT_EQ(MenuState(IDM_DEVICE_FILE), static_cast<UINT>(-1)) << "the file's item is gone";
     EXPECT_FALSE(MenuState(IDM_REC) & MF_GRAYED);
     EXPECT_EQ(StatusText().rfind(" RUN, ", 0), 0u);
@@ -349,8 +349,22 @@ TEST_F(FileInputTest, HostileFilesGetTheMessageAndTheLiveInputGoesOn) {
         EXPECT_NE(message.find(reason), std::wstring::npos) << c.name << ": reason " << WavErrorText(c.reason);
         EXPECT_FALSE(app_->playingFile) << c.name;
     }
+    // A file that cannot be read any more while it plays (its stick pulled):
+    // the message, and the live input again.
+    const std::vector<unsigned char> playing = CanonicalWav(8000);
+    ASSERT_TRUE(testsupport::WriteFileBytes("pulled.wav", playing.data(), playing.size()));
+    ASSERT_TRUE(OpenInputFile(*app_, CurrentDirectoryW() + L"\\pulled.wav"));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return app_->fileSource->BlocksPlayed() > 2; }, 3000));
+    const int before = g_messages;
+    ASSERT_TRUE(testsupport::WriteFileBytes("pulled.wav", playing.data(), 44));
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, AnswerMessageBox);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return g_messages > before; }, 5000)) << "no message";
+    KillTimer(nullptr, timer);
+    EXPECT_NE(g_messageText.find(L"pulled.wav"), std::wstring::npos);
+    EXPECT_FALSE(app_->playingFile);
+    EXPECT_EQ(MenuState(IDM_DEVICE_FILE), static_cast<UINT>(-1));
     EXPECT_EQ(app_->settings.sampleRate, rate);
-    EXPECT_TRUE(app_->capture->isRunning());
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return app_->capture->isRunning(); }, 3000));
     EXPECT_EQ(StatusText().rfind(" RUN, ", 0), 0u);
     WaitForFreshFrames();
     const Frame f = LastFrame();

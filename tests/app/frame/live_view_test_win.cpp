@@ -86,7 +86,7 @@ protected:
         ASSERT_LT(device, kSelectableDevices);
         Command(DeviceCommandId(device));
         ASSERT_EQ(app_->settings.deviceIndex, device);
-        ASSERT_TRUE(app_->capture->isRunning());
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return app_->capture->isRunning(); }, 3000));
     }
     void TearDown() override {
         if (IsWindow(hwnd_)) DestroyWindow(hwnd_);

@@ -46,7 +46,8 @@ TEST(StatusText, EveryTableEntryAndOutsiders) {
 }
 
 // Without fresh samples RUN/REC name the reason in place of the frame rate;
-// STOP keeps its figure. Dropped blocks follow in every state.
+// STOP keeps its figure. Dropped blocks follow in every state; in RUN, why
+// the last take ended by itself comes last.
 TEST(StatusText, InputStateAndDroppedBlocks) {
     struct Case {
         std::int32_t run;
@@ -54,6 +55,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         std::uint32_t dropped;
         const char* text;
         AverageChoice average{};
+        TakeEnd end = TakeEnd::kNone;
     };
     const Case cases[] = {
         {0, InputState::kNoInput, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
@@ -71,6 +73,11 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
          {AverageMode::kLinear, 1.0, 8}},
         {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, max hold",
          {AverageMode::kMaxHold, 1.0, 16}},
+        {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, take ended: 4 GiB file",
+         {}, TakeEnd::kSizeLimit},
+        {0, InputState::kFlowing, 2, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, 2 dropped, take ended: disk too slow",
+         {}, TakeEnd::kQueueFull},
+        {1, InputState::kFlowing, 0, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps", {}, TakeEnd::kWriteFailed},
     };
     for (const Case& c : cases) {
         AppSettings s{};
@@ -78,7 +85,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         s.runState = c.run;
         s.frameCount = 7;
         char out[kStatusTextBytes];
-        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.average});
+        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.average, c.end});
         EXPECT_STREQ(out, c.text);
     }
 }
