@@ -8,7 +8,7 @@ constexpr int kScrollPx = 1;
 }  // namespace
 
 void DrawSpectrogramColumn(Bitmaplib::PlotView& lowerView, const AppSettings& settings, const ViewLevels& upper,
-                           const double* values, std::int32_t binCount, SpectrogramWork& work) {
+                           const double* values, std::int32_t binCount, SpectrogramWork& work, bool hasPitch) {
     const Bitmaplib::SurfacePixels pixels = lowerView.Surface();
     if (pixels.bits == nullptr || values == nullptr || binCount < 1) {
         return;
@@ -27,6 +27,7 @@ void DrawSpectrogramColumn(Bitmaplib::PlotView& lowerView, const AppSettings& se
                                  upper.offset,
                                  settings.logGrid != 0,
                                  cepstrum,
-                                 cepstrum && settings.pitchOn == 1};
+                                 cepstrum && settings.pitchOn == 1,
+                                 !hasPitch};
     PaintSpectrogramColumn(frame, work, pixels.bits, pixels.width, pixels.height, pixels.stride);
 }

@@ -16,9 +16,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "analysis/analyzer.h"
 #include "analysis/cepstrum.h"
+#include "analysis/pitch_tracker.h"
 #include "base/settings.h"
 
 // What the analysis half of a pass hands to the drawing half. Every pointer
@@ -33,6 +35,9 @@ struct FrameData {
     // binCount of them (the pitch refinement's spectrum); null after the
     // spectrum path.
     const double* logMagnitudes = nullptr;
+    // Cepstrum views: the pitch of the newest samples, searched in the band
+    // of lags selected (PitchSearchRange); unvoiced in the other views.
+    PitchEstimate pitch;
     std::int32_t windowKind = 0;  // WindowKind the samples were windowed with
     bool cepstrum = false;        // displayValues are the cepstrum, else spectrum levels
     // False when the newest samples did not make a continuous frame (a
@@ -40,6 +45,13 @@ struct FrameData {
     // one again, and nothing new may be counted or scrolled.
     bool fresh = true;
 };
+
+// The pitches the cepstrum views search: the whole range (kPitchFloorHz to
+// kPitchCeilingHz) with the selection the program starts with, else only the
+// pitches whose periods lie between the selection's left and right edges
+// (settings' selX0 and selX1 over `lagCount` lags on the settings' axis).
+// An empty range (lowHz >= highHz) finds no pitch.
+PitchRange PitchSearchRange(const AppSettings& settings, std::int32_t lagCount);
 
 class FrameAnalysis {
 public:
@@ -68,13 +80,24 @@ public:
     // Uses the length of the last set-up (a new length is applied between
     // passes), the window kind and the view mode of the settings, and takes
     // a pending CAL request in the cepstrum views. When the fetch finds no
-    // continuous frame, the last unwindowed frame is analysed again.
+    // continuous frame, the last unwindowed frame is analysed again (and
+    // the last pitch kept). In the cepstrum views the pitch is estimated
+    // from the newest samples the search range's window needs (which may be
+    // more than the frame), with silence judged beside the loudest pitch
+    // window of the last seconds.
     FrameData Analyse(const AppSettings& settings) override;
 
     CepstrumCalibration& Calibration() { return *calibration_; }
 
 private:
+    PitchEstimate EstimatePitch(const AppSettings& settings);
+
     SampleFetch fetch_;
     std::unique_ptr<Analyzer> analyzer_;
     std::unique_ptr<CepstrumCalibration> calibration_;
+    PitchTracker pitchTracker_;
+    std::vector<double> pitchSamples_;  // kPitchMaxWindowSamples
+    PitchEstimate lastPitch_;
+    double loudest_ = 0.0;               // the reference peak, decaying
+    double loudestAtSeconds_ = 0.0;      // steady clock of its last update
 };

@@ -16,7 +16,8 @@ FrameHooks MakeSpectrogramHooks(App& app) {
             constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
             const ViewLevels upper{app.live.upperHeight.load(kRelaxed), app.live.activeSpan.load(kRelaxed),
                                    app.live.activeOffset.load(kRelaxed)};
-            DrawSpectrogramColumn(*lower, s, upper, frame.displayValues, frame.binCount, *work);
+            // The pitch view follows every frame's own pitch.
+            DrawSpectrogramColumn(*lower, s, upper, frame.displayValues, frame.binCount, *work, frame.pitch.voiced);
         }
     };
     hooks.UpdateScaleLabels = [&app](const AppSettings& s) { UpdateScaleLabels(ReadoutsOf(app.parts), s); };
