@@ -11,6 +11,14 @@ constexpr std::int32_t kMinWindowSamples = 32;
 // The two rounds that place the winner between samples: three points this
 // far apart (in samples) around the last estimate, then a parabola.
 constexpr double kRefineSteps[] = {0.25, 0.05};
+// A recording's row whose pitch is more than kTrackJumpRatio away from the
+// median of the voiced rows within kTrackNeighbourRows around it (when at
+// least kTrackNeighboursNeeded of them are voiced) is searched again near it.
+constexpr std::size_t kTrackNeighbourRows = 5;
+constexpr std::size_t kTrackNeighboursNeeded = 3;
+// A voiced row with fewer voiced rows than this around it is a blip, no voice.
+constexpr std::size_t kTrackCompanionsNeeded = 2;
+constexpr double kTrackJumpRatio = 1.2;
 // Peaks this far (a ratio) beyond either end of the range still count, so a
 // pitch right at an end is found whichever side of it the estimate falls.
 constexpr double kRangeMargin = 1.03;
@@ -207,6 +215,42 @@ PitchEstimate PitchTracker::Estimate(const double* samples, std::int32_t count, 
     return estimate;
 }
 
+namespace {
+
+// The samples of the window centred on `centre`, zero beyond the ends.
+void CopyWindow(const double* samples, std::size_t count, std::int64_t centre, std::vector<double>& window) {
+    const auto size = static_cast<std::int64_t>(window.size());
+    const std::int64_t first = centre - size / 2;
+    for (std::int64_t i = 0; i < size; ++i) {
+        const std::int64_t at = first + i;
+        window[static_cast<std::size_t>(i)] =
+            at >= 0 && at < static_cast<std::int64_t>(count) ? samples[static_cast<std::size_t>(at)] : 0.0;
+    }
+}
+
+// The median of the voiced rows within kTrackNeighbourRows of `row`, itself
+// left out; 0 when fewer than kTrackNeighboursNeeded of them are voiced, -1
+// when fewer than kTrackCompanionsNeeded are.
+double NeighbourMedian(const std::vector<PitchEstimate>& track, std::size_t row) {
+    double hz[2 * kTrackNeighbourRows];
+    std::size_t n = 0;
+    const std::size_t first = row >= kTrackNeighbourRows ? row - kTrackNeighbourRows : 0;
+    const std::size_t last = std::min(track.size() - 1, row + kTrackNeighbourRows);
+    for (std::size_t i = first; i <= last; ++i) {
+        if (i != row && track[i].voiced) hz[n++] = track[i].hz;
+    }
+    if (n < kTrackCompanionsNeeded) {
+        return -1.0;
+    }
+    if (n < kTrackNeighboursNeeded) {
+        return 0.0;
+    }
+    std::nth_element(hz, hz + n / 2, hz + n);
+    return hz[n / 2];
+}
+
+}  // namespace
+
 std::vector<PitchEstimate> TrackPitch(const double* samples, std::size_t count, double rateHz, PitchRange range) {
     std::vector<PitchEstimate> track;
     if (samples == nullptr || count == 0 || !(rateHz > 0.0)) {
@@ -218,15 +262,32 @@ std::vector<PitchEstimate> TrackPitch(const double* samples, std::size_t count, 
     std::vector<double> window(static_cast<std::size_t>(windowSamples));
     PitchTracker tracker;
     const double seconds = count / rateHz;
+    const auto centreOf = [&](std::size_t row) {
+        return static_cast<std::int64_t>(std::llround(row * kPitchTrackStepSeconds * rateHz));
+    };
     for (std::size_t row = 0; row * kPitchTrackStepSeconds < seconds; ++row) {
-        const auto centre = static_cast<std::int64_t>(std::llround(row * kPitchTrackStepSeconds * rateHz));
-        const std::int64_t first = centre - windowSamples / 2;
-        for (std::int32_t i = 0; i < windowSamples; ++i) {
-            const std::int64_t at = first + i;
-            window[static_cast<std::size_t>(i)] =
-                at >= 0 && at < static_cast<std::int64_t>(count) ? samples[static_cast<std::size_t>(at)] : 0.0;
-        }
+        CopyWindow(samples, count, centreOf(row), window);
         track.push_back(tracker.Estimate(window.data(), windowSamples, rateHz, range, loudest));
+    }
+    // A row far from the pitch of the rows around it (an octave slip, or a
+    // hiss taken for a high voice) is searched again near their pitch; with
+    // no periodicity there it has no pitch.
+    const std::vector<PitchEstimate> first = track;
+    for (std::size_t row = 0; row < track.size(); ++row) {
+        if (!first[row].voiced) {
+            continue;
+        }
+        const double around = NeighbourMedian(first, row);
+        if (around < 0.0) {
+            track[row] = PitchEstimate{};
+            continue;
+        }
+        if (around == 0.0 || (first[row].hz < around * kTrackJumpRatio && first[row].hz > around / kTrackJumpRatio)) {
+            continue;
+        }
+        const PitchRange near{std::max(range.lowHz, around / kTrackJumpRatio), std::min(range.highHz, around * kTrackJumpRatio)};
+        CopyWindow(samples, count, centreOf(row), window);
+        track[row] = tracker.Estimate(window.data(), windowSamples, rateHz, near, loudest);
     }
     return track;
 }

@@ -96,5 +96,9 @@ private:
 // The track of a recording: row i at i x kPitchTrackStepSeconds seconds
 // (while that time lies inside the recording), each the estimate of the
 // window centred there (samples beyond the ends count as silence), judged
-// beside the recording's loudest sample.
+// beside the recording's loudest sample. A row whose pitch lies far from
+// the pitch of the voiced rows around it (an octave slip, a hiss read as a
+// high voice) is searched again near theirs, and has no pitch when it shows
+// no periodicity there; a voiced row with hardly a voiced row around it (a
+// blip of 20 ms or less) has none either.
 std::vector<PitchEstimate> TrackPitch(const double* samples, std::size_t count, double rateHz, PitchRange range);
