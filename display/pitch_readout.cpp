@@ -5,6 +5,13 @@
 PitchReadoutFilter::PitchReadoutFilter() { voicedHz_.reserve(kPitchReadoutFrameCapacity); }
 
 void PitchReadoutFilter::Add(const PitchEstimate& frame, double seconds) {
+    if (frames_ > 0 && seconds - last_ > kPitchReadoutPeriodSeconds) {
+        // Frames from before a pause (another view, a stopped input) are stale.
+        voicedHz_.clear();
+        frames_ = 0;
+        voiced_ = 0;
+    }
+    last_ = seconds;
     if (frames_ == 0) {
         started_ = seconds;
     }

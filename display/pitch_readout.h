@@ -23,7 +23,8 @@ public:
     PitchReadoutFilter();
 
     // A fresh frame's estimate, at `seconds` on a steady clock. Before the
-    // first stretch is over, nothing is shown.
+    // first stretch is over, it shows no pitch; a stretch left unfinished for
+    // longer than a period is dropped.
     void Add(const PitchEstimate& frame, double seconds);
     // What the readout shows now.
     const PitchEstimate& Shown() const { return shown_; }
@@ -32,6 +33,7 @@ private:
     std::vector<double> voicedHz_;  // the stretch's voiced pitches
     std::size_t frames_ = 0;        // frames in the stretch
     std::size_t voiced_ = 0;
-    double started_ = 0.0;
+    double started_ = 0.0;  // the stretch's first frame
+    double last_ = 0.0;     // the latest frame
     PitchEstimate shown_;
 };

@@ -77,7 +77,6 @@ FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s) {
     frame.displayValues = an.outRe;
     frame.binCount = an.binCount;
     frame.log10Table = an.log10Table;
-    frame.logMagnitudes = cepstrum ? an.imagInput : nullptr;
     frame.pitch = pitch;
     frame.windowKind = an.activeWindow;
     frame.cepstrum = cepstrum;

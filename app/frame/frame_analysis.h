@@ -31,10 +31,6 @@ struct FrameData {
     const double* displayValues = nullptr;  // spectrum levels or cepstrum, binCount of them
     int binCount = 0;
     const double* log10Table = nullptr;     // log10 of each bin index
-    // The cepstrum path's log magnitudes L = log10|X| / 2048 of each bin,
-    // binCount of them (the pitch refinement's spectrum); null after the
-    // spectrum path.
-    const double* logMagnitudes = nullptr;
     // Cepstrum views: the pitch of the newest samples, searched in the band
     // of lags selected (PitchSearchRange); unvoiced in the other views.
     PitchEstimate pitch;
