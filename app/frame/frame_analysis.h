@@ -10,7 +10,8 @@
 // may be raised from any thread (analysis/cepstrum.h).
 //
 // Ownership: AnalyzerFrameAnalysis owns the Analyzer (the plan and the work
-// buffers) and the calibration; a FrameData only borrows from them.
+// buffers), the calibration and the pitch tracker with its sample window
+// (about 1 MiB, allocated once); a FrameData only borrows from them.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +34,7 @@ struct FrameData {
     const double* log10Table = nullptr;     // log10 of each bin index
     // Cepstrum views: the pitch of the newest samples, searched in the band
     // of lags selected (PitchSearchRange); unvoiced in the other views.
-    PitchEstimate pitch;
+    PitchEstimate pitch{};
     std::int32_t windowKind = 0;  // WindowKind the samples were windowed with
     bool cepstrum = false;        // displayValues are the cepstrum, else spectrum levels
     // False when the newest samples did not make a continuous frame (a
