@@ -47,8 +47,8 @@ std::unique_ptr<SampleRing> toneRing() {
     return ring;
 }
 
-// What the readouts compute per frame besides drawing: the peak (or pitch)
-// over the selection, the corner text and a cursor text.
+// What the readouts compute per frame besides drawing: the peak over the
+// selection (the pitch comes with the frame), the corner text and a cursor text.
 void readoutStep(const AppSettings& s, const FrameData& f, bool cepstrum, bool logAxis) {
     const FrameFacts facts{s.sampleRate, f.sampleCount, s.windowKind};
     const ViewAxis axis{kViewWidthPx, f.binCount, logAxis};
@@ -56,7 +56,7 @@ void readoutStep(const AppSettings& s, const FrameData& f, bool cepstrum, bool l
     const BinRange band = SelectionBins(axis, s.selX0, s.selX1);
     ReadoutText corner;
     if (cepstrum) {
-        corner = PitchReadout(facts, FindCepstrumPeak(f.displayValues, f.binCount, band.first, band.last));
+        corner = PitchReadout(f.pitch.voiced, f.pitch.hz);
     } else {
         corner = PeakReadout(facts, FindSpectrumPeak(f.displayValues, f.binCount, band.first, band.last, s.windowKind));
     }

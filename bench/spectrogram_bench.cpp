@@ -21,7 +21,7 @@ void BM_SpectrogramColumn(benchmark::State& state) {
     std::uniform_real_distribution<double> level(-20.0, 140.0);
     std::vector<double> values(kBins);
     for (double& v : values) v = level(rng);
-    const SpectrogramFrame frame{values.data(), kBins, kDefaultSelection, 400, 400.0, 150.0, logAxis, false, false};
+    const SpectrogramFrame frame{values.data(), kBins, kDefaultSelection, 400, 400.0, 150.0, logAxis, false, false, false};
     const std::ptrdiff_t stride = kViewWidth * 4;
     std::vector<std::uint8_t> surface(static_cast<std::size_t>(stride) * height);
     SpectrogramWork work;

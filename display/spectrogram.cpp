@@ -217,7 +217,7 @@ void PaintSpectrogramColumn(const SpectrogramFrame& frame, SpectrogramWork& work
             if (idx > 0) {
                 seenPositive = true;
             }
-            if (blanked) {
+            if (blanked || frame.noPitch) {
                 idx = 0;
             }
         }

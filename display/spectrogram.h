@@ -66,6 +66,7 @@ struct SpectrogramFrame {
     bool logAxis;              // logarithmic frequency axis
     bool cepstrum;             // cepstrum views: column upside down
     bool pitchGate;            // pitch view: only the first lobe is shown
+    bool noPitch;              // pitch view: the frame has no pitch, the column stays empty
     ColourMap colourMap = ColourMap::kRainbow;
 };
 
@@ -98,6 +99,6 @@ void ComputeSpectrogramRows(const SpectrogramFrame& frame, std::int32_t rows, Sp
 
 // Computes the column for a surface `height` rows high and writes it into
 // pixel column width - 1, gated and coloured, upside down in the cepstrum
-// views. Null bits or a non-positive size write nothing. Does not scroll.
+// views; in the pitch view a frame without pitch leaves it black. Null bits or a non-positive size write nothing. Does not scroll.
 void PaintSpectrogramColumn(const SpectrogramFrame& frame, SpectrogramWork& work, std::uint8_t* bits,
                             std::int32_t width, std::int32_t height, std::ptrdiff_t stride);

@@ -8,7 +8,8 @@ constexpr int kScrollPx = 1;
 }  // namespace
 
 void DrawSpectrogramColumn(Bitmaplib::PlotView& lowerView, const AppSettings& settings, const ViewLevels& upper,
-                           const double* values, std::int32_t binCount, SpectrogramWork& work, ColourMap map) {
+                           const double* values, std::int32_t binCount, SpectrogramWork& work, bool hasPitch,
+                           ColourMap map) {
     const Bitmaplib::SurfacePixels pixels = lowerView.Surface();
     if (pixels.bits == nullptr || values == nullptr || binCount < 1) {
         return;
@@ -28,6 +29,7 @@ void DrawSpectrogramColumn(Bitmaplib::PlotView& lowerView, const AppSettings& se
                                  settings.logGrid != 0,
                                  cepstrum,
                                  cepstrum && settings.pitchOn == 1,
+                                 !hasPitch,
                                  map};
     PaintSpectrogramColumn(frame, work, pixels.bits, pixels.width, pixels.height, pixels.stride);
 }

@@ -22,8 +22,9 @@
 
 // `upper`: the upper view's height and the span and value-0 row it was drawn
 // with. `values`: `binCount` display values of the frame. `work`: the
-// spectrogram's work arrays, kept by the frame loop's spectrogram step. An
-// empty view is left alone. `map`: the colours of the column.
+// spectrogram's work arrays, kept by the frame loop's spectrogram step.
+// `hasPitch`: false leaves the pitch view's column empty. `map`: the colours
+// of the column. An empty view is left alone.
 void DrawSpectrogramColumn(Bitmaplib::PlotView& lowerView, const AppSettings& settings, const ViewLevels& upper,
-                           const double* values, std::int32_t binCount, SpectrogramWork& work,
+                           const double* values, std::int32_t binCount, SpectrogramWork& work, bool hasPitch = true,
                            ColourMap map = ColourMap::kRainbow);

@@ -146,14 +146,15 @@ ReadoutText PeakReadout(const FrameFacts& f, const SpectrumPeak& peak) {
     return r;
 }
 
-ReadoutText PitchReadout(const FrameFacts& f, const CepstrumPeak& peak) {
+ReadoutText PitchReadout(bool voiced, double hz) {
     ReadoutText r;
-    if (!peak.found) {
+    char text[kReadoutTextBytes];
+    if (!voiced || !std::isfinite(hz)) {
+        std::snprintf(text, kReadoutTextBytes, "Pitch %s", kNoValueText);
+        AddLine(r, text);
         return r;
     }
-    char text[kReadoutTextBytes];
     char note[kReadoutTextBytes];
-    const double hz = LagHz(f, peak.lag);
     NoteText(hz, note);
     std::snprintf(text, kReadoutTextBytes, "Pitch %.1f Hz  %.12s", hz, note);
     AddLine(r, text);

@@ -80,8 +80,8 @@ ReadoutText CepstrumCursorReadout(const FrameFacts& f, const ViewAxis& axis, int
 ReadoutText WaveCursorReadout(const FrameFacts& f, int width, const double* samples, std::int32_t count, int x);
 // Spectrum views: "Peak 440.0 Hz", "-6.0 dBFS  A4 +0c"; nothing when not found.
 ReadoutText PeakReadout(const FrameFacts& f, const SpectrumPeak& peak);
-// Cepstrum views: "Pitch 220.3 Hz  A3 +1c"; nothing when not found.
-ReadoutText PitchReadout(const FrameFacts& f, const CepstrumPeak& peak);
+// Cepstrum views: "Pitch 220.3 Hz  A3 +1c", or "Pitch -" for no pitch.
+ReadoutText PitchReadout(bool voiced, double hz);
 
 // The spectrogram's row at y: the band between the selection's edges spread
 // over `height` rows as the columns are painted (row 0, the band's low end,

@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   cmake make g++ googletest libgtest-dev libbenchmark-dev libfftw3-dev pkg-config
   g++-mingw-w64-x86-64 wine wine64 fonts-wine fonts-ipafont-gothic locales
-  xvfb xdotool imagemagick pulseaudio pulseaudio-utils sox procps nsis
+  xvfb xdotool imagemagick pulseaudio pulseaudio-utils sox procps nsis espeak-ng praat
 )
 
 sudo_cmd=()

@@ -16,9 +16,10 @@ cmake_policy(SET CMP0057 NEW)
 #     frame/     the frame loop: analysis, drawing, readouts, spectrogram
 #     menus/     the menu commands carried out on the program, the About box
 #     files/     a WAV file as the input, the File menu's export
+#     batch/     the command line, and the jobs it names that need no window
 #     window/    the main window and the program's entry
 set(floors base "analysis|capture|resources" display
-    app/program app/commands app/layout app/status app/settings app/frame app/menus app/files app/window)
+    app/program app/commands app/layout app/status app/settings app/frame app/menus app/files app/batch app/window)
 set(bad "")
 set(upward "")
 set(below "")

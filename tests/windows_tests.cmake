@@ -51,3 +51,10 @@ set_tests_properties(file_input_test_win PROPERTIES FIXTURES_REQUIRED wav_fixtur
 add_test(NAME exe_carries_version_and_manifest
   COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:tavrin> -DWINDRES=${CMAKE_RC_COMPILER} -DVERSION=${PROJECT_VERSION}
           -P ${CMAKE_CURRENT_SOURCE_DIR}/resources/check_release_resources.cmake)
+
+# The batch pitch track as a user runs it, and (where praat is installed)
+# against its autocorrelation tracker on speech and a sung vowel.
+add_test(NAME pitch_batch_against_praat
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/batch/check_pitch_batch.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+          $<TARGET_FILE:tavrin>)
+set_tests_properties(pitch_batch_against_praat PROPERTIES LABELS wine RUN_SERIAL TRUE)

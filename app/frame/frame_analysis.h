@@ -10,8 +10,9 @@
 // may be raised from any thread (analysis/cepstrum.h).
 //
 // Ownership: AnalyzerFrameAnalysis owns the Analyzer (the plan and the work
-// buffers), the calibration and the spectrum's average; a FrameData only
-// borrows from them.
+// buffers), the calibration, the spectrum's average and the pitch tracker with
+// its sample window (about 1 MiB, allocated once); a FrameData only borrows
+// from them.
 //
 // Averaging: in the spectrum path the frame's levels are those of the
 // average (analysis/spectrum_average.h), so that the traces, the readouts,
@@ -25,10 +26,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "analysis/analyzer.h"
 #include "analysis/cepstrum.h"
 #include "analysis/spectrum_average.h"
+#include "analysis/pitch_tracker.h"
 #include "base/settings.h"
 
 // What the analysis half of a pass hands to the drawing half. Every pointer
@@ -39,10 +42,9 @@ struct FrameData {
     const double* displayValues = nullptr;  // spectrum levels or cepstrum, binCount of them
     int binCount = 0;
     const double* log10Table = nullptr;     // log10 of each bin index
-    // The cepstrum path's log magnitudes L = log10|X| / 2048 of each bin,
-    // binCount of them (the pitch refinement's spectrum); null after the
-    // spectrum path.
-    const double* logMagnitudes = nullptr;
+    // Cepstrum views: the pitch of the newest samples, searched in the band
+    // of lags selected (PitchSearchRange); unvoiced in the other views.
+    PitchEstimate pitch{};
     std::int32_t windowKind = 0;  // WindowKind the samples were windowed with
     bool cepstrum = false;        // displayValues are the cepstrum, else spectrum levels
     // False when the newest samples did not make a continuous frame (a
@@ -50,6 +52,13 @@ struct FrameData {
     // one again, and nothing new may be counted or scrolled.
     bool fresh = true;
 };
+
+// The pitches the cepstrum views search: the whole range (kPitchFloorHz to
+// kPitchCeilingHz) with the selection the program starts with, else only the
+// pitches whose periods lie between the selection's left and right edges
+// (settings' selX0 and selX1 over `lagCount` lags on the settings' axis).
+// An empty range (lowHz >= highHz) finds no pitch.
+PitchRange PitchSearchRange(const AppSettings& settings, std::int32_t lagCount);
 
 class FrameAnalysis {
 public:
@@ -78,7 +87,11 @@ public:
     // Uses the length of the last set-up (a new length is applied between
     // passes), the window kind and the view mode of the settings, and takes
     // a pending CAL request in the cepstrum views. When the fetch finds no
-    // continuous frame, the last unwindowed frame is analysed again.
+    // continuous frame, the last unwindowed frame is analysed again (and
+    // the last pitch kept). In the cepstrum views the pitch is estimated
+    // from the newest samples the search range's window needs (which may be
+    // more than the frame), with silence judged beside the loudest pitch
+    // window of the last seconds.
     FrameData Analyse(const AppSettings& settings) override;
 
     CepstrumCalibration& Calibration() { return *calibration_; }
@@ -89,6 +102,8 @@ public:
     void ResetAverage() { average_.Reset(); }
 
 private:
+    PitchEstimate EstimatePitch(const AppSettings& settings);
+
     SampleFetch fetch_;
     std::unique_ptr<Analyzer> analyzer_;
     std::unique_ptr<CepstrumCalibration> calibration_;
@@ -96,4 +111,9 @@ private:
     std::chrono::steady_clock::time_point lastFresh_{};  // of the last fresh spectrum frame
     std::int32_t averagedRate_ = 0;    // the rate and window the average is of
     std::int32_t averagedWindow_ = 0;
+    PitchTracker pitchTracker_;
+    std::vector<double> pitchSamples_;  // kPitchMaxWindowSamples
+    PitchEstimate lastPitch_;
+    double loudest_ = 0.0;               // the reference peak, decaying
+    double loudestAtSeconds_ = 0.0;      // steady clock of its last update
 };

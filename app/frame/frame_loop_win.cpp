@@ -153,6 +153,9 @@ void FrameLoop::Pass() {
     passes_.fetch_add(1, std::memory_order_relaxed);
     // The settings of this pass: commands publish their changes meanwhile.
     settings_ = app_.published.Copy();
+    // The selection as the last pass left it: the pitch search follows the band.
+    settings_.selX0 = app_.live.selX0.load(kRelaxed);
+    settings_.selX1 = app_.live.selX1.load(kRelaxed);
     const AppSettings& s = settings_;
 
     analysedScope_ = AnalysedScope(s);

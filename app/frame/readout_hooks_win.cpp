@@ -1,12 +1,15 @@
 #include "app/frame/readout_hooks_win.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <memory>
 
 #include "analysis/peak_estimate.h"
 #include "app/program/app_win.h"
 #include "app/layout/window_parts_win.h"
 #include "base/trunc_to_int.h"
+#include "display/pitch_readout.h"
 #include "display/plot_view_win.h"
 #include "display/readout_overlay_win.h"
 #include "display/value_readout.h"
@@ -17,6 +20,7 @@ struct ReadoutState {
     ReadoutOverlay upper;
     ReadoutOverlay lower;
     ColumnClock columns;
+    PitchReadoutFilter pitch;
 };
 
 double NowSeconds() {
@@ -34,32 +38,39 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::PlotView& view,
                             app.live.activeOffset.load(std::memory_order_relaxed)};
     const bool cepstrum = s.cepstrumMode == 1;
     if (s.showSpectrum) {
-        const SelectionBlock sel = view.Selection();
-        const BinRange band = SelectionBins(axis, sel.x0, sel.x1);
         ReadoutText corner;
         double markerBin = 0.0;
         double markerValue = 0.0;
+        bool marked = false;
         if (cepstrum) {
-            CepstrumPeak peak = FindCepstrumPeak(frame.displayValues, frame.binCount, band.first, band.last);
-            if (peak.found && frame.logMagnitudes) {
-                // The cepstrum's lag finds the harmonics; they give the pitch.
-                const double bins = RefineFundamentalBins(frame.logMagnitudes, frame.binCount, kCepstrumLogToLevel,
-                                                          frame.sampleCount, peak.lag, facts.windowKind);
-                peak.lag = frame.sampleCount / bins;
+            if (frame.fresh) {
+                state.pitch.Add(frame.pitch, NowSeconds());
             }
-            corner = PitchReadout(facts, peak);
-            markerBin = peak.index;
-            markerValue = peak.found ? frame.displayValues[peak.index] : 0.0;
+            const PitchEstimate& shown = state.pitch.Shown();
+            corner = PitchReadout(shown.voiced, shown.hz);
+            if (shown.voiced) {
+                // The marker sits on the lag of the period shown.
+                markerBin = s.sampleRate / shown.hz;
+                const auto lag = std::clamp<std::int32_t>(static_cast<std::int32_t>(std::lround(markerBin)), 0,
+                                                          frame.binCount - 1);
+                markerValue = frame.displayValues[lag];
+                marked = true;
+            }
         } else {
+            const SelectionBlock sel = view.Selection();
+            const BinRange band = SelectionBins(axis, sel.x0, sel.x1);
             const SpectrumPeak peak =
                 FindSpectrumPeak(frame.displayValues, frame.binCount, band.first, band.last, facts.windowKind);
             corner = PeakReadout(facts, peak);
             markerBin = peak.bin;
             markerValue = peak.found ? frame.displayValues[peak.index] : 0.0;
+            marked = peak.found;
         }
-        if (corner.count > 0) {
+        if (marked) {
             state.upper.DrawMarker(view, truncToInt(AxisXOfBin(axis, markerBin)),
                                    truncToInt(RowOfValue(levels, markerValue)));
+        }
+        if (corner.count > 0) {
             state.upper.DrawTextBox(view, corner, BoxPlacement::kTopRight, 0, 0);
         }
     }

@@ -16,7 +16,9 @@ FrameHooks MakeSpectrogramHooks(App& app) {
             constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
             const ViewLevels upper{app.live.upperHeight.load(kRelaxed), app.live.activeSpan.load(kRelaxed),
                                    app.live.activeOffset.load(kRelaxed)};
-            DrawSpectrogramColumn(*lower, s, upper, frame.displayValues, frame.binCount, *work, app.options.Map());
+            // The pitch view follows every frame's own pitch.
+            DrawSpectrogramColumn(*lower, s, upper, frame.displayValues, frame.binCount, *work, frame.pitch.voiced,
+                                  app.options.Map());
         }
     };
     hooks.UpdateScaleLabels = [&app](const AppSettings& s) {

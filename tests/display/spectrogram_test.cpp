@@ -91,7 +91,7 @@ struct Column {
 
     Column(std::vector<double> v, double x0, double x1, bool logAxis = false) : values(std::move(v)) {
         frame = SpectrogramFrame{values.data(), static_cast<std::int32_t>(values.size()),
-                                 SelectionBlock{0.9, x0, x1, 0.1}, 100, 100.0, 100.0, logAxis, false, false};
+                                 SelectionBlock{0.9, x0, x1, 0.1}, 100, 100.0, 100.0, logAxis, false, false, false};
     }
     const std::vector<double>& rows(std::int32_t h) {
         ComputeSpectrogramRows(frame, h, work);
@@ -263,16 +263,20 @@ TEST(SpectrogramColumn, CepstrumPutsTheLowestLagOnTopAndPitchGateKeepsTheFirstLo
     struct Case {
         bool cepstrum, gate;
         bool secondLobe;
+        bool noPitch = false;  // the pitch view leaves a frame without pitch empty
     };
-    for (const Case k : {Case{false, false, true}, Case{true, false, true}, Case{true, true, false}}) {
+    for (const Case k : {Case{false, false, true}, Case{true, false, true}, Case{true, true, false},
+                         Case{true, true, false, true}}) {
         Column c(values, 0.0, 1.0);
         c.frame.cepstrum = k.cepstrum;
         c.frame.pitchGate = k.gate;
+        c.frame.noPitch = k.noPitch;
         Surface s(1, 16);
         PaintSpectrogramColumn(c.frame, c.work, s.bits.data(), s.width, s.height, s.stride);
         const auto row = [&](int r) { return s.at(0, k.cepstrum ? 15 - r : r); };
-        EXPECT_EQ(row(0), LevelColour(255)) << "lowest bin at the picture's " << (k.cepstrum ? "top" : "bottom");
-        EXPECT_EQ(row(3), lobe);
+        EXPECT_EQ(row(0), k.noPitch ? black : LevelColour(255))
+            << "lowest bin at the picture's " << (k.cepstrum ? "top" : "bottom");
+        EXPECT_EQ(row(3), k.noPitch ? black : lobe);
         EXPECT_EQ(row(5), black);
         EXPECT_EQ(row(8), k.secondLobe ? lobe : black) << "cepstrum " << k.cepstrum << " gate " << k.gate;
     }
