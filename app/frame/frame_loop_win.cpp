@@ -174,9 +174,13 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     }
     if (s.showSpectrum) {
         ZoomFields stored = ActiveZoomFields(live, s.cepstrumMode);
-        ViewZoom zoom{stored.span.load(kRelaxed), stored.offset.load(kRelaxed)};
-        zoom = ApplyWheel(zoom, upper->TakeWheel());
+        const ViewZoom before{stored.span.load(kRelaxed), stored.offset.load(kRelaxed)};
+        ViewZoom zoom = ApplyWheel(before, upper->TakeWheel());
         zoom = ApplyDrag(zoom, upper->TakeDragY());
+        SelectionBlock selection = upper->Selection();
+        KeepSelectionLevels(selection, before, zoom, upper->Height());
+        upper->SetSelection(selection);
+        SaveSelection(live, selection);
         stored.span.store(zoom.span, kRelaxed);
         stored.offset.store(zoom.offset, kRelaxed);
         live.activeSpan.store(zoom.span, kRelaxed);

@@ -1,5 +1,7 @@
 #include "app/frame/view_zoom.h"
 
+#include <cmath>
+
 ViewZoom ApplyWheel(ViewZoom zoom, std::int32_t wheelDelta) {
     if (wheelDelta == 0) {
         return zoom;
@@ -17,6 +19,26 @@ ViewZoom ApplyWheel(ViewZoom zoom, std::int32_t wheelDelta) {
 }
 
 ViewZoom ApplyDrag(ViewZoom zoom, std::int32_t dragPx) { return {zoom.span, zoom.offset + dragPx}; }
+
+double LevelAtFraction(ViewZoom zoom, std::int32_t height, double fraction) {
+    return (zoom.offset - height * fraction) * zoom.span / height;
+}
+
+double FractionOfLevel(ViewZoom zoom, std::int32_t height, double level) {
+    return (zoom.offset - level * height / zoom.span) / height;
+}
+
+void KeepSelectionLevels(SelectionBlock& block, ViewZoom before, ViewZoom after, std::int32_t height) {
+    if (height <= 0 || (before.span == after.span && before.offset == after.offset)) {
+        return;
+    }
+    for (double* edge : {&block.y0, &block.y1}) {
+        const double moved = FractionOfLevel(after, height, LevelAtFraction(before, height, *edge));
+        if (std::isfinite(moved)) {
+            *edge = moved;
+        }
+    }
+}
 
 std::optional<double> DividerRatio(std::int32_t barTop, std::int32_t clientHeight) {
     if (clientHeight <= 0) {

@@ -62,13 +62,17 @@ void RebuildParts(App& app, const WindowLayout& l) {
 
     PlaceLabels(app, l);
     UpdateScaleLabels(ReadoutsOf(app.parts), s);
-    // The value-0 row keeps its relative height in the new view. The
-    // reference is the recorded upper-view height rather than the old view's:
-    // at start-up the old view is the placeholder, and scaling the stored
-    // offset by it would compound over every restart.
+    // The value-0 rows of both displays keep their places relative to the
+    // view's height, so the same levels stay on screen and the selection's
+    // edges keep their levels. The reference is the recorded upper-view
+    // height rather than the old view's: at start-up the old view is the
+    // placeholder, and scaling the stored offsets by it would compound over
+    // every restart.
     if (const int height = parts.upperView->Height(); height > 0) {
-        live.activeOffset.store(
-            RescaledOffset(live.activeOffset.load(kRelaxed), live.upperHeight.load(kRelaxed), height), kRelaxed);
+        const std::int32_t recorded = live.upperHeight.load(kRelaxed);
+        for (std::atomic<double>* offset : {&live.activeOffset, &live.specOffset, &live.cepOffset}) {
+            offset->store(RescaledOffset(offset->load(kRelaxed), recorded, height), kRelaxed);
+        }
         live.upperHeight.store(height, kRelaxed);
     }
     if (parts.divider) {
