@@ -10,6 +10,7 @@
 #include "app/program/app_win.h"
 #include "app/layout/window_parts_win.h"
 #include "app/frame/view_zoom.h"
+#include "display/axes_painter_win.h"
 #include "display/plot_view_win.h"
 #include "display/selection.h"
 #include "display/split_bar_win.h"
@@ -189,6 +190,10 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
                                     zoom.span, zoom.offset, s.colourSpectrum != 0};
         RestartPeakHoldOnChange(in, *upper);
         DrawSpectrum(*upper, in, traces.trace, traces.peak, kPointCapacity);
+        if (s.cepstrumMode != 1) {
+            DrawLevelAxis(*upper, ViewLevels{upper->Height(), zoom.span, zoom.offset}, frame.windowKind,
+                          frame.sampleCount);
+        }
         DrawFrameBorder(*upper);
         DrawSelection(*upper);
         upper->SetSelectable(true);
