@@ -169,7 +169,13 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         upper->RestoreBackground();
     }
     if (s.showWave) {
-        DrawWaveform(*upper, frame.rawFrame, frame.sampleCount / 2, frame.sampleCount, traces.wave, kPointCapacity);
+        if (!s.showSpectrum) {
+            // WAVE alone: the wheel zooms the waveform (with the spectrum
+            // shown it zooms the spectrum).
+            waveHalfRange_ = ApplyWaveWheel(waveHalfRange_, upper->TakeWheel());
+        }
+        DrawWaveform(*upper, frame.rawFrame, frame.sampleCount / 2, frame.sampleCount, traces.wave, kPointCapacity,
+                     waveHalfRange_);
         DrawFrameBorder(*upper);
         upper->SetSelectable(false);
     }

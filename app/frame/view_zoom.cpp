@@ -1,5 +1,6 @@
 #include "app/frame/view_zoom.h"
 
+#include <algorithm>
 #include <cmath>
 
 ViewZoom ApplyWheel(ViewZoom zoom, std::int32_t wheelDelta) {
@@ -19,6 +20,12 @@ ViewZoom ApplyWheel(ViewZoom zoom, std::int32_t wheelDelta) {
 }
 
 ViewZoom ApplyDrag(ViewZoom zoom, std::int32_t dragPx) { return {zoom.span, zoom.offset + dragPx}; }
+
+double ApplyWaveWheel(double halfRange, std::int32_t wheelDelta) {
+    // Half a power of two per notch of 120 units.
+    const double scaled = halfRange * std::exp2(wheelDelta / 240.0);
+    return std::isfinite(scaled) ? std::clamp(scaled, kMinWaveHalfRange, kMaxWaveHalfRange) : halfRange;
+}
 
 double LevelAtFraction(ViewZoom zoom, std::int32_t height, double fraction) {
     return (zoom.offset - height * fraction) * zoom.span / height;

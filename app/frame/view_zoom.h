@@ -40,6 +40,14 @@ ViewZoom ApplyWheel(ViewZoom zoom, std::int32_t wheelDelta);
 // curve with the pointer.
 ViewZoom ApplyDrag(ViewZoom zoom, std::int32_t dragPx);
 
+// The waveform's half range after a wheel step of `wheelDelta` raw units:
+// each notch (120 units) towards the user narrows it by a factor of the
+// square root of 2, each away from the user widens it as much, within
+// kMinWaveHalfRange ... kMaxWaveHalfRange (sample values).
+inline constexpr double kMinWaveHalfRange = 10.0;
+inline constexpr double kMaxWaveHalfRange = 40000.0;
+double ApplyWaveWheel(double halfRange, std::int32_t wheelDelta);
+
 // The level at `fraction` of a view `height` pixels high (0 is the top row,
 // 1 the bottom), and the fraction at which a level lies.
 double LevelAtFraction(ViewZoom zoom, std::int32_t height, double fraction);

@@ -92,6 +92,13 @@ TEST(ViewZoom, LevelsStayThroughHeightsZoomAndShift) {
     }
 }
 
+TEST(ViewZoom, WaveWheelHalvesInTwoNotchesWithinBounds) {
+    EXPECT_DOUBLE_EQ(ApplyWaveWheel(10000, -240), 5000);
+    EXPECT_DOUBLE_EQ(ApplyWaveWheel(10000, 0), 10000);
+    EXPECT_DOUBLE_EQ(ApplyWaveWheel(30000, 240), kMaxWaveHalfRange);
+    EXPECT_DOUBLE_EQ(ApplyWaveWheel(12, -1200), kMinWaveHalfRange);
+}
+
 TEST(DividerRatio, IsBarTopOverClientHeightUnlessTheClientHasNoHeight) {
     EXPECT_DOUBLE_EQ(*DividerRatio(176, 441), 176.0 / 441);
     EXPECT_FALSE(DividerRatio(176, 0).has_value());
