@@ -74,4 +74,8 @@
 #define IDS_EXPORT_FAILED 32912
 #define IDS_COPY_FAILED 32913
 
+/* Keyboard and View menu. */
+#define IDM_PLAY_TOGGLE 33300 /* Space: RUN when stopped, else STOP */
+#define IDM_CAL_CLEAR 33301   /* View menu: drop the CAL reference */
+
 #endif

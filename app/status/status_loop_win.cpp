@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "analysis/analyzer.h"
+#include "analysis/cepstrum.h"
 #include "app/program/app_win.h"
 #include "app/layout/window_parts_win.h"
 #include "app/status/status_text.h"
@@ -20,6 +21,7 @@ void RefreshStatus(App& app) {
     shown.frameCount = app.live.frameCount.exchange(0);
     InputStatus input;
     input.playingFile = app.playingFile.load(std::memory_order_acquire);
+    input.calibrated = app.calibration && app.calibration->InUse();
     if (app.capture) {
         input.droppedBlocks = app.capture->droppedBlocks();
         if (app.capture->inputLost()) {

@@ -47,9 +47,9 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const Inp
     if (input.droppedBlocks > 0) {
         std::snprintf(dropped, sizeof dropped, ", %u dropped", static_cast<unsigned>(input.droppedBlocks));
     }
-    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s", state,
+    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s", state,
                   static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
-                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped);
+                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, input.calibrated ? ", CAL" : "");
 }
 
 void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
@@ -72,8 +72,8 @@ void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
     s.pauseMs = largest(kPauseItems);
     s.frameCount = kWidestFps;
     constexpr std::uint32_t kWidestDropped = 99999;
-    FormatStatus(out, s, InputStatus{InputState::kFlowing, kWidestDropped});
+    FormatStatus(out, s, InputStatus{InputState::kFlowing, kWidestDropped, false, true});
     char lost[kStatusTextBytes];
-    FormatStatus(lost, s, InputStatus{InputState::kNoInput, kWidestDropped});
+    FormatStatus(lost, s, InputStatus{InputState::kNoInput, kWidestDropped, false, true});
     if (std::strlen(lost) > std::strlen(out)) std::memcpy(out, lost, sizeof out);
 }
