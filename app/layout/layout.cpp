@@ -47,6 +47,11 @@ WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, 
     return l;
 }
 
+ClientSize MinimumClientSize(std::int32_t statusWidth, std::int32_t labelHeight, std::int32_t barThickness) {
+    return {std::max(kMinClientWidthPx, statusWidth),
+            kUpperTopPx + kMinReadableUpperPx + barThickness + kScaleLabelCount * labelHeight};
+}
+
 double RescaledOffset(double offset, std::int32_t oldHeight, std::int32_t newHeight) {
     if (oldHeight <= 0) {
         return offset;

@@ -71,6 +71,19 @@ double SaneSplitRatio(double splitRatio);
 WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, std::int32_t barThickness,
                            std::int32_t labelHeight, std::int32_t labelWidth = kScaleLabelWidthPx);
 
+// The smallest client area at which every part stays readable: the status
+// line whole (`statusWidth`, from the client's left edge), an upper view
+// high enough for its readout box, frequency labels and a level label
+// (kMinReadableUpperPx), and a lower view as high as its five labels
+// stacked, so that they stay apart. Pixels.
+inline constexpr std::int32_t kMinClientWidthPx = 320;
+inline constexpr std::int32_t kMinReadableUpperPx = 110;
+struct ClientSize {
+    std::int32_t width;
+    std::int32_t height;
+};
+ClientSize MinimumClientSize(std::int32_t statusWidth, std::int32_t labelHeight, std::int32_t barThickness);
+
 // The row of value 0 for a view `newHeight` pixels high, keeping its place
 // relative to the height `oldHeight` it was set for. An unknown old height
 // (0 or less) or a result that is not a number keeps `offset`; the result is

@@ -1,5 +1,6 @@
 #include "app/layout/layout_win.h"
 
+#include <algorithm>
 #include <mutex>
 #include <optional>
 
@@ -110,4 +111,33 @@ void Relayout(HWND mainWindow) {
     RECT client{};
     GetClientRect(mainWindow, &client);
     SendMessageA(mainWindow, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+}
+
+void OnGetMinMaxInfo(const App* app, HWND hwnd, MINMAXINFO& info) {
+    int statusWidth = kStatusLabelWidthPx;
+    int labelHeight = kLabelHeightPx;
+    int thickness = kDividerThicknessPx;
+    if (app) {
+        const WindowParts& parts = app->parts;
+        if (parts.statusLabel) statusWidth = parts.statusLabel->Width();
+        if (parts.scaleLabels[0]) labelHeight = parts.scaleLabels[0]->Height();
+        if (parts.divider && parts.divider->BitmapHeight() > 0) thickness = parts.divider->BitmapHeight();
+    }
+    const ClientSize least = MinimumClientSize(statusWidth, labelHeight, thickness);
+    RECT window{};
+    RECT client{};
+    GetWindowRect(hwnd, &window);
+    GetClientRect(hwnd, &client);
+    // Frame, caption and menu bar as the window has them now (a menu bar
+    // that wraps takes more); a window still being made has no client yet.
+    if (client.right <= 0 || client.bottom <= 0) {
+        window = RECT{0, 0, 0, 0};
+        AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE)), GetMenu(hwnd) != nullptr,
+                           static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE)));
+        client = RECT{0, 0, 0, 0};
+    }
+    const LONG frameWidth = (window.right - window.left) - client.right;
+    const LONG frameHeight = (window.bottom - window.top) - client.bottom;
+    info.ptMinTrackSize.x = std::max<LONG>(info.ptMinTrackSize.x, least.width + frameWidth);
+    info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, least.height + frameHeight);
 }

@@ -47,9 +47,9 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const Inp
     if (input.droppedBlocks > 0) {
         std::snprintf(dropped, sizeof dropped, ", %u dropped", static_cast<unsigned>(input.droppedBlocks));
     }
-    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s", state,
+    std::snprintf(out, sizeof out, " %s%s, %dHz, %dpt, %s, %s, %dmsec, %s%s", state, input.calibrated ? ", CAL" : "",
                   static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
-                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, input.calibrated ? ", CAL" : "");
+                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped);
 }
 
 void FormatWidestStatus(char (&out)[kStatusTextBytes]) {

@@ -18,7 +18,7 @@ struct InputStatus {
     InputState state = InputState::kFlowing;
     std::uint32_t droppedBlocks = 0;
     bool playingFile = false;  // a WAV file plays in place of the device
-    bool calibrated = false;   // a CAL reference is in use: ", CAL" ends the line
+    bool calibrated = false;   // a CAL reference is in use: ", CAL" after the state
 };
 
 // Formats " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps" from the settings into
@@ -26,7 +26,7 @@ struct InputStatus {
 // grid value outside its table shows as "?". In RUN/REC "%dfps" becomes
 // "no input" or "filling" as `input` says; with dropped blocks ", N dropped"
 // follows. While a file plays in place of the live input, the state RUN reads
-// "FILE". ", CAL" ends the line while a CAL reference is in use.
+// "FILE". ", CAL" follows the state while a CAL reference is in use.
 void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input = {});
 
 // The widest line the status can show, to size its label by: the longest

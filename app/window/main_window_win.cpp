@@ -255,6 +255,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo(g_app.get(), hwnd, *reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
     case WM_INITMENUPOPUP:
         // The CAL mark follows the analysis, which changes it between commands.
         if (g_app && g_app->calibration) {

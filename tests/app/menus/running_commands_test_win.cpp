@@ -207,7 +207,9 @@ protected:
             EXPECT_EQ((state & MF_GRAYED) != 0, expected_.Greyed(id)) << "item " << id << " after " << after;
         }
         char expected[kStatusTextBytes];
-        FormatStatus(expected, s);
+        InputStatus input;
+        input.calibrated = App().calibration && App().calibration->InUse();
+        FormatStatus(expected, s, input);
         EXPECT_EQ(WithoutFps(StatusText()), WithoutFps(expected)) << "after " << after;
         EXPECT_EQ(recording, s.runState == kRec) << "after " << after;
     }

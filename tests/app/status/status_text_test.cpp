@@ -48,7 +48,7 @@ TEST(StatusText, EveryTableEntryAndOutsiders) {
 // Without fresh samples RUN/REC name the reason in place of the frame rate;
 // STOP keeps its figure. Dropped blocks follow in every state.
 TEST(StatusText, InputStateAndDroppedBlocks) {
-    struct Case { std::int32_t run; InputState state; std::uint32_t dropped; const char* text; };
+    struct Case { std::int32_t run; InputState state; std::uint32_t dropped; const char* text; bool cal = false; };
     const Case cases[] = {
         {0, InputState::kNoInput, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
         {2, InputState::kNoInput, 0, " \x81\x9CREC.., 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
@@ -56,6 +56,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         {1, InputState::kNoInput, 0, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps"},
         {0, InputState::kFlowing, 12, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, 12 dropped"},
         {2, InputState::kFilling, 3, " \x81\x9CREC.., 44100Hz, 4096pt, hanning, Log, 10msec, filling, 3 dropped"},
+        {1, InputState::kFlowing, 0, " STOP, CAL, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps", true},
     };
     for (const Case& c : cases) {
         AppSettings s{};
@@ -63,7 +64,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         s.runState = c.run;
         s.frameCount = 7;
         char out[kStatusTextBytes];
-        FormatStatus(out, s, InputStatus{c.state, c.dropped});
+        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.cal});
         EXPECT_STREQ(out, c.text);
     }
 }
