@@ -47,8 +47,8 @@ WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, 
     return l;
 }
 
-ClientSize MinimumClientSize(std::int32_t statusWidth, std::int32_t labelHeight, std::int32_t barThickness) {
-    return {std::max(kMinClientWidthPx, statusWidth),
+ClientSize MinimumClientSize(std::int32_t labelHeight, std::int32_t barThickness) {
+    return {kMinClientWidthPx,
             kUpperTopPx + kMinReadableUpperPx + barThickness + kScaleLabelCount * labelHeight};
 }
 

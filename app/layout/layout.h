@@ -71,18 +71,18 @@ double SaneSplitRatio(double splitRatio);
 WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, std::int32_t barThickness,
                            std::int32_t labelHeight, std::int32_t labelWidth = kScaleLabelWidthPx);
 
-// The smallest client area at which every part stays readable: the status
-// line whole (`statusWidth`, from the client's left edge), an upper view
-// high enough for its readout box, frequency labels and a level label
-// (kMinReadableUpperPx), and a lower view as high as its five labels
-// stacked, so that they stay apart. Pixels.
-inline constexpr std::int32_t kMinClientWidthPx = 320;
+// The smallest client area at which every part stays readable: as wide as
+// the status line's usual text (the state, rate, length, window, axis, pause
+// and frame rate), an upper view high enough for its readout box, frequency
+// labels and a level label (kMinReadableUpperPx), and a lower view as high as
+// its five labels stacked, so that they stay apart. Pixels.
+inline constexpr std::int32_t kMinClientWidthPx = 400;
 inline constexpr std::int32_t kMinReadableUpperPx = 110;
 struct ClientSize {
     std::int32_t width;
     std::int32_t height;
 };
-ClientSize MinimumClientSize(std::int32_t statusWidth, std::int32_t labelHeight, std::int32_t barThickness);
+ClientSize MinimumClientSize(std::int32_t labelHeight, std::int32_t barThickness);
 
 // The row of value 0 for a view `newHeight` pixels high, keeping its place
 // relative to the height `oldHeight` it was set for. An unknown old height

@@ -114,16 +114,14 @@ void Relayout(HWND mainWindow) {
 }
 
 void OnGetMinMaxInfo(const App* app, HWND hwnd, MINMAXINFO& info) {
-    int statusWidth = kStatusLabelWidthPx;
     int labelHeight = kLabelHeightPx;
     int thickness = kDividerThicknessPx;
     if (app) {
         const WindowParts& parts = app->parts;
-        if (parts.statusLabel) statusWidth = parts.statusLabel->Width();
         if (parts.scaleLabels[0]) labelHeight = parts.scaleLabels[0]->Height();
         if (parts.divider && parts.divider->BitmapHeight() > 0) thickness = parts.divider->BitmapHeight();
     }
-    const ClientSize least = MinimumClientSize(statusWidth, labelHeight, thickness);
+    const ClientSize least = MinimumClientSize(labelHeight, thickness);
     RECT window{};
     RECT client{};
     GetWindowRect(hwnd, &window);

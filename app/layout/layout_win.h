@@ -17,7 +17,7 @@ void OnSize(App& app, int cx, WPARAM kind, int cy);
 void Relayout(HWND mainWindow);
 
 // The WM_GETMINMAXINFO handler: the smallest window whose client area is
-// MinimumClientSize for the status line's and the labels' real sizes, with
+// MinimumClientSize for the labels' and the divider's real sizes, with
 // the window's frame, caption and menu as they are now. `app` may be null
 // (before the window's objects exist): the default sizes are used then.
 void OnGetMinMaxInfo(const App* app, HWND hwnd, MINMAXINFO& info);

@@ -220,7 +220,7 @@ TEST_F(LayoutTest, ValueZeroRowKeepsItsRelativeHeight) {
     SetClientSize(120, 60);
     RECT client;
     GetClientRect(hwnd_, &client);
-    const ClientSize least = MinimumClientSize(app_->parts.statusLabel->Width(), 14, 5);
+    const ClientSize least = MinimumClientSize(14, 5);
     EXPECT_GE(client.right, least.width);
     EXPECT_GE(client.bottom, least.height);
 }
