@@ -195,7 +195,7 @@ int PlaceLevelLabels(std::int32_t width, std::int32_t height, std::int32_t textH
         }
         LevelLabel& label = placed[n];
         // -0.5 rounds to -0: print it as 0.
-        std::snprintf(label.text, kTickTextBytes, n == 0 ? "%.0f dBFS" : "%.0f", level == 0.0 ? 0.0 : level);
+        std::snprintf(label.text, kTickTextBytes, n == 0 ? "%.0f dBFS" : "%.0f dB", level == 0.0 ? 0.0 : level);
         const std::int32_t right = kFirstLabelLeftPx + textWidth(label.text);
         if (right > width) {
             continue;

@@ -119,8 +119,9 @@ int PlaceAxisLabels(const AxisScale& scale, std::int32_t fs, std::int32_t bins, 
 
 // The level axis of the spectrum views: the level of each horizontal grid
 // line, in dBFS, printed just below the line, kFirstLabelLeftPx from the left
-// edge. The topmost label drawn carries the unit ("-12 dBFS"), the others the
-// number alone ("-34"), rounded to whole dB. A label that would pass the
+// edge, rounded to whole dB: the topmost label drawn names the scale
+// ("-12 dBFS"), the others read "-34 dB" (the unit sets them apart from the
+// bin-width text of the logarithmic axis, which stands at the same edge). A label that would pass the
 // view's bottom or right edge, run into the label above it, or cross the
 // frequency labels' rows (RowAY ... RowBY + textHeight) is left out, and so is
 // a level that is not finite.

@@ -116,12 +116,14 @@ void Relayout(HWND mainWindow) {
 void OnGetMinMaxInfo(const App* app, HWND hwnd, MINMAXINFO& info) {
     int labelHeight = kLabelHeightPx;
     int thickness = kDividerThicknessPx;
+    double split = kDefaultSplitRatio;
     if (app) {
+        split = app->live.splitRatio.load(kRelaxed);
         const WindowParts& parts = app->parts;
         if (parts.scaleLabels[0]) labelHeight = parts.scaleLabels[0]->Height();
         if (parts.divider && parts.divider->BitmapHeight() > 0) thickness = parts.divider->BitmapHeight();
     }
-    const ClientSize least = MinimumClientSize(labelHeight, thickness);
+    const ClientSize least = MinimumClientSize(labelHeight, thickness, split);
     RECT window{};
     RECT client{};
     GetWindowRect(hwnd, &window);

@@ -144,7 +144,7 @@ TEST_F(LayoutTest, ResizeRebuildsBothViewsAtTheNewGeometry) {
     app_->frameLoop->Stop();
     const SelectionBlock saved{0.2, 0.3, 0.6, 0.7};
     app_->parts.upperView->SetSelection(saved);
-    const int sizes[][2] = {{584, 441}, {700, 300}, {420, 600}};
+    const int sizes[][2] = {{584, 441}, {700, 340}, {420, 600}};
     for (const auto& size : sizes) {
         const HWND oldUpper = app_->parts.upperView->Handle();
         SetClientSize(size[0], size[1]);
@@ -220,7 +220,7 @@ TEST_F(LayoutTest, ValueZeroRowKeepsItsRelativeHeight) {
     SetClientSize(120, 60);
     RECT client;
     GetClientRect(hwnd_, &client);
-    const ClientSize least = MinimumClientSize(14, 5);
+    const ClientSize least = MinimumClientSize(14, 5, app_->live.splitRatio);
     EXPECT_GE(client.right, least.width);
     EXPECT_GE(client.bottom, least.height);
 }
