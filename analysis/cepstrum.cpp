@@ -26,6 +26,7 @@ inline double FivePointSum(const double* y, std::int32_t n, std::int32_t q) {
 void CepstrumCalibration::Clear() {
     std::fill(std::begin(calReference), std::end(calReference), 0.0);
     calCountdown = 0;
+    inUse.store(0, std::memory_order_release);
 }
 
 void ComputeCepstrum(Analyzer& an, CepstrumCalibration& cal, std::uint8_t calRequest) {
@@ -58,6 +59,7 @@ void ComputeCepstrum(Analyzer& an, CepstrumCalibration& cal, std::uint8_t calReq
     std::int32_t h;
     if (calRequest == 1) {
         cal.calCountdown = kCalibrationFrames;
+        cal.inUse.store(1, std::memory_order_release);
         for (std::int32_t q = 0; q < kMaxFrameLength; q++) {
             cal.calAverage[q] = std::isfinite(an.outRe[q]) ? an.outRe[q] : 0.0;
         }

@@ -25,9 +25,10 @@
 //
 // Threads: ComputeCepstrum and Clear run on the frame-loop thread only (a
 // clear from a command is handed to the loop between passes). The CAL
-// request is the one field another thread touches: the user-interface thread
+// request is the one field another thread changes: the user-interface thread
 // raises it (Request), the frame loop takes it with one exchange
-// (TakeRequest) and passes it to ComputeCepstrum.
+// (TakeRequest) and passes it to ComputeCepstrum. The frame loop sets and
+// clears `inUse`, which the menu and the status line read.
 #pragma once
 
 #include <atomic>
@@ -50,10 +51,13 @@ struct CepstrumCalibration {
     std::int32_t calCountdown;             // calibration frames still to run
     std::int32_t averageWeight;            // h in force for the last frame
     std::atomic<std::uint8_t> request;     // 1: a CAL waits for the next cepstrum frame
+    std::atomic<std::uint8_t> inUse;       // 1: from a CAL's first frame until Clear
 
     // Any thread: asks for a CAL on the next cepstrum frame.
     void Request() { request.store(1, std::memory_order_release); }
     bool Requested() const { return request.load(std::memory_order_acquire) == 1; }
+    // Any thread: a reference is being built or subtracted.
+    bool InUse() const { return inUse.load(std::memory_order_acquire) == 1; }
     // Frame-loop thread: the pending request (0 or 1), cleared.
     std::uint8_t TakeRequest() { return request.exchange(0, std::memory_order_acq_rel); }
     // Frame-loop thread, between frames: zeroes the reference and ends a

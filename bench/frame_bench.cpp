@@ -61,7 +61,8 @@ void readoutStep(const AppSettings& s, const FrameData& f, bool cepstrum, bool l
         corner = PeakReadout(facts, FindSpectrumPeak(f.displayValues, f.binCount, band.first, band.last, s.windowKind));
     }
     const ReadoutText cursor = cepstrum ? CepstrumCursorReadout(facts, axis, kViewWidthPx / 3)
-                                        : SpectrumCursorReadout(facts, axis, levels, kViewWidthPx / 3, 100);
+                                        : SpectrumCursorReadout(facts, axis, levels, f.displayValues, f.binCount,
+                                                                kViewWidthPx / 3, 100);
     benchmark::DoNotOptimize(corner);
     benchmark::DoNotOptimize(cursor);
 }

@@ -178,3 +178,33 @@ int PlaceAxisLabels(const AxisScale& scale, std::int32_t fs, std::int32_t bins, 
     }
     return n;
 }
+
+int PlaceLevelLabels(std::int32_t width, std::int32_t height, std::int32_t textHeight, const LevelAtRowFn& levelAtRow,
+                     const TextWidthFn& textWidth, std::array<LevelLabel, kHorizontalGridLines>& placed) {
+    int n = 0;
+    // The frequency labels' rows, which the level labels keep clear of.
+    const std::int32_t rowsTop = RowAY(height);
+    const std::int32_t rowsBottom = RowBY(height) + textHeight;
+    std::int32_t taken = 0;  // bottom of the last label drawn
+    for (const std::int32_t line : HorizontalGridLines(height)) {
+        const double level = std::round(levelAtRow(line));
+        const std::int32_t top = line + 1;
+        const std::int32_t bottom = top + textHeight;
+        if (!std::isfinite(level) || bottom > height || top < taken || (bottom > rowsTop && top < rowsBottom)) {
+            continue;
+        }
+        LevelLabel& label = placed[n];
+        // -0.5 rounds to -0: print it as 0.
+        std::snprintf(label.text, kTickTextBytes, n == 0 ? "%.0f dBFS" : "%.0f dB", level == 0.0 ? 0.0 : level);
+        const std::int32_t right = kFirstLabelLeftPx + textWidth(label.text);
+        if (right > width) {
+            continue;
+        }
+        label.left = kFirstLabelLeftPx;
+        label.top = top;
+        label.right = right;
+        taken = bottom;
+        ++n;
+    }
+    return n;
+}

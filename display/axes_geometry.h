@@ -117,6 +117,24 @@ int PlaceAxisLabels(const AxisScale& scale, std::int32_t fs, std::int32_t bins, 
                     std::int32_t width, const TextWidthFn& textWidth,
                     std::array<PlacedLabel, kMostPlacedLabels>& placed);
 
+// The level axis of the spectrum views: the level of each horizontal grid
+// line, in dBFS, printed just below the line, kFirstLabelLeftPx from the left
+// edge, rounded to whole dB: the topmost label drawn names the scale
+// ("-12 dBFS"), the others read "-34 dB" (the unit sets them apart from the
+// bin-width text of the logarithmic axis, which stands at the same edge). A label that would pass the
+// view's bottom or right edge, run into the label above it, or cross the
+// frequency labels' rows (RowAY ... RowBY + textHeight) is left out, and so is
+// a level that is not finite.
+struct LevelLabel {
+    std::int32_t left;
+    std::int32_t top;
+    std::int32_t right;
+    char text[kTickTextBytes];
+};
+using LevelAtRowFn = std::function<double(std::int32_t row)>;
+int PlaceLevelLabels(std::int32_t width, std::int32_t height, std::int32_t textHeight, const LevelAtRowFn& levelAtRow,
+                     const TextWidthFn& textWidth, std::array<LevelLabel, kHorizontalGridLines>& placed);
+
 // The two text rows of a view `height` pixels high.
 inline std::int32_t RowAY(std::int32_t height) { return height / 2 - kRowAAboveCentrePx; }
 inline std::int32_t RowBY(std::int32_t height) { return height / 2 - kRowBAboveCentrePx; }

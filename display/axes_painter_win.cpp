@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "analysis/peak_estimate.h"
 #include "display/axes_geometry.h"
 #include "display/colour_brush.h"
 
@@ -78,6 +79,29 @@ void BuildColourBrush(Bitmaplib::PlotView& view) {
 }
 
 }  // namespace
+
+void DrawLevelAxis(Bitmaplib::PlotView& view, const ViewLevels& levels, std::int32_t windowKind,
+                   std::int32_t length) {
+    const std::int32_t width = view.Width();
+    const std::int32_t height = view.Height();
+    HDC dc = view.MemoryDc();
+    if (!dc || width <= 0 || height <= 0 || !(levels.span > 0.0)) {
+        return;
+    }
+    SelectObject(dc, view.AxisFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kTickTextColour);
+    SIZE box{};
+    GetTextExtentPoint32A(dc, "-0", 2, &box);
+    std::array<LevelLabel, kHorizontalGridLines> labels{};
+    const int n = PlaceLevelLabels(
+        width, height, box.cy,
+        [&](std::int32_t row) { return LevelDbfs(ValueAtRow(levels, row), windowKind, length); },
+        [dc](const char* text) { return TextWidth(dc, text); }, labels);
+    for (int i = 0; i < n; ++i) {
+        Text(dc, labels[i].left, labels[i].top, labels[i].text);
+    }
+}
 
 void DrawAxes(Bitmaplib::PlotView& view, std::int32_t fs, std::int32_t bins, bool logAxis, bool colour,
               bool freqAxis, bool quefrency) {

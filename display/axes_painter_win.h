@@ -15,9 +15,18 @@
 #include <cstdint>
 
 #include "display/plot_view_win.h"
+#include "display/value_readout.h"
 
 // Text colour of the tick labels, COLORREF.
 inline constexpr COLORREF kTickTextColour = 0xC8C8C8;
+
+// The level axis of the spectrum views (display/axes_geometry.h), drawn on
+// the frame over the restored background, as the zoom may change with every
+// frame: `levels` is the view's vertical scale, `windowKind` and `length` turn
+// its values into dBFS. The frame loop's thread, with the draw lock held;
+// selects the axis font and sets the text colour and transparent background.
+void DrawLevelAxis(Bitmaplib::PlotView& view, const ViewLevels& levels, std::int32_t windowKind,
+                   std::int32_t length);
 
 void DrawAxes(Bitmaplib::PlotView& view, std::int32_t fs, std::int32_t bins, bool logAxis, bool colour,
               bool freqAxis, bool quefrency);

@@ -23,12 +23,12 @@ void PolylineWith(HDC dc, HPEN pen, const TracePoint* points, int count) {
 }  // namespace
 
 void DrawWaveform(Bitmaplib::PlotView& view, const double* samples, int count, int sampleCount,
-                  TracePoint* points, int capacity) {
+                  TracePoint* points, int capacity, double halfRange) {
     if (view.Width() <= 0 || view.Height() <= 0) {
         return;
     }
     const int drawn = std::min(count, sampleCount);
-    const int n = BuildWaveformPoints(samples, drawn, view.Width(), view.Height(), points, capacity);
+    const int n = BuildWaveformPoints(samples, drawn, view.Width(), view.Height(), points, capacity, halfRange);
     PolylineWith(view.MemoryDc(), view.Pen(Bitmaplib::ViewPen::kWave), points, n);
 }
 

@@ -22,9 +22,9 @@ struct SpectrumTraceInput {
 };
 
 // Samples (raw 16-bit values as doubles), `count` of them, of which at most
-// `sampleCount` are drawn.
+// `sampleCount` are drawn, over +-halfRange of the view's height.
 void DrawWaveform(Bitmaplib::PlotView& view, const double* samples, int count, int sampleCount,
-                  TracePoint* points, int capacity);
+                  TracePoint* points, int capacity, double halfRange = kWaveformHalfRange);
 
 void DrawSpectrum(Bitmaplib::PlotView& view, const SpectrumTraceInput& in, TracePoint* trace, TracePoint* peaks,
                   int capacity);

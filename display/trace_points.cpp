@@ -43,7 +43,7 @@ private:
 }  // namespace
 
 int BuildWaveformPoints(const double* samples, int count, int width, int height, TracePoint* points,
-                        int capacity) {
+                        int capacity, double halfRange) {
     assert(width > 0 && height > 0);
     if (count <= 0) {
         return 0;
@@ -51,13 +51,13 @@ int BuildWaveformPoints(const double* samples, int count, int width, int height,
     // Single precision on purpose: it decides the rows of full-scale samples
     // (0.01 in single precision is slightly below 0.01).
     const float kx = static_cast<float>(width) / static_cast<float>(count);
-    const float ky = static_cast<float>(height / kWaveformFullScale);
+    const float ky = static_cast<float>(height / (2.0 * halfRange));
     const std::int64_t mid = height / 2;
     ColumnReducer columns(points, capacity);
     for (int i = 0; i < count; ++i) {
         const std::int32_t x = truncToInt(static_cast<double>(i) * kx);
         const std::int64_t dy = truncToInt(static_cast<double>(truncToInt(samples[i])) * ky);
-        const std::int64_t y = std::clamp<std::int64_t>(mid + dy, -kGdiCoordLimitPx, kGdiCoordLimitPx);
+        const std::int64_t y = std::clamp<std::int64_t>(mid - dy, -kGdiCoordLimitPx, kGdiCoordLimitPx);
         if (columns.Add(x, static_cast<std::int32_t>(y)) < 0) {
             break;
         }

@@ -34,20 +34,21 @@ struct TraceBuffers {
     TracePoint peak[kPointCapacity];
 };
 
-// Value range of a 16-bit sample that the full view height spans.
-inline constexpr double kWaveformFullScale = 20000.0;
+// The sample value at the top edge of the waveform view (its negative lies
+// at the bottom edge) until the wheel zooms it.
+inline constexpr double kWaveformHalfRange = 10000.0;
 // A trace whose first point after the left edge lies this far above the view
 // is a silent frame: the coloured area is not drawn.
 inline constexpr std::int32_t kSilentFrameRowPx = -1000000;
 
 // Waveform of `count` samples (raw 16-bit values as doubles) on a
-// width x height view: sample i at x = trunc(i x width / count), row
-// height / 2 + trunc(trunc(sample) x height / 20000); positive samples lie
-// below the centre line. Both factors are held in single precision, as the
-// display has always drawn them. Writes at most `capacity` points and returns
-// how many (two per column).
+// width x height view spanning +-halfRange: sample i at
+// x = trunc(i x width / count), row height / 2 - trunc(trunc(sample) x height
+// / (2 halfRange)); positive samples lie above the centre line. Both factors
+// are held in single precision, as the display has always drawn them. Writes
+// at most `capacity` points and returns how many (two per column).
 int BuildWaveformPoints(const double* samples, int count, int width, int height, TracePoint* points,
-                        int capacity);
+                        int capacity, double halfRange = kWaveformHalfRange);
 
 // How the spectrum's points are to be drawn.
 enum class SpectrumShape {

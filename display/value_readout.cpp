@@ -87,15 +87,41 @@ double ValueAtRow(const ViewLevels& levels, double y) { return (levels.offset - 
 
 double RowOfValue(const ViewLevels& levels, double value) { return levels.offset - value * levels.height / levels.span; }
 
-ReadoutText SpectrumCursorReadout(const FrameFacts& f, const ViewAxis& axis, const ViewLevels& levels, int x, int y) {
+double TraceValueAtX(const ViewAxis& axis, const double* values, std::int32_t binCount, int x) {
+    double best = -std::numeric_limits<double>::infinity();
+    if (values == nullptr || binCount <= 0 || x < 0 || x >= axis.width) {
+        return best;
+    }
+    // The bins whose x truncates to this column, as the trace places them.
+    const double first = std::ceil(AxisBinAtX(axis, x));
+    const double end = std::ceil(AxisBinAtX(axis, x + 1));
+    if (!(end > first)) {
+        const double nearest = std::clamp(std::round(AxisBinAtX(axis, x + 0.5)), 0.0, binCount - 1.0);
+        return values[static_cast<std::int32_t>(nearest)];
+    }
+    const auto lo = static_cast<std::int32_t>(std::clamp(first, 0.0, binCount - 1.0));
+    const auto hi = static_cast<std::int32_t>(std::clamp(end - 1.0, 0.0, binCount - 1.0));
+    for (std::int32_t k = lo; k <= hi; ++k) {
+        best = std::max(best, values[k]);
+    }
+    return best;
+}
+
+ReadoutText SpectrumCursorReadout(const FrameFacts& f, const ViewAxis& axis, const ViewLevels& levels,
+                                  const double* values, std::int32_t binCount, int x, int y) {
     ReadoutText r;
     char text[kReadoutTextBytes];
+    char hzText[kReadoutTextBytes];
+    char note[kReadoutTextBytes];
     const double hz = BinHz(f, AxisBinAtX(axis, x));
-    HzText(hz, text);
+    HzText(hz, hzText);
+    NoteText(hz, note);
+    std::snprintf(text, kReadoutTextBytes, "%.16s  %.16s", hzText, note);
     AddLine(r, text);
-    std::snprintf(text, kReadoutTextBytes, "%.1f dBFS", LevelDbfs(ValueAtRow(levels, y), f.windowKind, f.length));
+    std::snprintf(text, kReadoutTextBytes, "trace %.1f dBFS",
+                  LevelDbfs(TraceValueAtX(axis, values, binCount, x), f.windowKind, f.length));
     AddLine(r, text);
-    NoteText(hz, text);
+    std::snprintf(text, kReadoutTextBytes, "pointer %.1f dBFS", LevelDbfs(ValueAtRow(levels, y), f.windowKind, f.length));
     AddLine(r, text);
     return r;
 }
@@ -104,7 +130,7 @@ ReadoutText CepstrumCursorReadout(const FrameFacts& f, const ViewAxis& axis, int
     ReadoutText r;
     char text[kReadoutTextBytes];
     const double lag = AxisBinAtX(axis, x);
-    std::snprintf(text, kReadoutTextBytes, "%.2f ms", lag * kMsPerSecond / f.sampleRate);
+    std::snprintf(text, kReadoutTextBytes, "lag %.2f ms", lag * kMsPerSecond / f.sampleRate);
     AddLine(r, text);
     const double hz = LagHz(f, lag);
     HzText(hz, text);
@@ -123,9 +149,9 @@ ReadoutText WaveCursorReadout(const FrameFacts& f, int width, const double* samp
     // The first sample the waveform draws in column x.
     const std::int32_t i = std::clamp<std::int32_t>(
         static_cast<std::int32_t>(std::ceil(static_cast<double>(x) * count / width)), 0, count - 1);
-    std::snprintf(text, kReadoutTextBytes, "%.2f ms", i * kMsPerSecond / f.sampleRate);
+    std::snprintf(text, kReadoutTextBytes, "time %.2f ms", i * kMsPerSecond / f.sampleRate);
     AddLine(r, text);
-    std::snprintf(text, kReadoutTextBytes, "sample %.0f", samples[i]);
+    std::snprintf(text, kReadoutTextBytes, "value %.0f", samples[i]);
     AddLine(r, text);
     return r;
 }
@@ -175,6 +201,10 @@ ReadoutText SpectrogramCursorReadout(const FrameFacts& f, const SpectrogramAxis&
     ReadoutText r;
     char text[kReadoutTextBytes];
     const double bin = SpectrogramBinAtRow(axis, y);
+    if (axis.cepstrum) {
+        std::snprintf(text, kReadoutTextBytes, "lag %.2f ms", bin * kMsPerSecond / f.sampleRate);
+        AddLine(r, text);
+    }
     HzText(axis.cepstrum ? LagHz(f, bin) : BinHz(f, bin), text);
     AddLine(r, text);
     if (secondsAgo >= 0.0) {

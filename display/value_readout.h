@@ -71,12 +71,20 @@ struct ViewLevels {
 double ValueAtRow(const ViewLevels& levels, double y);
 double RowOfValue(const ViewLevels& levels, double value);
 
-// Spectrum views at (x, y): "440.0 Hz", "-12.0 dBFS", "A4 +0c".
-ReadoutText SpectrumCursorReadout(const FrameFacts& f, const ViewAxis& axis, const ViewLevels& levels, int x, int y);
-// Cepstrum views at x: "4.54 ms", "220.3 Hz", "A3 +1c".
+// The largest of the `binCount` display values that the trace draws in
+// column x (the nearest bin where bins are wider than a column); -inf for a
+// column outside the view or no values.
+double TraceValueAtX(const ViewAxis& axis, const double* values, std::int32_t binCount, int x);
+
+// Spectrum views at (x, y) over the frame's `values`: "440.0 Hz  A4 +0c",
+// "trace -6.0 dBFS" (the trace's level in that column), "pointer -12.0 dBFS"
+// (the level at the pointer's height).
+ReadoutText SpectrumCursorReadout(const FrameFacts& f, const ViewAxis& axis, const ViewLevels& levels,
+                                  const double* values, std::int32_t binCount, int x, int y);
+// Cepstrum views at x: "lag 4.54 ms", "220.3 Hz", "A3 +1c".
 ReadoutText CepstrumCursorReadout(const FrameFacts& f, const ViewAxis& axis, int x);
-// Waveform at x of a `width`-pixel view over `count` raw samples: "12.34 ms",
-// "sample -1234" (the sample drawn there).
+// Waveform at x of a `width`-pixel view over `count` raw samples:
+// "time 12.34 ms", "value -1234" (the sample drawn there).
 ReadoutText WaveCursorReadout(const FrameFacts& f, int width, const double* samples, std::int32_t count, int x);
 // Spectrum views: "Peak 440.0 Hz", "-6.0 dBFS  A4 +0c"; nothing when not found.
 ReadoutText PeakReadout(const FrameFacts& f, const SpectrumPeak& peak);
@@ -94,7 +102,8 @@ struct SpectrogramAxis {
     bool cepstrum;
 };
 double SpectrogramBinAtRow(const SpectrogramAxis& axis, int y);
-// "440.0 Hz", "3.2 s ago" ("-" for a column not drawn since the clock began).
+// "440.0 Hz", "3.2 s ago" ("-" for a column not drawn since the clock began);
+// in the cepstrum views "lag 4.54 ms", "220.3 Hz", "3.2 s ago".
 ReadoutText SpectrogramCursorReadout(const FrameFacts& f, const SpectrogramAxis& axis, int y, double secondsAgo);
 
 // When each spectrogram column was drawn: one time per column, newest last.

@@ -94,4 +94,8 @@
 #define IDS_TAKE_NOT_CREATED 33102
 #define IDS_OPEN_DURING_REC 33103
 
+/* Keyboard and View menu. */
+#define IDM_PLAY_TOGGLE 33300 /* Space: RUN when stopped, else STOP */
+#define IDM_CAL_CLEAR 33301   /* View menu: drop the CAL reference */
+
 #endif

@@ -107,6 +107,10 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
         target.RequestCalibration();
         return true;
     }
+    if (id == IDM_CAL_CLEAR) {
+        target.ClearCalibration();
+        return true;
+    }
     if (const MenuItemValue* w = Find(kWindowItems, id)) {
         s.windowKind = w->value;
         return true;
@@ -154,8 +158,15 @@ bool Dispatch(AppSettings& s, int id, bool recording, CommandTarget& target) {
 
 }  // namespace
 
+int ResolvePlayToggle(const AppSettings& s, int id) {
+    if (id != IDM_PLAY_TOGGLE) {
+        return id;
+    }
+    return s.runState == kStop ? IDM_RUN : IDM_STOP;
+}
+
 void ExecuteCommand(AppSettings& s, int id, bool recording, CommandTarget& target) {
-    if (Dispatch(s, id, recording, target)) {
+    if (Dispatch(s, ResolvePlayToggle(s, id), recording, target)) {
         target.RefreshStatus();
         target.SyncMenu();
     }

@@ -49,6 +49,10 @@ public:
     virtual void SyncMenu() = 0;
 };
 
+// The command Space stands for: RUN while the state is STOP, STOP in RUN
+// and REC. Any other id is returned as it is.
+int ResolvePlayToggle(const AppSettings& s, int id);
+
 // Carries out one command: changes the settings, takes its actions in order
 // and, for every command but Exit, ends with RefreshStatus then SyncMenu.
 // `recording` tells whether a recording file is open now.

@@ -10,6 +10,7 @@
 #include "app/program/app_win.h"
 #include "app/layout/window_parts_win.h"
 #include "app/frame/view_zoom.h"
+#include "display/axes_painter_win.h"
 #include "display/plot_view_win.h"
 #include "display/selection.h"
 #include "display/split_bar_win.h"
@@ -193,15 +194,25 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         upper->RestoreBackground();
     }
     if (s.showWave) {
-        DrawWaveform(*upper, frame.rawFrame, frame.sampleCount / 2, frame.sampleCount, traces.wave, kPointCapacity);
+        if (!s.showSpectrum) {
+            // WAVE alone: the wheel zooms the waveform (with the spectrum
+            // shown it zooms the spectrum).
+            waveHalfRange_ = ApplyWaveWheel(waveHalfRange_, upper->TakeWheel());
+        }
+        DrawWaveform(*upper, frame.rawFrame, frame.sampleCount / 2, frame.sampleCount, traces.wave, kPointCapacity,
+                     waveHalfRange_);
         DrawFrameBorder(*upper);
         upper->SetSelectable(false);
     }
     if (s.showSpectrum) {
         ZoomFields stored = ActiveZoomFields(live, s.cepstrumMode);
-        ViewZoom zoom{stored.span.load(kRelaxed), stored.offset.load(kRelaxed)};
-        zoom = ApplyWheel(zoom, upper->TakeWheel());
+        const ViewZoom before{stored.span.load(kRelaxed), stored.offset.load(kRelaxed)};
+        ViewZoom zoom = ApplyWheel(before, upper->TakeWheel());
         zoom = ApplyDrag(zoom, upper->TakeDragY());
+        SelectionBlock selection = upper->Selection();
+        KeepSelectionLevels(selection, before, zoom, upper->Height());
+        upper->SetSelection(selection);
+        SaveSelection(live, selection);
         stored.span.store(zoom.span, kRelaxed);
         stored.offset.store(zoom.offset, kRelaxed);
         live.activeSpan.store(zoom.span, kRelaxed);
@@ -210,6 +221,10 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
                                     zoom.span, zoom.offset, s.colourSpectrum != 0};
         RestartPeakHoldOnChange(in, *upper);
         DrawSpectrum(*upper, in, traces.trace, traces.peak, kPointCapacity);
+        if (s.cepstrumMode != 1) {
+            DrawLevelAxis(*upper, ViewLevels{upper->Height(), zoom.span, zoom.offset}, frame.windowKind,
+                          frame.sampleCount);
+        }
         DrawFrameBorder(*upper);
         DrawSelection(*upper);
         upper->SetSelectable(true);

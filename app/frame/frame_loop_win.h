@@ -134,4 +134,7 @@ private:
     // line drawn last (app/peak_hold.h).
     PeakHoldScope analysedScope_;
     PeakHoldScope peakScope_;
+    // The waveform's vertical range, +- sample value; the wheel over WAVE
+    // changes it (loop thread only).
+    double waveHalfRange_ = kWaveformHalfRange;
 };

@@ -66,11 +66,14 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::PlotView& view,
             markerValue = peak.found ? frame.displayValues[peak.index] : 0.0;
             marked = peak.found;
         }
-        if (marked) {
+        // While the status line says "no input" or "filling", the frame
+        // shown is an old one: no peak or pitch is named for it.
+        const bool old = app.waitingForSamples.load(std::memory_order_relaxed);
+        if (marked && !old) {
             state.upper.DrawMarker(view, truncToInt(AxisXOfBin(axis, markerBin)),
                                    truncToInt(RowOfValue(levels, markerValue)));
         }
-        if (corner.count > 0) {
+        if (corner.count > 0 && !old) {
             state.upper.DrawTextBox(view, corner, BoxPlacement::kTopRight, 0, 0);
         }
     }
@@ -81,7 +84,8 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::PlotView& view,
     }
     ReadoutText text;
     if (s.showSpectrum) {
-        text = cepstrum ? CepstrumCursorReadout(facts, axis, x) : SpectrumCursorReadout(facts, axis, levels, x, y);
+        text = cepstrum ? CepstrumCursorReadout(facts, axis, x) : SpectrumCursorReadout(facts, axis, levels, frame.displayValues,
+                                                                                   frame.binCount, x, y);
     } else if (s.showWave) {
         // The waveform shows the frame's first half (see the frame loop).
         text = WaveCursorReadout(facts, view.Width(), frame.rawFrame, frame.sampleCount / 2, x);

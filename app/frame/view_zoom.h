@@ -4,7 +4,10 @@
 //
 // A value v of the displayed curve lies at pixel row offset - v x (view
 // height / span): the span is the value range the full view height covers,
-// the offset the row of value 0. Both are doubles.
+// the offset the row of value 0. Both are doubles. A new view height scales
+// the offset with it (the layout does that), so the same levels stay at the
+// same places of the view; the selection's vertical edges are levels too,
+// kept where they are when the wheel or a drag changes the zoom.
 //
 // Threads: called by the frame loop only; the wheel and drag amounts it
 // passes were taken from the view's accumulators with an atomic exchange.
@@ -12,6 +15,8 @@
 
 #include <cstdint>
 #include <optional>
+
+#include "display/selection.h"
 
 struct ViewZoom {
     double span;
@@ -34,6 +39,25 @@ ViewZoom ApplyWheel(ViewZoom zoom, std::int32_t wheelDelta);
 // A right-button drag of `dragPx` pixels (downwards positive) moves the
 // curve with the pointer.
 ViewZoom ApplyDrag(ViewZoom zoom, std::int32_t dragPx);
+
+// The waveform's half range after a wheel step of `wheelDelta` raw units:
+// each notch (120 units) towards the user narrows it by a factor of the
+// square root of 2, each away from the user widens it as much, within
+// kMinWaveHalfRange ... kMaxWaveHalfRange (sample values).
+inline constexpr double kMinWaveHalfRange = 10.0;
+inline constexpr double kMaxWaveHalfRange = 40000.0;
+double ApplyWaveWheel(double halfRange, std::int32_t wheelDelta);
+
+// The level at `fraction` of a view `height` pixels high (0 is the top row,
+// 1 the bottom), and the fraction at which a level lies.
+double LevelAtFraction(ViewZoom zoom, std::int32_t height, double fraction);
+double FractionOfLevel(ViewZoom zoom, std::int32_t height, double level);
+
+// Moves the selection's top and bottom edges from where their levels lay
+// under `before` to where they lie under `after`, so that the spectrogram's
+// colours stay; the edges may then lie outside the view. A view without
+// height leaves the block as it is.
+void KeepSelectionLevels(SelectionBlock& block, ViewZoom before, ViewZoom after, std::int32_t height);
 
 // The divider's top edge as a fraction of the client height, or nothing when
 // the client has no height (a minimised window): the ratio is then kept.

@@ -47,6 +47,17 @@ WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, 
     return l;
 }
 
+ClientSize MinimumClientSize(std::int32_t labelHeight, std::int32_t barThickness, double splitRatio) {
+    const std::int32_t upper = kUpperTopPx + kMinReadableUpperPx;
+    const std::int32_t lower = barThickness + kScaleLabelCount * labelHeight;
+    const double ratio = SaneSplitRatio(splitRatio);
+    // The bar lies at ratio x height: each view gets its share of it.
+    const double forUpper = ratio > 0.0 ? upper / ratio : kMostMinClientHeightPx;
+    const double forLower = ratio < 1.0 ? lower / (1.0 - ratio) : kMostMinClientHeightPx;
+    const double asked = std::min<double>(kMostMinClientHeightPx, std::ceil(std::max(forUpper, forLower)));
+    return {kMinClientWidthPx, std::max(upper + lower, static_cast<std::int32_t>(asked))};
+}
+
 double RescaledOffset(double offset, std::int32_t oldHeight, std::int32_t newHeight) {
     if (oldHeight <= 0) {
         return offset;

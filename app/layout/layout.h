@@ -71,6 +71,23 @@ double SaneSplitRatio(double splitRatio);
 WindowLayout ComputeLayout(std::int32_t cx, std::int32_t cy, double splitRatio, std::int32_t barThickness,
                            std::int32_t labelHeight, std::int32_t labelWidth = kScaleLabelWidthPx);
 
+// The smallest client area at which every part stays readable: as wide as
+// the status line's usual text (the state, rate, length, window, axis, pause
+// and frame rate), and high enough that, at the split in force, the upper
+// view holds its readout box, frequency labels and a few level labels
+// (kMinReadableUpperPx) and the lower view its five labels stacked, so that
+// they stay apart. A split near either end would ask for a huge window: the
+// height asked for is then held to kMostMinClientHeightPx, never below the
+// two views' least heights and the divider together. Pixels.
+inline constexpr std::int32_t kMinClientWidthPx = 400;
+inline constexpr std::int32_t kMinReadableUpperPx = 110;
+inline constexpr std::int32_t kMostMinClientHeightPx = 480;
+struct ClientSize {
+    std::int32_t width;
+    std::int32_t height;
+};
+ClientSize MinimumClientSize(std::int32_t labelHeight, std::int32_t barThickness, double splitRatio);
+
 // The row of value 0 for a view `newHeight` pixels high, keeping its place
 // relative to the height `oldHeight` it was set for. An unknown old height
 // (0 or less) or a result that is not a number keeps `offset`; the result is

@@ -1,5 +1,6 @@
 #include "app/layout/layout_win.h"
 
+#include <algorithm>
 #include <mutex>
 #include <optional>
 
@@ -62,13 +63,17 @@ void RebuildParts(App& app, const WindowLayout& l) {
 
     PlaceLabels(app, l);
     UpdateScaleLabels(ReadoutsOf(app.parts, app.options.Map()), s);
-    // The value-0 row keeps its relative height in the new view. The
-    // reference is the recorded upper-view height rather than the old view's:
-    // at start-up the old view is the placeholder, and scaling the stored
-    // offset by it would compound over every restart.
+    // The value-0 rows of both displays keep their places relative to the
+    // view's height, so the same levels stay on screen and the selection's
+    // edges keep their levels. The reference is the recorded upper-view
+    // height rather than the old view's: at start-up the old view is the
+    // placeholder, and scaling the stored offsets by it would compound over
+    // every restart.
     if (const int height = parts.upperView->Height(); height > 0) {
-        live.activeOffset.store(
-            RescaledOffset(live.activeOffset.load(kRelaxed), live.upperHeight.load(kRelaxed), height), kRelaxed);
+        const std::int32_t recorded = live.upperHeight.load(kRelaxed);
+        for (std::atomic<double>* offset : {&live.activeOffset, &live.specOffset, &live.cepOffset}) {
+            offset->store(RescaledOffset(offset->load(kRelaxed), recorded, height), kRelaxed);
+        }
         live.upperHeight.store(height, kRelaxed);
     }
     if (parts.divider) {
@@ -106,4 +111,33 @@ void Relayout(HWND mainWindow) {
     RECT client{};
     GetClientRect(mainWindow, &client);
     SendMessageA(mainWindow, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+}
+
+void OnGetMinMaxInfo(const App* app, HWND hwnd, MINMAXINFO& info) {
+    int labelHeight = kLabelHeightPx;
+    int thickness = kDividerThicknessPx;
+    double split = kDefaultSplitRatio;
+    if (app) {
+        split = app->live.splitRatio.load(kRelaxed);
+        const WindowParts& parts = app->parts;
+        if (parts.scaleLabels[0]) labelHeight = parts.scaleLabels[0]->Height();
+        if (parts.divider && parts.divider->BitmapHeight() > 0) thickness = parts.divider->BitmapHeight();
+    }
+    const ClientSize least = MinimumClientSize(labelHeight, thickness, split);
+    RECT window{};
+    RECT client{};
+    GetWindowRect(hwnd, &window);
+    GetClientRect(hwnd, &client);
+    // Frame, caption and menu bar as the window has them now (a menu bar
+    // that wraps takes more); a window still being made has no client yet.
+    if (client.right <= 0 || client.bottom <= 0) {
+        window = RECT{0, 0, 0, 0};
+        AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE)), GetMenu(hwnd) != nullptr,
+                           static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE)));
+        client = RECT{0, 0, 0, 0};
+    }
+    const LONG frameWidth = (window.right - window.left) - client.right;
+    const LONG frameHeight = (window.bottom - window.top) - client.bottom;
+    info.ptMinTrackSize.x = std::max<LONG>(info.ptMinTrackSize.x, least.width + frameWidth);
+    info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, least.height + frameHeight);
 }

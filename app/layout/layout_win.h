@@ -15,3 +15,9 @@ void OnSize(App& app, int cx, WPARAM kind, int cy);
 
 // Lays the window out again at its current client size; synchronous.
 void Relayout(HWND mainWindow);
+
+// The WM_GETMINMAXINFO handler: the smallest window whose client area is
+// MinimumClientSize for the labels' and the divider's real sizes, with
+// the window's frame, caption and menu as they are now. `app` may be null
+// (before the window's objects exist): the default sizes are used then.
+void OnGetMinMaxInfo(const App* app, HWND hwnd, MINMAXINFO& info);

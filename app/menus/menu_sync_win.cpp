@@ -32,3 +32,7 @@ void SyncFileMenu(HWND hwnd, bool playingFile) {
     }
     CheckMenuItem(menu, IDM_DEVICE_FILE, MF_BYCOMMAND | MF_CHECKED);
 }
+
+void MarkCalibration(HMENU menu, bool inUse) {
+    CheckMenuItem(menu, IDM_CAL, MF_BYCOMMAND | (inUse ? MF_CHECKED : MF_UNCHECKED));
+}

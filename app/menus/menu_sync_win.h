@@ -11,3 +11,7 @@ void SyncMenu(HWND hwnd, const AppSettings& s);
 // The marks a playing WAV file adds to the menu: the file's Device item
 // checked and the devices not, REC greyed while it plays. Runs after SyncMenu.
 void SyncFileMenu(HWND hwnd, bool playingFile);
+
+// The CAL item of a menu about to open: checked while a reference is being
+// built or in use. A menu without the item is left as it is.
+void MarkCalibration(HMENU menu, bool inUse);

@@ -43,6 +43,7 @@
 
 // The rooms above this one that the record holds; their headers include this
 // one, so the record owns them through pointers to declared types.
+struct CepstrumCalibration;
 struct ExtraSettings;
 struct WindowParts;
 class AnalyzerFrameAnalysis;
@@ -90,6 +91,9 @@ struct App {
     // The analysis, fed from the capture's ring; made with the window, set up
     // once the settings are loaded and afterwards only between passes.
     std::unique_ptr<AnalyzerFrameAnalysis> frameAnalysis;
+    // The analysis's CAL state, for the status line and the menu to ask
+    // whether a reference is in use (CepstrumCalibration::InUse); not owned.
+    const CepstrumCalibration* calibration = nullptr;
     std::unique_ptr<FrameLoop> frameLoop;  // stopped before the capture and the analysis go
     std::unique_ptr<StatusLoop> statusLoop;  // last: stopped before anything it uses goes
 };

@@ -25,6 +25,10 @@ constexpr double kMaxUsableSpan = 100000.0;
 constexpr std::int32_t kMaxViewHeightPx = 32767;
 
 bool IsFraction(double v) { return std::isfinite(v) && v >= 0.0 && v <= 1.0; }
+// The selection's top and bottom edges are levels and may lie outside the
+// view after a zoom; beyond this many view heights no drag brings them back.
+constexpr double kMaxSelectionEdge = 1000.0;
+bool IsSelectionEdge(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxSelectionEdge; }
 
 // Counts a replacement when `bad` holds.
 template <typename T>
@@ -50,7 +54,7 @@ int SanitizeSettings(AppSettings& s, const ScreenMetrics& screen) {
     replaced += Replace(s.pauseMs, s.pauseMs < 0 || s.pauseMs > kMaxPauseMs, kDefaultPauseMs);
     replaced += Replace(s.sampleRate, s.sampleRate < kMinSampleRateHz || s.sampleRate > kMaxSampleRateHz,
                         kDefaultSampleRateHz);
-    if (!IsFraction(s.selY0) || !IsFraction(s.selX0) || !IsFraction(s.selX1) || !IsFraction(s.selY1)) {
+    if (!IsSelectionEdge(s.selY0) || !IsFraction(s.selX0) || !IsFraction(s.selX1) || !IsSelectionEdge(s.selY1)) {
         s.selY0 = 0.1;
         s.selX0 = 0.1;
         s.selX1 = 0.9;

@@ -31,7 +31,8 @@ bool LoadSettingsImage(AppSettings& s, const void* bytes, std::size_t count, con
 
 // Replaces the values of an accepted record that would be unsafe to use or
 // leave the display where the user cannot bring it back (lengths, rates,
-// pauses, fractions, spans outside [0.01, 100,000], offsets beyond
+// pauses, fractions (the selection's top and bottom edges within 1,000
+// view heights), spans outside [0.01, 100,000], offsets beyond
 // +-kMaxOffsetPx, an impossible view height, window size) by their defaults;
 // values merely outside the menu lists are kept. The split ratio only needs
 // to be a fraction here: the layout moves a divider that would hide a view.

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "analysis/analyzer.h"
+#include "analysis/cepstrum.h"
 #include "app/program/app_win.h"
 #include "app/layout/window_parts_win.h"
 #include "app/status/status_text.h"
@@ -21,6 +22,7 @@ void RefreshStatus(App& app) {
     InputStatus input;
     input.playingFile = app.playingFile.load(std::memory_order_acquire);
     input.average = app.options.Average();
+    input.calibrated = app.calibration && app.calibration->InUse();
     if (app.capture) {
         input.droppedBlocks = app.capture->droppedBlocks();
         input.takeEnd = app.recorder.LastTakeEnd();

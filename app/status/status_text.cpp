@@ -87,7 +87,7 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const Inp
     char average[24] = "";
     if (s.cepstrumMode == 0) FormatAverage(average, input.average);
     const char* ended = s.runState == kRun && !input.playingFile ? TakeEndText(input.takeEnd) : "";
-    std::snprintf(out, sizeof out, " %s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s%s", state,
+    std::snprintf(out, sizeof out, " %s%s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s%s", state, input.calibrated ? ", CAL" : "",
                   static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
                   GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, average, ended);
 }
@@ -121,7 +121,7 @@ void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
         for (InputState input : {InputState::kFlowing, InputState::kNoInput}) {
             for (TakeEnd end : {TakeEnd::kWriteFailed, TakeEnd::kQueueFull, TakeEnd::kSizeLimit}) {
                 char line[kStatusTextBytes];
-                FormatStatus(line, each, InputStatus{input, kWidestDropped, false, widestAverage, end});
+                FormatStatus(line, each, InputStatus{input, kWidestDropped, false, widestAverage, end, true});
                 if (std::strlen(line) > std::strlen(out)) std::memcpy(out, line, sizeof out);
             }
         }

@@ -24,6 +24,7 @@ struct InputStatus {
     bool playingFile = false;  // a WAV file plays in place of the device
     AverageChoice average;     // the spectrum's averaging in force
     TakeEnd takeEnd = TakeEnd::kNone;  // why the last take ended without a STOP
+    bool calibrated = false;   // a CAL reference is in use: ", CAL" after the state
 };
 
 // Formats " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps" from the settings into
@@ -31,7 +32,8 @@ struct InputStatus {
 // grid value outside its table shows as "?". In RUN/REC "%dfps" becomes
 // "no input" or "filling" as `input` says; with dropped blocks ", N dropped"
 // follows. While a file plays in place of the live input, the state RUN reads
-// "FILE". In the spectrum views an averaging in force is named next:
+// "FILE". ", CAL" follows the state while a CAL reference is in use. In the
+// spectrum views an averaging in force is named after the dropped blocks:
 // ", avg fast" or ", avg slow" for the menu's time constants, ", avg 0.5s"
 // for another, ", avg 16" for the mean of 16 frames, ", max hold".
 void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input = {});

@@ -5,6 +5,8 @@
 #include <optional>
 #include <utility>
 
+#include "analysis/cepstrum.h"
+#include "app/commands/commands.h"
 #include "app/frame/frame_analysis.h"
 #include "app/program/app_win.h"
 #include "app/menus/command_target_win.h"
@@ -101,6 +103,7 @@ void MakeFrameLoop(App& app) {
     FrameHooks hooks = MakeSpectrogramHooks(app);
     AddReadoutHooks(app, hooks);
     app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, std::move(hooks));
+    app.calibration = &app.frameAnalysis->Calibration();
 }
 
 // The frame loop draws the newest samples of the capture; the status loop
@@ -236,6 +239,7 @@ void OnMouseWheel(WPARAM wParam) {
 
 void OnCommand(int id) {
     App& app = *g_app;
+    id = ResolvePlayToggle(app.settings, id);
     if (IsExportCommand(id)) {
         RunExportCommand(app, id);
         return;
@@ -288,6 +292,16 @@ LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo(g_app.get(), hwnd, *reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    case WM_INITMENUPOPUP:
+        // The CAL mark follows the analysis, which changes it between commands.
+        if (g_app && g_app->calibration) {
+            MarkCalibration(reinterpret_cast<HMENU>(wParam),
+                            g_app->calibration->InUse() || g_app->calibration->Requested());
+        }
         return 0;
     case WM_DROPFILES:
         OnDropFiles(*g_app, reinterpret_cast<HDROP>(wParam));
@@ -361,7 +375,9 @@ int RunMessageLoop(HACCEL accelerators) {
     MSG msg{};
     BOOL got;
     while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
-        if (!TranslateAcceleratorA(msg.hwnd, accelerators, &msg)) {
+        // The keys reach the main window whichever of its parts has the focus.
+        HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (!TranslateAcceleratorA(top, accelerators, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

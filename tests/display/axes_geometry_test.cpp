@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -186,6 +187,36 @@ TEST(AxesGeometry, LabelsAtTheEdgesMoveInOrAreLeftOut) {
     EXPECT_EQ(placed[0].left, 0);
     EXPECT_STREQ(placed[n - 1].rowA, "10k");
     EXPECT_EQ(placed[n - 1].right, 600);
+}
+
+// The level axis at every height from a bare view to a maximised one, in
+// fonts of 13 to 19 pixels: the labels read the level of their own line,
+// stay inside the view, never touch each other nor the frequency labels'
+// rows, and a view as tall as the default window's shows at least three.
+TEST(AxesGeometry, LevelLabelsReadTheirLinesAndKeepApart) {
+    const TextWidthFn measure = [](const char* text) { return static_cast<std::int32_t>(std::strlen(text)) * 9; };
+    const auto levelAt = [](std::int32_t row) { return 10.0 - row * 0.37; };
+    for (const std::int32_t textHeight : {13, 16, 19}) {
+        for (std::int32_t height = 20; height <= 1000; height += 3) {
+            SCOPED_TRACE(testing::Message() << height << " px high, " << textHeight << " px text");
+            std::array<LevelLabel, kHorizontalGridLines> placed{};
+            const int n = PlaceLevelLabels(100, height, textHeight, levelAt, measure, placed);
+            if (height >= 180) {
+                ASSERT_GE(n, 3);
+                EXPECT_NE(std::strstr(placed[0].text, " dBFS"), nullptr);
+            }
+            std::int32_t taken = 0;
+            for (int i = 0; i < n; ++i) {
+                const LevelLabel& l = placed[i];
+                EXPECT_EQ(std::atoi(l.text), static_cast<int>(std::lround(levelAt(l.top - 1)))) << l.text;
+                ASSERT_GE(l.top, taken);
+                ASSERT_LE(l.top + textHeight, height);
+                ASSERT_LE(l.right, 100);
+                ASSERT_TRUE(l.top + textHeight <= RowAY(height) || l.top >= RowBY(height) + textHeight) << l.top;
+                taken = l.top + textHeight;
+            }
+        }
+    }
 }
 
 TEST(AxesGeometry, HorizontalLinesDivideTheHeightInEight) {

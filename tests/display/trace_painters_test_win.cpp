@@ -144,7 +144,7 @@ TEST_F(PainterTest, WaveformShowsTheSinePeriod) {
     Make(512, 200);
     constexpr int kPeriod = 64;
     std::vector<double> s(1024);
-    for (int i = 0; i < 1024; ++i) s[i] = -8000.0 * std::sin(2 * 3.14159265358979 * (i % kPeriod) / kPeriod);
+    for (int i = 0; i < 1024; ++i) s[i] = 8000.0 * std::sin(2 * 3.14159265358979 * (i % kPeriod) / kPeriod);
     std::vector<TracePoint> points(kCapacity);
     DrawWaveform(*view_, s.data(), 512, 1024, points.data(), kCapacity);
     // One sample per column: the picture repeats every period (column 0 is
@@ -152,7 +152,7 @@ TEST_F(PainterTest, WaveformShowsTheSinePeriod) {
     std::vector<int> top(512);
     for (int x = 0; x < 512; ++x) top[x] = TopRow(x, kWavePen);
     for (int x = 1; x + kPeriod < 511; ++x) ASSERT_EQ(top[x], top[x + kPeriod]) << "column " << x;
-    // Negative samples are drawn above the centre: the crest of -8000 at row
+    // Positive samples are drawn above the centre: the crest of 8000 at row
     // 100 - 79 = 21 (the single-precision factor is just under 0.01), a
     // quarter period in.
     EXPECT_EQ(top[kPeriod / 4], 21);

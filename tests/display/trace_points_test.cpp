@@ -186,8 +186,8 @@ TEST(WaveformPoints, RowsAndColumns) {
         int wantRow;
     };
     const Case cases[] = {
-        {0.0, 200, 100},  {0.0, 201, 100},   {-10000.0, 200, 1}, {10000.0, 200, 199},
-        {-32768.0, 200, -227}, {12.9, 200, 100}, {-0.9, 200, 100},
+        {0.0, 200, 100},  {0.0, 201, 100},   {10000.0, 200, 1}, {-10000.0, 200, 199},
+        {32768.0, 200, -227}, {12.9, 200, 100}, {-0.9, 200, 100},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.sample << " on " << c.height);
@@ -196,6 +196,9 @@ TEST(WaveformPoints, RowsAndColumns) {
         ASSERT_EQ(BuildWaveformPoints(s, 1, 300, c.height, pts.data(), 4), 2);
         EXPECT_EQ(pts[0].y, c.wantRow);
         EXPECT_EQ(pts[1].y, c.wantRow);
+        // Zoomed to +-32,768, a full-scale sample just reaches the edge.
+        ASSERT_EQ(BuildWaveformPoints(s, 1, 300, c.height, pts.data(), 4, 32768.0), 2);
+        EXPECT_EQ(pts[0].y, c.height / 2 - static_cast<int>(static_cast<int>(c.sample) * (c.height / 65536.0f)));
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "display/frame_csv.h"
 
@@ -35,26 +36,34 @@ TEST(CursorReadout, FrequencyLevelAndNoteUnderTheCursor) {
     EXPECT_NEAR(AxisBinAtX(log, AxisXOfBin(log, 40.86)), 40.86, 1e-9);
     EXPECT_NEAR(AxisBinAtX(linear, 500), 1024, 1e-9);
 
+    // A full-scale sine in bin 41 (column 20 draws bins 41 to 43), the
+    // pointer 6 dB below it: the trace's level and the pointer's, each named.
     const ViewLevels levels{400, 300.0, 400.0};
     const double fullScale = FullScaleLevel(kWindowHanning, 4096);
-    const int y = static_cast<int>(std::lround(RowOfValue(levels, fullScale)));
-    const ReadoutText s = SpectrumCursorReadout(facts, linear, levels, 20, y);
+    std::vector<double> values(2048, fullScale - 200.0);
+    values[41] = fullScale;
+    const int y = static_cast<int>(std::lround(RowOfValue(levels, fullScale - 6.0 * std::log(10.0))));
+    const ReadoutText s = SpectrumCursorReadout(facts, linear, levels, values.data(), 2048, 20, y);
     ASSERT_EQ(s.count, 3);
-    EXPECT_STREQ(s.lines[0], "441.0 Hz");
-    EXPECT_NEAR(std::stod(s.lines[1]), 0.0, 0.2) << s.lines[1];
-    EXPECT_STREQ(s.lines[2], "A4 +4c");
+    EXPECT_STREQ(s.lines[0], "441.0 Hz  A4 +4c");
+    EXPECT_STREQ(s.lines[1], "trace 0.0 dBFS");
+    EXPECT_EQ(std::string(s.lines[2]).rfind("pointer ", 0), 0u) << s.lines[2];
+    EXPECT_NEAR(std::stod(s.lines[2] + 8), -6.0, 0.2) << s.lines[2];
+    EXPECT_EQ(TraceValueAtX(linear, values.data(), 2048, 21), fullScale - 200.0) << "the next column";
+    EXPECT_EQ(TraceValueAtX(ViewAxis{4096, 2048, false}, values.data(), 2048, 82), fullScale)
+        << "bins wider than columns: the nearest bin";
 
     // Lag 200.45 samples: 220 Hz.
     const ReadoutText c = CepstrumCursorReadout(facts, ViewAxis{2048, 2048, false}, 200);
-    EXPECT_STREQ(c.lines[0], "4.54 ms");
+    EXPECT_STREQ(c.lines[0], "lag 4.54 ms");
     EXPECT_STREQ(c.lines[1], "220.5 Hz");
     EXPECT_STREQ(c.lines[2], "A3 +4c");
     EXPECT_STREQ(CepstrumCursorReadout(facts, linear, 0).lines[1], "-") << "lag 0 has no pitch";
 
     const double samples[] = {0, 100, -200, 300};
     const ReadoutText w = WaveCursorReadout(facts, 8, samples, 4, 5);
-    EXPECT_STREQ(w.lines[0], "0.07 ms");
-    EXPECT_STREQ(w.lines[1], "sample 300");
+    EXPECT_STREQ(w.lines[0], "time 0.07 ms");
+    EXPECT_STREQ(w.lines[1], "value 300");
 }
 
 // The spectrogram's rows: the band's low end at the bottom (at the top in
@@ -74,7 +83,9 @@ TEST(CursorReadout, SpectrogramRowFrequencyAndColumnAge) {
     EXPECT_LT(clock.AgeOf(100, 94, 15.0), 0.0) << "not drawn yet";
     clock.Push(120, 20.0);
     EXPECT_LT(clock.AgeOf(120, 118, 21.0), 0.0) << "a new width starts empty";
-    EXPECT_STREQ(SpectrogramCursorReadout(facts, axis, 0, 2.25).lines[1], "2.2 s ago");
+    const ReadoutText lagged = SpectrogramCursorReadout(facts, axis, 0, 2.25);
+    EXPECT_STREQ(lagged.lines[0], "lag 11.61 ms");
+    EXPECT_STREQ(lagged.lines[2], "2.2 s ago");
 }
 
 // Notes, one header row and one row per bin or sample, every line as wide

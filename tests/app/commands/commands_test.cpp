@@ -68,6 +68,7 @@ TEST(Commands, EachIdChangesItsSettingAndTakesItsActions) {
         {IDM_VIEW_CEPSTRUM, {"cross", "relayout", "status", "menu"},
          [](const AppSettings& s) { return s.cepstrumMode == 1 && s.pitchOn == 0 && s.showWave == 0; }},
         {IDM_CAL, {"calibrate", "status", "menu"}, [](const AppSettings& s) { return s.calRequest == 0; }},
+        {IDM_CAL_CLEAR, {"clearcal", "status", "menu"}, [](const AppSettings&) { return true; }},
         {IDM_WINDOW_BLACKMAN, {"status", "menu"}, [](const AppSettings& s) { return s.windowKind == kWindowBlackman; }},
         {IDM_WINDOW_NONE, {"status", "menu"}, [](const AppSettings& s) { return s.windowKind == kWindowNone; }},
         {IDM_PAUSE_1, {"status", "menu"}, [](const AppSettings& s) { return s.pauseMs == 1; }},
@@ -104,6 +105,9 @@ TEST(Commands, RunStopRecTransitions) {
         {kRec, IDM_RUN, true, kRec, {"reopen"}},
         {kRec, IDM_STOP, true, kStop, {"stoprec", "pause"}},
         {kRec, IDM_REC, true, kRec, {}},
+        {kRun, IDM_PLAY_TOGGLE, false, kStop, {"stoprec", "pause"}},
+        {kStop, IDM_PLAY_TOGGLE, false, kRun, {"reopen"}},
+        {kRec, IDM_PLAY_TOGGLE, true, kStop, {"stoprec", "pause"}},
     };
     for (const Case& c : cases) {
         AppSettings s = Defaults();

@@ -61,6 +61,44 @@ TEST(ViewZoom, DragMovesTheOffsetOnly) {
     EXPECT_EQ(z.offset, 125);
 }
 
+// The levels on screen are those of the zoom, whatever the view's height:
+// a resize scales the value-0 row with the height, and a wheel step or a
+// drag moves the selection's edges to where their levels now lie.
+TEST(ViewZoom, LevelsStayThroughHeightsZoomAndShift) {
+    struct Case {
+        std::int32_t height;
+        int wheel;
+        int dragPx;
+    };
+    const Case cases[] = {
+        {196, 0, 0}, {196, -120, 0}, {196, 360, -40}, {441, 0, 0}, {441, -240, 25}, {903, 120, 300}, {903, 0, -900},
+    };
+    const ViewZoom stored{400.0, 150.0};
+    const std::int32_t storedHeight = 196;
+    const SelectionBlock start{0.1, 0.1, 0.9, 0.9};
+    const double topLevel = LevelAtFraction(stored, storedHeight, start.y0);
+    const double bottomLevel = LevelAtFraction(stored, storedHeight, start.y1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.height << " px, wheel " << c.wheel << ", drag " << c.dragPx);
+        const ViewZoom resized{stored.span, stored.offset / storedHeight * c.height};
+        EXPECT_NEAR(LevelAtFraction(resized, c.height, 0.5), LevelAtFraction(stored, storedHeight, 0.5), 1e-9);
+        const ViewZoom moved = ApplyDrag(ApplyWheel(resized, c.wheel), c.dragPx);
+        SelectionBlock sel = start;
+        KeepSelectionLevels(sel, resized, moved, c.height);
+        EXPECT_NEAR(LevelAtFraction(moved, c.height, sel.y0), topLevel, 1e-9);
+        EXPECT_NEAR(LevelAtFraction(moved, c.height, sel.y1), bottomLevel, 1e-9);
+        EXPECT_EQ(sel.x0, start.x0);
+        EXPECT_EQ(sel.x1, start.x1);
+    }
+}
+
+TEST(ViewZoom, WaveWheelHalvesInTwoNotchesWithinBounds) {
+    EXPECT_DOUBLE_EQ(ApplyWaveWheel(10000, -240), 5000);
+    EXPECT_DOUBLE_EQ(ApplyWaveWheel(10000, 0), 10000);
+    EXPECT_DOUBLE_EQ(ApplyWaveWheel(30000, 240), kMaxWaveHalfRange);
+    EXPECT_DOUBLE_EQ(ApplyWaveWheel(12, -1200), kMinWaveHalfRange);
+}
+
 TEST(DividerRatio, IsBarTopOverClientHeightUnlessTheClientHasNoHeight) {
     EXPECT_DOUBLE_EQ(*DividerRatio(176, 441), 176.0 / 441);
     EXPECT_FALSE(DividerRatio(176, 0).has_value());

@@ -112,6 +112,21 @@ TEST(Layout, UnusableRatiosFallBackToTheDefault) {
     }
 }
 
+// At the smallest window the split in force gives the upper view room for
+// its readouts and the lower one for its five labels apart; a split near an
+// end asks for no more than a bounded height.
+TEST(Layout, SmallestClientKeepsEveryPartReadable) {
+    for (const double ratio : {0.1, 0.25, 0.4, 0.5, 0.75, 0.9}) {
+        const ClientSize least = MinimumClientSize(kLabel, kBar, ratio);
+        const WindowLayout l = ComputeLayout(least.width, least.height, ratio, kBar, kLabel);
+        EXPECT_LE(least.height, kMostMinClientHeightPx) << ratio;
+        if (least.height < kMostMinClientHeightPx) {
+            EXPECT_GE(l.upperView.height, kMinReadableUpperPx) << ratio;
+            EXPECT_GE(l.lowerView.height, kScaleLabelCount * kLabel) << ratio;
+        }
+    }
+}
+
 TEST(Layout, BarTopTruncatesTowardZero) {
     // 441 x 0.5 = 220.5 -> 220; 99 x 0.505 = 49.995 -> 49.
     EXPECT_EQ(ComputeLayout(584, 441, 0.5, kBar, kLabel).barTop, 220);

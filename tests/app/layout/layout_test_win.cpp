@@ -144,7 +144,7 @@ TEST_F(LayoutTest, ResizeRebuildsBothViewsAtTheNewGeometry) {
     app_->frameLoop->Stop();
     const SelectionBlock saved{0.2, 0.3, 0.6, 0.7};
     app_->parts.upperView->SetSelection(saved);
-    const int sizes[][2] = {{584, 441}, {700, 300}, {420, 600}};
+    const int sizes[][2] = {{584, 441}, {700, 340}, {420, 600}};
     for (const auto& size : sizes) {
         const HWND oldUpper = app_->parts.upperView->Handle();
         SetClientSize(size[0], size[1]);
@@ -210,8 +210,19 @@ TEST_F(LayoutTest, ValueZeroRowKeepsItsRelativeHeight) {
     ASSERT_TRUE(testsupport::PumpUntil([&] { return app_->frameLoop->PassCount() >= passes; }, 5000));
     SetClientSize(584, 441);
     app_->live.activeOffset = 78.0;  // half of the 156-row upper view
+    app_->live.specOffset = 78.0;    // both displays' rows follow, not only the one drawn
+    app_->live.cepOffset = -39.0;
     SetClientSize(584, 541);         // upper view 196 rows
     EXPECT_DOUBLE_EQ(app_->live.activeOffset, 98.0);
+    EXPECT_DOUBLE_EQ(app_->live.specOffset, 98.0);
+    EXPECT_DOUBLE_EQ(app_->live.cepOffset, -49.0);
+    // The window keeps a size at which its parts stay readable.
+    SetClientSize(120, 60);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const ClientSize least = MinimumClientSize(14, 5, app_->live.splitRatio);
+    EXPECT_GE(client.right, least.width);
+    EXPECT_GE(client.bottom, least.height);
 }
 
 TEST_F(LayoutTest, WheelGoesToTheUpperView) {

@@ -262,6 +262,7 @@ protected:
         char expected[kStatusTextBytes];
         InputStatus input;
         input.average = expected_.Average();
+        input.calibrated = App().calibration && App().calibration->InUse();
         FormatStatus(expected, s, input);
         EXPECT_EQ(WithoutFps(StatusText()), WithoutFps(expected)) << "after " << after;
         EXPECT_EQ(recording, s.runState == kRec) << "after " << after;

@@ -56,6 +56,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         const char* text;
         AverageChoice average{};
         TakeEnd end = TakeEnd::kNone;
+        bool cal = false;
     };
     const Case cases[] = {
         {0, InputState::kNoInput, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
@@ -78,6 +79,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         {0, InputState::kFlowing, 2, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, 2 dropped, take ended: disk too slow",
          {}, TakeEnd::kQueueFull},
         {1, InputState::kFlowing, 0, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps", {}, TakeEnd::kWriteFailed},
+        {1, InputState::kFlowing, 0, " STOP, CAL, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps", {}, TakeEnd::kNone, true},
     };
     for (const Case& c : cases) {
         AppSettings s{};
@@ -85,7 +87,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         s.runState = c.run;
         s.frameCount = 7;
         char out[kStatusTextBytes];
-        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.average, c.end});
+        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.average, c.end, c.cal});
         EXPECT_STREQ(out, c.text);
     }
 }

@@ -110,38 +110,39 @@ TEST_F(MainWindowTest, MenuBarHasEveryItemWithItsIdAndText) {
         {1, -1, L""},
         {1, 105, L"アプリケーションの終了(&X)"},
         {0, 0, L"デバイス(&D)"},
-        {1, 32805, L"なし"},
+        {1, 32805, L"なし(&N)"},
         {0, 0, L"再生(&P)"},
-        {1, 32790, L"RUN"}, {1, 32791, L"STOP"}, {1, -1, L""}, {1, 32792, L"REC"},
+        {1, 32790, L"&RUN\tSpace"}, {1, 32791, L"&STOP\tSpace"}, {1, -1, L""}, {1, 32792, L"R&EC\tCtrl+R"},
         {0, 0, L"表示(&V)"},
-        {1, 32775, L"WAVE"}, {1, 32777, L"WAVE + FFT "}, {1, 32776, L"FFT "},
-        {1, 32859, L"ケプストラム"}, {1, 32864, L"ピッチ"}, {1, 32866, L"CAL"},
+        {1, 32775, L"&WAVE"}, {1, 32777, L"W&AVE + FFT"}, {1, 32776, L"&FFT"},
+        {1, 32859, L"ケプストラム(&C)"}, {1, 32864, L"ピッチ(&P)"}, {1, 32866, L"CA&L"},
+        {1, 33301, L"CALを解除(&R)"},
         {0, 0, L"設定(&S)"},
-        {1, 0, L"休止時間"},
-        {2, 32796, L"0msec"}, {2, 32841, L"1msec"}, {2, 32798, L"5msec"}, {2, 32799, L"10msec"},
-        {2, 32801, L"50msec"}, {2, 32802, L"100msec"}, {2, 32803, L"500msec"},
+        {1, 0, L"休止時間(&P)"},
+        {2, 32796, L"&0msec"}, {2, 32841, L"&1msec"}, {2, 32798, L"&5msec"}, {2, 32799, L"&10msec"},
+        {2, 32801, L"&50msec"}, {2, 32802, L"&100msec"}, {2, 32803, L"&500msec"},
         {1, -1, L""},
-        {1, 0, L"サンプリング周波数"},
-        {2, 32813, L"8,000Hz"}, {2, 32814, L"22,050Hz"}, {2, 32815, L"44,100Hz"},
-        {2, 32816, L"48,000Hz"}, {2, 32817, L"96,000Hz"}, {2, 32818, L"192,000Hz"},
+        {1, 0, L"サンプリング周波数(&R)"},
+        {2, 32813, L"&8,000Hz"}, {2, 32814, L"&22,050Hz"}, {2, 32815, L"&44,100Hz"},
+        {2, 32816, L"&48,000Hz"}, {2, 32817, L"&96,000Hz"}, {2, 32818, L"&192,000Hz"},
         {1, -1, L""},
-        {1, 0, L"窓関数"},
-        {2, 32783, L"なし"}, {2, 32784, L"Hanning"}, {2, 32785, L"Hamming"}, {2, 32786, L"Blackman"},
-        {1, 0, L"データ長"},
-        {2, 32825, L"1,024 point"}, {2, 32826, L"2,048 point"}, {2, 32827, L"4,096 point"},
-        {2, 32828, L"8,192 point"}, {2, 32832, L"16,384 point"}, {2, 32833, L"32,768 point"},
-        {1, 0, L"X軸グリッド"},
-        {2, 32838, L"通常"}, {2, 32839, L"対数"},
+        {1, 0, L"窓関数(&W)"},
+        {2, 32783, L"なし(&N)"}, {2, 32784, L"&Hanning"}, {2, 32785, L"Ha&mming"}, {2, 32786, L"&Blackman"},
+        {1, 0, L"データ長(&D)"},
+        {2, 32825, L"&1,024 ポイント"}, {2, 32826, L"&2,048 ポイント"}, {2, 32827, L"&4,096 ポイント"},
+        {2, 32828, L"&8,192 ポイント"}, {2, 32832, L"&16,384 ポイント"}, {2, 32833, L"&32,768 ポイント"},
+        {1, 0, L"X軸グリッド(&X)"},
+        {2, 32838, L"通常(&L)"}, {2, 32839, L"対数(&O)"},
         {1, -1, L""},
-        {1, 0, L"スペクトル着色"},
-        {2, 32845, L"あり"}, {2, 32846, L"なし"},
-        {1, 0, L"カラーマップ"},
-        {2, 33200, L"レインボー"}, {2, 33201, L"マグマ"}, {2, 33202, L"グレー"},
+        {1, 0, L"スペクトル着色(&C)"},
+        {2, 32845, L"あり(&N)"}, {2, 32846, L"なし(&F)"},
+        {1, 0, L"カラーマップ(&M)"},
+        {2, 33200, L"レインボー(&R)"}, {2, 33201, L"マグマ(&M)"}, {2, 33202, L"グレー(&G)"},
         {1, -1, L""},
-        {1, 0, L"平均化"},
-        {2, 33210, L"なし"}, {2, 33211, L"指数 高速 (0.125秒)"}, {2, 33212, L"指数 低速 (1秒)"},
-        {2, 33213, L"線形 (直近のフレーム)"}, {2, 33214, L"最大値ホールド"}, {2, -1, L""},
-        {2, 33215, L"平均化をやり直す"},
+        {1, 0, L"平均化(&A)"},
+        {2, 33210, L"なし(&O)"}, {2, 33211, L"指数 高速 (0.125秒)(&E)"}, {2, 33212, L"指数 低速 (1秒)(&S)"},
+        {2, 33213, L"線形 (直近のフレーム)(&L)"}, {2, 33214, L"最大値ホールド(&M)"}, {2, -1, L""},
+        {2, 33215, L"平均化をやり直す(&R)"},
         {0, 0, L"ヘルプ(&H)"},
         {1, 104, L"バージョン情報(&A)..."},
     };
@@ -237,6 +238,11 @@ TEST(Resources, EnglishInterfaceMirrorsTheJapaneseOne) {
         EXPECT_EQ(english[i].depth, japanese[i].depth) << "entry " << i;
         EXPECT_EQ(english[i].id, japanese[i].id) << "entry " << i;
         EXPECT_EQ(english[i].text.empty(), japanese[i].text.empty()) << "entry " << i;
+        // Every menu and item can be reached from the keyboard, in both languages.
+        if (!english[i].text.empty()) {
+            EXPECT_NE(english[i].text.find(L'&'), std::wstring::npos) << "entry " << i;
+            EXPECT_NE(japanese[i].text.find(L'&'), std::wstring::npos) << "entry " << i;
+        }
         for (wchar_t c : english[i].text) {
             EXPECT_LT(c, 0x80) << "entry " << i << " of the English menu";
         }
@@ -357,7 +363,7 @@ LRESULT CALLBACK RecorderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-TEST(Accelerators, AltQuestionMarkAndAltSlashOpenAboutCtrlCCopies) {
+TEST(Accelerators, AltQuestionMarkAndAltSlashOpenAboutCtrlCCopiesCtrlRRecordsSpaceToggles) {
     HACCEL table = LoadAcceleratorsA(Module(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     ASSERT_NE(table, nullptr);
     WNDCLASSA wc{};
@@ -389,8 +395,16 @@ TEST(Accelerators, AltQuestionMarkAndAltSlashOpenAboutCtrlCCopies) {
     EXPECT_NE(TranslateAcceleratorA(target, table, &copy), 0) << "Ctrl+C";
     testsupport::PumpPending();
     EXPECT_EQ(GetWindowLongPtrA(target, GWLP_USERDATA), IDM_COPY_PICTURE);
+    MSG rec{target, WM_KEYDOWN, 'R', 0x00130001, 0, {}};
+    EXPECT_NE(TranslateAcceleratorA(target, table, &rec), 0) << "Ctrl+R";
+    testsupport::PumpPending();
+    EXPECT_EQ(GetWindowLongPtrA(target, GWLP_USERDATA), IDM_REC);
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
+    MSG space{target, WM_KEYDOWN, VK_SPACE, 0x00390001, 0, {}};
+    EXPECT_NE(TranslateAcceleratorA(target, table, &space), 0) << "Space";
+    testsupport::PumpPending();
+    EXPECT_EQ(GetWindowLongPtrA(target, GWLP_USERDATA), IDM_PLAY_TOGGLE);
     DestroyWindow(target);
 }
 
