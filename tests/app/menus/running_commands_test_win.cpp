@@ -11,6 +11,7 @@
 #include <iterator>
 #include <cstring>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -47,17 +48,10 @@ void CollectCommandIds(HMENU menu, std::vector<int>& ids) {
     }
 }
 
-// The status line without its frame-rate figure (the seventh of its parts),
-// which the loops keep changing.
-std::string WithoutFps(std::string text) {
-    std::size_t start = 0;
-    for (int part = 0; part < 6 && start != std::string::npos; ++part) {
-        start = text.find(", ", start);
-        if (start != std::string::npos) start += 2;
-    }
-    if (start == std::string::npos) return text;
-    const std::size_t end = text.find(", ", start);
-    return text.erase(start, end == std::string::npos ? std::string::npos : end - start);
+// The status line without its frame-rate figure (or the "filling" or
+// "no input" in its place), which the loops keep changing.
+std::string WithoutFps(const std::string& text) {
+    return std::regex_replace(text, std::regex(", ([0-9]+fps|filling|no input)"), ", ");
 }
 
 std::uint32_t U32At(const std::vector<unsigned char>& b, std::size_t at) {
