@@ -35,10 +35,6 @@ double Sinc(double x) {
     return std::sin(px) / px;
 }
 
-// The cepstrum's five-point smoothing spreads lag 0 (the log spectrum's
-// mean, far above everything else) over lags 0 ... 2.
-constexpr std::int32_t kFirstEnvelopeLag = 3;
-
 // Bisection steps of the ratio inversion: 2^-40 of half a bin is far below
 // any other error of the estimate.
 constexpr int kInversionSteps = 40;
@@ -162,67 +158,4 @@ SpectrumPeak FindSpectrumPeak(const double* values, std::int32_t count, std::int
     const double d = PeakBinOffset(kind, values[k - 1], values[k], values[k + 1]);
     const double level = values[k] - 20.0 * std::log(WindowKernelGain(kind, d));
     return {true, k, k + d, level};
-}
-
-CepstrumPeak FindCepstrumPeak(const double* values, std::int32_t count, std::int32_t first, std::int32_t last) {
-    if (values == nullptr || count < 3) {
-        return {false, 0, 0.0};
-    }
-    if (first > last) {
-        std::swap(first, last);
-    }
-    // The lowest lags hold the spectrum's envelope, not a period: walk down
-    // its slope to the first valley before looking for the strongest peak.
-    // The walk starts where the smoothing no longer reaches lag 0.
-    first = std::max(first, kFirstEnvelopeLag);
-    last = std::min(last, count - 2);
-    while (first < last && !(values[first + 1] > values[first])) {
-        ++first;
-    }
-    const std::int32_t k = StrongestMaximum(values, count, first, last);
-    if (k < 0) {
-        return {false, 0, 0.0};
-    }
-    const double a = values[k - 1];
-    const double b = values[k];
-    const double c = values[k + 1];
-    const double curvature = a - 2.0 * b + c;
-    double d = 0.0;
-    if (std::isfinite(curvature) && curvature < 0.0) {
-        d = std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5);
-    }
-    return {true, k, k + d};
-}
-
-double RefineFundamentalBins(const double* logSpectrum, std::int32_t bins, double toLevel, std::int32_t length,
-                             double periodLag, std::int32_t kind) {
-    const double coarse = length / periodLag;
-    if (logSpectrum == nullptr || !(coarse > 0.0) || !std::isfinite(coarse)) {
-        return coarse;
-    }
-    const double reach = std::max(coarse / 4.0, 1.0);
-    double weightedProducts = 0.0;
-    double weightedSquares = 0.0;
-    for (int h = 1; h <= kPitchHarmonics; ++h) {
-        const double expected = h * coarse;
-        const auto first = static_cast<std::int32_t>(std::ceil(expected - reach));
-        const auto last = static_cast<std::int32_t>(std::floor(expected + reach));
-        if (last > bins - 2) {
-            break;
-        }
-        const std::int32_t k = StrongestMaximum(logSpectrum, bins, std::max(first, 2), last);
-        if (k < 0) {
-            continue;
-        }
-        const double peak = logSpectrum[k] * toLevel;
-        const double at = k + PeakBinOffset(kind, logSpectrum[k - 1] * toLevel, peak, logSpectrum[k + 1] * toLevel);
-        // Magnitudes relative to the first bin looked at keep the weights finite.
-        const double weight = std::exp((peak - logSpectrum[2] * toLevel) / 20.0);
-        if (!std::isfinite(weight)) {
-            continue;
-        }
-        weightedProducts += weight * h * at;
-        weightedSquares += weight * h * h;
-    }
-    return weightedSquares > 0.0 ? weightedProducts / weightedSquares : coarse;
 }

@@ -1,7 +1,7 @@
 // Reading numbers off a frame: the strongest peak of the spectrum between two
 // bins, its frequency between bins and its level corrected for where the tone
-// fell, the level scale relative to a full-scale sine, and the strongest peak
-// of the cepstrum between two lags.
+// fell, and the level scale relative to a full-scale sine. (The pitch has
+// its own tracker, pitch_tracker.h.)
 //
 // Units: spectrum values are the display levels, 20 x ln|X| of the
 // unnormalised transform of the windowed frame (see spectrum.h); bins and
@@ -58,34 +58,3 @@ struct SpectrumPeak {
 // Non-finite values never make a peak.
 SpectrumPeak FindSpectrumPeak(const double* values, std::int32_t count, std::int32_t first, std::int32_t last,
                               std::int32_t kind);
-
-struct CepstrumPeak {
-    bool found;
-    std::int32_t index;  // lag of the local maximum, samples
-    double lag;          // interpolated by a parabola through it and its neighbours
-};
-
-// The strongest local maximum of the cepstrum values[first ... last], as
-// above, once past the slope that falls from the range's low end (the
-// spectrum's envelope at the lowest lags is no period), with the lag
-// interpolated by a parabola through three points.
-CepstrumPeak FindCepstrumPeak(const double* values, std::int32_t count, std::int32_t first, std::int32_t last);
-
-// The cepstrum path leaves L = log10|X| / 2048 per bin in the Analyzer's
-// imagInput (cepstrum.h), which a frame hands on as its log magnitudes
-// (FrameData); 20 x ln|X| is this many times L.
-inline constexpr double kCepstrumLogToLevel = 20.0 * std::numbers::ln10 * 2048.0;
-
-// Harmonics the pitch refinement looks at, at most.
-inline constexpr int kPitchHarmonics = 8;
-
-// A pitch refined against the spectrum: the cepstrum's lag says roughly
-// where the fundamental lies (length / periodLag bins); each of the first
-// kPitchHarmonics harmonics is looked for as the highest local maximum
-// within a quarter of the fundamental of its multiple, placed between bins
-// for the window `kind`, and the fundamental fitted to them (least squares
-// weighted by their magnitudes). `logSpectrum` holds `bins` log magnitudes,
-// `toLevel` times which is 20 x ln|X|. Returns the fundamental in bins, or
-// length / periodLag when no harmonic is found.
-double RefineFundamentalBins(const double* logSpectrum, std::int32_t bins, double toLevel, std::int32_t length,
-                             double periodLag, std::int32_t kind);

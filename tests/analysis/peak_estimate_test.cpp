@@ -79,33 +79,4 @@ TEST(SpectrumPeak, OnlyLocalMaximaInsideTheBandCount) {
     EXPECT_FALSE(FindSpectrumPeak(silent, 4, 0, 3, kWindowNone).found);
 }
 
-// The demo tone: 220 Hz with harmonics at 440 ... 1,100 Hz falling off
-// steeply, as the sound server mixes them. Its cepstral peak is broad, so
-// the pitch is refined on the spectrum's harmonics: within 0.5 %, also when
-// the band starts at lag 2 (the default selection on the logarithmic axis),
-// where the low-lag envelope must not count as a peak.
-TEST(CepstrumPeak, PitchOfTheDemoToneWithinHalfAPercent) {
-    const double amplitudes[] = {8000, 3400, 1400, 600, 250};
-    for (const std::int32_t n : {2048, 4096, 16384}) {
-        auto an = analyzerFor(n);
-        auto avg = std::make_unique<CepstrumCalibration>();
-        for (std::int32_t i = 0; i < n; i++) {
-            double v = 0;
-            for (int h = 1; h <= 5; h++) v += amplitudes[h - 1] * std::sin(2.0 * std::numbers::pi * 220.0 * h * i / kRateHz);
-            an->sampleFrame[i] = std::round(v);
-        }
-        an->activeWindow = kWindowHanning;
-        ApplyWindow(*an);
-        ComputeCepstrum(*an, *avg, 0);
-        for (const std::int32_t first : {110, 2}) {
-            const CepstrumPeak p = FindCepstrumPeak(an->outRe, n / 2, first, std::min(882, n / 2 - 2));
-            ASSERT_TRUE(p.found) << n;
-            EXPECT_NEAR(kRateHz / p.lag, 220.0, 220.0 * 0.03) << n << " from lag " << first;
-            const double bins = RefineFundamentalBins(an->imagInput, n / 2, kCepstrumLogToLevel, n, p.lag,
-                                                      kWindowHanning);
-            EXPECT_NEAR(bins * kRateHz / n, 220.0, 220.0 * 0.005) << n << " from lag " << first;
-        }
-    }
-}
-
 }  // namespace
