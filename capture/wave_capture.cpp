@@ -93,6 +93,19 @@ std::vector<InputDevice> WaveCapture::Devices() const {
     return devices_;
 }
 
+std::string WaveCapture::GoneDeviceName() const {
+    if (!inputLost()) {
+        return {};
+    }
+    std::lock_guard lock(devicesLock_);
+    for (const InputDevice& device : devices_) {
+        if (device.name == chosenNameShown_) {
+            return {};
+        }
+    }
+    return chosenNameShown_;
+}
+
 int WaveCapture::Call(Request request) {
     std::optional<int> reply;
     request.reply = &reply;
@@ -249,6 +262,8 @@ void WaveCapture::Choose(unsigned device) {
             chosenName_ = listed.name;
         }
     }
+    std::lock_guard lock(devicesLock_);
+    chosenNameShown_ = chosenName_;
 }
 
 // Where the chosen device is listed now, if it can be told (see Lost input).

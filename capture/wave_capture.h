@@ -175,6 +175,10 @@ public:
     std::uint32_t lastOpenEpoch() const { return epochsRequested_.load(std::memory_order_acquire); }
     // The devices as last listed (at construction, and by each retry).
     std::vector<InputDevice> Devices() const;
+    // The chosen device's name while it is away: the input is lost and no
+    // listed device carries the name it was listed under when chosen. Empty
+    // otherwise (also for a device chosen by a number no name was listed for).
+    std::string GoneDeviceName() const;
 
     AudioInput& input() { return *input_; }
     const SampleRing& ring() const { return ring_; }
@@ -283,6 +287,7 @@ private:
 
     mutable std::mutex devicesLock_;
     std::vector<InputDevice> devices_;
+    std::string chosenNameShown_;  // chosenName_ for other threads
 
     std::mutex sinkLock_;
     BlockSink* sink_ = nullptr;

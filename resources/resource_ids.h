@@ -94,6 +94,11 @@
 #define IDS_TAKE_NOT_CREATED 33102
 #define IDS_OPEN_DURING_REC 33103
 
+/* Device menu: the chosen device while it is away, greyed and checked (%s:
+   its name). */
+#define IDM_DEVICE_GONE 33050
+#define IDS_DEVICE_GONE 33051
+
 /* Keyboard and View menu. */
 #define IDM_PLAY_TOGGLE 33300 /* Space: RUN when stopped, else STOP */
 #define IDM_CAL_CLEAR 33301   /* View menu: drop the CAL reference */

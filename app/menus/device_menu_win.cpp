@@ -1,5 +1,7 @@
 #include "app/menus/device_menu_win.h"
 
+#include <cstdio>
+
 #include "app/commands/device_commands.h"
 #include "resources/resource_ids.h"
 
@@ -7,6 +9,8 @@ namespace {
 
 // Room for the file item's text, characters.
 constexpr int kFileItemChars = 512;
+// Room for the gone device's item text, bytes.
+constexpr int kGoneItemChars = 256;
 
 }  // namespace
 
@@ -32,5 +36,29 @@ void ShowDeviceItems(HWND hOwnerWnd, const std::vector<InputDevice>& devices) {
     }
     if (hasFile) {
         AppendMenuW(deviceMenu, MF_STRING | (fileState & MF_CHECKED), IDM_DEVICE_FILE, fileName);
+    }
+}
+
+void MarkGoneDevice(HWND hOwnerWnd, HINSTANCE instance, const std::string& goneName) {
+    HMENU deviceMenu = GetSubMenu(GetMenu(hOwnerWnd), kDeviceMenuPosition);
+    if (deviceMenu == nullptr) {
+        return;
+    }
+    DeleteMenu(deviceMenu, IDM_DEVICE_GONE, MF_BYCOMMAND);
+    if (goneName.empty()) {
+        return;
+    }
+    for (int d = 0; d < kSelectableDevices; ++d) {
+        CheckMenuItem(deviceMenu, DeviceCommandId(d), MF_BYCOMMAND | MF_UNCHECKED);
+    }
+    char format[kGoneItemChars] = {};
+    LoadStringA(instance, IDS_DEVICE_GONE, format, kGoneItemChars);
+    char text[kGoneItemChars] = {};
+    std::snprintf(text, sizeof text, format, goneName.c_str());
+    constexpr UINT kFlags = MF_STRING | MF_GRAYED | MF_CHECKED;
+    if (GetMenuState(deviceMenu, IDM_DEVICE_FILE, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
+        InsertMenuA(deviceMenu, IDM_DEVICE_FILE, MF_BYCOMMAND | kFlags, IDM_DEVICE_GONE, text);
+    } else {
+        AppendMenuA(deviceMenu, kFlags, IDM_DEVICE_GONE, text);
     }
 }

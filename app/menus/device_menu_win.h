@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "capture/audio_input.h"
@@ -21,3 +22,9 @@ void ListDevices(HWND hOwnerWnd, AudioInput& input);
 // Replaces every device item of the Device menu with one per device of
 // `devices`, in order; the item of a file that plays stays, last, as it was.
 void ShowDeviceItems(HWND hOwnerWnd, const std::vector<InputDevice>& devices);
+
+// Marks the device that has gone in the Device menu: a greyed, checked item
+// "<name> (not connected)" before the file's item, and no other device
+// checked (another device may now stand at its number). An empty name
+// removes the item. `goneName`: WaveCapture::GoneDeviceName. Runs after SyncMenu, as the menu opens.
+void MarkGoneDevice(HWND hOwnerWnd, HINSTANCE instance, const std::string& goneName);

@@ -297,10 +297,14 @@ LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         OnGetMinMaxInfo(g_app.get(), hwnd, *reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
     case WM_INITMENUPOPUP:
-        // The CAL mark follows the analysis, which changes it between commands.
+        // The CAL mark follows the analysis, which changes it between
+        // commands; a chosen device that has gone is shown as such.
         if (g_app && g_app->calibration) {
             MarkCalibration(reinterpret_cast<HMENU>(wParam),
                             g_app->calibration->InUse() || g_app->calibration->Requested());
+        }
+        if (g_app && g_app->capture && !g_app->playingFile.load(std::memory_order_acquire)) {
+            MarkGoneDevice(hwnd, g_app->hInstance, g_app->capture->GoneDeviceName());
         }
         return 0;
     case WM_DROPFILES:

@@ -299,7 +299,8 @@ TEST(WaveCapture, ADeviceThatKeepsItsBuffersIsNotReopenedOverThem) {
 // number only between devices of one name. Meanwhile another device at its
 // number and the default device are never opened in its place: the input
 // stays lost, nothing reaches the ring or the sink. Once it is back, blocks
-// flow to the same sink again. A pause while lost stays a pause.
+// flow to the same sink again. A pause while lost stays a pause. While it is
+// away, it is the device named as gone.
 TEST(WaveCapture, ALostDeviceIsWaitedForByItsOwnIdentity) {
     using Devices = std::vector<std::optional<std::string>>;
     struct Case {
@@ -340,6 +341,8 @@ TEST(WaveCapture, ALostDeviceIsWaitedForByItsOwnIdentity) {
             EXPECT_EQ(rig.capture->openedDevice(), -1);
         }
         EXPECT_EQ(rig.capture->inputLost(), !c.pauseWhileLost);
+        // The Device menu names it as gone, not the device at its number.
+        EXPECT_EQ(rig.capture->GoneDeviceName(), c.pauseWhileLost ? "" : "Line In");
         EXPECT_EQ(rig.capture->ring().blocksPublished(), published);
         {
             std::lock_guard lock(sink.m);
@@ -352,6 +355,7 @@ TEST(WaveCapture, ALostDeviceIsWaitedForByItsOwnIdentity) {
         EXPECT_TRUE(WaitFor([&] { return rig.capture->openedDevice() == c.opened && !rig.capture->inputLost(); }, 6s))
             << "back on " << c.opened << ", not " << rig.capture->openedDevice();
         EXPECT_EQ(rig.capture->SettledChoice(), std::optional<unsigned>(c.opened));
+        EXPECT_EQ(rig.capture->GoneDeviceName(), "");
         ASSERT_TRUE(rig.BlocksArrive(20));
         EXPECT_TRUE(WaitFor([&] { std::lock_guard lock(sink.m); return sink.firstSamples.size() > appended; }));
         EXPECT_EQ(rig.capture->Devices().size(), c.back.size());
