@@ -11,8 +11,8 @@
 namespace {
 
 constexpr std::int32_t kMinOverviewFrame = 16;
-// Frames read and transformed per fetch: few calls, a buffer of some 64 frames.
-constexpr std::uint64_t kFramesPerRead = 64;
+// Samples read per fetch (and a frame): few calls, a buffer of fixed size.
+constexpr std::uint64_t kSamplesPerRead = 32768;
 
 bool IsValid(const OverviewRequest& r) {
     const std::int32_t n = r.frameLength;
@@ -77,12 +77,13 @@ void Worker::Run() {
     std::vector<float> power(static_cast<std::size_t>(bins));
     std::vector<double> samples;
 
-    for (std::uint64_t k = kFirst; k < kEnd; k += kFramesPerRead) {
+    const std::uint64_t framesPerRead = std::max<std::uint64_t>(1, kSamplesPerRead / hop);
+    for (std::uint64_t k = kFirst; k < kEnd; k += framesPerRead) {
         if (progress && progress->cancel.load(std::memory_order_relaxed)) {
             failed = true;
             return;
         }
-        const std::uint64_t kLast = std::min(kEnd, k + kFramesPerRead);
+        const std::uint64_t kLast = std::min(kEnd, k + framesPerRead);
         // The samples of frames k ... kLast - 1, zero past the recording's end.
         const std::uint64_t first = r.firstSample + k * hop;
         const std::uint64_t span = (kLast - 1 - k) * hop + static_cast<std::uint64_t>(n);

@@ -18,7 +18,7 @@ constexpr std::int32_t kBottomMarginPx = 22;
 constexpr std::int32_t kTopMarginPx = 8;
 constexpr std::int32_t kKeyGapPx = 10;
 constexpr std::int32_t kKeyWidthPx = 14;
-constexpr std::int32_t kKeyLabelsPx = 46;
+constexpr std::int32_t kKeyLabelsPx = 56;
 constexpr std::int32_t kTickLengthPx = 4;
 // Least distance between two time labels and between two frequency labels, pixels.
 constexpr double kTimeLabelSpacingPx = 90.0;
@@ -73,14 +73,16 @@ WavError ComputeFileOverview(std::unique_ptr<ByteSource> source, const OverviewR
     ByteSource& bytes = *source;
     const OverviewFetch fetch = [&](std::uint64_t first, std::size_t count, double* dst) {
         const std::size_t frameBytes = static_cast<std::size_t>(format.blockAlign);
-        std::vector<std::uint8_t> raw(count * frameBytes);
+        thread_local std::vector<std::uint8_t> raw;
+        thread_local std::vector<std::int16_t> decoded;
+        raw.resize(count * frameBytes);
+        decoded.resize(count);
         {
             std::lock_guard<std::mutex> hold(reading);
             if (!bytes.ReadAt(format.dataOffset + first * frameBytes, raw.data(), raw.size())) {
                 return false;
             }
         }
-        std::vector<std::int16_t> decoded(count);
         DecodeFirstChannel(format, raw.data(), count, decoded.data());
         std::copy(decoded.begin(), decoded.end(), dst);
         return true;

@@ -58,3 +58,10 @@ add_test(NAME pitch_batch_against_praat
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/batch/check_pitch_batch.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
           $<TARGET_FILE:tavrin>)
 set_tests_properties(pitch_batch_against_praat PROPERTIES LABELS wine RUN_SERIAL TRUE)
+
+# The batch overview as a user runs it: a hostile file, a ten-minute take
+# with a click (its column in the picture), a folder of takes by wildcard.
+add_test(NAME overview_batch
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/batch/check_overview_batch.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+          $<TARGET_FILE:tavrin>)
+set_tests_properties(overview_batch PROPERTIES LABELS wine RUN_SERIAL TRUE)

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
+#include "app/batch/overview_batch_win.h"
 #include "app/batch/pitch_csv.h"
 #include "app/files/export_win.h"
 #include "base/unique_handle_win.h"
@@ -36,6 +39,46 @@ std::wstring Widen(const char* text) {
     std::wstring out;
     for (; *text != '\0'; ++text) out += static_cast<wchar_t>(static_cast<unsigned char>(*text));
     return out;
+}
+
+// The files that a name with wildcards in its last part matches, in the
+// folder it names, sorted; folders are left out.
+std::vector<std::wstring> MatchingFiles(const std::wstring& pattern) {
+    std::vector<std::wstring> found;
+    const std::size_t slash = pattern.find_last_of(L"\\/:");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : pattern.substr(0, slash + 1);
+    WIN32_FIND_DATAW data{};
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) {
+        return found;
+    }
+    do {
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            found.push_back(folder + data.cFileName);
+        }
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+bool RunPitchJob(const std::wstring& input, const std::wstring& csvPath, std::wstring& message) {
+    std::unique_ptr<ByteSource> source = OpenFileBytes(input);
+    if (!source) {
+        message = L"cannot open " + input;
+        return false;
+    }
+    std::string csv;
+    const WavError error = PitchTrackCsv(std::move(source), csv);
+    if (error != WavError::kNone) {
+        message = L"cannot read " + input + L": " + Widen(WavErrorText(error));
+        return false;
+    }
+    if (!WriteFileWhole(csvPath, csv)) {
+        message = L"cannot write " + csvPath;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -75,23 +118,38 @@ int RunBatch(const CommandLine& line) {
         return kBatchUsage;
     }
     const BatchJob& job = line.job;
-    if (job.pitchCsv.empty()) {
-        return kBatchDone;
+    int status = kBatchDone;
+    std::vector<std::wstring> inputs;
+    bool several = job.inputs.size() > 1;
+    for (const std::wstring& input : job.inputs) {
+        if (!HasWildcard(input)) {
+            inputs.push_back(input);
+            continue;
+        }
+        several = true;
+        const std::vector<std::wstring> found = MatchingFiles(input);
+        if (found.empty()) {
+            WriteBatchMessage(L"no file matches " + input);
+            status = kBatchFailed;
+        }
+        inputs.insert(inputs.end(), found.begin(), found.end());
     }
-    std::unique_ptr<ByteSource> source = OpenFileBytes(job.input);
-    if (!source) {
-        WriteBatchMessage(L"cannot open " + job.input);
-        return kBatchFailed;
+    for (const std::wstring& input : inputs) {
+        std::wstring message;
+        bool done = true;
+        if (!job.pitchCsv.empty()) {
+            done = RunPitchJob(input, BatchOutputName(job.pitchCsv, input, several), message);
+        }
+        if (done && (!job.png.empty() || !job.welchCsv.empty())) {
+            const std::wstring png = job.png.empty() ? std::wstring() : BatchOutputName(job.png, input, several);
+            const std::wstring csv =
+                job.welchCsv.empty() ? std::wstring() : BatchOutputName(job.welchCsv, input, several);
+            done = RunOverviewJob(job, input, png, csv, message);
+        }
+        if (!done) {
+            WriteBatchMessage(message);
+            status = kBatchFailed;
+        }
     }
-    std::string csv;
-    const WavError error = PitchTrackCsv(std::move(source), csv);
-    if (error != WavError::kNone) {
-        WriteBatchMessage(L"cannot read " + job.input + L": " + Widen(WavErrorText(error)));
-        return kBatchFailed;
-    }
-    if (!WriteFileWhole(job.pitchCsv, csv)) {
-        WriteBatchMessage(L"cannot write " + job.pitchCsv);
-        return kBatchFailed;
-    }
-    return kBatchDone;
+    return status;
 }

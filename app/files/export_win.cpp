@@ -40,7 +40,8 @@ WindowPicture TakePicture(App& app) {
     return picture;
 }
 
-// The PNG file's bytes, encoded by WIC into memory.
+}  // namespace
+
 bool EncodePng(const WindowPicture& picture, std::string& out) {
     ComRef<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
@@ -84,6 +85,8 @@ bool EncodePng(const WindowPicture& picture, std::string& out) {
     GlobalUnlock(memory);
     return true;
 }
+
+namespace {
 
 std::wstring CurrentDirectory() {
     wchar_t dir[MAX_PATH] = {};

@@ -21,6 +21,7 @@
 #include "display/frame_csv.h"
 
 struct App;
+struct WindowPicture;
 
 // File menu commands handled here (true when `id` is one of them).
 bool IsExportCommand(int id);
@@ -34,5 +35,8 @@ bool SavePicturePng(App& app, const std::wstring& path);
 // The frame the frame loop drew last (its FrameData), copied between two
 // passes; empty before the first pass.
 FrameSnapshot TakeFrameSnapshot(App& app);
+// The picture as a PNG file's bytes (Windows Imaging Component, 24-bit);
+// COM must be initialised on the calling thread.
+bool EncodePng(const WindowPicture& picture, std::string& out);
 // Writes `bytes` to `path` whole (temporary file, then a move), or leaves it alone.
 bool WriteFileWhole(const std::wstring& path, const std::string& bytes);
