@@ -106,9 +106,9 @@ void Worker::Run() {
             }
             const std::uint64_t start = f * hop;
             const std::uint64_t end = std::min(start + static_cast<std::uint64_t>(n), r.sampleCount);
-            const std::int32_t first = std::max(c0, OverviewColumnOf(r, start));
-            const std::int32_t last = std::min(c1 - 1, OverviewColumnOf(r, end - 1));
-            for (std::int32_t c = first; c <= last; ++c) {
+            const std::int32_t firstColumn = std::max(c0, OverviewColumnOf(r, start));
+            const std::int32_t lastColumn = std::min(c1 - 1, OverviewColumnOf(r, end - 1));
+            for (std::int32_t c = firstColumn; c <= lastColumn; ++c) {
                 float* peak = out.peak.data() + static_cast<std::size_t>(c) * bins;
                 for (std::int32_t b = 0; b < bins; ++b) peak[b] = std::max(peak[b], power[static_cast<std::size_t>(b)]);
                 if (r.averaged) {

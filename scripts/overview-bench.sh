@@ -32,7 +32,7 @@ cd "$work"
 
 sox -n -r 44100 -c 1 -b 16 tone.wav synth 600 sine 1000 gain -12
 sox -n -r 44100 -c 1 -b 16 noise.wav synth 600 whitenoise gain -40
-sox -n -r 44100 -c 1 -b 16 clicks.wav synth 0.005 square 3000 gain -1 pad 0 36.995 repeat 16 trim 0 600
+sox -n -r 44100 -c 1 -b 16 clicks.wav synth 0.005 square 3000 gain -3 pad 0 36.995 repeat 16 trim 0 600
 sox -m tone.wav noise.wav clicks.wav ten.wav
 sox -n -r 44100 -c 1 -b 16 short.wav synth 0.1 sine 1000
 exe="$here/build/mingw/tavrin.exe"
