@@ -25,6 +25,8 @@ constexpr double kTimeLabelSpacingPx = 90.0;
 constexpr double kFrequencyLabelSpacingPx = 36.0;
 constexpr double kLevelStepDb = 20.0;
 constexpr std::uint32_t kTickColour = 0x00C0C0C0;
+// Largest piece of the file read at once, bytes.
+constexpr std::size_t kReadBytes = 256 * 1024;
 
 std::uint32_t Pixel(RgbBytes c) {
     return static_cast<std::uint32_t>(c.blue) | (static_cast<std::uint32_t>(c.green) << 8) |
@@ -72,19 +74,25 @@ WavError ComputeFileOverview(std::unique_ptr<ByteSource> source, const OverviewR
     std::mutex reading;
     ByteSource& bytes = *source;
     const OverviewFetch fetch = [&](std::uint64_t first, std::size_t count, double* dst) {
+        // Pieces of at most kReadBytes: a file of many wide channels asks
+        // for no more memory than one of one.
         const std::size_t frameBytes = static_cast<std::size_t>(format.blockAlign);
+        const std::size_t piece = std::max<std::size_t>(1, kReadBytes / frameBytes);
         thread_local std::vector<std::uint8_t> raw;
         thread_local std::vector<std::int16_t> decoded;
-        raw.resize(count * frameBytes);
-        decoded.resize(count);
-        {
-            std::lock_guard<std::mutex> hold(reading);
-            if (!bytes.ReadAt(format.dataOffset + first * frameBytes, raw.data(), raw.size())) {
-                return false;
+        for (std::size_t done = 0; done < count; done += piece) {
+            const std::size_t n = std::min(piece, count - done);
+            raw.resize(n * frameBytes);
+            decoded.resize(n);
+            {
+                std::lock_guard<std::mutex> hold(reading);
+                if (!bytes.ReadAt(format.dataOffset + (first + done) * frameBytes, raw.data(), raw.size())) {
+                    return false;
+                }
             }
+            DecodeFirstChannel(format, raw.data(), n, decoded.data());
+            std::copy(decoded.begin(), decoded.end(), dst + done);
         }
-        DecodeFirstChannel(format, raw.data(), count, decoded.data());
-        std::copy(decoded.begin(), decoded.end(), dst);
         return true;
     };
     Overview overview = ComputeOverview(r, fetch, progress);
