@@ -48,16 +48,15 @@ std::vector<std::wstring> MatchingFiles(const std::wstring& pattern) {
     const std::size_t slash = pattern.find_last_of(L"\\/:");
     const std::wstring folder = slash == std::wstring::npos ? std::wstring() : pattern.substr(0, slash + 1);
     WIN32_FIND_DATAW data{};
-    const HANDLE search = FindFirstFileW(pattern.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) {
+    const UniqueFindHandle search(FindFirstFileW(pattern.c_str(), &data));
+    if (!search) {
         return found;
     }
     do {
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             found.push_back(folder + data.cFileName);
         }
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &data));
     std::sort(found.begin(), found.end());
     return found;
 }
