@@ -118,13 +118,17 @@ bool OpenInputFile(App& app, const std::wstring& path) {
     if (!app.playingFile.load(std::memory_order_acquire)) {
         app.liveRate = app.settings.sampleRate;
         app.recorder.StopRecording();
-        // The ring takes one producer: the device's blocks end here.
-        app.capture->CloseCapture();
+        // The ring takes one producer: the device's blocks end with this
+        // close, which may take the device a while; the file plays once the
+        // capture has let go (PlayWaitingFile), and the window goes on.
+        app.capture->PostClose();
     }
     app.settings.sampleRate = reader->format().rateHz;
     app.settings.runState = kRun;
-    app.fileSource->Play(std::move(reader));
+    app.fileSource->Close();
+    app.waitingFile = std::move(reader);
     app.playingFile.store(true, std::memory_order_release);
+    PlayWaitingFile(app);
     ShowFileInDeviceMenu(app, path);
     FollowRate(app);
     MainCommandTarget target(app);
@@ -213,7 +217,18 @@ std::int32_t StoredRate(const App& app) {
     return app.playingFile.load(std::memory_order_acquire) ? app.liveRate : app.settings.sampleRate;
 }
 
+void PlayWaitingFile(App& app) {
+    if (!app.waitingFile || !app.capture->Released()) {
+        return;
+    }
+    app.fileSource->Play(std::move(app.waitingFile));
+    if (app.settings.runState == kStop) {
+        app.fileSource->Pause();  // STOP came while the file waited
+    }
+}
+
 void CloseInputFile(App& app) {
+    app.waitingFile.reset();
     if (app.fileSource) app.fileSource->Close();
     app.playingFile.store(false, std::memory_order_release);
 }
