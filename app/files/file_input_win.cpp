@@ -21,6 +21,9 @@ namespace {
 // Longest resource text, and longest path a dialog or a drop hands over, characters.
 constexpr int kTextChars = 512;
 constexpr int kPathChars = 32768;
+// Longest the window waits for the device to let go of the ring before it
+// leaves the file to start later, milliseconds.
+constexpr DWORD kHandOverWaitMs = 50;
 
 std::wstring LoadText(HINSTANCE instance, UINT id) {
     wchar_t text[kTextChars] = {};
@@ -119,9 +122,15 @@ bool OpenInputFile(App& app, const std::wstring& path) {
         app.liveRate = app.settings.sampleRate;
         app.recorder.StopRecording();
         // The ring takes one producer: the device's blocks end with this
-        // close, which may take the device a while; the file plays once the
-        // capture has let go (PlayWaitingFile), and the window goes on.
+        // close. A device that closes at once hands the ring over at once,
+        // so the file plays from the moment it was opened; one that takes
+        // longer (a lost device) does not hold the window: the file plays
+        // once the capture has let go (PlayWaitingFile).
         app.capture->PostClose();
+        const DWORD asked = GetTickCount();
+        while (!app.capture->Released() && GetTickCount() - asked < kHandOverWaitMs) {
+            Sleep(1);
+        }
     }
     app.settings.sampleRate = reader->format().rateHz;
     app.settings.runState = kRun;

@@ -2,8 +2,8 @@
 // dialog, a file dropped on the window, the command line), the commands that
 // act on it while it plays, and the way back to the device.
 //
-// While a file plays the capture device is closed (the window does not wait
-// for the close: the file starts once it is done), the sampling rate is the
+// While a file plays the capture device is closed (the window waits at most
+// 50 ms for the close; a device slower to let go starts the file later), the sampling rate is the
 // file's (the rate chosen before is kept in App::liveRate and given back
 // afterwards), the Device menu carries the file as its last item, checked,
 // REC is greyed, RUN plays, STOP pauses and the state reads "FILE". Choosing
