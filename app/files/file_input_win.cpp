@@ -122,24 +122,25 @@ bool OpenInputFile(App& app, const std::wstring& path) {
         app.liveRate = app.settings.sampleRate;
         app.recorder.StopRecording();
         // The ring takes one producer: the device's blocks end with this
-        // close. A device that closes at once hands the ring over at once,
-        // so the file plays from the moment it was opened; one that takes
-        // longer (a lost device) does not hold the window: the file plays
-        // once the capture has let go (PlayWaitingFile).
+        // close, carried out while the window follows the file below. A
+        // device that closes at once hands the ring over at once, so the
+        // file plays from the moment it was opened; one that takes longer
+        // (a lost device) does not hold the window: the file plays once the
+        // capture has let go (PlayWaitingFile).
         app.capture->PostClose();
-        const DWORD asked = GetTickCount();
-        while (!app.capture->Released() && GetTickCount() - asked < kHandOverWaitMs) {
-            Sleep(1);
-        }
     }
+    const DWORD asked = GetTickCount();
     app.settings.sampleRate = reader->format().rateHz;
     app.settings.runState = kRun;
     app.fileSource->Close();
     app.waitingFile = std::move(reader);
     app.playingFile.store(true, std::memory_order_release);
-    PlayWaitingFile(app);
     ShowFileInDeviceMenu(app, path);
     FollowRate(app);
+    while (!app.capture->Released() && GetTickCount() - asked < kHandOverWaitMs) {
+        Sleep(1);
+    }
+    PlayWaitingFile(app);
     MainCommandTarget target(app);
     target.RefreshStatus();
     target.SyncMenu();
