@@ -68,6 +68,12 @@ std::uint32_t WaveCapture::PostOpen(int rateHz, unsigned deviceId) {
     return epoch;
 }
 void WaveCapture::PostPause() { Post({Op::kPause}); }
+void WaveCapture::PostClose() { Post({Op::kClose}); }
+
+bool WaveCapture::Released() const {
+    std::lock_guard lock(requestLock_);
+    return released_ && !busy_ && requests_.empty();
+}
 
 std::optional<unsigned> WaveCapture::SettledChoice() const {
     std::lock_guard lock(requestLock_);
@@ -164,11 +170,19 @@ void WaveCapture::CaptureThread() {
             {
                 std::lock_guard lock(requestLock_);
                 busy_ = false;
+                if (request->op == Op::kClose || request->op == Op::kQuit) {
+                    released_ = true;
+                } else if (request->op == Op::kOpen || request->op == Op::kResume) {
+                    released_ = false;
+                }
                 if (request->reply != nullptr) {
                     *request->reply = result;
                 }
             }
             requestDone_.notify_all();
+            if (request->op == Op::kClose && request->reply == nullptr) {
+                Notify();  // the owner may hand the ring to another source now
+            }
             if (request->op == Op::kQuit) {
                 return;
             }

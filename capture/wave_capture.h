@@ -15,13 +15,13 @@
 //   - the device's callback only leaves the returned buffer's tag in that
 //     buffer's mailbox slot (atomics) and wakes the capture thread;
 //   - OpenCapture, CloseCapture, PauseCapture, ResumeCapture, PostOpen,
-//     PostPause, SetBlockSink and SetChangeHook: any other thread (the
-//     user-interface thread). Requests reach the capture thread through a
-//     queue and are carried out in the order they were made (a posted open
-//     makes the posted requests still pending before it moot); the first four
-//     wait for their result (start-up, the hand-over to a file, tests), the
-//     two Post calls return at once, whatever the device is doing: a close
-//     may take kTakeBackTimeoutMs;
+//     PostPause, PostClose, Released, SetBlockSink and SetChangeHook: any
+//     other thread (the user-interface thread). Requests reach the capture
+//     thread through a queue and are carried out in the order they were made
+//     (a posted open makes the posted requests still pending before it moot);
+//     the first four wait for their result (start-up, tests), the three Post
+//     calls return at once, whatever the device is doing: a close may take
+//     kTakeBackTimeoutMs;
 //   - FetchSamples/FetchContinuous: the frame loop (see SampleRing); the
 //     state getters: any thread.
 //
@@ -135,6 +135,13 @@ public:
     std::uint32_t PostOpen(int rateHz, unsigned deviceId);
     // PauseCapture without waiting.
     void PostPause();
+    // CloseCapture without waiting; the change hook runs once it is done.
+    void PostClose();
+    // True once every request made so far has been carried out and the last
+    // one that opened or closed was a close: from then on no capture block is
+    // published until the next open or resume is requested. The ring's
+    // producer side is then free for another source (a file).
+    bool Released() const;
     // Stops, takes all buffers back and closes the device. Safe to call on a
     // closed device and twice. Always 1.
     int CloseCapture();
@@ -155,8 +162,9 @@ public:
     // returns, no append to a previous sink is in progress nor will follow.
     void SetBlockSink(BlockSink* sink);
     // Called on the capture thread when the input is lost or back, when the
-    // device list changed and when a re-open chose a device: it must only
-    // post (never wait for the thread that calls the capture).
+    // device list changed, when a re-open chose a device and when a posted
+    // close is done: it must only post (never wait for the thread that calls
+    // the capture).
     void SetChangeHook(std::function<void()> hook);
 
     bool isRunning() const { return isRunning_.load(std::memory_order_acquire); }
@@ -182,9 +190,9 @@ public:
 
     AudioInput& input() { return *input_; }
     const SampleRing& ring() const { return ring_; }
-    // The ring's producer side for another source (a file) while the device
-    // is closed: once CloseCapture has returned no capture block is being
-    // published, and none is until the next OpenCapture.
+    // The ring's producer side for another source (a file) while Released()
+    // (or once CloseCapture has returned): no capture block is being
+    // published then, and none is until the next open or resume.
     SampleRing& ring() { return ring_; }
 
 private:
@@ -247,6 +255,7 @@ private:
     std::condition_variable requestDone_;
     std::deque<Request> requests_;
     bool busy_ = false;
+    bool released_ = true;  // the last open, resume or close carried out was a close
     std::atomic<std::uint32_t> epochsRequested_{0};
 
     // Capture thread only.

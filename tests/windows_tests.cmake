@@ -65,3 +65,13 @@ add_test(NAME overview_batch
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/batch/check_overview_batch.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
           $<TARGET_FILE:tavrin>)
 set_tests_properties(overview_batch PROPERTIES LABELS wine RUN_SERIAL TRUE)
+
+# The program as its own process, driven by answer_probe from outside: taskkill
+# under its dialogs during REC, and the window's answers with its sound
+# server stopped (the script runs a server of its own).
+add_executable(answer_probe ${CMAKE_CURRENT_SOURCE_DIR}/app/window/answer_probe_win.cpp)
+add_test(NAME window_answers_with_device_gone
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/window/check_window_answers.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+          $<TARGET_FILE:tavrin> $<TARGET_FILE:answer_probe>)
+set_tests_properties(window_answers_with_device_gone PROPERTIES
+  LABELS wine RUN_SERIAL TRUE PASS_REGULAR_EXPRESSION "PASSED" FAIL_REGULAR_EXPRESSION "FAIL:")

@@ -21,6 +21,9 @@ namespace {
 // Longest resource text, and longest path a dialog or a drop hands over, characters.
 constexpr int kTextChars = 512;
 constexpr int kPathChars = 32768;
+// Longest the window waits for the device to let go of the ring before it
+// leaves the file to start later, milliseconds.
+constexpr DWORD kHandOverWaitMs = 50;
 
 std::wstring LoadText(HINSTANCE instance, UINT id) {
     wchar_t text[kTextChars] = {};
@@ -118,15 +121,26 @@ bool OpenInputFile(App& app, const std::wstring& path) {
     if (!app.playingFile.load(std::memory_order_acquire)) {
         app.liveRate = app.settings.sampleRate;
         app.recorder.StopRecording();
-        // The ring takes one producer: the device's blocks end here.
-        app.capture->CloseCapture();
+        // The ring takes one producer: the device's blocks end with this
+        // close, carried out while the window follows the file below. A
+        // device that closes at once hands the ring over at once, so the
+        // file plays from the moment it was opened; one that takes longer
+        // (a lost device) does not hold the window: the file plays once the
+        // capture has let go (PlayWaitingFile).
+        app.capture->PostClose();
     }
+    const DWORD asked = GetTickCount();
     app.settings.sampleRate = reader->format().rateHz;
     app.settings.runState = kRun;
-    app.fileSource->Play(std::move(reader));
+    app.fileSource->Close();
+    app.waitingFile = std::move(reader);
     app.playingFile.store(true, std::memory_order_release);
     ShowFileInDeviceMenu(app, path);
     FollowRate(app);
+    while (!app.capture->Released() && GetTickCount() - asked < kHandOverWaitMs) {
+        Sleep(1);
+    }
+    PlayWaitingFile(app);
     MainCommandTarget target(app);
     target.RefreshStatus();
     target.SyncMenu();
@@ -213,7 +227,18 @@ std::int32_t StoredRate(const App& app) {
     return app.playingFile.load(std::memory_order_acquire) ? app.liveRate : app.settings.sampleRate;
 }
 
+void PlayWaitingFile(App& app) {
+    if (!app.waitingFile || !app.capture->Released()) {
+        return;
+    }
+    app.fileSource->Play(std::move(app.waitingFile));
+    if (app.settings.runState == kStop) {
+        app.fileSource->Pause();  // STOP came while the file waited
+    }
+}
+
 void CloseInputFile(App& app) {
+    app.waitingFile.reset();
     if (app.fileSource) app.fileSource->Close();
     app.playingFile.store(false, std::memory_order_release);
 }

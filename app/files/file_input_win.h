@@ -2,7 +2,8 @@
 // dialog, a file dropped on the window, the command line), the commands that
 // act on it while it plays, and the way back to the device.
 //
-// While a file plays the capture device is closed, the sampling rate is the
+// While a file plays the capture device is closed (the window waits at most
+// 50 ms for the close; a device slower to let go starts the file later), the sampling rate is the
 // file's (the rate chosen before is kept in App::liveRate and given back
 // afterwards), the Device menu carries the file as its last item, checked,
 // REC is greyed, RUN plays, STOP pauses and the state reads "FILE". Choosing
@@ -45,6 +46,10 @@ std::int32_t StoredRate(const App& app);
 // kInputFileFailedMessage: the file that plays cannot be read any more: back
 // to the live input, then the message.
 void OnInputFileFailed(App& app);
+
+// Starts the opened file once the capture has let go of the ring; called
+// again whenever the capture reports a change.
+void PlayWaitingFile(App& app);
 
 // Stops playing without touching the menus or the settings (the window is
 // being destroyed).

@@ -85,7 +85,10 @@ struct App {
     // Plays an opened WAV file into the capture's ring while the device is
     // closed; goes before the capture. `playingFile` is read by the status
     // thread; `liveRate` is the stored rate, given back when the file closes.
+    // `waitingFile` is the opened file while the capture is still letting go
+    // of the ring (WaveCapture::Released).
     std::unique_ptr<FileSource> fileSource;
+    std::unique_ptr<WavReader> waitingFile;
     std::atomic<bool> playingFile{false};
     std::int32_t liveRate = 0;
     // The analysis, fed from the capture's ring; made with the window, set up

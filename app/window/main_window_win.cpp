@@ -213,8 +213,9 @@ void OnPaint(HWND hwnd) {
     }
 }
 
-// The capture lost or regained its input, or found the chosen device at
-// another number: the Device menu, its check mark and the status line follow.
+// The capture lost or regained its input, found the chosen device at another
+// number, or let go of the ring for a file that waits to play (which starts
+// now): the Device menu, its check mark and the status line follow.
 // The stored number follows the chosen device only once the capture has
 // carried out every command: a choice still on its way is not undone.
 void OnCaptureChanged(HWND hwnd) {
@@ -222,6 +223,7 @@ void OnCaptureChanged(HWND hwnd) {
         return;
     }
     App& app = *g_app;
+    PlayWaitingFile(app);
     ShowDeviceItems(hwnd, app.capture->Devices());
     if (const std::optional<unsigned> chosen = app.capture->SettledChoice()) {
         app.settings.deviceIndex = static_cast<std::int32_t>(*chosen);

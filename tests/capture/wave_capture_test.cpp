@@ -410,7 +410,9 @@ TEST(WaveCapture, BlocksTheDeviceDroppedAreCountedFromItsPosition) {
 // inside an append; in life a close waiting for its buffers) they return at
 // once, and once it is free they are carried out in the order they were made,
 // an open making the ones before it moot.
-// The choice is reported only when none is pending.
+// The choice is reported only when none is pending. A posted close (a file
+// taking the ring over) frees the ring only once it is done: until then the
+// capture may still publish, afterwards nothing, and the owner is told.
 TEST(WaveCapture, PostedCommandsNeverWaitForTheCaptureThread) {
     Rig rig;
     GatedSink sink;
@@ -435,6 +437,25 @@ TEST(WaveCapture, PostedCommandsNeverWaitForTheCaptureThread) {
     EXPECT_EQ(rig.fake->RateHz(), 48000);
     EXPECT_FALSE(rig.capture->isRunning());
     EXPECT_EQ(rig.fake->Opens(), opens + 1) << "only the last open is carried out";
+
+    std::atomic<int> told{0};
+    rig.capture->SetChangeHook([&told] { ++told; });
+    rig.capture->PostOpen(44100, 0);
+    ASSERT_TRUE(rig.BlocksArrive(2));
+    sink.hold = true;
+    std::this_thread::sleep_for(20ms);
+    const auto closing = std::chrono::steady_clock::now();
+    rig.capture->PostClose();
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, 50ms);
+    EXPECT_FALSE(rig.capture->Released()) << "the capture is still inside an append";
+    const int toldBefore = told.load();
+    sink.hold = false;
+    ASSERT_TRUE(WaitFor([&] { return rig.capture->Released(); }));
+    EXPECT_TRUE(WaitFor([&] { return told.load() > toldBefore; }));
+    const std::uint64_t published = rig.capture->ring().blocksPublished();
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(rig.capture->ring().blocksPublished(), published) << "published after the release";
+    rig.capture->SetChangeHook(nullptr);
     rig.capture->SetBlockSink(nullptr);
 }
 

@@ -7,12 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <iterator>
 #include <cstring>
 #include <map>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/frame/frame_analysis.h"
@@ -418,33 +420,105 @@ TEST_F(RunningCommandsTest, TakesAreKeptAndNeverEndedUnasked) {
 }
 
 HWND g_closing;
+WNDPROC g_closingProc;
+bool g_endSession;  // the window goes as at logoff (sent) rather than by taskkill (posted)
+std::thread g_sender;
+std::atomic<bool> g_sent{false};
+bool g_recordOutlivedWindow;
 
-// Closes the window (as taskkill does) once a modal dialog of its is up.
+// Logoff as the system does it: sent from a thread of its own, so that a
+// loop that only takes sent messages (the between-passes wait) meets it too.
+void CloseTheWindow() {
+    if (!g_endSession) {
+        PostMessageA(g_closing, WM_CLOSE, 0, 0);
+        return;
+    }
+    g_sender = std::thread([] {
+        SendMessageA(g_closing, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        SendMessageA(g_closing, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        g_sent = true;
+    });
+}
+
+// Closes the window once a modal dialog of its is up.
 void CALLBACK CloseWindowUnderDialog(HWND, UINT, UINT_PTR id, DWORD) {
     if (testsupport::FindThreadDialog()) {
         KillTimer(nullptr, id);
-        PostMessageA(g_closing, WM_CLOSE, 0, 0);
+        CloseTheWindow();
     }
 }
 
-// Logoff or taskkill while a dialog runs its own message loop during REC:
-// the window goes, the take is finished and the settings are written, and
-// what runs after the dialog finds the record still there.
+// The window's last message, seen while the handler that ran the dialog (or
+// the wait) is still under way: the code after it still uses the record.
+LRESULT CALLBACK WatchLastMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallWindowProcA(g_closingProc, hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        g_recordOutlivedWindow = CurrentApp() != nullptr;
+    }
+    return result;
+}
+
+// Logoff or taskkill while a dialog or the wait for the frame loop runs a
+// message loop of its own during REC: the window goes, the take is finished
+// and the settings are written, and the record outlives the window until the
+// handler has returned (freed under it, the code after the dialog crashes).
 TEST(ClosingUnderADialog, FinishesTheTakeAndWritesTheSettings) {
-    for (int id : {IDM_ABOUT, IDM_SAVE_PNG, IDM_FILE_OPEN}) {
+    const struct {
+        const char* way;
+        int id;
+        bool endSession;
+    } ways[] = {
+        {"About box, taskkill", IDM_ABOUT, false},
+        {"save dialog, taskkill", IDM_SAVE_PNG, false},
+        {"open dialog, taskkill", IDM_FILE_OPEN, false},
+        {"About box, logoff", IDM_ABOUT, true},
+        {"save dialog, logoff", IDM_SAVE_PNG, true},
+        {"between passes, logoff", IDM_LENGTH_8192, true},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
         testsupport::ScopedTempDir dir;
         g_closing = CreateMainWindow(GetModuleHandleA(nullptr));
         ASSERT_NE(g_closing, nullptr);
+        g_closingProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(g_closing, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchLastMessage)));
+        g_endSession = w.endSession;
+        g_sent = false;
+        g_recordOutlivedWindow = false;
+        SendMessageA(g_closing, WM_COMMAND, MAKEWPARAM(IDM_PAUSE_0, 0), 0);
         SendMessageA(g_closing, WM_COMMAND, MAKEWPARAM(IDM_REC, 0), 0);
         ASSERT_TRUE(
             testsupport::PumpUntil([] { return CurrentApp()->recorder.BlocksWritten() >= 2; }, kFramesTimeoutMs));
-        const UINT_PTR timer = SetTimer(nullptr, 0, 20, CloseWindowUnderDialog);
-        SendMessageA(g_closing, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-        KillTimer(nullptr, timer);
-        EXPECT_FALSE(IsWindow(g_closing)) << id;
-        EXPECT_EQ(CurrentApp(), nullptr) << id;
-        EXPECT_EQ(testsupport::ReadFileBytes(kSettingsFileName).size(), kSettingsBytes) << id;
-        EXPECT_TRUE(IsFinishedWav(testsupport::ReadFileBytes(kRecordingFileName))) << id;
+        UINT_PTR timer = 0;
+        std::thread holder;
+        if (w.id == IDM_LENGTH_8192) {
+            // The frame loop held inside a pass (its drawing waits for the
+            // lock), so the switch waits for it; logoff comes meanwhile.
+            std::atomic<bool> held{false};
+            holder = std::thread([&held, &lock = CurrentApp()->drawLock] {
+                std::lock_guard<std::mutex> hold(lock);
+                held = true;
+                Sleep(150);
+                CloseTheWindow();
+                Sleep(350);
+            });
+            while (!held) Sleep(1);
+            Sleep(50);
+        } else {
+            timer = SetTimer(nullptr, 0, 20, CloseWindowUnderDialog);
+        }
+        SendMessageA(g_closing, WM_COMMAND, MAKEWPARAM(w.id, 0), 0);
+        if (timer) KillTimer(nullptr, timer);
+        if (holder.joinable()) holder.join();
+        EXPECT_FALSE(IsWindow(g_closing)) << "gone while the command ran";
+        if (g_sender.joinable()) {
+            testsupport::PumpUntil([] { return g_sent.load(); }, kFramesTimeoutMs);
+            g_sender.join();
+        }
+        EXPECT_TRUE(g_recordOutlivedWindow);
+        EXPECT_EQ(CurrentApp(), nullptr);
+        EXPECT_EQ(testsupport::ReadFileBytes(kSettingsFileName).size(), kSettingsBytes);
+        EXPECT_TRUE(IsFinishedWav(testsupport::ReadFileBytes(kRecordingFileName)));
         testsupport::PumpPending();  // the quit message
     }
 }
