@@ -232,15 +232,20 @@ TEST_F(FileInputTest, SweepRunsThroughTheAnalysisAtTheFilesSpeed) {
     }
     file.resize(reader->format().frames);
 
+    // The file starts once the device has let go of the ring, which may be a
+    // while after the open returns: the clock starts with its first block.
     LARGE_INTEGER hz, start, now;
     QueryPerformanceFrequency(&hz);
-    QueryPerformanceCounter(&start);
     ASSERT_TRUE(OpenInputFile(*app_, sweep));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return app_->fileSource && app_->fileSource->BlocksPlayed() > 0; }, 3000));
+    QueryPerformanceCounter(&start);
+    const double firstBlockSeconds = static_cast<double>(kBlockSamples) / rate;
     for (int look = 0; look < 6; ++look) {
         testsupport::PumpUntil([] { return false; }, 600);
         const Frame f = LastFrame();
         QueryPerformanceCounter(&now);
-        const double wallSeconds = static_cast<double>(now.QuadPart - start.QuadPart) / hz.QuadPart;
+        const double wallSeconds =
+            firstBlockSeconds + static_cast<double>(now.QuadPart - start.QuadPart) / hz.QuadPart;
         // Where the frame lies in the file: its first samples found there.
         constexpr std::size_t kMatch = 64;
         const auto at = std::search(file.begin(), file.end(), f.samples.begin(), f.samples.begin() + kMatch);
