@@ -12,11 +12,10 @@ constexpr std::uint16_t kFormatPcm = 1;
 constexpr std::uint16_t kFormatFloat = 3;
 constexpr std::uint16_t kChannels = 1;
 constexpr std::uint32_t kFormatChunkBytes = 16;
-constexpr std::size_t kRiffSizeOffset = 4;
-constexpr std::size_t kDataSizeOffset = 40;
+// A float format chunk carries the size of its (empty) extension.
+constexpr std::uint32_t kFloatFormatChunkBytes = 18;
 // The RIFF size counts everything after its own field: "WAVE", the format
-// chunk and the data chunk's own head.
-constexpr std::uint32_t kRiffSizeOverhead = kWavHeadBytes - 8;
+// chunk (and "fact") and the data chunk's own head.
 
 void PutU16(unsigned char* p, std::uint16_t v) {
     p[0] = static_cast<unsigned char>(v);
@@ -27,22 +26,31 @@ void PutU32(unsigned char* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
-// The head of a file holding `dataBytes` sample bytes at `sampleRate`.
-void MakeHead(unsigned char (&h)[kWavHeadBytes], std::int32_t sampleRate, RecordFormat format, std::uint32_t dataBytes) {
+// The head of a file holding `dataBytes` sample bytes at `sampleRate`;
+// WavHeadBytes(format) bytes of `h`.
+void MakeHead(unsigned char (&h)[kWavFloatHeadBytes], std::int32_t sampleRate, RecordFormat format, std::uint32_t dataBytes) {
+    const bool isFloat = format == RecordFormat::kFloat32;
     const auto bytesPerFrame = static_cast<std::uint16_t>(kChannels * WavSampleBytes(format));
+    const std::size_t headBytes = WavHeadBytes(format);
     std::memcpy(h + 0, "RIFF", 4);
-    PutU32(h + kRiffSizeOffset, kRiffSizeOverhead + dataBytes);
+    PutU32(h + 4, static_cast<std::uint32_t>(headBytes - 8) + dataBytes);
     std::memcpy(h + 8, "WAVE", 4);
     std::memcpy(h + 12, "fmt ", 4);
-    PutU32(h + 16, kFormatChunkBytes);
-    PutU16(h + 20, format == RecordFormat::kFloat32 ? kFormatFloat : kFormatPcm);
+    PutU32(h + 16, isFloat ? kFloatFormatChunkBytes : kFormatChunkBytes);
+    PutU16(h + 20, isFloat ? kFormatFloat : kFormatPcm);
     PutU16(h + 22, kChannels);
     PutU32(h + 24, static_cast<std::uint32_t>(sampleRate));
     PutU32(h + 28, static_cast<std::uint32_t>(sampleRate) * bytesPerFrame);
     PutU16(h + 32, bytesPerFrame);
     PutU16(h + 34, static_cast<std::uint16_t>(8 * WavSampleBytes(format)));
-    std::memcpy(h + 36, "data", 4);
-    PutU32(h + kDataSizeOffset, dataBytes);
+    if (isFloat) {
+        PutU16(h + 36, 0);  // no extension
+        std::memcpy(h + 38, "fact", 4);
+        PutU32(h + 42, 4);
+        PutU32(h + 46, dataBytes / bytesPerFrame);
+    }
+    std::memcpy(h + headBytes - 8, "data", 4);
+    PutU32(h + headBytes - 4, dataBytes);
 }
 
 std::uint32_t DataBytes(RecordFormat format, std::uint32_t blocks) {
@@ -91,8 +99,12 @@ std::size_t WavSampleBytes(RecordFormat format) {
 
 std::size_t WavBlockBytes(RecordFormat format) { return kWavBlockSamples * WavSampleBytes(format); }
 
+std::size_t WavHeadBytes(RecordFormat format) {
+    return format == RecordFormat::kFloat32 ? kWavFloatHeadBytes : kWavHeadBytes;
+}
+
 std::uint32_t MaxWavBlocks(RecordFormat format) {
-    return static_cast<std::uint32_t>((0xFFFFFFFFu - (kWavHeadBytes - 8)) / WavBlockBytes(format));
+    return static_cast<std::uint32_t>((0xFFFFFFFFu - (WavHeadBytes(format) - 8)) / WavBlockBytes(format));
 }
 
 WavRecorder::WavRecorder(RecordFileOpener open, std::uint32_t maxBlocks, std::size_t queueBlocks)
@@ -149,9 +161,10 @@ int WavRecorder::StartRecording(const char* path, std::int32_t sampleRate, std::
 }
 
 bool WavRecorder::WriteHead(std::uint32_t blocks) {
-    unsigned char head[kWavHeadBytes];
+    unsigned char head[kWavFloatHeadBytes];
     MakeHead(head, sampleRate_, format_, DataBytes(format_, blocks));
-    return file_->WriteAt(0, head, sizeof head) == sizeof head;
+    const std::size_t bytes = WavHeadBytes(format_);
+    return file_->WriteAt(0, head, bytes) == bytes;
 }
 
 // The writer: every queued block in order, the head once a second, and at
@@ -171,7 +184,7 @@ void WavRecorder::Write() {
         guard.unlock();
         Encode(block, format_, encoded_.data());
         const std::size_t blockBytes = WavBlockBytes(format_);
-        const std::uint32_t at = static_cast<std::uint32_t>(kWavHeadBytes) + DataBytes(format_, written);
+        const std::uint32_t at = static_cast<std::uint32_t>(WavHeadBytes(format_)) + DataBytes(format_, written);
         const bool ok = file_->WriteAt(at, encoded_.data(), blockBytes) == blockBytes;
         if (ok && ++written % blocksPerHeadUpdate_ == 0) {
             WriteHead(written);
@@ -196,7 +209,7 @@ void WavRecorder::Write() {
     if (failed) {
         // The part of a block written before the error goes, so that the
         // file holds exactly the samples its head describes.
-        file_->Truncate(static_cast<std::uint32_t>(kWavHeadBytes) + DataBytes(format_, written));
+        file_->Truncate(static_cast<std::uint32_t>(WavHeadBytes(format_)) + DataBytes(format_, written));
     }
     WriteHead(written);
     file_.reset();

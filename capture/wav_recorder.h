@@ -1,10 +1,16 @@
 // WavRecorder: writes the captured signal to a RIFF WAVE file (mono; 16-bit
-// PCM by default, or 24-bit PCM or 32-bit float, RecordFormat) with the
-// canonical 44-byte head, for B bytes a sample (2, 3 or 4):
+// PCM by default, or 24-bit PCM or 32-bit float, RecordFormat). PCM gets the
+// canonical 44-byte head, for B bytes a sample (2 or 3):
 //
-//   0 "RIFF", 4 36 + D, 8 "WAVE", 12 "fmt ", 16 16, 20 1 (PCM; 3 for float),
-//   22 1 channel, 24 rate, 28 B x rate, 32 B, 34 8 x B, 36 "data", 40 D,
-//   44 the samples.
+//   0 "RIFF", 4 36 + D, 8 "WAVE", 12 "fmt ", 16 16, 20 1 (PCM), 22 1 channel,
+//   24 rate, 28 B x rate, 32 B, 34 8 x B, 36 "data", 40 D, 44 the samples.
+//
+// Float gets the 58-byte head the format asks for (an 18-byte format chunk
+// and a "fact" chunk with the number of samples):
+//
+//   0 "RIFF", 4 50 + D, 8 "WAVE", 12 "fmt ", 16 18, 20 3 (float), 22 1,
+//   24 rate, 28 4 x rate, 32 4, 34 32, 36 0, 38 "fact", 42 4, 46 D / 4,
+//   50 "data", 54 D, 58 the samples.
 //
 // Samples come as 16-bit blocks or as float blocks with full scale at +-1.0;
 // the writer converts them to the take's format: PCM rounds to the nearest
@@ -36,7 +42,7 @@
 //
 // Write errors: a head that cannot be written at the start fails the start
 // (the file is removed). A block that cannot be written whole (a full disk)
-// ends the recording at the last whole block: the file is cut to 44 + D
+// ends the recording at the last whole block: the file is cut to head + D
 // bytes, the head says so, the file is closed, the blocks still queued are
 // let go (TakeEnd::kWriteFailed).
 //
@@ -63,7 +69,8 @@
 
 // The recording's file name, in the current directory.
 inline constexpr const char* kRecordingFileName = "pcm_data.wav";
-inline constexpr std::size_t kWavHeadBytes = 44;
+inline constexpr std::size_t kWavHeadBytes = 44;       // PCM
+inline constexpr std::size_t kWavFloatHeadBytes = 58;  // float
 // Bytes of one captured block in the default format (512 samples of 16 bits).
 inline constexpr std::size_t kWavBlockBytes = 1024;
 // Samples of one block.
@@ -74,10 +81,11 @@ inline constexpr std::uint32_t kMaxWavBlocks = (0xFFFFFFFFu - (kWavHeadBytes - 8
 // The sample format of a take.
 enum class RecordFormat : std::uint8_t { kPcm16, kPcm24, kFloat32 };
 inline constexpr int kRecordFormatCount = 3;
-// Bytes of one sample, of one block, and the most blocks a file of the
-// format takes.
+// Bytes of one sample, of one block, of the head, and the most blocks a file
+// of the format takes.
 std::size_t WavSampleBytes(RecordFormat format);
 std::size_t WavBlockBytes(RecordFormat format);
+std::size_t WavHeadBytes(RecordFormat format);
 std::uint32_t MaxWavBlocks(RecordFormat format);
 // Blocks the queue to the writer holds: 5.46 s at 192,000 Hz (4 MiB of float).
 inline constexpr std::size_t kRecorderQueueBlocks = 2048;

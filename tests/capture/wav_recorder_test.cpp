@@ -185,14 +185,22 @@ TEST_F(WavRecorderTest, EachFormatHoldsTheSamplesCaptured) {
         }
         const auto b = ReadAll(path_);
         const std::size_t bytes = c.bits / 8;
-        ASSERT_EQ(b.size(), 44 + 2 * kWavBlockSamples * bytes);
+        const std::size_t head = c.tag == 3 ? 58 : 44;  // float: an 18-byte format chunk and "fact"
+        const std::size_t data = 2 * kWavBlockSamples * bytes;
+        ASSERT_EQ(b.size(), head + data);
+        EXPECT_EQ(U32(b, 4), head - 8 + data);
         EXPECT_EQ(U16(b, 20), c.tag);
         EXPECT_EQ(U32(b, 28), 48000 * bytes);
         EXPECT_EQ(U16(b, 32), bytes);
         EXPECT_EQ(U16(b, 34), c.bits);
-        EXPECT_EQ(U32(b, 40), 2 * kWavBlockSamples * bytes);
+        if (c.tag == 3) {
+            EXPECT_EQ(std::memcmp(b.data() + 38, "fact", 4), 0);
+            EXPECT_EQ(U32(b, 46), 2 * kWavBlockSamples);
+        }
+        EXPECT_EQ(std::memcmp(b.data() + head - 8, "data", 4), 0);
+        EXPECT_EQ(U32(b, head - 4), data);
         const auto sample = [&](std::size_t n) -> double {
-            const std::size_t at = 44 + n * bytes;
+            const std::size_t at = head + n * bytes;
             if (c.format == RecordFormat::kFloat32) {
                 float f;
                 std::memcpy(&f, &b[at], 4);
@@ -209,10 +217,13 @@ TEST_F(WavRecorderTest, EachFormatHoldsTheSamplesCaptured) {
             const double want = fine[i];
             ASSERT_LE(std::fabs(sample(kWavBlockSamples + i) - want), i == 0 ? step : step / 2) << i;
         }
-        if (c.format == RecordFormat::kPcm24) EXPECT_EQ(sample(kWavBlockSamples + 2), fine[2]);
+        if (c.format == RecordFormat::kPcm24) {
+            EXPECT_EQ(sample(kWavBlockSamples + 2), fine[2]);
+        }
         if (std::system("command -v soxi >/dev/null 2>&1") == 0) {
-            const std::string query = "soxi -b '" + path_ + "' | grep -qx " + std::to_string(c.bits) + " && soxi -e '" +
-                                      path_ + "' | grep -qx '" + c.encoding + "'";
+            // Read as written, without a warning.
+            const std::string query = "[ \"$(soxi -b '" + path_ + "' 2>&1)\" = " + std::to_string(c.bits) +
+                                      " ] && [ \"$(soxi -e '" + path_ + "' 2>&1)\" = '" + c.encoding + "' ]";
             EXPECT_EQ(std::system(query.c_str()), 0) << query;
         }
     }
