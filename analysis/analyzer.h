@@ -9,7 +9,8 @@
 // (kMaxFrameLength), so the record is allocated once (about 3.1 MiB, on the
 // heap: use MakeAnalyzer) and no set-up or frame ever allocates or frees.
 //
-// Units and layout: samples are raw signed 16-bit values held as doubles,
+// Units and layout: samples are doubles on the 16-bit scale (full scale
+// +-32,768; a 24-bit or float source adds the fractions),
 // oldest first. Frame lengths N are powers of two, kMinFrameLength ... kMaxFrameLength.
 //
 // Threads:

@@ -30,6 +30,7 @@ void FileSource::Play(std::unique_ptr<WavReader> reader) {
     failed_.store(false, std::memory_order_release);
     blocksPlayed_.store(0, std::memory_order_release);
     loops_.store(0, std::memory_order_release);
+    channels_.store(reader->format().channels, std::memory_order_release);
     open_.store(true, std::memory_order_release);
     thread_ = std::thread([this, r = std::move(reader)]() mutable { Run(std::move(r)); });
 }
@@ -61,7 +62,7 @@ void FileSource::Close() {
 
 void FileSource::Run(std::unique_ptr<WavReader> reader) {
     const int rate = reader->format().rateHz;
-    std::array<std::int16_t, kBlockSamples> block;
+    std::array<float, kBlockSamples> block;
     Clock::time_point runStart = Clock::now();
     std::uint64_t inRun = 0;
     // The file's first block does not follow the live input's (or another
@@ -87,7 +88,7 @@ void FileSource::Run(std::unique_ptr<WavReader> reader) {
             inRun = 0;
         }
         bool looped = false;
-        if (!reader->ReadBlock(block, looped)) {
+        if (!reader->ReadBlock(block, looped, channel_.load(std::memory_order_relaxed))) {
             failed_.store(true, std::memory_order_release);
             if (failedHook_) {
                 failedHook_();
@@ -96,7 +97,7 @@ void FileSource::Run(std::unique_ptr<WavReader> reader) {
             wake_.wait(guard, [this] { return stop_; });
             return;
         }
-        ring_.Publish(block);
+        ring_.Publish(std::span<const float, kBlockSamples>(block));
         ++inRun;
         blocksPlayed_.fetch_add(1, std::memory_order_acq_rel);
         if (looped) loops_.fetch_add(1, std::memory_order_acq_rel);

@@ -8,9 +8,12 @@
 // The ring has one producer: the live capture must be closed before Play and
 // stays closed until Close has returned.
 //
+// Channel: of a file with more than one channel, the one SetChannel chose
+// (see ChannelInUse) is played; a change takes effect from the next block.
+//
 // Threads: Play, Pause, Resume and Close run on the user-interface thread; a
-// thread owned by this object reads the file and publishes. The counters may
-// be read from any thread.
+// thread owned by this object reads the file and publishes. SetChannel and the
+// counters: any thread.
 //
 // Pacing: block k of a run is due k + 1 block periods after the run starts
 // (a device hands a buffer back once it is full). A run starts at Play and at
@@ -49,6 +52,11 @@ public:
     // Publishes nothing more until Resume; the ring keeps the last blocks.
     void Pause();
     void Resume();
+    // kChannelMix or a channel number (1 = left); kept from one file to the next.
+    void SetChannel(int choice) { channel_.store(choice, std::memory_order_relaxed); }
+    int Channel() const { return channel_.load(std::memory_order_relaxed); }
+    // Channels of the file that plays (or played last); 0 before the first.
+    int Channels() const { return channels_.load(std::memory_order_acquire); }
     // Ends playing; once it returns no block is being published nor will be.
     // Safe to call when nothing plays and twice.
     void Close();
@@ -73,5 +81,7 @@ private:
     std::function<void()> failedHook_;  // set before the thread starts
     std::atomic<std::uint64_t> blocksPlayed_{0};
     std::atomic<std::uint64_t> loops_{0};
+    std::atomic<int> channel_{kChannelLeft};
+    std::atomic<int> channels_{0};
     std::thread thread_;
 };

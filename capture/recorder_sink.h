@@ -7,12 +7,15 @@
 #include "capture/wav_recorder.h"
 #include "capture/wave_capture.h"
 
-static_assert(kWavBlockBytes == kBlockBytes, "the recorder appends whole capture blocks");
+static_assert(kWavBlockSamples == kBlockSamples, "the recorder appends whole capture blocks");
 
 class RecorderSink final : public BlockSink {
 public:
     explicit RecorderSink(WavRecorder& recorder) : recorder_(recorder) {}
     void AppendBlock(std::span<const std::int16_t, kBlockSamples> block, std::uint32_t epoch) override {
+        recorder_.Append(block.data(), epoch);
+    }
+    void AppendBlock(std::span<const float, kBlockSamples> block, std::uint32_t epoch) override {
         recorder_.Append(block.data(), epoch);
     }
 

@@ -18,7 +18,12 @@ int SlotOfBlock(std::int64_t block) {
 
 SampleRing::SampleRing() = default;
 
-void SampleRing::Publish(std::span<const std::int16_t, kBlockSamples> block) {
+void SampleRing::Publish(std::span<const std::int16_t, kBlockSamples> block) { Store(block, 1.0f); }
+
+void SampleRing::Publish(std::span<const float, kBlockSamples> block) { Store(block, kRingFullScale); }
+
+template <typename Sample, typename Scale>
+void SampleRing::Store(std::span<const Sample, kBlockSamples> block, Scale scale) {
     // Only this thread writes the count and the sequences: relaxed reads suffice.
     const std::uint64_t number = blocksPublished_.load(std::memory_order_relaxed);
     const int slot = SlotOfBlock(static_cast<std::int64_t>(number));
@@ -28,7 +33,7 @@ void SampleRing::Publish(std::span<const std::int16_t, kBlockSamples> block) {
     std::atomic_thread_fence(std::memory_order_release);
     auto& samples = slots_[slot];
     for (int i = 0; i < kBlockSamples; ++i) {
-        std::atomic_ref<std::int16_t>(samples[i]).store(block[i], std::memory_order_relaxed);
+        std::atomic_ref<float>(samples[i]).store(static_cast<float>(block[i]) * scale, std::memory_order_relaxed);
     }
     sequence.store(CompleteSequence(static_cast<std::int64_t>(number)), std::memory_order_release);
     blocksPublished_.store(number + 1, std::memory_order_release);
@@ -88,7 +93,7 @@ bool SampleRing::CopyWindow(std::uint64_t published, std::span<double> values) {
         }
         auto& samples = slots_[SlotOfBlock(block)];
         for (int k = 0; k < run; ++k) {
-            values[j + k] = std::atomic_ref<std::int16_t>(samples[offset + k]).load(std::memory_order_relaxed);
+            values[j + k] = std::atomic_ref<float>(samples[offset + k]).load(std::memory_order_relaxed);
         }
         // Orders the sample loads before the second sequence read (seqlock reader side).
         std::atomic_thread_fence(std::memory_order_acquire);

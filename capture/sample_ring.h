@@ -1,8 +1,13 @@
-// SampleRing: the last 256 captured blocks of 512 signed 16-bit mono samples,
-// where capture and analysis meet.
+// SampleRing: the last 256 captured blocks of 512 mono samples, where capture
+// and analysis meet.
 //
-// Layout: slot s holds one whole block, samples in capture order, exactly as
-// the device delivered them. Slot indices are 8 bits wide, so one past 255 is
+// Samples: 32-bit float on the scale of 16-bit samples (full scale is
+// +-32,768), so that the analysis reads the same values for a 16-bit source as
+// it always did, and a 24-bit or float source keeps its low bits (a float holds
+// any 24-bit sample exactly). Producers hand over 16-bit samples as they are
+// or float samples with full scale at +-1.0; both are stored without rounding.
+//
+// Layout: slot s holds one whole block, samples in capture order. Slot indices are 8 bits wide, so one past 255 is
 // 0. `newestSlot` is the slot written last; it starts at 255, so the first
 // block lands in slot 0. Every slot starts as silence.
 //
@@ -36,7 +41,9 @@
 #include <span>
 
 inline constexpr int kBlockSamples = 512;
-inline constexpr int kBlockBytes = kBlockSamples * 2;
+inline constexpr int kBlockBytes = kBlockSamples * 2;  // a block of 16-bit samples
+// Float full scale (1.0) on the ring's scale.
+inline constexpr float kRingFullScale = 32768.0f;
 inline constexpr int kRingSlots = 256;
 inline constexpr int kRingSamples = kBlockSamples * kRingSlots;  // 131,072: about 3 s at 44,100 Hz
 
@@ -47,15 +54,17 @@ public:
     SampleRing& operator=(const SampleRing&) = delete;
 
     // Producer: copies one block into the slot after the newest and makes it
-    // the newest.
+    // the newest. 16-bit samples, or float samples with full scale at +-1.0.
     void Publish(std::span<const std::int16_t, kBlockSamples> block);
+    void Publish(std::span<const float, kBlockSamples> block);
 
     // Producer: the next published block does not continue the ones before
     // it. Called on the producer's thread, between two Publish calls.
     void MarkGap();
 
     // Consumer: writes the newest `count` samples, oldest first and newest
-    // last, converted to double and unscaled (-32,768 to 32,767). Never writes
+    // last, converted to double on the 16-bit scale (a 16-bit source gives
+    // -32,768 to 32,767, whole numbers). Never writes
     // more than `values` holds nor more than the ring holds: the number written
     // is min(count, values.size(), kRingSamples), and that many newest samples
     // end at values[written - 1]. Returns the number written (0 when count <= 0).
@@ -83,9 +92,11 @@ public:
     std::uint64_t blocksPublished() const { return blocksPublished_.load(std::memory_order_acquire); }
 
 private:
+    template <typename Sample, typename Scale>
+    void Store(std::span<const Sample, kBlockSamples> block, Scale scale);
     bool CopyWindow(std::uint64_t published, std::span<double> values);
 
-    std::array<std::array<std::int16_t, kBlockSamples>, kRingSlots> slots_{};
+    std::array<std::array<float, kBlockSamples>, kRingSlots> slots_{};
     std::array<std::atomic<std::uint64_t>, kRingSlots> slotSequence_{};
     std::atomic<std::uint64_t> blocksPublished_{0};
     // Number of the first block after the last gap; written by the producer only.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace {
 
@@ -81,45 +80,36 @@ WavError CheckFormat(const std::uint8_t* f, std::size_t size, WavFormat& out) {
     return WavError::kNone;
 }
 
-// A float sample scaled to 32 bits: rounded half away from zero, clipped;
-// not-a-number is silence.
-std::int32_t FloatTo32(double d) {
-    constexpr double kScale = 2147483648.0;
-    const double v = d * kScale;
-    if (std::isnan(v)) return 0;
-    if (v < 0) {
-        return v <= -kScale - 0.5 ? std::numeric_limits<std::int32_t>::min() : static_cast<std::int32_t>(v - 0.5);
-    }
-    return v >= kScale - 0.5 ? std::numeric_limits<std::int32_t>::max() : static_cast<std::int32_t>(v + 0.5);
+// A float sample clipped to full scale; not-a-number is silence.
+float ClipFloat(double d) {
+    if (std::isnan(d)) return 0.0f;
+    return static_cast<float>(std::clamp(d, -1.0, 1.0));
 }
 
-std::int16_t To16(std::int32_t s) {
-    constexpr std::int32_t kHalf = 1 << 15;
-    if (s > std::numeric_limits<std::int32_t>::max() - kHalf) return std::numeric_limits<std::int16_t>::max();
-    return static_cast<std::int16_t>((static_cast<std::int64_t>(s) + kHalf) >> 16);
-}
-
-std::int32_t Sample32(const WavFormat& format, const std::uint8_t* p) {
+// One sample at `p` with full scale at +-1.0; exact for integers of up to 24 bits.
+float SampleOf(const WavFormat& format, const std::uint8_t* p) {
     if (format.encoding == WavEncoding::kFloat) {
         if (format.bitsPerSample == 32) {
             float f;
             std::memcpy(&f, p, sizeof f);  // little-endian hosts only, as the program's targets are
-            return FloatTo32(f);
+            return ClipFloat(f);
         }
         double d;
         std::memcpy(&d, p, sizeof d);
-        return FloatTo32(d);
+        return ClipFloat(d);
     }
     switch (format.bitsPerSample) {
     case 8:
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0] ^ 0x80u) << 24);
+        return static_cast<float>(static_cast<int>(p[0]) - 128) * (1.0f / 128.0f);
     case 16:
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(U16(p)) << 16);
-    case 24:
-        return static_cast<std::int32_t>((static_cast<std::uint32_t>(p[0]) << 8) | (static_cast<std::uint32_t>(p[1]) << 16) |
-                                         (static_cast<std::uint32_t>(p[2]) << 24));
+        return static_cast<float>(static_cast<std::int16_t>(U16(p))) * (1.0f / 32768.0f);
+    case 24: {
+        const auto top = static_cast<std::int32_t>((static_cast<std::uint32_t>(p[0]) << 8) | (static_cast<std::uint32_t>(p[1]) << 16) |
+                                                   (static_cast<std::uint32_t>(p[2]) << 24));
+        return static_cast<float>(top >> 8) * (1.0f / 8388608.0f);
+    }
     default:
-        return static_cast<std::int32_t>(U32(p));
+        return static_cast<float>(static_cast<double>(static_cast<std::int32_t>(U32(p))) * (1.0 / 2147483648.0));
     }
 }
 
@@ -223,10 +213,30 @@ WavError ParseWavHeader(ByteSource& source, WavFormat& format) {
     }
 }
 
-void DecodeFirstChannel(const WavFormat& format, const std::uint8_t* frames, std::size_t count, std::int16_t* out) {
+int ChannelInUse(int choice, int channels) {
+    if (channels <= 1) return kChannelLeft;
+    if (choice == kChannelMix) return kChannelMix;
+    return choice >= kChannelLeft && choice <= channels ? choice : kChannelLeft;
+}
+
+void DecodeChannel(const WavFormat& format, const std::uint8_t* frames, std::size_t count, int choice, float* out) {
     const std::size_t stride = static_cast<std::size_t>(format.blockAlign);
+    const int channel = ChannelInUse(choice, format.channels);
+    if (channel != kChannelMix) {
+        const std::uint8_t* first = frames + static_cast<std::size_t>(channel - 1) * static_cast<std::size_t>(format.bitsPerSample / 8);
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] = SampleOf(format, first + i * stride);
+        }
+        return;
+    }
+    const std::size_t sampleBytes = static_cast<std::size_t>(format.bitsPerSample / 8);
+    const double scale = 1.0 / format.channels;
     for (std::size_t i = 0; i < count; ++i) {
-        out[i] = To16(Sample32(format, frames + i * stride));
+        double sum = 0.0;
+        for (int c = 0; c < format.channels; ++c) {
+            sum += SampleOf(format, frames + i * stride + static_cast<std::size_t>(c) * sampleBytes);
+        }
+        out[i] = static_cast<float>(sum * scale);
     }
 }
 
@@ -242,7 +252,7 @@ WavError WavReader::Open(std::unique_ptr<ByteSource> source, std::unique_ptr<Wav
 WavReader::WavReader(std::unique_ptr<ByteSource> source, const WavFormat& format)
     : source_(std::move(source)), format_(format), buffer_(kReadBufferBytes) {}
 
-bool WavReader::ReadBlock(std::span<std::int16_t, kBlockSamples> block, bool& looped) {
+bool WavReader::ReadBlock(std::span<float, kBlockSamples> block, bool& looped, int choice) {
     looped = false;
     const std::size_t stride = static_cast<std::size_t>(format_.blockAlign);
     // At least one frame fits: a frame is at most 65,535 bytes.
@@ -256,10 +266,10 @@ bool WavReader::ReadBlock(std::span<std::int16_t, kBlockSamples> block, bool& lo
         const std::size_t run = static_cast<std::size_t>(
             std::min<std::uint64_t>({block.size() - filled, framesPerRead, format_.frames - position_}));
         if (!source_->ReadAt(format_.dataOffset + position_ * stride, buffer_.data(), run * stride)) {
-            std::fill(block.begin(), block.end(), std::int16_t{0});
+            std::fill(block.begin(), block.end(), 0.0f);
             return false;
         }
-        DecodeFirstChannel(format_, buffer_.data(), run, block.data() + filled);
+        DecodeChannel(format_, buffer_.data(), run, choice, block.data() + filled);
         filled += run;
         position_ += run;
     }

@@ -1,17 +1,19 @@
-// WavReader: reads a RIFF WAVE (or RF64) file block by block as the sample
-// ring's type, 16-bit signed mono, for playing a file in place of the live
-// input.
+// WavReader: reads a RIFF WAVE (or RF64) file block by block as float mono
+// samples with full scale at +-1.0 (what the sample ring takes), for playing a
+// file in place of the live input.
 //
 // Formats: PCM of 8 (unsigned), 16, 24 and 32 bits; IEEE float of 32 and 64
 // bits; WAVE_FORMAT_EXTENSIBLE with a PCM or float sub-format of those sizes;
-// any number of channels, of which the first is read; rates from 8,000 to
+// any number of channels, of which one chosen channel or the mix of all is
+// read (ChannelChoice); rates from 8,000 to
 // 192,000 Hz. Chunks the reader does not need are skipped, odd-sized ones with
 // their pad byte; RF64 files take their sizes from the "ds64" chunk.
 //
-// Samples: every format goes first to a 32-bit sample (integer PCM shifted to
-// the top bits, float scaled by 2^31, rounded half away from zero and
-// clipped), then to 16 bits by rounding half up and clipping: the values a
-// 16-bit conversion without dither gives.
+// Samples: integer PCM of n bits is divided by 2^(n-1), which is exact up to
+// 24 bits (32-bit PCM keeps its top 24 significant bits); float is taken as
+// it is, clipped to +-1.0, not-a-number as silence. A 16-bit file therefore
+// gives exactly the 16-bit values it holds, a 24-bit file every bit of its
+// own. The mix is the mean of all channels.
 //
 // Sizes: a data chunk that claims more bytes than the file holds is cut to the
 // whole frames present (a take cut short by a crash); a data size of 0 or
@@ -67,6 +69,17 @@ std::unique_ptr<ByteSource> MemoryByteSource(std::vector<std::uint8_t> bytes);
 
 enum class WavEncoding { kPcm, kFloat };
 
+// Which channel of a file with more than one is read: kChannelMix (the mean of
+// all) or a channel number from 1 (left) to kMaxChosenChannel. A file with
+// fewer channels than the number chosen is read from its first (left).
+inline constexpr int kChannelMix = 0;
+inline constexpr int kChannelLeft = 1;
+inline constexpr int kChannelRight = 2;
+inline constexpr int kMaxChosenChannel = 8;
+// The channel `choice` reads of a file with `channels` channels: kChannelMix
+// or 1 ... channels; a mono file is always channel 1.
+int ChannelInUse(int choice, int channels);
+
 struct WavFormat {
     WavEncoding encoding = WavEncoding::kPcm;
     int bitsPerSample = 0;  // container size: 8, 16, 24, 32 or 64
@@ -83,8 +96,8 @@ struct WavFormat {
 WavError ParseWavHeader(ByteSource& source, WavFormat& format);
 
 // Converts `count` frames at `frames` (laid out as `format` says) to the
-// first channel's 16-bit samples.
-void DecodeFirstChannel(const WavFormat& format, const std::uint8_t* frames, std::size_t count, std::int16_t* out);
+// samples of the channel `choice` reads (ChannelInUse).
+void DecodeChannel(const WavFormat& format, const std::uint8_t* frames, std::size_t count, int choice, float* out);
 
 class WavReader {
 public:
@@ -94,11 +107,11 @@ public:
 
     const WavFormat& format() const { return format_; }
 
-    // The next kBlockSamples samples of the first channel. After the last
+    // The next kBlockSamples samples of channel `choice`. After the last
     // frame the file starts again from its first, within the same block if
     // need be; `looped` tells whether that happened. False when the file
     // could not be read (the block is then silence).
-    bool ReadBlock(std::span<std::int16_t, kBlockSamples> block, bool& looped);
+    bool ReadBlock(std::span<float, kBlockSamples> block, bool& looped, int choice = kChannelLeft);
 
     // Frame the next block starts with.
     std::uint64_t position() const { return position_; }

@@ -100,6 +100,9 @@ class BlockSink {
 public:
     virtual ~BlockSink() = default;
     virtual void AppendBlock(std::span<const std::int16_t, kBlockSamples> block, std::uint32_t epoch) = 0;
+    // The same for a source that delivers float samples (full scale +-1.0);
+    // a sink that keeps no samples leaves it as it is.
+    virtual void AppendBlock(std::span<const float, kBlockSamples>, std::uint32_t) {}
     // Called about once a second on the capture thread, between blocks, also
     // while no block arrives.
     virtual void Tick() {}

@@ -103,4 +103,20 @@
 #define IDM_PLAY_TOGGLE 33300 /* Space: RUN when stopped, else STOP */
 #define IDM_CAL_CLEAR 33301   /* View menu: drop the CAL reference */
 
+/* Settings menu: the channel a source of several plays (IDM_CHANNEL_MIX +
+   the choice: 0 the mix, 1 left, 2 right, up to 8), and the format REC
+   writes (in the order of RecordFormat). */
+#define IDM_CHANNEL_MIX 33400
+#define IDM_CHANNEL_LEFT 33401
+#define IDM_CHANNEL_RIGHT 33402
+#define IDM_CHANNEL_3 33403
+#define IDM_CHANNEL_4 33404
+#define IDM_CHANNEL_5 33405
+#define IDM_CHANNEL_6 33406
+#define IDM_CHANNEL_7 33407
+#define IDM_CHANNEL_8 33408
+#define IDM_RECORD_PCM16 33410
+#define IDM_RECORD_PCM24 33411
+#define IDM_RECORD_FLOAT32 33412
+
 #endif

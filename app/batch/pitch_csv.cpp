@@ -17,14 +17,15 @@ WavError PitchTrackCsv(std::unique_ptr<ByteSource> source, std::string& csv) {
     const std::uint64_t frames = reader->format().frames;
     std::vector<double> samples;
     samples.reserve(static_cast<std::size_t>(frames));
-    std::array<std::int16_t, kBlockSamples> block{};
+    std::array<float, kBlockSamples> block{};
     while (samples.size() < frames) {
         bool looped = false;
         if (!reader->ReadBlock(block, looped)) {
             return WavError::kCannotRead;
         }
         const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(kBlockSamples, frames - samples.size()));
-        samples.insert(samples.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(take));
+        // On the 16-bit scale the tracker has always read, as from the ring.
+        for (std::size_t i = 0; i < take; ++i) samples.push_back(block[i] * static_cast<double>(kRingFullScale));
     }
     const double rateHz = reader->format().rateHz;
     const std::vector<PitchEstimate> track = TrackPitch(samples.data(), samples.size(), rateHz, PitchRange{});

@@ -10,6 +10,7 @@
 #include "app/layout/layout_win.h"
 #include "app/menus/menu_sync_win.h"
 #include "app/menus/take_keeping_win.h"
+#include "app/settings/extra_settings.h"
 #include "app/status/status_loop_win.h"
 #include "display/plot_view_win.h"
 #include "display/readouts_win.h"
@@ -49,8 +50,9 @@ bool MainCommandTarget::StartRecording() {
         TellRecordingFailed(app_.hInstance, app_.hwnd, IDS_TAKE_NOT_KEPT, keptAs, error);
         return false;
     }
-    if (app_.recorder.StartRecording(kRecordingFileName, app_.settings.sampleRate,
-                                     app_.capture->lastOpenEpoch()) == 1) {
+    const RecordFormat format = app_.extraSettings ? app_.extraSettings->recordFormat : RecordFormat::kPcm16;
+    if (app_.recorder.StartRecording(kRecordingFileName, app_.settings.sampleRate, app_.capture->lastOpenEpoch(),
+                                     format) == 1) {
         return true;
     }
     // The recorder's failed open (or head write) left the reason behind.

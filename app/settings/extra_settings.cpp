@@ -11,10 +11,16 @@ constexpr std::string_view kColourMapKey = "colour_map";
 constexpr std::string_view kAverageKey = "average";
 constexpr std::string_view kAverageSecondsKey = "average_seconds";
 constexpr std::string_view kAverageFramesKey = "average_frames";
+constexpr std::string_view kChannelKey = "channel";
+constexpr std::string_view kRecordFormatKey = "record_format";
 
 // Values of the named keys, in the order of their enumerations.
 constexpr std::string_view kColourMapNames[] = {"rainbow", "magma", "grey"};
 constexpr std::string_view kAverageNames[] = {"off", "exponential", "linear", "max"};
+// Channels by name, from kChannelMix on; the others by number.
+constexpr std::string_view kChannelNames[] = {"mix", "left", "right"};
+constexpr std::string_view kRecordFormatNames[] = {"16", "24", "float"};
+static_assert(std::size(kRecordFormatNames) == kRecordFormatCount);
 
 template <typename Enum, std::size_t N>
 void ReadName(std::string_view value, const std::string_view (&names)[N], Enum& out) {
@@ -100,6 +106,11 @@ void ReadLine(std::string_view line, ExtraSettings& extra) {
         ReadNumber(value, kAverageMinSeconds, kAverageMaxSeconds, extra.average.seconds);
     } else if (key == kAverageFramesKey) {
         ReadNumber(value, 1, kAverageMaxFrames, extra.average.frames);
+    } else if (key == kChannelKey) {
+        ReadName(value, kChannelNames, extra.channel);
+        ReadNumber(value, kChannelLeft, kMaxChosenChannel, extra.channel);
+    } else if (key == kRecordFormatKey) {
+        ReadName(value, kRecordFormatNames, extra.recordFormat);
     }
 }
 
@@ -146,5 +157,9 @@ std::string SerializeExtraSettings(const ExtraSettings& extra) {
     };
     line(kAverageSecondsKey, spell(extra.average.seconds));
     line(kAverageFramesKey, spell(extra.average.frames));
+    const bool named = extra.channel >= kChannelMix && extra.channel < static_cast<int>(std::size(kChannelNames));
+    const bool numbered = extra.channel > kChannelRight && extra.channel <= kMaxChosenChannel;
+    line(kChannelKey, named ? kChannelNames[extra.channel] : numbered ? spell(extra.channel) : kChannelNames[kChannelLeft]);
+    line(kRecordFormatKey, nameOf(kRecordFormatNames, extra.recordFormat));
     return text;
 }

@@ -13,6 +13,10 @@
 //                 linear, max
 //   average_seconds  exponential: the time constant, 0.01 ... 60 (default 1)
 //   average_frames   linear: frames in the mean, 1 ... 256 (default 16)
+//   channel       the channel a source of several plays: left (default),
+//                 right, mix, or a channel number 1 ... 8
+//   record_format the format REC writes: 16 (16-bit PCM, default), 24
+//                 (24-bit PCM), float (32-bit float)
 //
 // Reading is lenient, as for "param.bin": a line without '=', an unknown key
 // and a line longer than kExtraSettingsMaxLineBytes are skipped; a value its
@@ -33,6 +37,8 @@
 
 #include "analysis/spectrum_average.h"
 #include "capture/audio_input.h"
+#include "capture/wav_reader.h"
+#include "capture/wav_recorder.h"
 #include "display/level_colour.h"
 
 // What is read of the file at most, and the longest line that is not skipped
@@ -47,6 +53,8 @@ struct ExtraSettings {
     std::string inputDevice;  // UTF-8, as StorableDeviceName leaves it
     ColourMap colourMap = ColourMap::kRainbow;
     AverageChoice average;
+    int channel = kChannelLeft;  // kChannelMix or 1 ... kMaxChosenChannel
+    RecordFormat recordFormat = RecordFormat::kPcm16;
 
     bool operator==(const ExtraSettings&) const = default;
 };

@@ -23,6 +23,10 @@ void RefreshStatus(App& app) {
     input.playingFile = app.playingFile.load(std::memory_order_acquire);
     input.average = app.options.Average();
     input.calibrated = app.calibration && app.calibration->InUse();
+    if (input.playingFile && app.fileSource) {
+        input.sourceChannels = app.fileSource->Channels();
+        input.channel = ChannelInUse(app.fileSource->Channel(), input.sourceChannels);
+    }
     if (app.capture) {
         input.droppedBlocks = app.capture->droppedBlocks();
         input.takeEnd = app.recorder.LastTakeEnd();

@@ -38,6 +38,17 @@ void FormatAverage(char (&out)[N], const AverageChoice& a) {
     }
 }
 
+template <std::size_t N>
+void FormatChannel(char (&out)[N], const InputStatus& input) {
+    if (input.sourceChannels <= 1) return;
+    switch (input.channel) {
+        case kChannelMix: std::snprintf(out, N, ", mix"); break;
+        case kChannelLeft: std::snprintf(out, N, ", left"); break;
+        case kChannelRight: std::snprintf(out, N, ", right"); break;
+        default: std::snprintf(out, N, ", ch %d", input.channel); break;
+    }
+}
+
 }  // namespace
 
 const char* RunStateText(std::int32_t runState) {
@@ -86,10 +97,12 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const Inp
     }
     char average[24] = "";
     if (s.cepstrumMode == 0) FormatAverage(average, input.average);
+    char channel[16] = "";
+    FormatChannel(channel, input);
     const char* ended = s.runState == kRun && !input.playingFile ? TakeEndText(input.takeEnd) : "";
-    std::snprintf(out, sizeof out, " %s%s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s%s", state, input.calibrated ? ", CAL" : "",
+    std::snprintf(out, sizeof out, " %s%s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s%s%s", state, input.calibrated ? ", CAL" : "",
                   static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
-                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, average, ended);
+                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, average, channel, ended);
 }
 
 void FormatWidestStatus(char (&out)[kStatusTextBytes]) {

@@ -7,6 +7,7 @@
 
 #include "analysis/spectrum_average.h"
 #include "base/settings.h"
+#include "capture/wav_reader.h"
 #include "capture/wav_recorder.h"
 
 // Size of the status line buffer, bytes, terminator included.
@@ -25,6 +26,8 @@ struct InputStatus {
     AverageChoice average;     // the spectrum's averaging in force
     TakeEnd takeEnd = TakeEnd::kNone;  // why the last take ended without a STOP
     bool calibrated = false;   // a CAL reference is in use: ", CAL" after the state
+    int sourceChannels = 1;    // channels of the source that plays
+    int channel = kChannelLeft;  // the one it plays (ChannelInUse), or kChannelMix
 };
 
 // Formats " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps" from the settings into
@@ -35,7 +38,9 @@ struct InputStatus {
 // "FILE". ", CAL" follows the state while a CAL reference is in use. In the
 // spectrum views an averaging in force is named after the dropped blocks:
 // ", avg fast" or ", avg slow" for the menu's time constants, ", avg 0.5s"
-// for another, ", avg 16" for the mean of 16 frames, ", max hold".
+// for another, ", avg 16" for the mean of 16 frames, ", max hold". A source
+// of more than one channel names the one that plays last: ", left",
+// ", right", ", mix", ", ch 3".
 void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input = {});
 
 // The widest line the status can show, to size its label by: the longest

@@ -23,6 +23,7 @@
 #include "app/status/status_text.h"
 #include "app/menus/device_menu_win.h"
 #include "app/menus/measure_menu_win.h"
+#include "app/menus/source_menu_win.h"
 #include "base/window_messages_win.h"
 #include "capture/wave_capture_win.h"
 #include "display/gdi_win.h"
@@ -77,6 +78,7 @@ void PlaceMainWindow(HWND hwnd, const AppSettings& s) {
 void LoadSettings(App& app) {
     ReadSettingsFile(app.settings, *app.extraSettings, CurrentScreenMetrics());
     ApplyMeasureSettings(app);
+    ApplySourceSettings(app);
     app.live.LoadFrom(app.settings);
     {
         // The views carry the stored selection from now on; every layout
@@ -250,6 +252,9 @@ void OnCommand(int id) {
         return;
     }
     if (HandleMeasureCommand(app, id)) {
+        return;
+    }
+    if (HandleSourceCommand(app, id)) {
         return;
     }
     MainCommandTarget target(app);

@@ -108,6 +108,23 @@ TEST(SampleRing, FetchNeverWritesPastItsDestinationOrTheRing) {
     }
 }
 
+// Float blocks keep every bit a 24-bit or float source has: the fetch gives
+// each sample times 32,768 exactly, and 16-bit blocks their own values.
+TEST(SampleRing, FloatBlocksComeBackExactlyOnTheSixteenBitScale) {
+    const float cases[] = {1.0f, -1.0f, 0.5f, 1.0f / 8388608.0f, -3.0f / 8388608.0f, 3.1622776e-6f, 1e-30f, 0.0f};
+    auto ring = std::make_unique<SampleRing>();
+    std::array<float, kBlockSamples> block;
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = cases[i % std::size(cases)] * static_cast<float>(i % 5 + 1) / 4.0f;
+    ring->Publish(std::span<const float, kBlockSamples>(block));
+    PublishPatternBlocks(*ring, 1, 1);
+    std::vector<double> values(2 * kBlockSamples);
+    ASSERT_EQ(ring->FetchSamples(values, 2 * kBlockSamples), 2 * kBlockSamples);
+    for (int i = 0; i < kBlockSamples; ++i) {
+        ASSERT_EQ(values[i], static_cast<double>(block[i]) * 32768.0) << i;
+        ASSERT_EQ(values[kBlockSamples + i], Pattern(1, i)) << i;
+    }
+}
+
 // A frame that would span a gap (the start-up silence included) is not
 // handed over; one that lies wholly after the last gap is, and a frame too
 // large for the run since the gap waits for more blocks.

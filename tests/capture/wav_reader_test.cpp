@@ -1,8 +1,11 @@
 // The WAV reader against sox: every format sox writes decodes to the samples
-// sox itself reads from it (first channel, 16 bits, no dither). Hand-made
+// sox itself reads from it (the chosen channel or the mix, as float). Hand-made
 // heads cover what sox does not write (odd and unknown chunks, RF64, sizes
 // that were never written or that run past the end) and the hostile ones;
 // a fuzz loop mutates valid heads and reads whatever parses.
+#include "analysis/analyzer.h"
+#include "analysis/spectrum.h"
+#include "base/settings.h"
 #include "capture/file_source.h"
 #include "capture/wav_reader.h"
 
@@ -10,8 +13,10 @@
 
 #include "wav_bytes.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -70,15 +75,16 @@ Parsed Parse(Bytes b) {
     return p;
 }
 
-std::vector<std::int16_t> ReadAll(Bytes b, std::size_t count) {
+// The samples of channel `choice`, full scale at +-1.0.
+std::vector<float> ReadAll(Bytes b, std::size_t count, int choice = kChannelLeft) {
     std::unique_ptr<WavReader> reader;
     EXPECT_EQ(WavReader::Open(MemoryByteSource(std::move(b)), reader), WavError::kNone);
-    std::vector<std::int16_t> out;
+    std::vector<float> out;
     if (!reader) return out;
-    std::array<std::int16_t, kBlockSamples> block;
+    std::array<float, kBlockSamples> block;
     while (out.size() < count) {
         bool looped = false;
-        EXPECT_TRUE(reader->ReadBlock(block, looped));
+        EXPECT_TRUE(reader->ReadBlock(block, looped, choice));
         out.insert(out.end(), block.begin(), block.end());
     }
     out.resize(count);
@@ -159,9 +165,9 @@ TEST(WavReader, HandMadeHeads) {
 // from its first within the same block.
 TEST(WavReader, SkippedChunksAndRf64ReadTheSamplesAndLoop) {
     for (const Bytes& b : {WithOddChunk(CanonicalWav(700)), AsRf64(CanonicalWav(700))}) {
-        const std::vector<std::int16_t> s = ReadAll(b, 2 * kBlockSamples);
+        const std::vector<float> s = ReadAll(b, 2 * kBlockSamples);
         for (std::size_t i = 0; i < s.size(); ++i) {
-            ASSERT_EQ(s[i], static_cast<std::int16_t>(i % 700)) << i;
+            ASSERT_EQ(s[i] * 32768.0f, static_cast<float>(i % 700)) << i;
         }
     }
 }
@@ -209,22 +215,28 @@ TEST(WavReader, EveryFormatDecodesAsSoxReadsIt) {
         int rate;
         int channels;
         std::uint16_t tag;  // the format tag sox writes
+        int choice;         // the channel read
+        const char* remix;  // the same channel as sox's remix effect gives it
     };
-    // Two tones on the channels, the first louder, so a wrong channel shows.
+    // A tone per channel, each at its own frequency, so a wrong channel shows.
     const Case cases[] = {
-        {"u8", "-e unsigned-integer -b 8", 8000, 1, 1},
-        {"s16", "-e signed-integer -b 16", 44100, 1, 1},
-        {"s16_stereo", "-e signed-integer -b 16", 48000, 2, 1},
-        {"s24", "-t wavpcm -e signed-integer -b 24", 96000, 1, 1},
-        {"s32", "-t wavpcm -e signed-integer -b 32", 192000, 1, 1},
-        {"f32", "-t wavpcm -e floating-point -b 32", 22050, 2, 3},
-        {"f64", "-t wavpcm -e floating-point -b 64", 11025, 1, 3},
-        {"ext_s24", "-e signed-integer -b 24", 44100, 1, 0xFFFE},
-        {"ext_s32_3ch", "-e signed-integer -b 32", 48000, 3, 0xFFFE},
+        {"u8", "-e unsigned-integer -b 8", 8000, 1, 1, kChannelLeft, "1"},
+        {"s16", "-e signed-integer -b 16", 44100, 1, 1, kChannelRight, "1"},
+        {"s16_stereo", "-e signed-integer -b 16", 48000, 2, 1, kChannelLeft, "1"},
+        {"s16_stereo_right", "-e signed-integer -b 16", 48000, 2, 1, kChannelRight, "2"},
+        {"s16_stereo_mix", "-e signed-integer -b 16", 44100, 2, 1, kChannelMix, "1v0.5,2v0.5"},
+        {"s24", "-t wavpcm -e signed-integer -b 24", 96000, 1, 1, kChannelLeft, "1"},
+        {"s24_stereo_right", "-t wavpcm -e signed-integer -b 24", 48000, 2, 1, kChannelRight, "2"},
+        {"s32", "-t wavpcm -e signed-integer -b 32", 192000, 1, 1, kChannelLeft, "1"},
+        {"f32", "-t wavpcm -e floating-point -b 32", 22050, 2, 3, kChannelLeft, "1"},
+        {"f64", "-t wavpcm -e floating-point -b 64", 11025, 1, 3, kChannelMix, "1"},
+        {"ext_s24", "-e signed-integer -b 24", 44100, 1, 0xFFFE, kChannelLeft, "1"},
+        {"ext_s32_3ch", "-e signed-integer -b 32", 48000, 3, 0xFFFE, 3, "3"},
         // sox writes float only in the plain format: these are rewritten as extensible.
-        {"ext_f32", "-e floating-point -b 32", 32000, 2, 0xFFFE},
-        {"ext_f64", "-e floating-point -b 64", 16000, 1, 0xFFFE},
-        {"ext_s16_4ch", "-e signed-integer -b 16", 8000, 4, 0xFFFE},
+        {"ext_f32", "-e floating-point -b 32", 32000, 2, 0xFFFE, kChannelRight, "2"},
+        {"ext_f64", "-e floating-point -b 64", 16000, 1, 0xFFFE, kChannelLeft, "1"},
+        {"ext_s16_4ch", "-e signed-integer -b 16", 8000, 4, 0xFFFE, 4, "4"},
+        {"ext_s16_4ch_past", "-e signed-integer -b 16", 8000, 4, 0xFFFE, 7, "1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -234,7 +246,7 @@ TEST(WavReader, EveryFormatDecodesAsSoxReadsIt) {
         for (int ch = 0; ch < c.channels; ++ch) synth += " sine " + std::to_string(300 + 450 * ch);
         ASSERT_TRUE(RunShell("sox -D -n -r " + std::to_string(c.rate) + " -c " + std::to_string(c.channels) + " " +
                         c.options + " " + wav + synth + " vol 0.93"));
-        ASSERT_TRUE(RunShell("sox -D " + wav + " -t raw -e signed-integer -b 16 " + raw + " remix 1"));
+        ASSERT_TRUE(RunShell("sox -D " + wav + " -t raw -e floating-point -b 32 " + raw + " remix " + c.remix));
         const Bytes file = c.tag == 0xFFFE ? AsExtensible(FileBytes(wav)) : FileBytes(wav);
         const Bytes ref = FileBytes(raw);
         std::remove(wav.c_str());
@@ -246,17 +258,67 @@ TEST(WavReader, EveryFormatDecodesAsSoxReadsIt) {
         ASSERT_EQ(p.error, WavError::kNone) << WavErrorText(p.error);
         EXPECT_EQ(p.format.rateHz, c.rate);
         EXPECT_EQ(p.format.channels, c.channels);
-        const std::size_t count = ref.size() / 2;
+        const std::size_t count = ref.size() / 4;
         ASSERT_EQ(p.format.frames, count);
-        const std::vector<std::int16_t> got = ReadAll(file, count);
+        const std::vector<float> got = ReadAll(file, count, c.choice);
         int mismatches = 0;
         for (std::size_t i = 0; i < count && mismatches < 5; ++i) {
-            const auto want = static_cast<std::int16_t>(ref[2 * i] | (ref[2 * i + 1] << 8));
-            if (got[i] != want) {
+            float want;
+            std::memcpy(&want, &ref[4 * i], sizeof want);
+            // sox writes float rounded to steps of 2^-24: finer files differ by
+            // up to one step. Files of up to 24 bits agree exactly.
+            if (std::fabs(got[i] - want) > 0x1.01p-24f) {
                 ++mismatches;
                 ADD_FAILURE() << "sample " << i << ": " << got[i] << ", sox " << want;
             }
         }
+    }
+}
+
+// A tone 110 dB below full scale over digital silence, in 24-bit PCM and in
+// float: through the ring and the spectrum it stands at -110 dBFS above a
+// floor below -130 dBFS (read as 16 bits it would vanish: it is a tenth of
+// one 16-bit step).
+TEST(WavReader, AQuietToneKeepsItsLevelAboveTheFloor) {
+    if (!RunShell("sox --version >/dev/null")) GTEST_SKIP() << "sox is not installed";
+    constexpr int kPoints = 4096;
+    constexpr int kRate = 48000;
+    constexpr double kToneHz = 85.0 * kRate / kPoints;  // exactly bin 85
+    // 20 ln|X| of a full-scale sine at a bin through the Hanning window: N/4 on the 16-bit scale.
+    const double fullScale = 20.0 * std::log(32768.0 * kPoints / 4);
+    const char* const options[] = {"-b 24", "-e floating-point -b 32"};
+    for (const char* option : options) {
+        SCOPED_TRACE(option);
+        const std::string wav = TempPath("quiet.wav");
+        ASSERT_TRUE(RunShell("sox -D -n -r " + std::to_string(kRate) + " " + option + " " + wav + " synth 0.5 sine " +
+                             std::to_string(kToneHz) + " vol -110dB"));
+        const Bytes file = FileBytes(wav);
+        std::remove(wav.c_str());
+        std::unique_ptr<WavReader> reader;
+        ASSERT_EQ(WavReader::Open(MemoryByteSource(file), reader), WavError::kNone);
+        auto ring = std::make_unique<SampleRing>();
+        std::array<float, kBlockSamples> block;
+        for (int b = 0; b < kPoints / kBlockSamples; ++b) {
+            bool looped = false;
+            ASSERT_TRUE(reader->ReadBlock(block, looped));
+            ring->Publish(std::span<const float, kBlockSamples>(block));
+        }
+        auto an = MakeAnalyzer();
+        AppSettings settings{};
+        settings.fftLength = kPoints;
+        settings.halfLength = kPoints / 2;
+        SetupAnalyzer(*an, settings);
+        ASSERT_EQ(ring->FetchSamples(std::span<double>(an->sampleFrame, kPoints), kPoints), kPoints);
+        an->activeWindow = kWindowHanning;
+        ApplyWindow(*an);
+        ComputeSpectrum(*an);
+        const auto dbfs = [&](int bin) { return (an->outRe[bin] - fullScale) / std::log(10.0); };
+        EXPECT_NEAR(dbfs(85), -110.0, 0.5);
+        double floor = -1e9;
+        for (int bin = 1; bin < kPoints / 2; ++bin) {
+            if (bin < 80 || bin > 90) floor = std::max(floor, dbfs(bin));
+        }
+        EXPECT_LT(floor, -130.0);
     }
 }
 
@@ -301,10 +363,10 @@ TEST(WavReader, MutatedHeadsNeverReadOutsideTheFile) {
         const WavFormat& f = reader->format();
         ASSERT_GE(f.frames, 1u);
         ASSERT_LE(f.dataOffset + f.frames * static_cast<std::uint64_t>(f.blockAlign), size) << "round " << round;
-        std::array<std::int16_t, kBlockSamples> block;
+        std::array<float, kBlockSamples> block;
         for (int k = 0; k < 3; ++k) {
             bool looped = false;
-            ASSERT_TRUE(reader->ReadBlock(block, looped)) << "round " << round;
+            ASSERT_TRUE(reader->ReadBlock(block, looped, k * 3)) << "round " << round;
         }
     }
     EXPECT_GT(parsed, kRounds / 20) << "the mutations leave some files readable";

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -147,6 +149,84 @@ TEST_F(WavRecorderTest, DestructionFinishesAnOpenRecording) {
         rec.Append(Block(4).data());
     }
     ExpectWav(2, 192000);
+}
+
+// Every format holds exactly what was captured: 16-bit blocks as they were,
+// float blocks to the last bit of 24-bit PCM or as float, full scale clipped
+// in PCM; sox reads the head as written.
+TEST_F(WavRecorderTest, EachFormatHoldsTheSamplesCaptured) {
+    struct Case {
+        RecordFormat format;
+        std::uint16_t tag;
+        std::uint16_t bits;
+        const char* encoding;  // as soxi names it
+    };
+    const Case cases[] = {
+        {RecordFormat::kPcm16, 1, 16, "Signed Integer PCM"},
+        {RecordFormat::kPcm24, 1, 24, "Signed Integer PCM"},
+        {RecordFormat::kFloat32, 3, 32, "Floating Point PCM"},
+    };
+    std::vector<float> fine(kWavBlockSamples);
+    for (std::size_t i = 0; i < fine.size(); ++i) {
+        fine[i] = static_cast<float>(static_cast<int>(i * 16411 % 16777216) - 8388608) / 8388608.0f;
+    }
+    fine[0] = 1.0f;
+    fine[1] = -1.0f;
+    fine[2] = 1.0f / 8388608.0f;  // -138 dBFS: one step of 24 bits
+    std::vector<std::int16_t> whole(kWavBlockSamples);
+    for (std::size_t i = 0; i < whole.size(); ++i) whole[i] = static_cast<std::int16_t>(i * 131 - 32768);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bits);
+        {
+            WavRecorder rec(testsupport::OpenPosixRecordFile);
+            ASSERT_EQ(rec.StartRecording(path_.c_str(), 48000, 0, c.format), 1);
+            rec.Append(whole.data());
+            rec.Append(fine.data());
+        }
+        const auto b = ReadAll(path_);
+        const std::size_t bytes = c.bits / 8;
+        const std::size_t head = c.tag == 3 ? 58 : 44;  // float: an 18-byte format chunk and "fact"
+        const std::size_t data = 2 * kWavBlockSamples * bytes;
+        ASSERT_EQ(b.size(), head + data);
+        EXPECT_EQ(U32(b, 4), head - 8 + data);
+        EXPECT_EQ(U16(b, 20), c.tag);
+        EXPECT_EQ(U32(b, 28), 48000 * bytes);
+        EXPECT_EQ(U16(b, 32), bytes);
+        EXPECT_EQ(U16(b, 34), c.bits);
+        if (c.tag == 3) {
+            EXPECT_EQ(std::memcmp(b.data() + 38, "fact", 4), 0);
+            EXPECT_EQ(U32(b, 46), 2 * kWavBlockSamples);
+        }
+        EXPECT_EQ(std::memcmp(b.data() + head - 8, "data", 4), 0);
+        EXPECT_EQ(U32(b, head - 4), data);
+        const auto sample = [&](std::size_t n) -> double {
+            const std::size_t at = head + n * bytes;
+            if (c.format == RecordFormat::kFloat32) {
+                float f;
+                std::memcpy(&f, &b[at], 4);
+                return f;
+            }
+            std::int32_t v = c.bits == 16 ? static_cast<std::int16_t>(U16(b, at))
+                                           : static_cast<std::int32_t>((b[at] << 8) | (b[at + 1] << 16) | (b[at + 2] << 24)) >> 8;
+            return v / std::ldexp(1.0, c.bits - 1);
+        };
+        const double step = c.format == RecordFormat::kFloat32 ? 0.0 : std::ldexp(1.0, 1 - c.bits);
+        for (std::size_t i = 0; i < kWavBlockSamples; ++i) {
+            ASSERT_EQ(sample(i), whole[i] / 32768.0) << i;
+            // Rounded to the nearest step; +1.0 is one step short in PCM.
+            const double want = fine[i];
+            ASSERT_LE(std::fabs(sample(kWavBlockSamples + i) - want), i == 0 ? step : step / 2) << i;
+        }
+        if (c.format == RecordFormat::kPcm24) {
+            EXPECT_EQ(sample(kWavBlockSamples + 2), fine[2]);
+        }
+        if (std::system("command -v soxi >/dev/null 2>&1") == 0) {
+            // Read as written, without a warning.
+            const std::string query = "[ \"$(soxi -b '" + path_ + "' 2>&1)\" = " + std::to_string(c.bits) +
+                                      " ] && [ \"$(soxi -e '" + path_ + "' 2>&1)\" = '" + c.encoding + "' ]";
+            EXPECT_EQ(std::system(query.c_str()), 0) << query;
+        }
+    }
 }
 
 TEST_F(WavRecorderTest, FileThatCannotBeCreatedRecordsNothing) {

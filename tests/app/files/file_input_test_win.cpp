@@ -224,11 +224,11 @@ TEST_F(FileInputTest, SweepRunsThroughTheAnalysisAtTheFilesSpeed) {
     ASSERT_EQ(WavReader::Open(OpenFileBytes(sweep), reader), WavError::kNone);
     const int rate = reader->format().rateHz;
     std::vector<double> file;
-    std::array<std::int16_t, kBlockSamples> block;
+    std::array<float, kBlockSamples> block;
     while (file.size() < reader->format().frames) {
         bool looped = false;
         ASSERT_TRUE(reader->ReadBlock(block, looped));
-        file.insert(file.end(), block.begin(), block.end());
+        for (float v : block) file.push_back(v * kRingFullScale);
     }
     file.resize(reader->format().frames);
 

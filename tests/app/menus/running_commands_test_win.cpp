@@ -62,13 +62,19 @@ std::uint32_t U32At(const std::vector<unsigned char>& b, std::size_t at) {
     return v;
 }
 
-// A finished recording: a whole number of blocks under sizes that describe them.
+// A finished recording, in whichever format it was taken: a whole number of
+// blocks under sizes that describe them.
 ::testing::AssertionResult IsFinishedWav(const std::vector<unsigned char>& wav) {
-    if (wav.size() < kWavHeadBytes || (wav.size() - kWavHeadBytes) % kWavBlockBytes != 0) {
+    if (wav.size() < kWavHeadBytes) {
         return ::testing::AssertionFailure() << "size " << wav.size();
     }
-    if (U32At(wav, 40) != wav.size() - kWavHeadBytes || U32At(wav, 4) != wav.size() - 8) {
-        return ::testing::AssertionFailure() << "sizes " << U32At(wav, 4) << "/" << U32At(wav, 40) << " for "
+    const std::size_t head = wav[20] == 3 ? kWavFloatHeadBytes : kWavHeadBytes;
+    const std::size_t blockBytes = kWavBlockSamples * (wav[32] | (wav[33] << 8));
+    if (wav.size() < head || blockBytes == 0 || (wav.size() - head) % blockBytes != 0) {
+        return ::testing::AssertionFailure() << "size " << wav.size();
+    }
+    if (U32At(wav, head - 4) != wav.size() - head || U32At(wav, 4) != wav.size() - 8) {
+        return ::testing::AssertionFailure() << "sizes " << U32At(wav, 4) << "/" << U32At(wav, head - 4) << " for "
                                              << wav.size() << " bytes";
     }
     return ::testing::AssertionSuccess();
@@ -134,7 +140,8 @@ public:
     explicit ExpectedMenu(int device) : device_(device) {}
 
     void Chose(int id) {
-        for (std::vector<int>* group : {&rates_, &lengths_, &pauses_, &windows_, &colourMaps_, &averages_}) {
+        for (std::vector<int>* group :
+             {&rates_, &lengths_, &pauses_, &windows_, &colourMaps_, &averages_, &channels_, &recordFormats_}) {
             if (std::find(group->begin(), group->end(), id) != group->end()) {
                 chosen_[group] = id;
             }
@@ -198,10 +205,14 @@ private:
     std::vector<int> colourMaps_{IDM_COLOUR_MAP_RAINBOW, IDM_COLOUR_MAP_MAGMA, IDM_COLOUR_MAP_GREY};
     std::vector<int> averages_{IDM_AVERAGE_OFF, IDM_AVERAGE_FAST, IDM_AVERAGE_SLOW, IDM_AVERAGE_LINEAR,
                                IDM_AVERAGE_MAX};
+    std::vector<int> channels_{IDM_CHANNEL_MIX, IDM_CHANNEL_LEFT, IDM_CHANNEL_RIGHT, IDM_CHANNEL_3, IDM_CHANNEL_4,
+                               IDM_CHANNEL_5,   IDM_CHANNEL_6,    IDM_CHANNEL_7,     IDM_CHANNEL_8};
+    std::vector<int> recordFormats_{IDM_RECORD_PCM16, IDM_RECORD_PCM24, IDM_RECORD_FLOAT32};
     // The first start's choices.
     std::map<const std::vector<int>*, int> chosen_{
         {&rates_, IDM_RATE_44100}, {&lengths_, IDM_LENGTH_4096}, {&pauses_, IDM_PAUSE_10},
-        {&windows_, IDM_WINDOW_HANNING}, {&colourMaps_, IDM_COLOUR_MAP_RAINBOW}, {&averages_, IDM_AVERAGE_OFF}};
+        {&windows_, IDM_WINDOW_HANNING}, {&colourMaps_, IDM_COLOUR_MAP_RAINBOW}, {&averages_, IDM_AVERAGE_OFF},
+        {&channels_, IDM_CHANNEL_LEFT}, {&recordFormats_, IDM_RECORD_PCM16}};
     int grid_ = IDM_GRID_LOG;
     int colour_ = IDM_COLOUR_ON;
     int device_;

@@ -283,7 +283,8 @@ TEST(ExtraSettingsSave, TheWrittenTextReadsBackTheSameRecord) {
         {"\xE3\x83\x9E", "input_device=\xE3\x83\x9E\r\n", "\xE3\x83\x9E"},
     };
     // The measuring choices at their defaults follow the device's line.
-    const std::string defaults = "colour_map=rainbow\r\naverage=off\r\naverage_seconds=1\r\naverage_frames=16\r\n";
+    const std::string defaults = "colour_map=rainbow\r\naverage=off\r\naverage_seconds=1\r\naverage_frames=16\r\n"
+                                 "channel=left\r\nrecord_format=16\r\n";
     for (const Case& c : cases) {
         ExtraSettings extra;
         extra.inputDevice = c.device;
@@ -315,6 +316,31 @@ TEST(ExtraSettingsLoad, MeasuringChoicesReadLenientlyAndRoundTrip) {
         const ExtraSettings read = ParseExtraSettings(c.text);
         EXPECT_EQ(read.colourMap, c.map) << c.text;
         EXPECT_EQ(read.average, c.average) << c.text;
+        EXPECT_EQ(ParseExtraSettings(SerializeExtraSettings(read)), read) << c.text;
+    }
+}
+
+// The channel and the recording format: names and numbers as a hand-edited
+// text gives them, nonsense leaving the defaults, written back as read.
+TEST(ExtraSettingsLoad, SourceChoicesReadLenientlyAndRoundTrip) {
+    struct Case {
+        const char* text;
+        int channel;
+        RecordFormat format;
+    };
+    const Case cases[] = {
+        {"channel=right\nrecord_format=24\n", kChannelRight, RecordFormat::kPcm24},
+        {"channel = mix \r\nrecord_format=float\r\n", kChannelMix, RecordFormat::kFloat32},
+        {"channel=5\n", 5, RecordFormat::kPcm16},
+        {"channel=2\n", kChannelRight, RecordFormat::kPcm16},
+        {"channel=9\nrecord_format=32\n", kChannelLeft, RecordFormat::kPcm16},
+        {"channel=0\nrecord_format=Float\n", kChannelLeft, RecordFormat::kPcm16},
+        {"channel=Right\nchannel=-1\n", kChannelLeft, RecordFormat::kPcm16},
+    };
+    for (const Case& c : cases) {
+        const ExtraSettings read = ParseExtraSettings(c.text);
+        EXPECT_EQ(read.channel, c.channel) << c.text;
+        EXPECT_EQ(read.recordFormat, c.format) << c.text;
         EXPECT_EQ(ParseExtraSettings(SerializeExtraSettings(read)), read) << c.text;
     }
 }

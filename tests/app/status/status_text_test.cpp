@@ -57,6 +57,8 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         AverageChoice average{};
         TakeEnd end = TakeEnd::kNone;
         bool cal = false;
+        int channels = 1;
+        int channel = kChannelLeft;
     };
     const Case cases[] = {
         {0, InputState::kNoInput, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
@@ -80,6 +82,12 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
          {}, TakeEnd::kQueueFull},
         {1, InputState::kFlowing, 0, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps", {}, TakeEnd::kWriteFailed},
         {1, InputState::kFlowing, 0, " STOP, CAL, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps", {}, TakeEnd::kNone, true},
+        // A source of several channels names the one that plays; a mono one does not.
+        {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, avg slow, right",
+         {AverageMode::kExponential, 1.0, 16}, TakeEnd::kNone, false, 2, kChannelRight},
+        {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, mix", {}, TakeEnd::kNone, false, 2, kChannelMix},
+        {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, ch 7", {}, TakeEnd::kNone, false, 8, 7},
+        {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps", {}, TakeEnd::kNone, false, 1, kChannelLeft},
     };
     for (const Case& c : cases) {
         AppSettings s{};
@@ -87,7 +95,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         s.runState = c.run;
         s.frameCount = 7;
         char out[kStatusTextBytes];
-        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.average, c.end, c.cal});
+        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.average, c.end, c.cal, c.channels, c.channel});
         EXPECT_STREQ(out, c.text);
     }
 }
