@@ -7,6 +7,7 @@
 
 #include "analysis/peak_estimate.h"
 #include "display/axes_geometry.h"
+#include "capture/sample_ring.h"
 #include "display/frame_csv.h"
 
 namespace {
@@ -79,7 +80,7 @@ WavError ComputeFileOverview(std::unique_ptr<ByteSource> source, const OverviewR
         const std::size_t frameBytes = static_cast<std::size_t>(format.blockAlign);
         const std::size_t piece = std::max<std::size_t>(1, kReadBytes / frameBytes);
         thread_local std::vector<std::uint8_t> raw;
-        thread_local std::vector<std::int16_t> decoded;
+        thread_local std::vector<float> decoded;
         for (std::size_t done = 0; done < count; done += piece) {
             const std::size_t n = std::min(piece, count - done);
             raw.resize(n * frameBytes);
@@ -90,8 +91,8 @@ WavError ComputeFileOverview(std::unique_ptr<ByteSource> source, const OverviewR
                     return false;
                 }
             }
-            DecodeFirstChannel(format, raw.data(), n, decoded.data());
-            std::copy(decoded.begin(), decoded.end(), dst + done);
+            DecodeChannel(format, raw.data(), n, kChannelLeft, decoded.data());
+            for (std::size_t i = 0; i < n; ++i) dst[done + i] = decoded[i] * static_cast<double>(kRingFullScale);
         }
         return true;
     };
