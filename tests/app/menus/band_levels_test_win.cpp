@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -120,18 +121,40 @@ TEST_F(BandLevelsTest, NoiseReadsItsSpectrumInThirdOctaves) {
     };
     const Case cases[] = {{kPinkFile, 0.0, 1.5}, {kWhiteFile, 3.0, 1.0}};
     for (const Case& c : cases) {
-        Play(Fixture(c.file), 8000);
-        const BandReading r = Read();
-        ASSERT_FALSE(r.bands.empty()) << "no bands shown";
-        const double at1k = r.At(1000.0);
-        ASSERT_TRUE(std::isfinite(at1k));
+        Play(Fixture(c.file), 6000);
+        // The 1 s average of a narrow band still wanders by some tenths of a
+        // dB: the levels are read four times, 2.5 s apart, as an eye reads
+        // the bars, and their mean is compared with the straight line
+        // through them all.
+        std::vector<double> sum;
+        BandReading r;
+        constexpr int kReadings = 4;
+        for (int k = 0; k < kReadings; ++k) {
+            if (k > 0) Wait(2500);
+            r = Read();
+            ASSERT_FALSE(r.bands.empty()) << "no bands shown";
+            sum.resize(r.levels.size(), 0.0);
+            for (std::size_t i = 0; i < r.levels.size(); ++i) sum[i] += r.levels[i] / kReadings;
+        }
+        std::vector<std::size_t> inRange;
+        double offset = 0.0;
         for (std::size_t i = 0; i < r.bands.size(); ++i) {
             const double hz = r.bands[i].centreHz;
             if (hz < 99.0 || hz > 10100.0) continue;
             EXPECT_TRUE(r.bands[i].resolved) << hz;
-            const double want = at1k + c.dbPerOctave * std::log2(hz / 1000.0);
-            EXPECT_NEAR(r.levels[i], want, c.tolerance) << "band " << hz << " Hz of " << std::string(c.file, c.file + 10);
+            inRange.push_back(i);
+            offset += sum[i] - c.dbPerOctave * std::log2(hz / 1000.0);
         }
+        ASSERT_EQ(inRange.size(), 21u);
+        offset /= static_cast<double>(inRange.size());
+        double worst = 0.0;
+        for (std::size_t i : inRange) {
+            const double hz = r.bands[i].centreHz;
+            const double off = sum[i] - (offset + c.dbPerOctave * std::log2(hz / 1000.0));
+            EXPECT_NEAR(off, 0.0, c.tolerance) << "band " << hz << " Hz of " << std::string(c.file, c.file + 11);
+            if (std::fabs(off) > std::fabs(worst)) worst = off;
+        }
+        std::printf("%ls: largest departure from %.0f dB an octave %+.2f dB\n", c.file, c.dbPerOctave, worst);
     }
 }
 
