@@ -8,8 +8,10 @@
 
 #include "app/menus/about_box_win.h"
 #include "app/layout/layout_win.h"
+#include "app/menus/measure_menu_win.h"
 #include "app/menus/menu_sync_win.h"
 #include "app/menus/take_keeping_win.h"
+#include "app/settings/extra_settings.h"
 #include "app/status/status_loop_win.h"
 #include "display/plot_view_win.h"
 #include "display/readouts_win.h"
@@ -114,4 +116,6 @@ void MainCommandTarget::SyncMenu() {
     }
     ::SyncMenu(app_.hwnd, app_.settings);
     SyncFileMenu(app_.hwnd, app_.playingFile.load(std::memory_order_acquire));
+    // The band view's mark in place of FFT's, and the other measuring marks.
+    if (app_.extraSettings) SyncMeasureMenu(app_.hwnd, *app_.extraSettings);
 }

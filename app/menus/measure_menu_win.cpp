@@ -16,6 +16,7 @@
 #include "app/menus/command_target_win.h"
 #include "app/program/app_win.h"
 #include "app/settings/extra_settings.h"
+#include "app/status/status_loop_win.h"
 #include "app/settings/settings_file_win.h"
 #include "display/readouts_win.h"
 #include "resources/resource_ids.h"
@@ -217,6 +218,7 @@ bool HandleMeasureCommand(App& app, int id) {
         if (id == item) {
             SetAverage(app, AverageChoiceOf(id, app.extraSettings->average));
             SyncMeasureMenu(app.hwnd, *app.extraSettings);
+            RefreshStatus(app);  // the status line names the averaging
             return true;
         }
     }
