@@ -57,8 +57,8 @@ struct FrameData {
     PitchEstimate pitch{};
     // The band view: the bands of the choice in force and their levels,
     // dBFS, of the averaged power; empty when the bands are not shown.
-    std::span<const Band> bands;
-    std::span<const double> bandLevels;
+    std::span<const Band> bands{};
+    std::span<const double> bandLevels{};
     int bandFraction = 0;
     BandWeighting bandWeighting = BandWeighting::kZ;
     std::int32_t windowKind = 0;  // WindowKind the samples were windowed with

@@ -230,7 +230,9 @@ void ApplyMeasureSettings(App& app) {
     // The band view is the spectrum alone; a stored view of another kind wins.
     const AppSettings& s = app.settings;
     if (s.showWave != 0 || s.showSpectrum != 1 || s.cepstrumMode != 0) extra.bandView = false;
-    if (app.frameAnalysis) app.frameAnalysis->SetBands(extra.bandView ? std::optional<BandChoice>(extra.bands) : std::nullopt);
+    if (app.frameAnalysis) {
+        app.frameAnalysis->SetBands(extra.bandView ? std::optional<BandChoice>(extra.bands) : std::nullopt);
+    }
     app.options.colourMap.store(extra.colourMap, std::memory_order_relaxed);
     app.options.SetAverage(extra.average);
     if (app.frameAnalysis) app.frameAnalysis->SetAverage(extra.average);

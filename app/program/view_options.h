@@ -1,8 +1,9 @@
 // ViewOptions: the choices kept in "tavrin.ini" that the workers read while
 // they run — the spectrogram's colour map, the averaging the status line
-// names and the level calibration the readouts add. The user-interface thread sets them (at start-up from the file, then
-// from the Settings menu); the frame loop, the layout and the status loop
-// read them.
+// names and the level calibration the readouts add. The user-interface
+// thread sets them (at start-up from the file, then from the menus and
+// whenever the input changes); the frame loop, the layout and the status
+// loop read them.
 //
 // Threads: each field is an atomic of its own, read and written relaxed: no
 // reader relies on two of them changing together (the status line is
