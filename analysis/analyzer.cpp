@@ -52,15 +52,31 @@ void BuildWindows(Analyzer& an) {
     }
 }
 
+namespace {
+
+const double* ActiveWindowTable(const Analyzer& an) {
+    switch (an.activeWindow) {
+        case kWindowHanning: return an.hanningTable;
+        case kWindowHamming: return an.hammingTable;
+        case kWindowBlackman: return an.blackmanTable;
+        default: return nullptr;  // none, or an unknown kind
+    }
+}
+
+}  // namespace
+
+double WindowPowerSum(const Analyzer& an) {
+    const double* table = ActiveWindowTable(an);
+    if (table == nullptr) return an.frameLength;
+    double sum = 0.0;
+    for (std::int32_t i = 0; i < an.frameLength; i++) sum += table[i] * table[i];
+    return sum;
+}
+
 void ApplyWindow(Analyzer& an) {
     const std::int32_t n = an.frameLength;
     std::memcpy(an.rawFrame, an.sampleFrame, sizeof(double) * n);
-    const double* table = nullptr;
-    switch (an.activeWindow) {
-        case kWindowHanning: table = an.hanningTable; break;
-        case kWindowHamming: table = an.hammingTable; break;
-        case kWindowBlackman: table = an.blackmanTable; break;
-        default: return;  // none, or an unknown kind
-    }
+    const double* table = ActiveWindowTable(an);
+    if (table == nullptr) return;
     for (std::int32_t i = 0; i < n; i++) an.sampleFrame[i] *= table[i];
 }

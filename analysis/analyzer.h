@@ -74,6 +74,7 @@ struct Analyzer {
     double imagInput[kFrameCapacity];    // zero; in cepstrum mode the scaled log magnitudes
     double outRe[kFrameCapacity];        // display values: N/2 spectrum levels or N cepstrum values
     double outIm[kFrameCapacity];        // imaginary output of the spectrum's complex FFT
+    double binPower[kBinCapacity];       // spectrum path: |X[k]|^2 of the N/2 bins, before the levels
     double cepWork[kFrameCapacity];      // inverse real transform of the cepstrum path
     // imagInput entries [0, imagInputUsed) may be nonzero (left by the cepstrum path).
     std::int32_t imagInputUsed;
@@ -93,6 +94,11 @@ int SetupAnalyzer(Analyzer& an, const AppSettings& settings);
 
 // Fills the three window tables for frameLength (called by SetupAnalyzer).
 void BuildWindows(Analyzer& an);
+
+// Sum of the squares of the window table that activeWindow selects over
+// frameLength points (frameLength for none): the factor by which the window
+// scales the power of noise and of a tone alike.
+double WindowPowerSum(const Analyzer& an);
 
 // Copies sampleFrame[0, N) to rawFrame and multiplies sampleFrame by the
 // table that activeWindow selects. Frame-loop thread.

@@ -126,12 +126,15 @@ void ComputeSpectrum(Analyzer& an) {
         for (; half < n; half *= 2) ButterflyStage(re, im, n, half, twRe + half, twIm + half);
     }
 
-    // The magnitudes two at a time (correctly rounded, as the scalar sqrt),
-    // then the logarithm of each; halfFrame is even.
+    // The powers and magnitudes two at a time (correctly rounded, as the
+    // scalar sqrt), then the logarithm of each; halfFrame is even.
+    double* power = an.binPower;
     for (std::int32_t k = 0; k < an.halfFrame; k += 2) {
         const __m128d xr = _mm_loadu_pd(re + k);
         const __m128d xi = _mm_loadu_pd(im + k);
-        _mm_storeu_pd(re + k, _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(xr, xr), _mm_mul_pd(xi, xi))));
+        const __m128d p = _mm_add_pd(_mm_mul_pd(xr, xr), _mm_mul_pd(xi, xi));
+        _mm_storeu_pd(power + k, p);
+        _mm_storeu_pd(re + k, _mm_sqrt_pd(p));
     }
     for (std::int32_t k = 0; k < an.halfFrame; k++) re[k] = 20.0 * std::log(re[k]);
 }

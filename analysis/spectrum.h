@@ -5,7 +5,9 @@
 //   outRe[k], 0 <= k < N/2: the level of bin k (frequency k * sampleRate / N)
 //   as 20 * ln|X[k]|, X[f] = sum_j x[j] e^(-2 pi i f j / N), unnormalised (no
 //   division by N, no window-gain correction); a bin of zero magnitude gives
-//   -infinity. outRe[N/2, N) and outIm[0, N) keep the transform's other
+//   -infinity. binPower[k] holds |X[k]|^2, the power the level is taken of
+//   (averaging and bands sum powers, never levels).
+//   outRe[N/2, N) and outIm[0, N) keep the transform's other
 //   values; imagInput is all zero afterwards.
 // The butterflies carry their twiddle by a rotation recurrence from the angle
 // 3.14159265 / half of each stage; the results are exactly those of the plain

@@ -11,39 +11,17 @@ namespace {
 // A level is 20 ln|X|: the power |X|^2 is e^(level / 10) and back.
 constexpr double kLevelPerLnPower = 10.0;
 
-// The two conversions run for every bin of every frame; the platform's exp
-// and log cost a tenth of a frame under some C runtimes. These stay within
-// about 1e-13 of them (relative for the power, absolute for the level) and
-// keep infinities and NaN.
+// The conversion runs for every bin of every frame; the platform's log
+// costs a tenth of a frame under some C runtimes. This one stays within
+// about 1e-13 of it and keeps infinities and NaN.
 constexpr double kLn2 = 0.69314718055994530942;
 constexpr int kExponentBias = 1023;
 constexpr int kMantissaBits = 52;
 
-// 1 / k for k = 0 ... 19 (index 0 unused), so that the series below multiply.
+// 1 / k for odd k up to 19 (the others unused), so that the series below multiplies.
 constexpr double kReciprocals[20] = {0.0,      1.0,      1.0 / 2,  1.0 / 3,  1.0 / 4,  1.0 / 5,  1.0 / 6,
                                      1.0 / 7,  1.0 / 8,  1.0 / 9,  1.0 / 10, 1.0 / 11, 1.0 / 12, 1.0 / 13,
                                      1.0 / 14, 1.0 / 15, 1.0 / 16, 1.0 / 17, 1.0 / 18, 1.0 / 19};
-
-// e^(level / 10).
-double PowerOfLevel(double level) {
-    const double x = level / kLevelPerLnPower;
-    if (!(x > -708.0)) return std::isnan(x) ? x : 0.0;
-    if (x > 709.0) return std::numeric_limits<double>::infinity();
-    // e^x = 2^n e^r, n = round(x / ln 2), |r| <= ln 2 / 2; e^r by its series.
-    // Rounded by a truncating conversion: the library's rounding functions
-    // are calls, and slow ones, under some C runtimes.
-    const double t = x / kLn2;
-    const int whole = static_cast<int>(t + (t >= 0.0 ? 0.5 : -0.5));
-    const double r = x - whole * kLn2;
-    double sum = 1.0;
-    for (int k = 13; k >= 1; --k) sum = 1.0 + sum * r * kReciprocals[k];
-    // 2^n as two factors of about half the exponent each, so that n from
-    // -1021 to 1023 never leaves the range of a normal number.
-    const auto powerOfTwo = [](int e) {
-        return std::bit_cast<double>(static_cast<std::uint64_t>(e + kExponentBias) << kMantissaBits);
-    };
-    return sum * powerOfTwo(whole / 2) * powerOfTwo(whole - whole / 2);
-}
 
 // 10 ln(power).
 double LevelOfPower(double power) {
@@ -102,39 +80,34 @@ void SpectrumAverage::ToLevels(int binCount) {
     }
 }
 
-const double* SpectrumAverage::Apply(const double* levels, int binCount, double elapsedSeconds) {
-    if (choice_.mode == AverageMode::kOff || levels == nullptr || binCount <= 0) return levels;
+AveragedSpectrum SpectrumAverage::Apply(const double* levels, const double* power, int binCount,
+                                        double elapsedSeconds) {
+    const AveragedSpectrum frame{levels, power};
+    if (choice_.mode == AverageMode::kOff || levels == nullptr || power == nullptr || binCount <= 0) return frame;
     const auto n = static_cast<std::size_t>(binCount);
-    if (choice_.mode == AverageMode::kMaxHold) {
-        // The largest power is the largest level: no conversion needed.
-        if (binCount != binCount_) {
-            binCount_ = binCount;
-            levels_.assign(levels, levels + n);
-        } else {
-            for (std::size_t k = 0; k < n; ++k) levels_[k] = std::max(levels_[k], levels[k]);
-        }
-        return levels_.data();
-    }
-    frame_.resize(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        frame_[k] = PowerOfLevel(levels[k]);
-    }
     if (binCount != binCount_) {
-        Start(frame_.data(), binCount);
-        ToLevels(binCount);
-        return levels_.data();
+        Start(power, binCount);
+        std::copy(levels, levels + n, levels_.begin());
+        return {levels_.data(), power_.data()};
     }
     switch (choice_.mode) {
+        case AverageMode::kMaxHold:
+            // The largest power is the largest level: no conversion needed.
+            for (std::size_t k = 0; k < n; ++k) {
+                power_[k] = std::max(power_[k], power[k]);
+                levels_[k] = std::max(levels_[k], levels[k]);
+            }
+            return {levels_.data(), power_.data()};
         case AverageMode::kExponential: {
             const double weight = 1.0 - std::exp(-std::max(elapsedSeconds, 0.0) / choice_.seconds);
-            for (std::size_t k = 0; k < n; ++k) power_[k] += weight * (frame_[k] - power_[k]);
+            for (std::size_t k = 0; k < n; ++k) power_[k] += weight * (power[k] - power_[k]);
             break;
         }
         case AverageMode::kLinear: {
             // The mean is summed afresh from the kept frames each time: a
             // running sum would lose quiet bins to the rounding left behind
             // by loud frames that have since gone.
-            std::copy(frame_.begin(), frame_.end(), history_.begin() + static_cast<std::ptrdiff_t>(historyNext_ * n));
+            std::copy(power, power + n, history_.begin() + static_cast<std::ptrdiff_t>(historyNext_ * n));
             historyNext_ = (historyNext_ + 1) % choice_.frames;
             historyFilled_ = std::min(historyFilled_ + 1, choice_.frames);
             std::fill(power_.begin(), power_.end(), 0.0);
@@ -146,15 +119,14 @@ const double* SpectrumAverage::Apply(const double* levels, int binCount, double 
             for (double& p : power_) p *= scale;
             break;
         }
-        case AverageMode::kMaxHold:
         case AverageMode::kOff:
             break;
     }
     ToLevels(binCount);
-    return levels_.data();
+    return {levels_.data(), power_.data()};
 }
 
-const double* SpectrumAverage::Current(const double* levels, int binCount) const {
-    if (choice_.mode == AverageMode::kOff || binCount != binCount_) return levels;
-    return levels_.data();
+AveragedSpectrum SpectrumAverage::Current(const double* levels, const double* power, int binCount) const {
+    if (choice_.mode == AverageMode::kOff || binCount != binCount_) return {levels, power};
+    return {levels_.data(), power_.data()};
 }

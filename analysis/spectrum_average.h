@@ -1,10 +1,11 @@
 // Averaging of the spectrum over time, so that noise and music read steady
 // levels instead of jumping from frame to frame.
 //
-// Input and output are levels as the spectrum path gives them, 20 ln|X| per
-// bin (analysis/spectrum.h); the average is taken of the power |X|^2 =
-// e^(level / 10), never of the levels, and turned back into a level. A bin
-// of zero power reads -infinity, as before.
+// Input is a frame as the spectrum path gives it (analysis/spectrum.h): the
+// power |X|^2 of each bin and its level 20 ln|X|. The average is taken of
+// the power, never of the levels, and handed back both as power (for the
+// band levels) and as levels, 10 ln(power). A bin of zero power reads
+// -infinity, as before.
 //
 // Modes:
 //   off          the frame as it is;
@@ -46,6 +47,12 @@ struct AverageChoice {
     bool operator==(const AverageChoice&) const = default;
 };
 
+// An averaged spectrum: binCount powers and their levels.
+struct AveragedSpectrum {
+    const double* levels = nullptr;
+    const double* power = nullptr;
+};
+
 class SpectrumAverage {
 public:
     // Takes a new choice; anything else than the current one starts over.
@@ -54,14 +61,14 @@ public:
     // Forgets what was averaged: the next frame starts over.
     void Reset();
 
-    // Adds a frame of `binCount` levels taken `elapsedSeconds` after the one
-    // before (exponential mode; negative counts as 0) and returns the
-    // averaged levels, valid until the next call of any member. With
-    // averaging off it returns `levels` itself.
-    const double* Apply(const double* levels, int binCount, double elapsedSeconds);
-    // The averaged levels again, without a new frame (a frame that is not
-    // new); `levels` when there is no average yet or averaging is off.
-    const double* Current(const double* levels, int binCount) const;
+    // Adds a frame of `binCount` bins (its levels and powers) taken
+    // `elapsedSeconds` after the one before (exponential mode; negative
+    // counts as 0) and returns the average, valid until the next call of any
+    // member. With averaging off it returns the frame itself.
+    AveragedSpectrum Apply(const double* levels, const double* power, int binCount, double elapsedSeconds);
+    // The average again, without a new frame (a frame that is not new); the
+    // frame itself when there is no average yet or averaging is off.
+    AveragedSpectrum Current(const double* levels, const double* power, int binCount) const;
 
 private:
     void Start(const double* power, int binCount);
@@ -71,7 +78,6 @@ private:
     int binCount_ = 0;  // 0: nothing averaged since the reset
     std::vector<double> power_;    // the averaged power per bin
     std::vector<double> levels_;   // power_ as levels
-    std::vector<double> frame_;    // the new frame's power
     std::vector<double> history_;  // linear: the last frames' power, frames x binCount, a ring
     int historyNext_ = 0;
     int historyFilled_ = 0;

@@ -1,6 +1,7 @@
 // Frame rate of the real program: the main window with its own frame loop,
 // capture, analysis and painters, driven through its menu commands at pause 0.
-// For every view (WAVE, FFT, FFT filled, WAVE + FFT, cepstrum, pitch), both
+// For every view (WAVE, FFT, FFT filled, WAVE + FFT, cepstrum, pitch, the
+// spectrum averaged, octave bands), both
 // frequency axes and two window sizes it prints the frames per second and the
 // process's CPU milliseconds per frame; then the default start (600 x 500,
 // pause 10 ms) as a share of one core, and last the process's memory: what
@@ -44,6 +45,7 @@ struct ViewCase {
     int viewCommand;
     bool colour;
     int averageCommand = IDM_AVERAGE_OFF;
+    int bandsCommand = IDM_BANDS_3;  // the band view's width
 };
 
 // Colouring is on by default: every frequency view but the plain FFT keeps it.
@@ -55,6 +57,9 @@ const ViewCase kViews[] = {
     {"FFT avg slow", IDM_VIEW_FFT, false, IDM_AVERAGE_SLOW},
     {"FFT avg 16", IDM_VIEW_FFT, false, IDM_AVERAGE_LINEAR},
     {"FFT max hold", IDM_VIEW_FFT, false, IDM_AVERAGE_MAX},
+    // The octave-band view, averaged as it is read.
+    {"bands 1/3 avg slow", IDM_VIEW_BANDS, false, IDM_AVERAGE_SLOW},
+    {"bands 1/24 avg slow", IDM_VIEW_BANDS, false, IDM_AVERAGE_SLOW, IDM_BANDS_24},
 };
 
 struct WindowSize {
@@ -111,6 +116,7 @@ void Select(HWND hwnd, const ViewCase& view, bool logAxis, int pauseCommand) {
     if (view.viewCommand == IDM_VIEW_PITCH) {
         Command(hwnd, IDM_VIEW_CEPSTRUM);  // pitch toggles: start from off
     }
+    Command(hwnd, view.bandsCommand);
     Command(hwnd, view.viewCommand);
     Command(hwnd, view.averageCommand);
 }

@@ -180,7 +180,8 @@ int PlaceAxisLabels(const AxisScale& scale, std::int32_t fs, std::int32_t bins, 
 }
 
 int PlaceLevelLabels(std::int32_t width, std::int32_t height, std::int32_t textHeight, const LevelAtRowFn& levelAtRow,
-                     const TextWidthFn& textWidth, std::array<LevelLabel, kHorizontalGridLines>& placed) {
+                     const TextWidthFn& textWidth, std::array<LevelLabel, kHorizontalGridLines>& placed,
+                     double splOffsetDb) {
     int n = 0;
     // The frequency labels' rows, which the level labels keep clear of.
     const std::int32_t rowsTop = RowAY(height);
@@ -195,7 +196,13 @@ int PlaceLevelLabels(std::int32_t width, std::int32_t height, std::int32_t textH
         }
         LevelLabel& label = placed[n];
         // -0.5 rounds to -0: print it as 0.
-        std::snprintf(label.text, kTickTextBytes, n == 0 ? "%.0f dBFS" : "%.0f dB", level == 0.0 ? 0.0 : level);
+        if (std::isfinite(splOffsetDb)) {
+            const double spl = std::round(level + splOffsetDb);
+            std::snprintf(label.text, kTickTextBytes, n == 0 ? "%.0f dBFS %.0f SPL" : "%.0f dB %.0f SPL",
+                          level == 0.0 ? 0.0 : level, spl == 0.0 ? 0.0 : spl);
+        } else {
+            std::snprintf(label.text, kTickTextBytes, n == 0 ? "%.0f dBFS" : "%.0f dB", level == 0.0 ? 0.0 : level);
+        }
         const std::int32_t right = kFirstLabelLeftPx + textWidth(label.text);
         if (right > width) {
             continue;

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 
 #include "base/pixel_coord.h"
 
@@ -124,7 +125,8 @@ int PlaceAxisLabels(const AxisScale& scale, std::int32_t fs, std::int32_t bins, 
 // bin-width text of the logarithmic axis, which stands at the same edge). A label that would pass the
 // view's bottom or right edge, run into the label above it, or cross the
 // frequency labels' rows (RowAY ... RowBY + textHeight) is left out, and so is
-// a level that is not finite.
+// a level that is not finite. With a calibration (splOffsetDb finite) each
+// label adds the level in dB SPL: "-12 dBFS 82 SPL", "-34 dB 60 SPL".
 struct LevelLabel {
     std::int32_t left;
     std::int32_t top;
@@ -133,7 +135,8 @@ struct LevelLabel {
 };
 using LevelAtRowFn = std::function<double(std::int32_t row)>;
 int PlaceLevelLabels(std::int32_t width, std::int32_t height, std::int32_t textHeight, const LevelAtRowFn& levelAtRow,
-                     const TextWidthFn& textWidth, std::array<LevelLabel, kHorizontalGridLines>& placed);
+                     const TextWidthFn& textWidth, std::array<LevelLabel, kHorizontalGridLines>& placed,
+                     double splOffsetDb = std::numeric_limits<double>::quiet_NaN());
 
 // The two text rows of a view `height` pixels high.
 inline std::int32_t RowAY(std::int32_t height) { return height / 2 - kRowAAboveCentrePx; }

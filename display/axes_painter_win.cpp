@@ -81,7 +81,7 @@ void BuildColourBrush(Bitmaplib::PlotView& view) {
 }  // namespace
 
 void DrawLevelAxis(Bitmaplib::PlotView& view, const ViewLevels& levels, std::int32_t windowKind,
-                   std::int32_t length) {
+                   std::int32_t length, double splOffsetDb) {
     const std::int32_t width = view.Width();
     const std::int32_t height = view.Height();
     HDC dc = view.MemoryDc();
@@ -97,10 +97,23 @@ void DrawLevelAxis(Bitmaplib::PlotView& view, const ViewLevels& levels, std::int
     const int n = PlaceLevelLabels(
         width, height, box.cy,
         [&](std::int32_t row) { return LevelDbfs(ValueAtRow(levels, row), windowKind, length); },
-        [dc](const char* text) { return TextWidth(dc, text); }, labels);
+        [dc](const char* text) { return TextWidth(dc, text); }, labels, splOffsetDb);
     for (int i = 0; i < n; ++i) {
         Text(dc, labels[i].left, labels[i].top, labels[i].text);
     }
+}
+
+void DrawFrequencyLabels(Bitmaplib::PlotView& view, std::int32_t fs, std::int32_t bins, bool logAxis) {
+    const std::int32_t width = view.Width();
+    const std::int32_t height = view.Height();
+    HDC dc = view.MemoryDc();
+    if (!dc || width <= 0 || height <= 0 || fs <= 0 || bins <= 0) {
+        return;
+    }
+    SelectObject(dc, view.AxisFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kTickTextColour);
+    DrawTickLabels(dc, MakeAxisScale(fs, bins, width), fs, bins, logAxis, false, width, height);
 }
 
 void DrawAxes(Bitmaplib::PlotView& view, std::int32_t fs, std::int32_t bins, bool logAxis, bool colour,

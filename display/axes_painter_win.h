@@ -25,8 +25,14 @@ inline constexpr COLORREF kTickTextColour = 0xC8C8C8;
 // frame: `levels` is the view's vertical scale, `windowKind` and `length` turn
 // its values into dBFS. The frame loop's thread, with the draw lock held;
 // selects the axis font and sets the text colour and transparent background.
+// `splOffsetDb`: the calibration's dB SPL minus dBFS, NaN for none.
 void DrawLevelAxis(Bitmaplib::PlotView& view, const ViewLevels& levels, std::int32_t windowKind,
-                   std::int32_t length);
+                   std::int32_t length, double splOffsetDb);
+
+// The frequency tick labels alone, drawn again over what a frame painted
+// (the band view's bars would hide the background's). Same thread and lock
+// as DrawLevelAxis; selects the axis font and sets the text colour.
+void DrawFrequencyLabels(Bitmaplib::PlotView& view, std::int32_t fs, std::int32_t bins, bool logAxis);
 
 void DrawAxes(Bitmaplib::PlotView& view, std::int32_t fs, std::int32_t bins, bool logAxis, bool colour,
               bool freqAxis, bool quefrency);

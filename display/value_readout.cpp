@@ -118,11 +118,16 @@ ReadoutText SpectrumCursorReadout(const FrameFacts& f, const ViewAxis& axis, con
     NoteText(hz, note);
     std::snprintf(text, kReadoutTextBytes, "%.16s  %.16s", hzText, note);
     AddLine(r, text);
-    std::snprintf(text, kReadoutTextBytes, "trace %.1f dBFS",
-                  LevelDbfs(TraceValueAtX(axis, values, binCount, x), f.windowKind, f.length));
-    AddLine(r, text);
-    std::snprintf(text, kReadoutTextBytes, "pointer %.1f dBFS", LevelDbfs(ValueAtRow(levels, y), f.windowKind, f.length));
-    AddLine(r, text);
+    const auto levelLine = [&](const char* what, double dbfs) {
+        if (std::isfinite(f.splOffsetDb)) {
+            std::snprintf(text, kReadoutTextBytes, "%s %.1f dBFS %.1f dB SPL", what, dbfs, dbfs + f.splOffsetDb);
+        } else {
+            std::snprintf(text, kReadoutTextBytes, "%s %.1f dBFS", what, dbfs);
+        }
+        AddLine(r, text);
+    };
+    levelLine("trace", LevelDbfs(TraceValueAtX(axis, values, binCount, x), f.windowKind, f.length));
+    levelLine("pointer", LevelDbfs(ValueAtRow(levels, y), f.windowKind, f.length));
     return r;
 }
 
@@ -167,8 +172,13 @@ ReadoutText PeakReadout(const FrameFacts& f, const SpectrumPeak& peak) {
     std::snprintf(text, kReadoutTextBytes, "Peak %.1f Hz", hz);
     AddLine(r, text);
     NoteText(hz, note);
-    std::snprintf(text, kReadoutTextBytes, "%.1f dBFS  %.12s", LevelDbfs(peak.level, f.windowKind, f.length), note);
+    const double dbfs = LevelDbfs(peak.level, f.windowKind, f.length);
+    std::snprintf(text, kReadoutTextBytes, "%.1f dBFS  %.12s", dbfs, note);
     AddLine(r, text);
+    if (std::isfinite(f.splOffsetDb)) {
+        std::snprintf(text, kReadoutTextBytes, "%.1f dB SPL", dbfs + f.splOffsetDb);
+        AddLine(r, text);
+    }
     return r;
 }
 

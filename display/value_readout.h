@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "analysis/peak_estimate.h"
@@ -41,6 +42,9 @@ struct FrameFacts {
     std::int32_t sampleRate;  // Hz
     std::int32_t length;      // data length N; the spectrum has N / 2 bins
     std::int32_t windowKind;  // WindowKind
+    // dB SPL minus dBFS of the input's calibration; NaN: not calibrated,
+    // levels read dBFS alone.
+    double splOffsetDb = std::numeric_limits<double>::quiet_NaN();
 };
 
 // The upper view's horizontal axis.
@@ -78,7 +82,8 @@ double TraceValueAtX(const ViewAxis& axis, const double* values, std::int32_t bi
 
 // Spectrum views at (x, y) over the frame's `values`: "440.0 Hz  A4 +0c",
 // "trace -6.0 dBFS" (the trace's level in that column), "pointer -12.0 dBFS"
-// (the level at the pointer's height).
+// (the level at the pointer's height); with a calibration each level is
+// followed by its dB SPL ("trace -6.0 dBFS 88.0 dB SPL").
 ReadoutText SpectrumCursorReadout(const FrameFacts& f, const ViewAxis& axis, const ViewLevels& levels,
                                   const double* values, std::int32_t binCount, int x, int y);
 // Cepstrum views at x: "lag 4.54 ms", "220.3 Hz", "A3 +1c".
@@ -86,7 +91,8 @@ ReadoutText CepstrumCursorReadout(const FrameFacts& f, const ViewAxis& axis, int
 // Waveform at x of a `width`-pixel view over `count` raw samples:
 // "time 12.34 ms", "value -1234" (the sample drawn there).
 ReadoutText WaveCursorReadout(const FrameFacts& f, int width, const double* samples, std::int32_t count, int x);
-// Spectrum views: "Peak 440.0 Hz", "-6.0 dBFS  A4 +0c"; nothing when not found.
+// Spectrum views: "Peak 440.0 Hz", "-6.0 dBFS  A4 +0c", and with a
+// calibration "88.0 dB SPL"; nothing when not found.
 ReadoutText PeakReadout(const FrameFacts& f, const SpectrumPeak& peak);
 // Cepstrum views: "Pitch 220.3 Hz  A3 +1c", or "Pitch -" for no pitch.
 ReadoutText PitchReadout(bool voiced, double hz);

@@ -83,6 +83,25 @@
 #define IDM_AVERAGE_LINEAR 33213
 #define IDM_AVERAGE_MAX 33214
 #define IDM_AVERAGE_RESET 33215
+/* View menu: the octave-band view, its band width (in the order of
+   kBandFractions: 1/1 ... 1/24 octave) and its frequency weighting (Z, A, C). */
+#define IDM_VIEW_BANDS 33220
+#define IDM_BANDS_1 33221
+#define IDM_BANDS_3 33222
+#define IDM_BANDS_6 33223
+#define IDM_BANDS_12 33224
+#define IDM_BANDS_24 33225
+#define IDM_WEIGHTING_Z 33226
+#define IDM_WEIGHTING_A 33227
+#define IDM_WEIGHTING_C 33228
+/* Settings menu: the level calibration, its dialog (the known level typed
+   in dB SPL) and its messages. */
+#define IDM_CALIBRATE 33230
+#define IDM_CALIBRATION_CLEAR 33231
+#define IDD_CALIBRATE 33232
+#define IDC_CALIBRATE_LEVEL 33233
+#define IDS_CALIBRATE_NO_TONE 33234
+#define IDS_CALIBRATE_BAD_LEVEL 33235
 
 /* Messages about the files the program keeps: the settings not written at
    exit; REC that could not keep the previous take (%ls: the name it was to

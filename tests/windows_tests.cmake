@@ -47,6 +47,7 @@ add_test(NAME make_wav_fixtures
   WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 set_tests_properties(make_wav_fixtures PROPERTIES FIXTURES_SETUP wav_fixtures)
 set_tests_properties(file_input_test_win PROPERTIES FIXTURES_REQUIRED wav_fixtures)
+set_tests_properties(band_levels_test_win PROPERTIES FIXTURES_REQUIRED wav_fixtures)
 
 add_test(NAME exe_carries_version_and_manifest
   COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:tavrin> -DWINDRES=${CMAKE_RC_COMPILER} -DVERSION=${PROJECT_VERSION}

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "analysis/spectrum.h"
 
@@ -15,6 +16,8 @@ namespace {
 constexpr double kLoudestHalfLifeSeconds = 2.0;
 constexpr double kQuietestReference = 327.68;
 constexpr double kSelectionMatch = 1e-9;
+// Where a sound calibrator plays.
+constexpr double kCalibratorHz = 1000.0;
 
 double SteadySeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -52,6 +55,7 @@ AnalyzerFrameAnalysis::AnalyzerFrameAnalysis(SampleFetch fetch)
 
 bool AnalyzerFrameAnalysis::SetUp(const AppSettings& settings) {
     average_.Reset();
+    lastPower_ = nullptr;
     return SetupAnalyzer(*analyzer_, settings) == 1;
 }
 
@@ -74,7 +78,7 @@ FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s) {
     } else {
         ComputeSpectrum(an);
     }
-    const double* values = an.outRe;
+    AveragedSpectrum averaged{an.outRe, nullptr};
     // A bin of another rate or window is not the same measurement.
     if (s.sampleRate != averagedRate_ || an.activeWindow != averagedWindow_) {
         average_.Reset();
@@ -87,14 +91,25 @@ FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s) {
         const auto now = std::chrono::steady_clock::now();
         const double elapsed = std::chrono::duration<double>(now - lastFresh_).count();
         lastFresh_ = now;
-        values = average_.Apply(an.outRe, an.binCount, elapsed);
+        averaged = average_.Apply(an.outRe, an.binPower, an.binCount, elapsed);
     } else {
-        values = average_.Current(an.outRe, an.binCount);
+        averaged = average_.Current(an.outRe, an.binPower, an.binCount);
     }
     FrameData frame;
+    lastPower_ = averaged.power;
+    lastPowerRate_ = s.sampleRate;
+    if (!cepstrum && bandChoice_ && averaged.power != nullptr) {
+        UpdateWindowPowerSum();
+        bands_.Plan(*bandChoice_, s.sampleRate, an.frameLength, windowPowerSum_);
+        frame.bandLevels = bands_.Measure(averaged.power);
+        frame.bands = bands_.Bands();
+        frame.bandFraction = bandChoice_->fraction;
+        frame.bandWeighting = bandChoice_->weighting;
+    }
     frame.rawFrame = an.rawFrame;
     frame.sampleCount = n;
-    frame.displayValues = values;
+    frame.displayValues = averaged.levels;
+    frame.binPower = averaged.power;
     frame.binCount = an.binCount;
     frame.log10Table = an.log10Table;
     frame.pitch = pitch;
@@ -102,6 +117,28 @@ FrameData AnalyzerFrameAnalysis::Analyse(const AppSettings& s) {
     frame.cepstrum = cepstrum;
     frame.fresh = fresh;
     return frame;
+}
+
+void AnalyzerFrameAnalysis::UpdateWindowPowerSum() {
+    const Analyzer& an = *analyzer_;
+    if (an.activeWindow != powerSumWindow_ || an.frameLength != powerSumLength_) {
+        windowPowerSum_ = WindowPowerSum(an);
+        powerSumWindow_ = an.activeWindow;
+        powerSumLength_ = an.frameLength;
+    }
+}
+
+double AnalyzerFrameAnalysis::CalibratorLevelDbfs() {
+    if (lastPower_ == nullptr) return -std::numeric_limits<double>::infinity();
+    UpdateWindowPowerSum();
+    OctaveBands thirds;
+    thirds.Plan({3, BandWeighting::kZ}, lastPowerRate_, analyzer_->frameLength, windowPowerSum_);
+    const auto levels = thirds.Measure(lastPower_);
+    const auto bands = thirds.Bands();
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        if (std::fabs(bands[i].centreHz - kCalibratorHz) < 1.0) return levels[i];
+    }
+    return -std::numeric_limits<double>::infinity();
 }
 
 PitchEstimate AnalyzerFrameAnalysis::EstimatePitch(const AppSettings& s) {

@@ -19,17 +19,24 @@
 // the spectrogram and the CSV export all show the averaged spectrum. The
 // time between frames is measured on the steady clock; a frame that is not
 // fresh adds nothing. The cepstrum path is never averaged and starts the
-// average over, and so does a new rate, window or data length. SetAverage and ResetAverage run between passes.
+// average over, and so does a new rate, window or data length. SetAverage,
+// ResetAverage and SetBands run between passes.
+//
+// Bands: while a band choice is set, a spectrum frame's averaged power is
+// also summed into fractional-octave bands (analysis/octave_bands.h).
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "analysis/analyzer.h"
 #include "analysis/cepstrum.h"
+#include "analysis/octave_bands.h"
 #include "analysis/spectrum_average.h"
 #include "analysis/pitch_tracker.h"
 #include "base/settings.h"
@@ -41,10 +48,19 @@ struct FrameData {
     int sampleCount = 0;                    // N
     const double* displayValues = nullptr;  // spectrum levels or cepstrum, binCount of them
     int binCount = 0;
+    // Spectrum path: the power |X|^2 behind each level, averaged as the
+    // levels are; null in the cepstrum path.
+    const double* binPower = nullptr;
     const double* log10Table = nullptr;     // log10 of each bin index
     // Cepstrum views: the pitch of the newest samples, searched in the band
     // of lags selected (PitchSearchRange); unvoiced in the other views.
     PitchEstimate pitch{};
+    // The band view: the bands of the choice in force and their levels,
+    // dBFS, of the averaged power; empty when the bands are not shown.
+    std::span<const Band> bands{};
+    std::span<const double> bandLevels{};
+    int bandFraction = 0;
+    BandWeighting bandWeighting = BandWeighting::kZ;
     std::int32_t windowKind = 0;  // WindowKind the samples were windowed with
     bool cepstrum = false;        // displayValues are the cepstrum, else spectrum levels
     // False when the newest samples did not make a continuous frame (a
@@ -100,14 +116,32 @@ public:
     // start of the current one (max hold's reset). See Threads above.
     void SetAverage(const AverageChoice& choice) { average_.Choose(choice); }
     void ResetAverage() { average_.Reset(); }
+    // The band view's choice, or none while the bands are not shown. See
+    // Threads above.
+    void SetBands(const std::optional<BandChoice>& choice) { bandChoice_ = choice; }
+    // The level of the last spectrum frame (averaged as shown) in the
+    // 1/3-octave band at 1 kHz, unweighted, dBFS: what a calibrator playing
+    // there reads. -infinity before a spectrum frame or without power. See
+    // Threads above.
+    double CalibratorLevelDbfs();
 
 private:
     PitchEstimate EstimatePitch(const AppSettings& settings);
+    void UpdateWindowPowerSum();
 
     SampleFetch fetch_;
     std::unique_ptr<Analyzer> analyzer_;
     std::unique_ptr<CepstrumCalibration> calibration_;
     SpectrumAverage average_;
+    std::optional<BandChoice> bandChoice_;
+    OctaveBands bands_;
+    // The window power sum of the plan in force, and what it was taken of.
+    double windowPowerSum_ = 0.0;
+    std::int32_t powerSumWindow_ = -1;
+    std::int32_t powerSumLength_ = 0;
+    // The averaged power of the last spectrum frame, and its rate.
+    const double* lastPower_ = nullptr;
+    std::int32_t lastPowerRate_ = 0;
     std::chrono::steady_clock::time_point lastFresh_{};  // of the last fresh spectrum frame
     std::int32_t averagedRate_ = 0;    // the rate and window the average is of
     std::int32_t averagedWindow_ = 0;

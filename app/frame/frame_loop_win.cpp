@@ -10,7 +10,9 @@
 #include "app/program/app_win.h"
 #include "app/layout/window_parts_win.h"
 #include "app/frame/view_zoom.h"
+#include "analysis/peak_estimate.h"
 #include "display/axes_painter_win.h"
+#include "display/band_painter_win.h"
 #include "display/plot_view_win.h"
 #include "display/selection.h"
 #include "display/split_bar_win.h"
@@ -41,6 +43,12 @@ ZoomFields ActiveZoomFields(LiveViewState& live, std::uint8_t cepstrumMode) {
 }
 
 }  // namespace
+
+BandScale BandScaleOf(const FrameData& frame, const AppSettings& s, std::int32_t width, const ViewLevels& levels) {
+    return BandScale{ViewAxis{width, frame.binCount, s.logGrid != 0},
+                     frame.sampleCount > 0 ? static_cast<double>(s.sampleRate) / frame.sampleCount : 1.0, levels,
+                     FullScaleLevel(frame.windowKind, frame.sampleCount)};
+}
 
 FrameLoop::FrameLoop(App& app, FrameAnalysis& analysis, FrameHooks hooks)
     : app_(app), analysis_(analysis), hooks_(std::move(hooks)),
@@ -219,11 +227,18 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         live.activeOffset.store(zoom.offset, kRelaxed);
         const SpectrumTraceInput in{frame.displayValues, frame.binCount, frame.log10Table, s.logGrid != 0,
                                     zoom.span, zoom.offset, s.colourSpectrum != 0};
-        RestartPeakHoldOnChange(in, *upper);
-        DrawSpectrum(*upper, in, traces.trace, traces.peak, kPointCapacity);
+        if (!frame.bands.empty()) {
+            // The band view: bars in place of the trace, on the same scales.
+            const ViewLevels levels{upper->Height(), zoom.span, zoom.offset};
+            DrawBandBars(*upper, BandScaleOf(frame, s, upper->Width(), levels), frame.bands, frame.bandLevels);
+            DrawFrequencyLabels(*upper, s.sampleRate, frame.binCount, s.logGrid != 0);
+        } else {
+            RestartPeakHoldOnChange(in, *upper);
+            DrawSpectrum(*upper, in, traces.trace, traces.peak, kPointCapacity);
+        }
         if (s.cepstrumMode != 1) {
             DrawLevelAxis(*upper, ViewLevels{upper->Height(), zoom.span, zoom.offset}, frame.windowKind,
-                          frame.sampleCount);
+                          frame.sampleCount, app_.options.SplOffsetDb());
         }
         DrawFrameBorder(*upper);
         DrawSelection(*upper);

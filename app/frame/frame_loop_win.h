@@ -43,6 +43,7 @@
 #include "base/settings.h"
 #include "base/pixel_coord.h"
 #include "base/unique_handle_win.h"
+#include "display/band_bars.h"
 #include "display/trace_points.h"
 
 struct App;
@@ -63,6 +64,10 @@ struct FrameHooks {
     std::function<void(const FrameData&, const AppSettings& settings)> drawReadouts;
     std::function<void()> clearReadouts;
 };
+
+// The band view's scales for a frame drawn into an upper view `width`
+// pixels wide at `levels`; the readouts read the bars by the same scales.
+BandScale BandScaleOf(const FrameData& frame, const AppSettings& s, std::int32_t width, const ViewLevels& levels);
 
 class FrameLoop {
 public:

@@ -9,6 +9,7 @@
 #include "app/program/app_win.h"
 #include "app/layout/window_parts_win.h"
 #include "base/trunc_to_int.h"
+#include "display/band_bars.h"
 #include "display/pitch_readout.h"
 #include "display/plot_view_win.h"
 #include "display/readout_overlay_win.h"
@@ -32,7 +33,7 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::PlotView& view,
     if (view.Width() <= 0 || view.Height() <= 0 || frame.binCount < 2 || frame.sampleCount <= 0) {
         return;
     }
-    const FrameFacts facts{s.sampleRate, frame.sampleCount, frame.windowKind};
+    const FrameFacts facts{s.sampleRate, frame.sampleCount, frame.windowKind, app.options.SplOffsetDb()};
     const ViewAxis axis{view.Width(), frame.binCount, s.logGrid != 0};
     const ViewLevels levels{view.Height(), app.live.activeSpan.load(std::memory_order_relaxed),
                             app.live.activeOffset.load(std::memory_order_relaxed)};
@@ -56,6 +57,8 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::PlotView& view,
                 markerValue = frame.displayValues[lag];
                 marked = true;
             }
+        } else if (!frame.bands.empty()) {
+            corner = BandViewTitle(frame.bandFraction, frame.bandWeighting);
         } else {
             const SelectionBlock sel = view.Selection();
             const BinRange band = SelectionBins(axis, sel.x0, sel.x1);
@@ -83,7 +86,13 @@ void DrawUpperReadouts(App& app, ReadoutState& state, Bitmaplib::PlotView& view,
         return;
     }
     ReadoutText text;
-    if (s.showSpectrum) {
+    if (s.showSpectrum && !cepstrum && !frame.bands.empty()) {
+        const int band = BandAtX(BandScaleOf(frame, s, view.Width(), levels), frame.bands, x);
+        if (band >= 0) {
+            text = BandCursorReadout(frame.bandFraction, frame.bandWeighting, frame.bands[band],
+                                     frame.bandLevels[band], facts.splOffsetDb);
+        }
+    } else if (s.showSpectrum) {
         text = cepstrum ? CepstrumCursorReadout(facts, axis, x) : SpectrumCursorReadout(facts, axis, levels, frame.displayValues,
                                                                                    frame.binCount, x, y);
     } else if (s.showWave) {

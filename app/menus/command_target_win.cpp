@@ -8,6 +8,7 @@
 
 #include "app/menus/about_box_win.h"
 #include "app/layout/layout_win.h"
+#include "app/menus/measure_menu_win.h"
 #include "app/menus/menu_sync_win.h"
 #include "app/menus/take_keeping_win.h"
 #include "app/settings/extra_settings.h"
@@ -116,4 +117,6 @@ void MainCommandTarget::SyncMenu() {
     }
     ::SyncMenu(app_.hwnd, app_.settings);
     SyncFileMenu(app_.hwnd, app_.playingFile.load(std::memory_order_acquire));
+    // The band view's mark in place of FFT's, and the other measuring marks.
+    if (app_.extraSettings) SyncMeasureMenu(app_.hwnd, *app_.extraSettings);
 }

@@ -1,8 +1,9 @@
 // ViewOptions: the choices kept in "tavrin.ini" that the workers read while
-// they run — the spectrogram's colour map and the averaging the status line
-// names. The user-interface thread sets them (at start-up from the file, then
-// from the Settings menu); the frame loop, the layout and the status loop
-// read them.
+// they run — the spectrogram's colour map, the averaging the status line
+// names and the level calibration the readouts add. The user-interface
+// thread sets them (at start-up from the file, then from the menus and
+// whenever the input changes); the frame loop, the layout and the status
+// loop read them.
 //
 // Threads: each field is an atomic of its own, read and written relaxed: no
 // reader relies on two of them changing together (the status line is
@@ -14,6 +15,7 @@
 #pragma once
 
 #include <atomic>
+#include <limits>
 
 #include "analysis/spectrum_average.h"
 #include "display/level_colour.h"
@@ -23,6 +25,10 @@ struct ViewOptions {
     std::atomic<AverageMode> averageMode{AverageMode::kOff};
     std::atomic<double> averageSeconds{kAverageSlowSeconds};
     std::atomic<int> averageFrames{kAverageDefaultFrames};
+    // dB SPL minus dBFS for the input in use; NaN while it is not calibrated.
+    std::atomic<double> splOffsetDb{std::numeric_limits<double>::quiet_NaN()};
+
+    double SplOffsetDb() const { return splOffsetDb.load(std::memory_order_relaxed); }
 
     ColourMap Map() const { return colourMap.load(std::memory_order_relaxed); }
     AverageChoice Average() const {

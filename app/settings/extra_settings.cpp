@@ -1,6 +1,7 @@
 #include "app/settings/extra_settings.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -13,6 +14,10 @@ constexpr std::string_view kAverageSecondsKey = "average_seconds";
 constexpr std::string_view kAverageFramesKey = "average_frames";
 constexpr std::string_view kChannelKey = "channel";
 constexpr std::string_view kRecordFormatKey = "record_format";
+constexpr std::string_view kBandViewKey = "band_view";
+constexpr std::string_view kBandFractionKey = "band_fraction";
+constexpr std::string_view kWeightingKey = "weighting";
+constexpr std::string_view kCalibrationKey = "calibration";
 
 // Values of the named keys, in the order of their enumerations.
 constexpr std::string_view kColourMapNames[] = {"rainbow", "magma", "grey"};
@@ -21,6 +26,8 @@ constexpr std::string_view kAverageNames[] = {"off", "exponential", "linear", "m
 constexpr std::string_view kChannelNames[] = {"mix", "left", "right"};
 constexpr std::string_view kRecordFormatNames[] = {"16", "24", "float"};
 static_assert(std::size(kRecordFormatNames) == kRecordFormatCount);
+constexpr std::string_view kOnOffNames[] = {"off", "on"};
+constexpr std::string_view kWeightingNames[] = {"Z", "A", "C"};
 
 template <typename Enum, std::size_t N>
 void ReadName(std::string_view value, const std::string_view (&names)[N], Enum& out) {
@@ -88,6 +95,18 @@ bool IsCleanText(std::string_view s) {
     return true;
 }
 
+// "OFFSET NAME": a finite offset within range and a storable name.
+void ReadCalibration(std::string_view value, ExtraSettings& extra) {
+    const std::size_t space = value.find(' ');
+    if (space == std::string_view::npos) return;
+    double offset = kMaxCalibrationOffsetDb + 1.0;
+    ReadNumber(value.substr(0, space), -kMaxCalibrationOffsetDb, kMaxCalibrationOffsetDb, offset);
+    const std::string name = StorableDeviceName(value.substr(space + 1));
+    if (offset > kMaxCalibrationOffsetDb || name.empty()) return;
+    if (extra.calibrations.size() >= kMaxCalibrations && !extra.calibrations.contains(name)) return;
+    extra.calibrations[name] = offset;
+}
+
 void ReadLine(std::string_view line, ExtraSettings& extra) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.size() > kExtraSettingsMaxLineBytes) return;
@@ -111,6 +130,18 @@ void ReadLine(std::string_view line, ExtraSettings& extra) {
         ReadNumber(value, kChannelLeft, kMaxChosenChannel, extra.channel);
     } else if (key == kRecordFormatKey) {
         ReadName(value, kRecordFormatNames, extra.recordFormat);
+    } else if (key == kBandViewKey) {
+        ReadName(value, kOnOffNames, extra.bandView);
+    } else if (key == kBandFractionKey) {
+        int fraction = 0;
+        ReadNumber(value, 1, kBandFractions[kBandFractionCount - 1], fraction);
+        for (int b : kBandFractions) {
+            if (fraction == b) extra.bands.fraction = b;
+        }
+    } else if (key == kWeightingKey) {
+        ReadName(value, kWeightingNames, extra.bands.weighting);
+    } else if (key == kCalibrationKey) {
+        ReadCalibration(value, extra);
     }
 }
 
@@ -161,5 +192,14 @@ std::string SerializeExtraSettings(const ExtraSettings& extra) {
     const bool numbered = extra.channel > kChannelRight && extra.channel <= kMaxChosenChannel;
     line(kChannelKey, named ? kChannelNames[extra.channel] : numbered ? spell(extra.channel) : kChannelNames[kChannelLeft]);
     line(kRecordFormatKey, nameOf(kRecordFormatNames, extra.recordFormat));
+    line(kBandViewKey, nameOf(kOnOffNames, extra.bandView));
+    line(kBandFractionKey, spell(extra.bands.fraction));
+    line(kWeightingKey, nameOf(kWeightingNames, extra.bands.weighting));
+    for (const auto& [name, offset] : extra.calibrations) {
+        const std::string storable = StorableDeviceName(name);
+        if (storable.empty() || !(std::fabs(offset) <= kMaxCalibrationOffsetDb)) continue;
+        std::string value(spell(offset));
+        line(kCalibrationKey, value.append(" ").append(storable));
+    }
     return text;
 }

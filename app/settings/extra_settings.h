@@ -17,6 +17,13 @@
 //                 right, mix, or a channel number 1 ... 8
 //   record_format the format REC writes: 16 (16-bit PCM, default), 24
 //                 (24-bit PCM), float (32-bit float)
+//   band_view     the upper view shows octave bands: on, off (default)
+//   band_fraction the bands' width, 1/b octave: 1, 3 (default), 6, 12, 24
+//   weighting     the bands' frequency weighting: Z (default), A, C
+//   calibration   "OFFSET NAME": levels of the input NAME (a device's name,
+//                 or kFileCalibrationName for played files) read dB SPL =
+//                 dBFS + OFFSET; one line per input, at most
+//                 kMaxCalibrations, OFFSET within +-kMaxCalibrationOffsetDb
 //
 // Reading is lenient, as for "param.bin": a line without '=', an unknown key
 // and a line longer than kExtraSettingsMaxLineBytes are skipped; a value its
@@ -32,9 +39,11 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <string_view>
 
+#include "analysis/octave_bands.h"
 #include "analysis/spectrum_average.h"
 #include "capture/audio_input.h"
 #include "capture/wav_reader.h"
@@ -49,12 +58,21 @@ inline constexpr std::size_t kExtraSettingsMaxLineBytes = 1024;
 // reports, at most three bytes per character.
 inline constexpr std::size_t kStoredDeviceNameMaxBytes = 3 * kDeviceNameMaxChars;
 
+// The calibrations kept, and the largest offset taken, dB.
+inline constexpr std::size_t kMaxCalibrations = 64;
+inline constexpr double kMaxCalibrationOffsetDb = 400.0;
+// The input a calibration taken while a file plays belongs to.
+inline constexpr std::string_view kFileCalibrationName = "(file)";
+
 struct ExtraSettings {
     std::string inputDevice;  // UTF-8, as StorableDeviceName leaves it
     ColourMap colourMap = ColourMap::kRainbow;
     AverageChoice average;
     int channel = kChannelLeft;  // kChannelMix or 1 ... kMaxChosenChannel
     RecordFormat recordFormat = RecordFormat::kPcm16;
+    bool bandView = false;
+    BandChoice bands;
+    std::map<std::string, double> calibrations;  // input name -> dB SPL minus dBFS
 
     bool operator==(const ExtraSettings&) const = default;
 };

@@ -232,6 +232,7 @@ void OnCaptureChanged(HWND hwnd) {
     }
     SyncMenu(hwnd, app.settings);
     SyncFileMenu(hwnd, app.playingFile.load(std::memory_order_acquire));
+    RefreshCalibration(app);
     PublishSettings(app);
 }
 
@@ -241,7 +242,7 @@ void OnMouseWheel(WPARAM wParam) {
     }
 }
 
-void OnCommand(int id) {
+void RunCommand(int id) {
     App& app = *g_app;
     id = ResolvePlayToggle(app.settings, id);
     if (IsExportCommand(id)) {
@@ -259,6 +260,12 @@ void OnCommand(int id) {
     }
     MainCommandTarget target(app);
     ExecuteCommand(app.settings, id, app.recorder.IsRecording(), target);
+}
+
+// A command may change the input: its calibration follows.
+void OnCommand(int id) {
+    RunCommand(id);
+    if (g_app && !g_app->windowClosed) RefreshCalibration(*g_app);
 }
 
 LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -310,12 +317,16 @@ LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             MarkCalibration(reinterpret_cast<HMENU>(wParam),
                             g_app->calibration->InUse() || g_app->calibration->Requested());
         }
+        if (g_app && g_app->extraSettings) {
+            SyncMeasureMenu(hwnd, *g_app->extraSettings);
+        }
         if (g_app && g_app->capture && !g_app->playingFile.load(std::memory_order_acquire)) {
             MarkGoneDevice(hwnd, g_app->hInstance, g_app->capture->GoneDeviceName());
         }
         return 0;
     case WM_DROPFILES:
         OnDropFiles(*g_app, reinterpret_cast<HDROP>(wParam));
+        if (g_app && !g_app->windowClosed) RefreshCalibration(*g_app);
         return 0;
     case kCaptureChangedMessage:
         OnCaptureChanged(hwnd);
@@ -409,6 +420,7 @@ int RunProgram(HINSTANCE hInstance, int showCommand) {
         // Its message box may see the window go.
         const AppInUse inUse;
         OpenCommandLineFile(*g_app);
+        if (g_app && !g_app->windowClosed) RefreshCalibration(*g_app);
     }
     HACCEL accelerators = LoadAcceleratorsA(hInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     const int exitCode = RunMessageLoop(accelerators);

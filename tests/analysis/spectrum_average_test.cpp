@@ -47,7 +47,9 @@ TEST(SpectrumAverage, EachModeFollowsItsFormula) {
         for (std::size_t f = 0; f < c.powers.size(); ++f) {
             const double p = c.powers[f];
             const double levels[2] = {p > 0 ? LevelOf(p) : silence, p > 0 ? LevelOf(p * 1e-9) : silence};
-            const double* out = average.Apply(levels, 2, f == 0 ? 0.0 : c.frameSeconds);
+            const double powers[2] = {p, p * 1e-9};
+            const AveragedSpectrum averaged = average.Apply(levels, powers, 2, f == 0 ? 0.0 : c.frameSeconds);
+            const double* out = averaged.levels;
             // The step lands at frame 1: t counts from there.
             const double t = static_cast<double>(f) * c.frameSeconds;
             const double want = c.expected(static_cast<int>(f), t);
@@ -57,6 +59,7 @@ TEST(SpectrumAverage, EachModeFollowsItsFormula) {
             }
             EXPECT_NEAR(PowerOf(out[0]), want, 0.01 * want) << c.what << ", frame " << f;
             EXPECT_NEAR(PowerOf(out[1]), want * 1e-9, 0.01 * want * 1e-9) << c.what << ", frame " << f;
+            EXPECT_NEAR(averaged.power[0], want, 0.01 * want) << c.what << ", frame " << f;
         }
     }
     // A mean of one frame gives every level back through the power and back,
@@ -66,8 +69,11 @@ TEST(SpectrumAverage, EachModeFollowsItsFormula) {
     std::vector<double> levels;
     for (double level = -7000.0; level <= 7000.0; level += 0.37) levels.push_back(level);
     levels.push_back(silence);
-    const double* out = one.Apply(levels.data(), static_cast<int>(levels.size()), 0.1);
-    out = one.Apply(levels.data(), static_cast<int>(levels.size()), 0.1);
+    std::vector<double> powers;
+    for (double level : levels) powers.push_back(PowerOf(level));
+    const int count = static_cast<int>(levels.size());
+    one.Apply(levels.data(), powers.data(), count, 0.1);
+    const double* out = one.Apply(levels.data(), powers.data(), count, 0.1).levels;
     for (std::size_t k = 0; k + 1 < levels.size(); ++k) {
         ASSERT_NEAR(out[k], levels[k], 1e-9) << "level " << levels[k];
     }

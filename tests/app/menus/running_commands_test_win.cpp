@@ -134,14 +134,16 @@ void CALLBACK AnswerMessageBox(HWND, UINT, UINT_PTR id, DWORD) {
 // without the program's own mark computation: in each group the item chosen
 // last is checked and no other; REC is checked exactly while a file is being
 // recorded, and RUN with it; the pitch item toggles and is shown only in the
-// cepstrum view; the spectrum-only items are greyed in the WAVE view alone.
+// cepstrum view; the band view is a view of its own, shown in place of FFT;
+// the spectrum-only items are greyed in the WAVE view alone.
 class ExpectedMenu {
 public:
     explicit ExpectedMenu(int device) : device_(device) {}
 
     void Chose(int id) {
         for (std::vector<int>* group :
-             {&rates_, &lengths_, &pauses_, &windows_, &colourMaps_, &averages_, &channels_, &recordFormats_}) {
+             {&rates_, &lengths_, &pauses_, &windows_, &colourMaps_, &averages_, &channels_, &recordFormats_,
+              &bandWidths_, &weightings_}) {
             if (std::find(group->begin(), group->end(), id) != group->end()) {
                 chosen_[group] = id;
             }
@@ -155,7 +157,7 @@ public:
             view_ = id;
             pitch_ = false;
         }
-        if (id == IDM_VIEW_CEPSTRUM) {
+        if (id == IDM_VIEW_CEPSTRUM || id == IDM_VIEW_BANDS) {
             view_ = id;
             pitch_ = false;
         }
@@ -208,11 +210,14 @@ private:
     std::vector<int> channels_{IDM_CHANNEL_MIX, IDM_CHANNEL_LEFT, IDM_CHANNEL_RIGHT, IDM_CHANNEL_3, IDM_CHANNEL_4,
                                IDM_CHANNEL_5,   IDM_CHANNEL_6,    IDM_CHANNEL_7,     IDM_CHANNEL_8};
     std::vector<int> recordFormats_{IDM_RECORD_PCM16, IDM_RECORD_PCM24, IDM_RECORD_FLOAT32};
+    std::vector<int> bandWidths_{IDM_BANDS_1, IDM_BANDS_3, IDM_BANDS_6, IDM_BANDS_12, IDM_BANDS_24};
+    std::vector<int> weightings_{IDM_WEIGHTING_Z, IDM_WEIGHTING_A, IDM_WEIGHTING_C};
     // The first start's choices.
     std::map<const std::vector<int>*, int> chosen_{
         {&rates_, IDM_RATE_44100}, {&lengths_, IDM_LENGTH_4096}, {&pauses_, IDM_PAUSE_10},
         {&windows_, IDM_WINDOW_HANNING}, {&colourMaps_, IDM_COLOUR_MAP_RAINBOW}, {&averages_, IDM_AVERAGE_OFF},
-        {&channels_, IDM_CHANNEL_LEFT}, {&recordFormats_, IDM_RECORD_PCM16}};
+        {&channels_, IDM_CHANNEL_LEFT}, {&recordFormats_, IDM_RECORD_PCM16},
+        {&bandWidths_, IDM_BANDS_3}, {&weightings_, IDM_WEIGHTING_Z}};
     int grid_ = IDM_GRID_LOG;
     int colour_ = IDM_COLOUR_ON;
     int device_;
@@ -290,8 +295,9 @@ TEST_F(RunningCommandsTest, EveryMenuCommandWorksWhileFramesRun) {
                             [id](const MenuItemValue& p) { return p.id == id; });
     });
     for (int id : ids) {
-        // Exit ends the run; About, Open and the save items open modal dialogs.
-        if (id == IDM_EXIT || id == IDM_ABOUT || id == IDM_FILE_OPEN || id == IDM_SAVE_PNG || id == IDM_SAVE_CSV) {
+        // Exit ends the run; About, Open, Calibrate and the save items open modal dialogs.
+        if (id == IDM_EXIT || id == IDM_ABOUT || id == IDM_FILE_OPEN || id == IDM_SAVE_PNG || id == IDM_SAVE_CSV ||
+            id == IDM_CALIBRATE) {
             continue;
         }
         Command(id);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -284,7 +285,7 @@ TEST(ExtraSettingsSave, TheWrittenTextReadsBackTheSameRecord) {
     };
     // The measuring choices at their defaults follow the device's line.
     const std::string defaults = "colour_map=rainbow\r\naverage=off\r\naverage_seconds=1\r\naverage_frames=16\r\n"
-                                 "channel=left\r\nrecord_format=16\r\n";
+                                 "channel=left\r\nrecord_format=16\r\nband_view=off\r\nband_fraction=3\r\nweighting=Z\r\n";
     for (const Case& c : cases) {
         ExtraSettings extra;
         extra.inputDevice = c.device;
@@ -301,6 +302,9 @@ TEST(ExtraSettingsLoad, MeasuringChoicesReadLenientlyAndRoundTrip) {
         const char* text;
         ColourMap map;
         AverageChoice average;
+        bool bandView = false;
+        BandChoice bands = {};
+        std::map<std::string, double> calibrations = {};
     };
     const Case cases[] = {
         {"colour_map=magma\naverage=exponential\naverage_seconds=0.125\n", ColourMap::kMagma,
@@ -311,11 +315,22 @@ TEST(ExtraSettingsLoad, MeasuringChoicesReadLenientlyAndRoundTrip) {
         // Values the keys cannot take leave the defaults.
         {"colour_map=Magma\naverage=fast\naverage_seconds=0\naverage_frames=1000\n", ColourMap::kRainbow, {}},
         {"average_seconds=1s\naverage_frames=-3\naverage_seconds=nan\n", ColourMap::kRainbow, {}},
+        {"band_view=on\nband_fraction=12\nweighting=A\n", ColourMap::kRainbow, {}, true, {12, BandWeighting::kA}},
+        // Only the offered fractions and the named weightings.
+        {"band_view=yes\nband_fraction=4\nweighting=a\n", ColourMap::kRainbow, {}, false, {}},
+        // One calibration per input; an offset out of range, a line without a
+        // name and a name with a control character are skipped.
+        {"calibration=20.5 Mic  one \ncalibration=-3 (file)\ncalibration=1e9 Mic\ncalibration=7\n"
+         "calibration=1 A\x01B\ncalibration=-4.25 (file)\n",
+         ColourMap::kRainbow, {}, false, {}, {{"Mic  one", 20.5}, {"(file)", -4.25}}},
     };
     for (const Case& c : cases) {
         const ExtraSettings read = ParseExtraSettings(c.text);
         EXPECT_EQ(read.colourMap, c.map) << c.text;
         EXPECT_EQ(read.average, c.average) << c.text;
+        EXPECT_EQ(read.bandView, c.bandView) << c.text;
+        EXPECT_EQ(read.bands, c.bands) << c.text;
+        EXPECT_EQ(read.calibrations, c.calibrations) << c.text;
         EXPECT_EQ(ParseExtraSettings(SerializeExtraSettings(read)), read) << c.text;
     }
 }
