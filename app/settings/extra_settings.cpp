@@ -11,10 +11,13 @@ constexpr std::string_view kColourMapKey = "colour_map";
 constexpr std::string_view kAverageKey = "average";
 constexpr std::string_view kAverageSecondsKey = "average_seconds";
 constexpr std::string_view kAverageFramesKey = "average_frames";
+constexpr std::string_view kInputPathKey = "input_path";
+constexpr std::string_view kEndpointIdKey = "endpoint_id";
 
 // Values of the named keys, in the order of their enumerations.
 constexpr std::string_view kColourMapNames[] = {"rainbow", "magma", "grey"};
 constexpr std::string_view kAverageNames[] = {"off", "exponential", "linear", "max"};
+constexpr std::string_view kInputPathNames[] = {"wave", "endpoint"};
 
 template <typename Enum, std::size_t N>
 void ReadName(std::string_view value, const std::string_view (&names)[N], Enum& out) {
@@ -100,6 +103,10 @@ void ReadLine(std::string_view line, ExtraSettings& extra) {
         ReadNumber(value, kAverageMinSeconds, kAverageMaxSeconds, extra.average.seconds);
     } else if (key == kAverageFramesKey) {
         ReadNumber(value, 1, kAverageMaxFrames, extra.average.frames);
+    } else if (key == kInputPathKey) {
+        ReadName(value, kInputPathNames, extra.endpointInput);
+    } else if (key == kEndpointIdKey) {
+        extra.endpointId = StorableEndpointId(value);
     }
 }
 
@@ -108,6 +115,12 @@ void ReadLine(std::string_view line, ExtraSettings& extra) {
 std::string StorableDeviceName(std::string_view name) {
     const std::string_view trimmed = Trim(name);
     if (trimmed.size() > kStoredDeviceNameMaxBytes || !IsCleanText(trimmed)) return {};
+    return std::string(trimmed);
+}
+
+std::string StorableEndpointId(std::string_view id) {
+    const std::string_view trimmed = Trim(id);
+    if (trimmed.size() > kStoredEndpointIdMaxBytes || !IsCleanText(trimmed)) return {};
     return std::string(trimmed);
 }
 
@@ -146,5 +159,7 @@ std::string SerializeExtraSettings(const ExtraSettings& extra) {
     };
     line(kAverageSecondsKey, spell(extra.average.seconds));
     line(kAverageFramesKey, spell(extra.average.frames));
+    line(kInputPathKey, kInputPathNames[extra.endpointInput ? 1 : 0]);
+    line(kEndpointIdKey, StorableEndpointId(extra.endpointId));
     return text;
 }

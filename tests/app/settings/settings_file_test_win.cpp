@@ -251,7 +251,8 @@ TEST_F(SettingsFileTest, TheIniNamesTheDeviceInUseAndAHostileOneChangesNothingEl
     ASSERT_EQ(waveInGetDevCapsA(device, &caps, sizeof caps), MMSYSERR_NOERROR);
     // The device's line, then the measuring choices at their defaults.
     const std::string written = std::string("input_device=") + caps.szPname +
-                                "\r\ncolour_map=rainbow\r\naverage=off\r\naverage_seconds=1\r\naverage_frames=16\r\n";
+                                "\r\ncolour_map=rainbow\r\naverage=off\r\naverage_seconds=1\r\naverage_frames=16\r\n"
+                                "input_path=wave\r\nendpoint_id=\r\n";
     EXPECT_EQ(IniText(), written);
 
     std::mt19937 random(7);

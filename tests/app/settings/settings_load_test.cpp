@@ -283,7 +283,8 @@ TEST(ExtraSettingsSave, TheWrittenTextReadsBackTheSameRecord) {
         {"\xE3\x83\x9E", "input_device=\xE3\x83\x9E\r\n", "\xE3\x83\x9E"},
     };
     // The measuring choices at their defaults follow the device's line.
-    const std::string defaults = "colour_map=rainbow\r\naverage=off\r\naverage_seconds=1\r\naverage_frames=16\r\n";
+    const std::string defaults = "colour_map=rainbow\r\naverage=off\r\naverage_seconds=1\r\naverage_frames=16\r\n"
+                                 "input_path=wave\r\nendpoint_id=\r\n";
     for (const Case& c : cases) {
         ExtraSettings extra;
         extra.inputDevice = c.device;
@@ -300,6 +301,8 @@ TEST(ExtraSettingsLoad, MeasuringChoicesReadLenientlyAndRoundTrip) {
         const char* text;
         ColourMap map;
         AverageChoice average;
+        bool endpointInput = false;
+        const char* endpointId = "";
     };
     const Case cases[] = {
         {"colour_map=magma\naverage=exponential\naverage_seconds=0.125\n", ColourMap::kMagma,
@@ -310,11 +313,17 @@ TEST(ExtraSettingsLoad, MeasuringChoicesReadLenientlyAndRoundTrip) {
         // Values the keys cannot take leave the defaults.
         {"colour_map=Magma\naverage=fast\naverage_seconds=0\naverage_frames=1000\n", ColourMap::kRainbow, {}},
         {"average_seconds=1s\naverage_frames=-3\naverage_seconds=nan\n", ColourMap::kRainbow, {}},
+        // The way in: an endpoint is kept by its ID.
+        {"input_path=endpoint\nendpoint_id= {0.0.1.00000000}.{5d3e} \n", ColourMap::kRainbow, {}, true,
+         "{0.0.1.00000000}.{5d3e}"},
+        {"input_path=Endpoint\nendpoint_id=a\x01" "b\n", ColourMap::kRainbow, {}, false, ""},
     };
     for (const Case& c : cases) {
         const ExtraSettings read = ParseExtraSettings(c.text);
         EXPECT_EQ(read.colourMap, c.map) << c.text;
         EXPECT_EQ(read.average, c.average) << c.text;
+        EXPECT_EQ(read.endpointInput, c.endpointInput) << c.text;
+        EXPECT_EQ(read.endpointId, c.endpointId) << c.text;
         EXPECT_EQ(ParseExtraSettings(SerializeExtraSettings(read)), read) << c.text;
     }
 }
