@@ -57,3 +57,17 @@ bool InputPaths::ListingChanged() {
     std::lock_guard hold(lock_);
     return path_ != listedPath_ || (path_ == InputPath::kEndpoint && endpointId_ != listedEndpoint_);
 }
+
+void InputPaths::Wake() {
+    if (wakeEvent_) {
+        SetEvent(wakeEvent_.get());
+    }
+}
+
+void InputPaths::WaitForWake(int timeoutMs) {
+    if (!wakeEvent_) {
+        Sleep(static_cast<DWORD>(timeoutMs));
+        return;
+    }
+    WaitForSingleObject(wakeEvent_.get(), static_cast<DWORD>(timeoutMs));
+}

@@ -49,8 +49,8 @@ public:
     bool Close() override;
     bool ListingChanged() override;
     bool Position(std::uint32_t& samples) override { return open_ != nullptr && open_->Position(samples); }
-    void Wake() override { SetEvent(wakeEvent_.get()); }
-    void WaitForWake(int timeoutMs) override { WaitForSingleObject(wakeEvent_.get(), static_cast<DWORD>(timeoutMs)); }
+    void Wake() override;
+    void WaitForWake(int timeoutMs) override;
 
 private:
     // The layer to list or open: the open one, else the one selected last.
