@@ -63,6 +63,11 @@ public:
     // no buffer for included; wraps at 2^32. False when it cannot tell.
     virtual bool Position(std::uint32_t& samples) = 0;
 
+    // True when the devices the layer would list now are another set than
+    // those it listed last (a layer with more than one way in switched); the
+    // caller then lists them again before it chooses one.
+    virtual bool ListingChanged() { return false; }
+
     // The layer's wake-up event (auto-reset): Wake is the one call allowed
     // inside BufferDone and never blocks; WaitForWake returns after a Wake
     // (also one made before it was called) or after `timeoutMs`.

@@ -214,6 +214,10 @@ int WaveCapture::Execute(const Request& request) {
         }
         rateHz_ = request.rateHz;
         epoch_ = request.epoch;
+        // Another way in lists other devices: list them before choosing.
+        if (closed && input_->ListingChanged()) {
+            RefreshDevices();
+        }
         const std::vector<InputDevice> listed = Devices();
         const bool unlisted = std::none_of(listed.begin(), listed.end(),
                                            [&](const InputDevice& d) { return d.number == request.device; });

@@ -184,7 +184,8 @@ public:
     std::optional<unsigned> SettledChoice() const;
     // The epoch of the last open requested.
     std::uint32_t lastOpenEpoch() const { return epochsRequested_.load(std::memory_order_acquire); }
-    // The devices as last listed (at construction, and by each retry).
+    // The devices as last listed (at construction, by each retry, and by an
+    // open after the layer's listing changed).
     std::vector<InputDevice> Devices() const;
     // The chosen device's name while it is away: the input is lost and no
     // listed device carries the name it was listed under when chosen. Empty

@@ -118,6 +118,18 @@
 #define IDM_DEVICE_GONE 33050
 #define IDS_DEVICE_GONE 33051
 
+/* Device menu: audio endpoints (app/commands/device_commands.h maps their
+   items): capture endpoints from IDM_ENDPOINT_FIRST, render endpoints for
+   loopback from IDM_LOOPBACK_FIRST, kEndpointItems of each. */
+#define IDM_ENDPOINT_FIRST 33450
+#define IDM_LOOPBACK_FIRST 33466
+/* A loopback item's text (%ls: the render endpoint's name). */
+#define IDS_LOOPBACK_ITEM 33490
+/* The system refused an endpoint chosen by hand (%ls: its name, %08lX: the
+   system's answer); the previous input keeps running. */
+#define IDS_LOOPBACK_REFUSED 33491
+#define IDS_ENDPOINT_REFUSED 33492
+
 /* Keyboard and View menu. */
 #define IDM_PLAY_TOGGLE 33300 /* Space: RUN when stopped, else STOP */
 #define IDM_CAL_CLEAR 33301   /* View menu: drop the CAL reference */

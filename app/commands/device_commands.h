@@ -20,3 +20,20 @@ constexpr int DeviceCommandId(int number) { return IDM_DEVICE_FIRST + number; }
 constexpr int SelectedDevice(int id) {
     return id >= IDM_DEVICE_FIRST && id < IDM_DEVICE_FIRST + kSelectableDevices ? id - IDM_DEVICE_FIRST : -1;
 }
+
+// Audio endpoints with a menu item, of each kind (capture, loopback).
+inline constexpr int kEndpointItems = 16;
+static_assert(IDM_ENDPOINT_FIRST + kEndpointItems == IDM_LOOPBACK_FIRST);
+
+// The item of capture endpoint `index` (in the system's order), or of render
+// endpoint `index` for loopback.
+constexpr int EndpointCommandId(int index, bool loopback) {
+    return (loopback ? IDM_LOOPBACK_FIRST : IDM_ENDPOINT_FIRST) + index;
+}
+
+// The endpoint item a command stands for: its index among the capture
+// endpoints, or among the render endpoints plus kEndpointItems; -1 for
+// another command.
+constexpr int SelectedEndpointItem(int id) {
+    return id >= IDM_ENDPOINT_FIRST && id < IDM_LOOPBACK_FIRST + kEndpointItems ? id - IDM_ENDPOINT_FIRST : -1;
+}

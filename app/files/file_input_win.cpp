@@ -176,7 +176,7 @@ bool HandleFileCommand(App& app, int id) {
     if (!app.playingFile.load(std::memory_order_acquire)) {
         return false;
     }
-    const bool device = SelectedDevice(id) >= 0;
+    const bool device = SelectedDevice(id) >= 0 || SelectedEndpointItem(id) >= 0;
     if (device || IsRateCommand(id)) {
         LeaveFile(app);
         return false;

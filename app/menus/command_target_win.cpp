@@ -68,10 +68,12 @@ bool MainCommandTarget::StartRecording() {
 }
 
 // Only the chosen device: one that does not open is waited for ("no input"),
-// and the stored number stays as it is.
+// and the stored number stays as it is. An endpoint is device 0 of its way in.
 void MainCommandTarget::ReopenCapture() {
     const std::int32_t device = app_.settings.deviceIndex;
-    app_.capture->PostOpen(app_.settings.sampleRate, device >= 0 ? static_cast<unsigned>(device) : kDefaultDevice);
+    const bool endpoint = app_.inputPaths != nullptr && app_.inputPaths->selectedPath() == InputPath::kEndpoint;
+    app_.capture->PostOpen(app_.settings.sampleRate,
+                           endpoint ? 0u : device >= 0 ? static_cast<unsigned>(device) : kDefaultDevice);
 }
 
 void MainCommandTarget::RequestCalibration() { app_.frameAnalysis->Calibration().Request(); }

@@ -30,14 +30,17 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "app/program/published_settings.h"
 #include "app/program/view_options.h"
 #include "base/live_view.h"
 #include "base/settings.h"
 #include "capture/file_source.h"
+#include "capture/input_paths_win.h"
 #include "capture/record_file_win.h"
 #include "capture/recorder_sink.h"
+#include "capture/wasapi_endpoints_win.h"
 #include "capture/wav_recorder.h"
 #include "capture/wave_capture.h"
 
@@ -47,6 +50,7 @@ struct CepstrumCalibration;
 struct ExtraSettings;
 struct WindowParts;
 class AnalyzerFrameAnalysis;
+class EndpointWatch;
 class FrameLoop;
 class StatusLoop;
 
@@ -82,6 +86,12 @@ struct App {
     std::atomic<bool> waitingForSamples{false};
     RecorderSink recorderSink{recorder};
     std::unique_ptr<WaveCapture> capture;  // closed before the recorder goes
+    // The capture's ways in (owned by the capture), and the audio endpoints
+    // the Device menu shows, capture endpoints first (app/menus/endpoint_menu_win.h).
+    InputPaths* inputPaths = nullptr;
+    std::vector<Endpoint> endpointItems;
+    // Posts kCaptureChangedMessage when endpoints come or go, so that the menu follows.
+    std::unique_ptr<EndpointWatch> endpointWatch;
     // Plays an opened WAV file into the capture's ring while the device is
     // closed; goes before the capture. `playingFile` is read by the status
     // thread; `liveRate` is the stored rate, given back when the file closes.

@@ -12,6 +12,8 @@ constexpr std::string_view kColourMapKey = "colour_map";
 constexpr std::string_view kAverageKey = "average";
 constexpr std::string_view kAverageSecondsKey = "average_seconds";
 constexpr std::string_view kAverageFramesKey = "average_frames";
+constexpr std::string_view kInputPathKey = "input_path";
+constexpr std::string_view kEndpointIdKey = "endpoint_id";
 constexpr std::string_view kChannelKey = "channel";
 constexpr std::string_view kRecordFormatKey = "record_format";
 constexpr std::string_view kBandViewKey = "band_view";
@@ -22,6 +24,7 @@ constexpr std::string_view kCalibrationKey = "calibration";
 // Values of the named keys, in the order of their enumerations.
 constexpr std::string_view kColourMapNames[] = {"rainbow", "magma", "grey"};
 constexpr std::string_view kAverageNames[] = {"off", "exponential", "linear", "max"};
+constexpr std::string_view kInputPathNames[] = {"wave", "endpoint"};
 // Channels by name, from kChannelMix on; the others by number.
 constexpr std::string_view kChannelNames[] = {"mix", "left", "right"};
 constexpr std::string_view kRecordFormatNames[] = {"16", "24", "float"};
@@ -125,6 +128,10 @@ void ReadLine(std::string_view line, ExtraSettings& extra) {
         ReadNumber(value, kAverageMinSeconds, kAverageMaxSeconds, extra.average.seconds);
     } else if (key == kAverageFramesKey) {
         ReadNumber(value, 1, kAverageMaxFrames, extra.average.frames);
+    } else if (key == kInputPathKey) {
+        ReadName(value, kInputPathNames, extra.endpointInput);
+    } else if (key == kEndpointIdKey) {
+        extra.endpointId = StorableEndpointId(value);
     } else if (key == kChannelKey) {
         ReadName(value, kChannelNames, extra.channel);
         ReadNumber(value, kChannelLeft, kMaxChosenChannel, extra.channel);
@@ -150,6 +157,12 @@ void ReadLine(std::string_view line, ExtraSettings& extra) {
 std::string StorableDeviceName(std::string_view name) {
     const std::string_view trimmed = Trim(name);
     if (trimmed.size() > kStoredDeviceNameMaxBytes || !IsCleanText(trimmed)) return {};
+    return std::string(trimmed);
+}
+
+std::string StorableEndpointId(std::string_view id) {
+    const std::string_view trimmed = Trim(id);
+    if (trimmed.size() > kStoredEndpointIdMaxBytes || !IsCleanText(trimmed)) return {};
     return std::string(trimmed);
 }
 
@@ -188,6 +201,8 @@ std::string SerializeExtraSettings(const ExtraSettings& extra) {
     };
     line(kAverageSecondsKey, spell(extra.average.seconds));
     line(kAverageFramesKey, spell(extra.average.frames));
+    line(kInputPathKey, kInputPathNames[extra.endpointInput ? 1 : 0]);
+    line(kEndpointIdKey, StorableEndpointId(extra.endpointId));
     const bool named = extra.channel >= kChannelMix && extra.channel < static_cast<int>(std::size(kChannelNames));
     const bool numbered = extra.channel > kChannelRight && extra.channel <= kMaxChosenChannel;
     line(kChannelKey, named ? kChannelNames[extra.channel] : numbered ? spell(extra.channel) : kChannelNames[kChannelLeft]);

@@ -13,6 +13,9 @@
 //                 linear, max
 //   average_seconds  exponential: the time constant, 0.01 ... 60 (default 1)
 //   average_frames   linear: frames in the mean, 1 ... 256 (default 16)
+//   input_path   the way in: wave (the wave-input device param.bin numbers,
+//                default) or endpoint (the audio endpoint below)
+//   endpoint_id  the endpoint's ID as the system gives it (empty: none)
 //   channel       the channel a source of several plays: left (default),
 //                 right, mix, or a channel number 1 ... 8
 //   record_format the format REC writes: 16 (16-bit PCM, default), 24
@@ -57,6 +60,8 @@ inline constexpr std::size_t kExtraSettingsMaxLineBytes = 1024;
 // Longest device name kept, bytes of UTF-8: the longest name the platform
 // reports, at most three bytes per character.
 inline constexpr std::size_t kStoredDeviceNameMaxBytes = 3 * kDeviceNameMaxChars;
+// Longest endpoint ID kept, bytes (the system's are about 55 characters).
+inline constexpr std::size_t kStoredEndpointIdMaxBytes = 256;
 
 // The calibrations kept, and the largest offset taken, dB.
 inline constexpr std::size_t kMaxCalibrations = 64;
@@ -68,6 +73,8 @@ struct ExtraSettings {
     std::string inputDevice;  // UTF-8, as StorableDeviceName leaves it
     ColourMap colourMap = ColourMap::kRainbow;
     AverageChoice average;
+    bool endpointInput = false;  // input_path: the endpoint below, not the wave-input device
+    std::string endpointId;      // UTF-8, as StorableEndpointId leaves it
     int channel = kChannelLeft;  // kChannelMix or 1 ... kMaxChosenChannel
     RecordFormat recordFormat = RecordFormat::kPcm16;
     bool bandView = false;
@@ -90,3 +97,7 @@ std::string SerializeExtraSettings(const ExtraSettings& extra);
 // when it is not valid UTF-8, holds a control character or is longer than
 // kStoredDeviceNameMaxBytes.
 std::string StorableDeviceName(std::string_view name);
+
+// `id` without the spaces and tabs around it; empty when it is not clean
+// UTF-8 (as for a device name) or longer than kStoredEndpointIdMaxBytes.
+std::string StorableEndpointId(std::string_view id);

@@ -22,9 +22,12 @@
 #include "app/status/status_loop_win.h"
 #include "app/status/status_text.h"
 #include "app/menus/device_menu_win.h"
+#include "app/menus/endpoint_menu_win.h"
+#include "app/commands/device_commands.h"
 #include "app/menus/measure_menu_win.h"
 #include "app/menus/source_menu_win.h"
 #include "base/window_messages_win.h"
+#include "capture/endpoint_watch_win.h"
 #include "capture/wave_capture_win.h"
 #include "display/gdi_win.h"
 #include "display/plot_view_win.h"
@@ -127,8 +130,10 @@ bool OnCreate(HWND hwnd) {
     CreateWindowParts(app.parts, hwnd, &app.drawLock, widestStatus);
     app.recorder.SetErrorCallback(
         [](void* window) { PostMessageA(static_cast<HWND>(window), kRecordingEndedMessage, 0, 0); }, hwnd);
-    app.capture = CreateWaveCapture(hwnd, &app.recorderSink);
-    ShowDeviceItems(hwnd, app.capture->Devices());
+    app.capture = CreateWaveCapture(hwnd, &app.recorderSink, &app.inputPaths);
+    app.endpointWatch =
+        std::make_unique<EndpointWatch>([hwnd] { PostMessageA(hwnd, kCaptureChangedMessage, 0, 0); });
+    ShowInputItems(app);
     app.fileSource = std::make_unique<FileSource>(app.capture->ring());
     app.fileSource->SetFailureHook([hwnd] { PostMessageA(hwnd, kInputFileFailedMessage, 0, 0); });
     MakeFrameLoop(app);
@@ -138,8 +143,8 @@ bool OnCreate(HWND hwnd) {
     if (std::exchange(app.settings.calRequest, 0) == 1) {
         app.frameAnalysis->Calibration().Request();
     }
+    OpenStoredInput(app);
     app.frameAnalysis->SetUp(app.settings);
-    OpenStoredDevice(*app.capture, app.settings.sampleRate, app.settings.deviceIndex);
     app.capture->ResumeCapture();
     SyncMenu(hwnd, app.settings);
     StartWorkers(app);
@@ -150,6 +155,9 @@ bool OnCreate(HWND hwnd) {
 // opened) is kept for the next start; while no device of that number is
 // listed, the name read at start-up stays.
 void NoteInputDevice(App& app) {
+    if (EndpointIsInput(app)) {
+        return;
+    }
     for (const InputDevice& device : app.capture->Devices()) {
         if (static_cast<std::int64_t>(device.number) == app.settings.deviceIndex) {
             app.extraSettings->inputDevice = StorableDeviceName(Utf8FromAnsi(device.name));
@@ -226,8 +234,9 @@ void OnCaptureChanged(HWND hwnd) {
     }
     App& app = *g_app;
     PlayWaitingFile(app);
-    ShowDeviceItems(hwnd, app.capture->Devices());
-    if (const std::optional<unsigned> chosen = app.capture->SettledChoice()) {
+    ShowInputItems(app);
+    // While an endpoint is the way in, the stored number stays the wave-input device's.
+    if (const std::optional<unsigned> chosen = app.capture->SettledChoice(); chosen && !EndpointIsInput(app)) {
         app.settings.deviceIndex = static_cast<std::int32_t>(*chosen);
     }
     SyncMenu(hwnd, app.settings);
@@ -257,6 +266,12 @@ void RunCommand(int id) {
     }
     if (HandleSourceCommand(app, id)) {
         return;
+    }
+    if (HandleEndpointCommand(app, id)) {
+        return;
+    }
+    if (SelectedDevice(id) >= 0) {
+        UseWaveDevices(app);
     }
     MainCommandTarget target(app);
     ExecuteCommand(app.settings, id, app.recorder.IsRecording(), target);
@@ -322,6 +337,9 @@ LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (g_app && g_app->capture && !g_app->playingFile.load(std::memory_order_acquire)) {
             MarkGoneDevice(hwnd, g_app->hInstance, g_app->capture->GoneDeviceName());
+        }
+        if (g_app && g_app->capture) {
+            MarkInputChoice(*g_app);
         }
         return 0;
     case WM_DROPFILES:

@@ -1,10 +1,13 @@
 #include "capture/sample_ring.h"
 
+#include "capture/mix_samples.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <thread>
@@ -191,6 +194,72 @@ TEST(SampleRing, ConcurrentFetchesSeeWholeBlocksInSequence) {
     stop.store(true, std::memory_order_relaxed);
     producer.join();
     EXPECT_GT(ring->blocksPublished(), 256u);
+}
+
+// An endpoint's first channel reaches the ring at its level, whatever the mix
+// format: 0.5 of full scale is 16,384 (-6.0 dBFS), full scale clips to the
+// 16-bit range, and the frame stride skips the other channels.
+TEST(SampleRing, EndpointSamplesKeepTheirLevelInEveryMixFormat) {
+    const auto floatBytes = [](float v) {
+        std::vector<std::uint8_t> b(4);
+        std::memcpy(b.data(), &v, 4);
+        return b;
+    };
+    struct Case {
+        const char* what;
+        MixLayout layout;
+        std::vector<std::uint8_t> first;  // the first channel's bytes of a frame
+        std::int16_t expected;
+    };
+    const Case cases[] = {
+        {"float mono half", {MixSampleKind::kFloat32, 1, 4}, floatBytes(0.5f), 16384},
+        {"float stereo half", {MixSampleKind::kFloat32, 2, 8}, floatBytes(0.5f), 16384},
+        {"float 8 channels, negative", {MixSampleKind::kFloat32, 8, 32}, floatBytes(-0.25f), -8192},
+        {"float full scale clips", {MixSampleKind::kFloat32, 2, 8}, floatBytes(1.0f), 32767},
+        {"float below full scale clips", {MixSampleKind::kFloat32, 1, 4}, floatBytes(-2.0f), -32768},
+        {"float NaN is silence", {MixSampleKind::kFloat32, 1, 4}, floatBytes(std::nanf("")), 0},
+        {"16-bit stereo", {MixSampleKind::kInt16, 2, 4}, {0x00, 0x40}, 16384},
+        {"24-bit packed stereo, negative", {MixSampleKind::kInt24, 2, 6}, {0x00, 0x00, 0xC0}, -16384},
+        {"24 bits in 32", {MixSampleKind::kInt32, 2, 8}, {0x00, 0x00, 0x00, 0x40}, 16384},
+        {"32-bit smallest", {MixSampleKind::kInt32, 1, 4}, {0x00, 0x00, 0x00, 0x80}, -32768},
+    };
+    constexpr std::size_t kFrames = 3;
+    for (const Case& c : cases) {
+        // The other channels carry a loud value that must not leak in.
+        std::vector<std::uint8_t> bytes(kFrames * static_cast<std::size_t>(c.layout.frameBytes), 0x7F);
+        for (std::size_t f = 0; f < kFrames; ++f) {
+            std::memcpy(bytes.data() + f * static_cast<std::size_t>(c.layout.frameBytes), c.first.data(), c.first.size());
+        }
+        std::array<std::int16_t, kFrames + 1> out{};
+        out.back() = 99;
+        const std::size_t n = FirstChannel(reinterpret_cast<const std::byte*>(bytes.data()), kFrames, c.layout,
+                                           std::span<std::int16_t>(out.data(), kFrames));
+        EXPECT_EQ(n, kFrames) << c.what;
+        for (std::size_t f = 0; f < kFrames; ++f) {
+            EXPECT_EQ(out[f], c.expected) << c.what << ", frame " << f;
+        }
+        EXPECT_EQ(out.back(), 99) << c.what << ": written past the frames";
+    }
+}
+
+// A loopback endpoint that plays nothing sends no packets: once the quiet has
+// lasted, the samples the clock is ahead become silence, so the capture runs on.
+TEST(SampleRing, LoopbackQuietBecomesSilenceAtTheStreamRate) {
+    struct Case {
+        std::int64_t elapsedMs, delivered, quietMs;
+        int rateHz;
+        std::int64_t due;
+    };
+    const Case cases[] = {
+        {1000, 0, 1000, 48000, 48000},             // nothing played since the start
+        {5000, 48000, 4000, 44100, 172500},        // a second played, then four quiet
+        {1000, 47000, kLoopbackQuietMs - 1, 48000, 0},  // between two packets: not yet
+        {1000, 48960, 500, 48000, 0},              // the device ran ahead of the clock
+        {86400000, 0, 86400000, 192000, 16588800000},  // a day of quiet does not overflow
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SilenceDue(c.elapsedMs, c.delivered, c.quietMs, c.rateHz), c.due) << c.elapsedMs << " ms";
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "capture/device_list.h"
+#include "capture/packet_buffers.h"
 #include "support/fake_audio_input.h"
 
 namespace {
@@ -457,6 +459,46 @@ TEST(WaveCapture, PostedCommandsNeverWaitForTheCaptureThread) {
     EXPECT_EQ(rig.capture->ring().blocksPublished(), published) << "published after the release";
     rig.capture->SetChangeHook(nullptr);
     rig.capture->SetBlockSink(nullptr);
+}
+
+// An endpoint hands over packets of any length: they fill the queued buffers
+// in queue order, a stop hands back the part filled, samples with no buffer
+// are lost but counted (the capture counts them as dropped), and nothing is
+// taken while the layer is stopped.
+TEST(PacketBuffers, PacketsFillTheQueuedBuffersAsTheCaptureExpects) {
+    struct Back {
+        std::uint32_t tag, bytes;
+        bool operator==(const Back&) const = default;
+    };
+    std::vector<Back> back;
+    PacketBuffers buffers;
+    buffers.Restart([](void* context, std::uint32_t tag, std::uint32_t bytes) {
+        static_cast<std::vector<Back>*>(context)->push_back({tag, bytes});
+    }, &back);
+    std::array<std::array<std::int16_t, 4>, 2> memory{};
+    const auto push = [&buffers](std::vector<std::int16_t> samples) { buffers.Push(samples); };
+    ASSERT_TRUE(buffers.Queue(0, memory[0].data(), 8, 10));
+    ASSERT_TRUE(buffers.Queue(1, memory[1].data(), 8, 11));
+    EXPECT_FALSE(buffers.Queue(1, memory[1].data(), 8, 12)) << "queued twice";
+    push({1, 2, 3});  // before the start: not taken
+    buffers.SetAccepting(true);
+    push({1, 2, 3});
+    push({4, 5, 6});
+    EXPECT_EQ(back, (std::vector<Back>{{10, 8}}));
+    EXPECT_EQ(memory[0], (std::array<std::int16_t, 4>{1, 2, 3, 4}));
+    buffers.HandBackFilling();
+    EXPECT_EQ(back, (std::vector<Back>{{10, 8}, {11, 4}}));
+    EXPECT_EQ(memory[1][0], 5);
+    EXPECT_EQ(memory[1][1], 6);
+    push({7, 8, 9});  // no buffer queued: lost, counted
+    EXPECT_EQ(buffers.Position(), 9u);
+    ASSERT_TRUE(buffers.Queue(0, memory[0].data(), 8, 20));
+    ASSERT_TRUE(buffers.Queue(1, memory[1].data(), 8, 21));
+    push({1});
+    buffers.SetAccepting(false);
+    buffers.HandBackAll();
+    EXPECT_EQ(back, (std::vector<Back>{{10, 8}, {11, 4}, {20, 2}, {21, 0}}));
+    EXPECT_EQ(buffers.Position(), 10u);
 }
 
 }  // namespace

@@ -1,13 +1,16 @@
 // Capture from the real sound server (the test harness runs a private one
 // whose default source carries a 440 Hz sine): the Device menu, the block
-// rate and the tone at every offered rate, the fall-back to device 0, and
-// capture ending with the window.
+// rate and the tone at every offered rate, the fall-back to device 0, the
+// sink's monitor as an audio endpoint and loopback refused, and capture
+// ending with the window.
 #include <windows.h>
 #include <mmsystem.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +20,7 @@
 #include "app/settings/settings_file_win.h"
 #include "app/commands/device_commands.h"
 #include "app/menus/device_menu_win.h"
+#include "app/settings/extra_settings.h"
 #include "capture/winmm_input_win.h"
 #include "resources/resource_ids.h"
 #include "support/pump.h"
@@ -45,7 +49,6 @@ TEST(CaptureDevices, TheDeviceMenuListsTheServersSourcesByName) {
     HMENU devices = GetSubMenu(GetMenu(hwnd), kDeviceMenuPosition);
     const int count = static_cast<int>(waveInGetNumDevs());
     ASSERT_GE(count, 2);
-    ASSERT_EQ(GetMenuItemCount(devices), count);
     std::vector<std::string> names;
     for (int k = 0; k < count; ++k) {
         EXPECT_EQ(GetMenuItemID(devices, k), static_cast<UINT>(DeviceCommandId(k)));
@@ -54,6 +57,27 @@ TEST(CaptureDevices, TheDeviceMenuListsTheServersSourcesByName) {
     EXPECT_EQ(GetMenuState(devices, IDM_DEVICE_NONE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "placeholder left";
     EXPECT_NE(std::find(names.begin(), names.end(), kSineSource), names.end());
     EXPECT_NE(std::find(names.begin(), names.end(), "Monitor of Discard"), names.end());
+    // Then the endpoints: the capture endpoints by name, the render endpoints
+    // as what this PC plays, each group after a separator.
+    wchar_t format[128] = {};
+    LoadStringW(GetModuleHandleA(nullptr), IDS_LOOPBACK_ITEM, format, 128);
+    std::vector<std::wstring> endpointTexts;
+    int separators = 0;
+    for (int k = count; k < GetMenuItemCount(devices); ++k) {
+        wchar_t text[128] = {};
+        GetMenuStringW(devices, static_cast<UINT>(k), text, 128, MF_BYPOSITION);
+        const UINT id = GetMenuItemID(devices, k);
+        separators += id == 0 ? 1 : 0;
+        if (id != 0) {
+            EXPECT_GE(SelectedEndpointItem(static_cast<int>(id)), 0) << k;
+            endpointTexts.push_back(text);
+        }
+    }
+    wchar_t loopback[128] = {};
+    _snwprintf(loopback, 127, format, L"SineOut");
+    EXPECT_EQ(separators, 2);
+    EXPECT_NE(std::find(endpointTexts.begin(), endpointTexts.end(), L"Monitor of SineOut"), endpointTexts.end());
+    EXPECT_NE(std::find(endpointTexts.begin(), endpointTexts.end(), loopback), endpointTexts.end());
     DestroyWindow(hwnd);
 }
 
@@ -185,6 +209,87 @@ TEST(CaptureShutdown, ClosingTheWindowStopsCapture) {
     EXPECT_FALSE(g_runningAtEnd);
     EXPECT_EQ(g_blocksGrewAtEnd, 0u);
     EXPECT_EQ(CurrentApp(), nullptr);
+}
+
+// The sink's monitor as an audio endpoint, chosen from the Device menu: the
+// tone at its frequency and level (the server's sine has amplitude 0.5,
+// -6.0 dBFS), the item checked and kept in tavrin.ini. Loopback, which Wine
+// refuses, gives one message naming the endpoint, and the input stays.
+int g_refusals = 0;
+std::wstring g_refusal;
+
+void CALLBACK AnswerRefusal(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = testsupport::FindThreadDialog();
+    if (!box) return;
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    g_refusal = text;
+    ++g_refusals;
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST(CaptureEndpoints, TheSinksMonitorCarriesTheToneAndLoopbackIsRefusedOnce) {
+    testsupport::ScopedTempDir dir;
+    HWND hwnd = CreateMainWindow(GetModuleHandleA(nullptr));
+    ASSERT_NE(hwnd, nullptr);
+    App& app = *CurrentApp();
+    int monitorItem = -1;
+    int loopbackItem = -1;
+    std::wstring monitorId;
+    int index[2] = {0, 0};
+    for (const Endpoint& endpoint : app.endpointItems) {
+        const int id = EndpointCommandId(index[endpoint.render ? 1 : 0]++, endpoint.render);
+        if (!endpoint.render && endpoint.name == L"Monitor of SineOut") {
+            monitorItem = id;
+            monitorId = endpoint.id;
+        }
+        if (endpoint.render && endpoint.name == L"SineOut") loopbackItem = id;
+    }
+    ASSERT_GE(monitorItem, 0);
+    ASSERT_GE(loopbackItem, 0);
+
+    SendMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(monitorItem), 0);
+    EXPECT_EQ(app.inputPaths->selectedEndpoint(), monitorId);
+    EXPECT_EQ(app.settings.sampleRate, 44100) << "the sink's mix rate";
+    std::uint64_t from = app.capture->ring().blocksPublished();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return app.capture->ring().blocksPublished() > from + 40; }, 4000));
+    std::vector<double> frame(4096);
+    ASSERT_EQ(app.capture->FetchSamples(frame, 4096), 4096);
+    EXPECT_NEAR(ZeroCrossingHz(frame, 44100), kToneHz, 0.005 * kToneHz);
+    double peak = 0.0;
+    for (double x : frame) peak = std::max(peak, std::abs(x));
+    EXPECT_NEAR(20.0 * std::log10(peak / 32768.0), -6.02, 0.05) << "peak " << peak;
+    SendMessageW(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(GetMenu(hwnd), kDeviceMenuPosition)), 1);
+    EXPECT_EQ(GetMenuState(GetMenu(hwnd), monitorItem, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(GetMenuState(GetMenu(hwnd), DeviceCommandId(0), MF_BYCOMMAND) & MF_CHECKED, 0u);
+
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, AnswerRefusal);
+    SendMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(loopbackItem), 0);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(g_refusals, 1);
+    EXPECT_NE(g_refusal.find(L"SineOut"), std::wstring::npos) << "the message names the endpoint";
+    EXPECT_EQ(app.inputPaths->selectedEndpoint(), monitorId) << "the previous input stays";
+    from = app.capture->ring().blocksPublished();
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return app.capture->ring().blocksPublished() > from + 10; }, 3000));
+    EXPECT_FALSE(app.capture->inputLost());
+
+    // Another rate chosen afterwards is converted to by the system.
+    SendMessageW(hwnd, WM_COMMAND, IDM_RATE_48000, 0);
+    EXPECT_EQ(app.inputPaths->selectedEndpoint(), monitorId);
+    from = app.capture->ring().blocksPublished();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return app.capture->ring().blocksPublished() > from + 40; }, 4000));
+    ASSERT_EQ(app.capture->FetchSamples(frame, 4096), 4096);
+    EXPECT_NEAR(ZeroCrossingHz(frame, 48000), kToneHz, 0.005 * kToneHz) << "at 48,000 Hz";
+    DestroyWindow(hwnd);
+
+    char ini[4096] = {};
+    FILE* file = std::fopen("tavrin.ini", "rb");
+    ASSERT_NE(file, nullptr);
+    ini[std::fread(ini, 1, sizeof ini - 1, file)] = '\0';
+    std::fclose(file);
+    const ExtraSettings kept = ParseExtraSettings(ini);
+    EXPECT_TRUE(kept.endpointInput);
+    EXPECT_EQ(kept.endpointId, std::string(monitorId.begin(), monitorId.end()));
 }
 
 }  // namespace

@@ -295,9 +295,11 @@ TEST_F(RunningCommandsTest, EveryMenuCommandWorksWhileFramesRun) {
                             [id](const MenuItemValue& p) { return p.id == id; });
     });
     for (int id : ids) {
-        // Exit ends the run; About, Open, Calibrate and the save items open modal dialogs.
+        // Exit ends the run; About, Open, Calibrate and the save items open modal dialogs;
+        // an endpoint item changes the way in (loopback with a message under
+        // Wine), which the capture tests follow.
         if (id == IDM_EXIT || id == IDM_ABOUT || id == IDM_FILE_OPEN || id == IDM_SAVE_PNG || id == IDM_SAVE_CSV ||
-            id == IDM_CALIBRATE) {
+            id == IDM_CALIBRATE || SelectedEndpointItem(id) >= 0) {
             continue;
         }
         Command(id);

@@ -252,7 +252,7 @@ TEST_F(SettingsFileTest, TheIniNamesTheDeviceInUseAndAHostileOneChangesNothingEl
     // The device's line, then the measuring choices at their defaults.
     const std::string written = std::string("input_device=") + caps.szPname +
                                 "\r\ncolour_map=rainbow\r\naverage=off\r\naverage_seconds=1\r\naverage_frames=16\r\n"
-                                "channel=left\r\nrecord_format=16\r\nband_view=off\r\nband_fraction=3\r\nweighting=Z\r\n";
+                                "input_path=wave\r\nendpoint_id=\r\nchannel=left\r\nrecord_format=16\r\nband_view=off\r\nband_fraction=3\r\nweighting=Z\r\n";
     EXPECT_EQ(IniText(), written);
 
     std::mt19937 random(7);

@@ -285,7 +285,7 @@ TEST(ExtraSettingsSave, TheWrittenTextReadsBackTheSameRecord) {
     };
     // The measuring choices at their defaults follow the device's line.
     const std::string defaults = "colour_map=rainbow\r\naverage=off\r\naverage_seconds=1\r\naverage_frames=16\r\n"
-                                 "channel=left\r\nrecord_format=16\r\nband_view=off\r\nband_fraction=3\r\nweighting=Z\r\n";
+                                 "input_path=wave\r\nendpoint_id=\r\nchannel=left\r\nrecord_format=16\r\nband_view=off\r\nband_fraction=3\r\nweighting=Z\r\n";
     for (const Case& c : cases) {
         ExtraSettings extra;
         extra.inputDevice = c.device;
@@ -305,6 +305,8 @@ TEST(ExtraSettingsLoad, MeasuringChoicesReadLenientlyAndRoundTrip) {
         bool bandView = false;
         BandChoice bands = {};
         std::map<std::string, double> calibrations = {};
+        bool endpointInput = false;
+        const char* endpointId = "";
     };
     const Case cases[] = {
         {"colour_map=magma\naverage=exponential\naverage_seconds=0.125\n", ColourMap::kMagma,
@@ -323,6 +325,10 @@ TEST(ExtraSettingsLoad, MeasuringChoicesReadLenientlyAndRoundTrip) {
         {"calibration=20.5 Mic  one \ncalibration=-3 (file)\ncalibration=1e9 Mic\ncalibration=7\n"
          "calibration=1 A\x01B\ncalibration=-4.25 (file)\n",
          ColourMap::kRainbow, {}, false, {}, {{"Mic  one", 20.5}, {"(file)", -4.25}}},
+        // The way in: an endpoint is kept by its ID.
+        {"input_path=endpoint\nendpoint_id= {0.0.1.00000000}.{5d3e} \n", ColourMap::kRainbow, {}, false, {}, {}, true,
+         "{0.0.1.00000000}.{5d3e}"},
+        {"input_path=Endpoint\nendpoint_id=a\x01" "b\n", ColourMap::kRainbow, {}, false, {}, {}, false, ""},
     };
     for (const Case& c : cases) {
         const ExtraSettings read = ParseExtraSettings(c.text);
@@ -331,6 +337,8 @@ TEST(ExtraSettingsLoad, MeasuringChoicesReadLenientlyAndRoundTrip) {
         EXPECT_EQ(read.bandView, c.bandView) << c.text;
         EXPECT_EQ(read.bands, c.bands) << c.text;
         EXPECT_EQ(read.calibrations, c.calibrations) << c.text;
+        EXPECT_EQ(read.endpointInput, c.endpointInput) << c.text;
+        EXPECT_EQ(read.endpointId, c.endpointId) << c.text;
         EXPECT_EQ(ParseExtraSettings(SerializeExtraSettings(read)), read) << c.text;
     }
 }
