@@ -5,6 +5,7 @@
 #include <numbers>
 #include <thread>
 
+#include "analysis/peak_estimate.h"
 #include "analysis/rdft.h"
 #include "base/settings.h"
 
@@ -21,15 +22,7 @@ bool IsValid(const OverviewRequest& r) {
 }
 
 std::vector<double> WindowTable(std::int32_t kind, std::int32_t n) {
-    double a0 = 1.0;
-    double a1 = 0.0;
-    double a2 = 0.0;
-    switch (kind) {
-    case kWindowHanning: a0 = 0.5; a1 = 0.5; break;
-    case kWindowHamming: a0 = 0.54; a1 = 0.46; break;
-    case kWindowBlackman: a0 = 0.42; a1 = 0.5; a2 = 0.08; break;
-    default: break;
-    }
+    const auto [a0, a1, a2] = WindowCosineSumOf(kind);
     std::vector<double> w(static_cast<std::size_t>(n));
     const double d = n - 1;
     for (std::int32_t i = 0; i < n; ++i) {

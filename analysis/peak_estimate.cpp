@@ -7,26 +7,6 @@
 
 namespace {
 
-// The windows are cosine sums a0 - a1 cos(2 pi i / (N - 1)) + a2 cos(4 pi i / (N - 1)).
-struct CosineSum {
-    double a0;
-    double a1;
-    double a2;
-};
-
-CosineSum CoefficientsOf(std::int32_t kind) {
-    switch (kind) {
-    case kWindowHanning:
-        return {0.5, 0.5, 0.0};
-    case kWindowHamming:
-        return {0.54, 0.46, 0.0};
-    case kWindowBlackman:
-        return {0.42, 0.5, 0.08};
-    default:
-        return {1.0, 0.0, 0.0};
-    }
-}
-
 double Sinc(double x) {
     if (std::fabs(x) < 1e-12) {
         return 1.0;
@@ -96,7 +76,7 @@ std::int32_t StrongestMaximum(const double* values, std::int32_t count, std::int
 }  // namespace
 
 double WindowCoherentGain(std::int32_t kind, std::int32_t length) {
-    const CosineSum c = CoefficientsOf(kind);
+    const WindowCosineSum c = WindowCosineSumOf(kind);
     // Over i = 0 ... N - 1 each cosine term sums to 1: the full periods of
     // i = 0 ... N - 2 cancel and i = N - 1 adds cos(2 pi k) = 1.
     return c.a0 - c.a1 / length + c.a2 / length;
@@ -114,7 +94,7 @@ double LevelDbfs(double level, std::int32_t kind, std::int32_t length) {
 double WindowKernelGain(std::int32_t kind, double offsetBins) {
     // Each cosine term shifts the rectangle's sinc response by its harmonic;
     // the alternating phases of the shifted responses turn their signs.
-    const CosineSum c = CoefficientsOf(kind);
+    const WindowCosineSum c = WindowCosineSumOf(kind);
     const double d = offsetBins;
     const double sum = c.a0 * Sinc(d) + c.a1 / 2.0 * (Sinc(d - 1.0) + Sinc(d + 1.0)) +
                        c.a2 / 2.0 * (Sinc(d - 2.0) + Sinc(d + 2.0));
@@ -158,4 +138,17 @@ SpectrumPeak FindSpectrumPeak(const double* values, std::int32_t count, std::int
     const double d = PeakBinOffset(kind, values[k - 1], values[k], values[k + 1]);
     const double level = values[k] - 20.0 * std::log(WindowKernelGain(kind, d));
     return {true, k, k + d, level};
+}
+
+WindowCosineSum WindowCosineSumOf(std::int32_t kind) {
+    switch (kind) {
+    case kWindowHanning:
+        return {0.5, 0.5, 0.0};
+    case kWindowHamming:
+        return {0.54, 0.46, 0.0};
+    case kWindowBlackman:
+        return {0.42, 0.5, 0.08};
+    default:
+        return {1.0, 0.0, 0.0};
+    }
 }

@@ -19,6 +19,15 @@
 // Amplitude of a full-scale sine, in 16-bit sample units (0 dBFS).
 inline constexpr double kFullScaleAmplitude = 32768.0;
 
+// The windows are cosine sums a0 - a1 cos(2 pi i / (N - 1)) + a2 cos(4 pi i / (N - 1)),
+// i = 0 ... N - 1; an unknown kind is no window (1, 0, 0).
+struct WindowCosineSum {
+    double a0;
+    double a1;
+    double a2;
+};
+WindowCosineSum WindowCosineSumOf(std::int32_t kind);
+
 // Mean of the window table of `kind` over `length` points (sum / length),
 // the factor by which the window scales a tone's peak. Unknown kinds count
 // as no window (1).
