@@ -17,7 +17,8 @@
 //
 // Surfaces: display/surface.h (32-bit pixels, rows stored bottom-up).
 // Threads: the frame loop's thread, with the draw lock held. Memory: a few
-// arrays of the view's width (nine words per column), kept between frames.
+// arrays of the view's width (a dozen words per column), kept between
+// frames.
 #pragma once
 
 #include <cstddef>
