@@ -1,8 +1,9 @@
 // The octave-band view as a user reads it, on files sox writes and the
 // running program plays (32,768 points, slow averaging): pink noise reads
 // flat 1/3-octave bands, white noise rises 3 dB an octave, and a 1 kHz tone
-// calibrated at 94 dB SPL reads 94.0 dB SPL, then 74.0 from a copy 20 dB
-// quieter; "Clear calibration" is greyed while there is none to clear.
+// calibrated at 94 dB SPL reads 94.0 dB SPL (the CSV export too), then 74.0
+// from a copy 20 dB quieter; "Clear calibration" is greyed while there is
+// none to clear.
 //
 // The files come from make_wav_fixtures.sh, which ctest runs first in this
 // test's start directory; without sox the tests skip.
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "analysis/octave_bands.h"
+#include "app/files/export_win.h"
 #include "app/files/file_input_win.h"
 #include "app/frame/frame_loop_win.h"
 #include "app/program/app_win.h"
@@ -175,6 +177,12 @@ TEST_F(BandLevelsTest, ACalibratedToneReadsDbSpl) {
     ASSERT_TRUE(std::isfinite(offset));
     EXPECT_FALSE(ClearGreyed());
     EXPECT_NEAR(Read().At(1000.0) + offset, 94.0, 0.05);
+    // The CSV export writes the bands with their dB SPL, last in each row.
+    const std::string csv = FrameCsv(TakeFrameSnapshot(*app_));
+    const std::size_t row = csv.find("\r\n1000.0000,");
+    ASSERT_NE(row, std::string::npos) << csv;
+    const std::string line = csv.substr(row + 2, csv.find("\r\n", row + 2) - row - 2);
+    EXPECT_NEAR(std::stod(line.substr(line.rfind(',') + 1)), 94.0, 0.05) << line;
 
     Play(Fixture(kQuieterToneFile), 2000);
     EXPECT_EQ(app_->options.SplOffsetDb(), offset) << "all played files share one calibration";
