@@ -28,18 +28,22 @@ void AddLine(ReadoutText& r, const char* text) {
 
 double DisplayLevelOfDbfs(const BandScale& scale, double dbfs) { return scale.fullScaleLevel + dbfs * kDisplayPerDb; }
 
-BandBar BandBarOf(const BandScale& scale, const Band& band, double levelDbfs) {
-    BandBar bar{0, 0, 0, false};
+BandColumns BandColumnsOf(const BandScale& scale, const Band& band) {
+    BandColumns columns{0, 0, false};
     const double left = XOfHz(scale, band.lowerHz);
     const double right = XOfHz(scale, band.upperHz);
-    if (!(right > 0.0) || !(left < scale.axis.width) || !std::isfinite(levelDbfs)) return bar;
-    bar.left = std::max(0, truncToInt(std::ceil(left)));
+    if (!(right > 0.0) || !(left < scale.axis.width)) return columns;
+    columns.left = std::max(0, truncToInt(std::ceil(left)));
     // Neighbours share an edge: each bar ends a column short of the next one.
-    bar.right = std::min(scale.axis.width - 1, std::max(bar.left, truncToInt(std::ceil(right)) - 2));
+    columns.right = std::min(scale.axis.width - 1, std::max(columns.left, truncToInt(std::ceil(right)) - 2));
+    columns.shown = columns.left <= columns.right;
+    return columns;
+}
+
+int BandTopRow(const BandScale& scale, double levelDbfs) {
+    if (!std::isfinite(levelDbfs)) return scale.levels.height;
     const double row = RowOfValue(scale.levels, DisplayLevelOfDbfs(scale, levelDbfs));
-    bar.top = truncToInt(std::clamp(row, -1.0, static_cast<double>(scale.levels.height)));
-    bar.drawn = bar.top < scale.levels.height;
-    return bar;
+    return truncToInt(std::clamp(row, -1.0, static_cast<double>(scale.levels.height)));
 }
 
 int BandAtX(const BandScale& scale, std::span<const Band> bands, int x) {

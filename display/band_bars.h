@@ -26,17 +26,23 @@ struct BandScale {
     double fullScaleLevel;  // display level of 0 dBFS
 };
 
-struct BandBar {
-    int left;   // first column
-    int right;  // last column (>= left)
-    int top;    // row of the level; the bar reaches the bottom row
-    bool drawn; // false: off the view, or no level (no power)
+// The pixel columns of a band's bar, left to right.
+struct BandColumns {
+    int left;    // first column
+    int right;   // last column (>= left)
+    bool shown;  // false: the band lies off the view
 };
 
 // The display level of `dbfs`.
 double DisplayLevelOfDbfs(const BandScale& scale, double dbfs);
 
-BandBar BandBarOf(const BandScale& scale, const Band& band, double levelDbfs);
+// A band's bar spans the columns of its edges, each bar ending a column
+// short of the next one's left edge.
+BandColumns BandColumnsOf(const BandScale& scale, const Band& band);
+
+// The row a bar at `levelDbfs` reaches up to (-1 above the view); the
+// view's height for no bar (below the view, or no level).
+int BandTopRow(const BandScale& scale, double levelDbfs);
 
 // The band whose bar holds column x, or -1.
 int BandAtX(const BandScale& scale, std::span<const Band> bands, int x);

@@ -1,26 +1,22 @@
 #include "display/band_painter_win.h"
 
-#include "display/gdi_win.h"
+#include <windows.h>
 
 namespace {
 
-constexpr COLORREF kResolvedBarColour = RGB(46, 104, 184);
-constexpr COLORREF kUnresolvedBarColour = RGB(120, 120, 120);
+// Pixel words (display/surface.h) of RGB(46, 104, 184) and RGB(120, 120, 120).
+constexpr std::uint32_t kResolvedBarPixel = 0x002E68B8;
+constexpr std::uint32_t kUnresolvedBarPixel = 0x00787878;
 
 }  // namespace
 
-void DrawBandBars(Bitmaplib::PlotView& view, const BandScale& scale, std::span<const Band> bands,
+BandFill MakeBandFill() { return BandFill(kResolvedBarPixel, kUnresolvedBarPixel); }
+
+void DrawBandBars(Bitmaplib::PlotView& view, BandFill& fill, const BandScale& scale, std::span<const Band> bands,
                   std::span<const double> levelsDbfs) {
-    HDC dc = view.MemoryDc();
-    if (!dc || bands.size() != levelsDbfs.size()) return;
-    const gdi::Brush solid(CreateSolidBrush(kResolvedBarColour));
-    const gdi::Brush hatched(CreateHatchBrush(HS_BDIAGONAL, kUnresolvedBarColour));
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-    for (std::size_t i = 0; i < bands.size(); ++i) {
-        const BandBar bar = BandBarOf(scale, bands[i], levelsDbfs[i]);
-        if (!bar.drawn) continue;
-        const RECT r{bar.left, bar.top, bar.right + 1, scale.levels.height};
-        FillRect(dc, &r, bands[i].resolved ? solid.get() : hatched.get());
-    }
-    SetBkMode(dc, oldMode);
+    const Bitmaplib::SurfacePixels surface = view.Surface();
+    if (!surface.bits) return;
+    // What GDI has queued for the surface lands before the pixels are written.
+    GdiFlush();
+    fill.Draw(scale, bands, levelsDbfs, {surface.bits, surface.width, surface.height, surface.stride});
 }

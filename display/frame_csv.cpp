@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
+#include <iterator>
 
 #include "analysis/peak_estimate.h"
 #include "base/settings.h"
@@ -44,6 +45,35 @@ void AppendNote(std::string& out, const char* name, const std::string& value, in
     out += "\r\n";
 }
 
+std::string BandCsv(const FrameSnapshot& frame) {
+    const bool calibrated = std::isfinite(frame.splOffsetDb);
+    const int columns = calibrated ? 5 : 4;
+    std::string out;
+    AppendNote(out, "rate_hz", std::to_string(frame.sampleRate), columns);
+    AppendNote(out, "length_points", std::to_string(frame.length), columns);
+    AppendNote(out, "window", WindowName(frame.windowKind), columns);
+    AppendNote(out, "bands_per_octave", std::to_string(frame.bandChoice.fraction), columns);
+    constexpr const char* kWeightingNames[] = {"Z", "A", "C"};
+    const auto w = static_cast<std::size_t>(frame.bandChoice.weighting);
+    AppendNote(out, "weighting", w < std::size(kWeightingNames) ? kWeightingNames[w] : "?", columns);
+    out += calibrated ? "centre_hz,lower_edge_hz,upper_edge_hz,level_dbfs,level_db_spl\r\n"
+                      : "centre_hz,lower_edge_hz,upper_edge_hz,level_dbfs\r\n";
+    for (std::size_t i = 0; i < frame.bands.size() && i < frame.bandLevels.size(); ++i) {
+        const Band& band = frame.bands[i];
+        std::string level = Cell(frame.bandLevels[i]);
+        std::string spl = Cell(frame.bandLevels[i] + frame.splOffsetDb);
+        if (!band.resolved) {
+            level = spl = band.cutOff ? "past the top" : "too narrow";
+        }
+        if (calibrated) {
+            AppendRow(out, {Cell(band.centreHz), Cell(band.lowerHz), Cell(band.upperHz), level, spl});
+        } else {
+            AppendRow(out, {Cell(band.centreHz), Cell(band.lowerHz), Cell(band.upperHz), level});
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 const char* WindowName(std::int32_t kind) {
@@ -60,6 +90,7 @@ const char* WindowName(std::int32_t kind) {
 }
 
 std::string FrameCsv(const FrameSnapshot& frame) {
+    if (!frame.bands.empty() && !frame.wave) return BandCsv(frame);
     const int columns = frame.wave ? 2 : 3;
     std::string out;
     AppendNote(out, "rate_hz", std::to_string(frame.sampleRate), columns);

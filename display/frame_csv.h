@@ -9,6 +9,11 @@
 //     the lag is; empty at lag 0), cepstrum (the view's value); N / 2 rows;
 //   WAVE view: time_ms (into the frame), sample_value (16-bit units), one row
 //     per sample the view draws.
+//   band view: two more '#' lines, bands_per_octave (b of 1/b octave) and
+//     weighting (Z, A or C); then centre_hz, lower_edge_hz, upper_edge_hz,
+//     level_dbfs and, with a level calibration, level_db_spl; one row per
+//     band. A band the data length does not resolve has "too narrow" in
+//     place of its levels, one cut off at half the rate "past the top".
 // Every line, the '#' ones included, has the same number of fields, so the
 // file reads as one table even in readers that do not skip comments. A value
 // without digits (a silent bin's level) leaves its cell empty; numbers print
@@ -18,8 +23,11 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
+
+#include "analysis/octave_bands.h"
 
 // A copy of one frame's values and what they were made with.
 struct FrameSnapshot {
@@ -30,6 +38,12 @@ struct FrameSnapshot {
     std::int32_t windowKind = 0;  // WindowKind
     bool cepstrum = false;
     bool wave = false;  // the WAVE view: `values` are samples
+    // The band view: its bands and their levels, dBFS (then `values` are
+    // not written); empty in the other views.
+    std::vector<Band> bands{};
+    std::vector<double> bandLevels{};
+    BandChoice bandChoice{};
+    double splOffsetDb = std::numeric_limits<double>::quiet_NaN();  // dB SPL - dBFS; NaN: not calibrated
 };
 
 // "none", "Hanning", "Hamming" or "Blackman" (unknown kinds: "none").

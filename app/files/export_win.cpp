@@ -12,6 +12,7 @@
 #include "app/program/app_win.h"
 #include "app/frame/frame_loop_win.h"
 #include "app/files/window_picture_win.h"
+#include "app/settings/extra_settings.h"
 #include "base/com_ref_win.h"
 #include "base/unique_handle_win.h"
 #include "resources/resource_ids.h"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr wchar_t kDefaultPngName[] = L"tavrin.png";
 constexpr wchar_t kDefaultCsvName[] = L"spectrum.csv";
+constexpr wchar_t kDefaultBandCsvName[] = L"bands.csv";
 constexpr wchar_t kPngFilter[] = L"PNG (*.png)\0*.png\0";
 constexpr wchar_t kCsvFilter[] = L"CSV (*.csv)\0*.csv\0";
 constexpr wchar_t kTemporarySuffix[] = L".tmp";
@@ -169,7 +171,8 @@ void RunExportCommand(App& app, int id) {
         SaveWithDialog(app, kDefaultPngName, kPngFilter, L"png", &SavePicturePng);
         break;
     case IDM_SAVE_CSV:
-        SaveWithDialog(app, kDefaultCsvName, kCsvFilter, L"csv", &SaveFrameCsv);
+        SaveWithDialog(app, app.extraSettings && app.extraSettings->bandView ? kDefaultBandCsvName : kDefaultCsvName,
+                       kCsvFilter, L"csv", &SaveFrameCsv);
         break;
     default:
         break;
@@ -221,12 +224,18 @@ FrameSnapshot TakeFrameSnapshot(App& app) {
     snapshot.sampleRate = app.settings.sampleRate;
     // The WAVE view alone shows samples; with a spectrum shown, the spectrum is saved.
     snapshot.wave = app.settings.showWave != 0 && app.settings.showSpectrum == 0;
+    snapshot.splOffsetDb = app.options.SplOffsetDb();
     // The frame's buffers hold still only between passes.
     app.frameLoop->RunBetweenPasses([&app, &snapshot] {
         const FrameData& frame = app.frameLoop->LastFrame();
         if (snapshot.wave && frame.rawFrame) {
             // The samples the waveform draws: the frame's first half.
             snapshot.values.assign(frame.rawFrame, frame.rawFrame + frame.sampleCount / 2);
+        } else if (!snapshot.wave && !frame.bands.empty()) {
+            // The band view: its bars' levels.
+            snapshot.bands.assign(frame.bands.begin(), frame.bands.end());
+            snapshot.bandLevels.assign(frame.bandLevels.begin(), frame.bandLevels.end());
+            snapshot.bandChoice = {frame.bandFraction, frame.bandWeighting};
         } else if (!snapshot.wave && frame.displayValues) {
             snapshot.values.assign(frame.displayValues, frame.displayValues + frame.binCount);
         }

@@ -53,7 +53,8 @@ BandScale BandScaleOf(const FrameData& frame, const AppSettings& s, std::int32_t
 FrameLoop::FrameLoop(App& app, FrameAnalysis& analysis, FrameHooks hooks)
     : app_(app), analysis_(analysis), hooks_(std::move(hooks)),
       wake_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), changePosted_(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
-      changesRun_(CreateEventA(nullptr, FALSE, FALSE, nullptr)), traces_(std::make_unique<TraceBuffers>()) {}
+      changesRun_(CreateEventA(nullptr, FALSE, FALSE, nullptr)), traces_(std::make_unique<TraceBuffers>()),
+      bandFill_(MakeBandFill()) {}
 
 FrameLoop::~FrameLoop() { Stop(); }
 
@@ -230,7 +231,7 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         if (!frame.bands.empty()) {
             // The band view: bars in place of the trace, on the same scales.
             const ViewLevels levels{upper->Height(), zoom.span, zoom.offset};
-            DrawBandBars(*upper, BandScaleOf(frame, s, upper->Width(), levels), frame.bands, frame.bandLevels);
+            DrawBandBars(*upper, bandFill_, BandScaleOf(frame, s, upper->Width(), levels), frame.bands, frame.bandLevels);
             DrawFrequencyLabels(*upper, s.sampleRate, frame.binCount, s.logGrid != 0);
         } else {
             RestartPeakHoldOnChange(in, *upper);

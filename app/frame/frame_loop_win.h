@@ -29,7 +29,8 @@
 //
 // Ownership: the loop borrows the App record and the analysis stage; both
 // must outlive it (Stop, or the destructor, ends the thread first). It owns
-// the trace point buffers (display/trace_points.h).
+// the trace point buffers (display/trace_points.h) and the band view's
+// fill (display/band_fill.h).
 #pragma once
 
 #include <windows.h>
@@ -44,6 +45,7 @@
 #include "base/pixel_coord.h"
 #include "base/unique_handle_win.h"
 #include "display/band_bars.h"
+#include "display/band_fill.h"
 #include "display/trace_points.h"
 
 struct App;
@@ -134,6 +136,7 @@ private:
     // The settings of the pass under way, the loop thread's own.
     AppSettings settings_{};
     std::unique_ptr<TraceBuffers> traces_;
+    BandFill bandFill_;  // the band view's bars, kept from frame to frame
     FrameData lastFrame_;
     // The peak-hold line's scope: of the frame being analysed, and of the
     // line drawn last (app/peak_hold.h).

@@ -14,6 +14,7 @@
 #include "app/layout/window_parts_win.h"
 #include "app/menus/calibrate_dialog_win.h"
 #include "app/menus/command_target_win.h"
+#include "app/menus/menu_sync_win.h"
 #include "app/program/app_win.h"
 #include "app/settings/extra_settings.h"
 #include "app/status/status_loop_win.h"
@@ -91,6 +92,7 @@ void PostBands(App& app) {
     const ExtraSettings& extra = *app.extraSettings;
     const std::optional<BandChoice> choice =
         extra.bandView ? std::optional<BandChoice>(extra.bands) : std::nullopt;
+    app.options.SetBands(choice);
     if (app.frameLoop && app.frameAnalysis) {
         AnalyzerFrameAnalysis& analysis = *app.frameAnalysis;
         app.frameLoop->RunBetweenPasses([&analysis, choice] { analysis.SetBands(choice); });
@@ -198,6 +200,7 @@ bool HandleMeasureCommand(App& app, int id) {
     }
     if (HandleBandCommand(app, id)) {
         SyncMeasureMenu(app.hwnd, *app.extraSettings);
+        RefreshStatus(app);  // the status line names the band view
         return true;
     }
     for (int i = 0; i < kColourMapCount; ++i) {
@@ -230,9 +233,10 @@ void ApplyMeasureSettings(App& app) {
     // The band view is the spectrum alone; a stored view of another kind wins.
     const AppSettings& s = app.settings;
     if (s.showWave != 0 || s.showSpectrum != 1 || s.cepstrumMode != 0) extra.bandView = false;
-    if (app.frameAnalysis) {
-        app.frameAnalysis->SetBands(extra.bandView ? std::optional<BandChoice>(extra.bands) : std::nullopt);
-    }
+    const std::optional<BandChoice> bands =
+        extra.bandView ? std::optional<BandChoice>(extra.bands) : std::nullopt;
+    app.options.SetBands(bands);
+    if (app.frameAnalysis) app.frameAnalysis->SetBands(bands);
     app.options.colourMap.store(extra.colourMap, std::memory_order_relaxed);
     app.options.SetAverage(extra.average);
     if (app.frameAnalysis) app.frameAnalysis->SetAverage(extra.average);
@@ -242,8 +246,10 @@ void ApplyMeasureSettings(App& app) {
 void RefreshCalibration(App& app) {
     const auto& kept = app.extraSettings->calibrations;
     const auto found = kept.find(CalibrationInputName(app));
-    app.options.splOffsetDb.store(found == kept.end() ? std::numeric_limits<double>::quiet_NaN() : found->second,
+    const bool calibrated = found != kept.end();
+    app.options.splOffsetDb.store(calibrated ? found->second : std::numeric_limits<double>::quiet_NaN(),
                                   std::memory_order_relaxed);
+    EnableCalibrationClear(app.hwnd, calibrated);
 }
 
 void SyncMeasureMenu(HWND hwnd, const ExtraSettings& extra) {

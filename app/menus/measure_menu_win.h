@@ -25,7 +25,8 @@ bool HandleMeasureCommand(App& app, int id);
 void ApplyMeasureSettings(App& app);
 
 // Puts the calibration of the input in use in force for the readouts (the
-// App's ViewOptions): run after anything that may change the input.
+// App's ViewOptions) and greys "Clear calibration" while that input has
+// none: run after anything that may change the input.
 void RefreshCalibration(App& app);
 
 // Checks the menu items of the choices in force (the band view's item in

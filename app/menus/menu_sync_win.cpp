@@ -36,3 +36,9 @@ void SyncFileMenu(HWND hwnd, bool playingFile) {
 void MarkCalibration(HMENU menu, bool inUse) {
     CheckMenuItem(menu, IDM_CAL, MF_BYCOMMAND | (inUse ? MF_CHECKED : MF_UNCHECKED));
 }
+
+void EnableCalibrationClear(HWND hwnd, bool calibrated) {
+    HMENU menu = GetMenu(hwnd);
+    if (!menu) return;
+    EnableMenuItem(menu, IDM_CALIBRATION_CLEAR, MF_BYCOMMAND | (calibrated ? MF_ENABLED : (MF_GRAYED | MF_DISABLED)));
+}

@@ -15,3 +15,6 @@ void SyncFileMenu(HWND hwnd, bool playingFile);
 // The CAL item of a menu about to open: checked while a reference is being
 // built or in use. A menu without the item is left as it is.
 void MarkCalibration(HMENU menu, bool inUse);
+
+// "Clear calibration": enabled only while the input in use is calibrated.
+void EnableCalibrationClear(HWND hwnd, bool calibrated);

@@ -22,6 +22,7 @@ void RefreshStatus(App& app) {
     InputStatus input;
     input.playingFile = app.playingFile.load(std::memory_order_acquire);
     input.average = app.options.Average();
+    input.bands = app.options.Bands();
     input.calibrated = app.calibration && app.calibration->InUse();
     if (input.playingFile && app.fileSource) {
         input.sourceChannels = app.fileSource->Channels();

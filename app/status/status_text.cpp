@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "app/commands/menu_tables.h"
 
@@ -95,14 +96,21 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const Inp
     if (input.droppedBlocks > 0) {
         std::snprintf(dropped, sizeof dropped, ", %u dropped", static_cast<unsigned>(input.droppedBlocks));
     }
+    char bands[24] = "";
+    if (s.cepstrumMode == 0 && input.bands) {
+        constexpr char kWeightingLetters[] = {'Z', 'A', 'C'};
+        const auto w = static_cast<std::size_t>(input.bands->weighting);
+        std::snprintf(bands, sizeof bands, ", 1/%d oct %c", input.bands->fraction,
+                      w < std::size(kWeightingLetters) ? kWeightingLetters[w] : '?');
+    }
     char average[24] = "";
     if (s.cepstrumMode == 0) FormatAverage(average, input.average);
     char channel[16] = "";
     FormatChannel(channel, input);
     const char* ended = s.runState == kRun && !input.playingFile ? TakeEndText(input.takeEnd) : "";
-    std::snprintf(out, sizeof out, " %s%s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s%s%s", state, input.calibrated ? ", CAL" : "",
+    std::snprintf(out, sizeof out, " %s%s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s%s%s%s", state, input.calibrated ? ", CAL" : "",
                   static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
-                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, average, channel, ended);
+                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, bands, average, channel, ended);
 }
 
 void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
@@ -126,7 +134,8 @@ void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
     s.frameCount = kWidestFps;
     constexpr std::uint32_t kWidestDropped = 99999;
     out[0] = '\0';
-    // The longest averaging text: a time constant of the most digits.
+    // The longest averaging text, a time constant of the most digits, beside
+    // the widest band view's.
     const AverageChoice widestAverage{AverageMode::kExponential, 0.0125, kAverageMaxFrames};
     for (std::int32_t state : {static_cast<std::int32_t>(kRun), s.runState}) {
         AppSettings each = s;
@@ -134,7 +143,9 @@ void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
         for (InputState input : {InputState::kFlowing, InputState::kNoInput}) {
             for (TakeEnd end : {TakeEnd::kWriteFailed, TakeEnd::kQueueFull, TakeEnd::kSizeLimit}) {
                 char line[kStatusTextBytes];
-                FormatStatus(line, each, InputStatus{input, kWidestDropped, false, widestAverage, end, true});
+                InputStatus status{input, kWidestDropped, false, widestAverage, end, true};
+                status.bands = BandChoice{kBandFractions[kBandFractionCount - 1], BandWeighting::kZ};
+                FormatStatus(line, each, status);
                 if (std::strlen(line) > std::strlen(out)) std::memcpy(out, line, sizeof out);
             }
         }

@@ -1,10 +1,13 @@
 // The status line: state, rate, data length, window, grid, pause and frames
-// per second, and the spectrum's averaging when it is on, as one ANSI
-// (Shift-JIS) line for the status label.
+// per second, the band view's width and weighting while it is shown and the
+// spectrum's averaging when it is on, as one ANSI (Shift-JIS) line for the
+// status label.
 #pragma once
 
 #include <cstddef>
+#include <optional>
 
+#include "analysis/octave_bands.h"
 #include "analysis/spectrum_average.h"
 #include "base/settings.h"
 #include "capture/wav_reader.h"
@@ -28,6 +31,7 @@ struct InputStatus {
     bool calibrated = false;   // a CAL reference is in use: ", CAL" after the state
     int sourceChannels = 1;    // channels of the source that plays
     int channel = kChannelLeft;  // the one it plays (ChannelInUse), or kChannelMix
+    std::optional<BandChoice> bands{};  // the band view's choice while it is shown
 };
 
 // Formats " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps" from the settings into
@@ -35,8 +39,9 @@ struct InputStatus {
 // grid value outside its table shows as "?". In RUN/REC "%dfps" becomes
 // "no input" or "filling" as `input` says; with dropped blocks ", N dropped"
 // follows. While a file plays in place of the live input, the state RUN reads
-// "FILE". ", CAL" follows the state while a CAL reference is in use. In the
-// spectrum views an averaging in force is named after the dropped blocks:
+// "FILE". ", CAL" follows the state while a CAL reference is in use. The
+// band view names its width and weighting after the dropped blocks,
+// ", 1/3 oct A". In the spectrum views an averaging in force is named next:
 // ", avg fast" or ", avg slow" for the menu's time constants, ", avg 0.5s"
 // for another, ", avg 16" for the mean of 16 frames, ", max hold". A source
 // of more than one channel names the one that plays last: ", left",
@@ -46,7 +51,8 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const Inp
 // The widest line the status can show, to size its label by: the longest
 // text of each table, the highest rate, length and pause of the menus, the
 // longer of a four-digit frame rate and "no input", a five-digit count of
-// dropped blocks and the longest reason a take ended.
+// dropped blocks, the band view at 1/24 octave, the longest averaging and the
+// longest reason a take ended.
 void FormatWidestStatus(char (&out)[kStatusTextBytes]);
 
 // Texts of the tables, "?" for values outside them. The REC text starts with

@@ -147,6 +147,7 @@ bool OnCreate(HWND hwnd) {
     app.frameAnalysis->SetUp(app.settings);
     app.capture->ResumeCapture();
     SyncMenu(hwnd, app.settings);
+    RefreshCalibration(app);
     StartWorkers(app);
     return true;
 }

@@ -95,6 +95,9 @@ TEST(FrameCsv, NotesHeaderAndRowsOfOneWidth) {
     const double fullScale = FullScaleLevel(kWindowHanning, 8);
     char level[32];
     std::snprintf(level, sizeof level, "%.4f", fullScale);
+    const std::vector<Band> kBands = {{25.0, 22.4, 28.2, false, false},
+                                      {1000.0, 891.3, 1122.0, true, false},
+                                      {20000.0, 17782.8, 22387.2, false, true}};
     const struct {
         FrameSnapshot frame;
         std::string csv;
@@ -110,6 +113,18 @@ TEST(FrameCsv, NotesHeaderAndRowsOfOneWidth) {
         {{{0.0, -300.0, 12.0}, 8000, 6, kWindowHanning, false, true},
          "# rate_hz,8000\r\n# length_points,6\r\n# window,none\r\n"
          "time_ms,sample_value\r\n0.0000,0\r\n0.1250,-300\r\n0.2500,12\r\n"},
+        // The band view: one row per band; a band too narrow for the data
+        // length or cut off at half the rate says so in place of a level.
+        {{{}, 48000, 4096, kWindowHanning, false, false, kBands, {-80.0, -6.0, -90.0}, {3, BandWeighting::kA}},
+         "# rate_hz,48000,,\r\n# length_points,4096,,\r\n# window,Hanning,,\r\n# bands_per_octave,3,,\r\n"
+         "# weighting,A,,\r\ncentre_hz,lower_edge_hz,upper_edge_hz,level_dbfs\r\n"
+         "25.0000,22.4000,28.2000,too narrow\r\n1000.0000,891.3000,1122.0000,-6.0000\r\n"
+         "20000.0000,17782.8000,22387.2000,past the top\r\n"},
+        {{{}, 48000, 4096, kWindowHanning, false, false, kBands, {-80.0, -6.0, -90.0}, {24, BandWeighting::kZ}, 100.0},
+         "# rate_hz,48000,,,\r\n# length_points,4096,,,\r\n# window,Hanning,,,\r\n# bands_per_octave,24,,,\r\n"
+         "# weighting,Z,,,\r\ncentre_hz,lower_edge_hz,upper_edge_hz,level_dbfs,level_db_spl\r\n"
+         "25.0000,22.4000,28.2000,too narrow,too narrow\r\n1000.0000,891.3000,1122.0000,-6.0000,94.0000\r\n"
+         "20000.0000,17782.8000,22387.2000,past the top,past the top\r\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FrameCsv(c.frame), c.csv);

@@ -1,8 +1,9 @@
 // The octave-band view as a user reads it, on files sox writes and the
 // running program plays (32,768 points, slow averaging): pink noise reads
 // flat 1/3-octave bands, white noise rises 3 dB an octave, and a 1 kHz tone
-// calibrated at 94 dB SPL reads 94.0 dB SPL, then 74.0 from a copy 20 dB
-// quieter.
+// calibrated at 94 dB SPL reads 94.0 dB SPL (the CSV export too), then 74.0
+// from a copy 20 dB quieter; "Clear calibration" is greyed while there is
+// none to clear.
 //
 // The files come from make_wav_fixtures.sh, which ctest runs first in this
 // test's start directory; without sox the tests skip.
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "analysis/octave_bands.h"
+#include "app/files/export_win.h"
 #include "app/files/file_input_win.h"
 #include "app/frame/frame_loop_win.h"
 #include "app/program/app_win.h"
@@ -86,6 +88,9 @@ protected:
         testsupport::PumpPending();
     }
     void Command(int id) { SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    bool ClearGreyed() const {
+        return (GetMenuState(GetMenu(hwnd_), IDM_CALIBRATION_CLEAR, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    }
     static void Wait(DWORD ms) { testsupport::PumpUntil([] { return false; }, ms); }
 
     // Plays the file; once a whole frame of it has been analysed the
@@ -161,6 +166,7 @@ TEST_F(BandLevelsTest, NoiseReadsItsSpectrumInThirdOctaves) {
 TEST_F(BandLevelsTest, ACalibratedToneReadsDbSpl) {
     if (!Exists(Fixture(kToneFile))) GTEST_SKIP() << "no sox fixtures (is sox installed?)";
     EXPECT_TRUE(std::isnan(app_->options.SplOffsetDb())) << "no calibration at first";
+    EXPECT_TRUE(ClearGreyed()) << "nothing to clear at first";
     Play(Fixture(kToneFile), 2000);
     g_answered = false;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerCalibrateDialog);
@@ -169,7 +175,14 @@ TEST_F(BandLevelsTest, ACalibratedToneReadsDbSpl) {
     ASSERT_TRUE(g_answered);
     const double offset = app_->options.SplOffsetDb();
     ASSERT_TRUE(std::isfinite(offset));
+    EXPECT_FALSE(ClearGreyed());
     EXPECT_NEAR(Read().At(1000.0) + offset, 94.0, 0.05);
+    // The CSV export writes the bands with their dB SPL, last in each row.
+    const std::string csv = FrameCsv(TakeFrameSnapshot(*app_));
+    const std::size_t row = csv.find("\r\n1000.0000,");
+    ASSERT_NE(row, std::string::npos) << csv;
+    const std::string line = csv.substr(row + 2, csv.find("\r\n", row + 2) - row - 2);
+    EXPECT_NEAR(std::stod(line.substr(line.rfind(',') + 1)), 94.0, 0.05) << line;
 
     Play(Fixture(kQuieterToneFile), 2000);
     EXPECT_EQ(app_->options.SplOffsetDb(), offset) << "all played files share one calibration";
@@ -177,6 +190,7 @@ TEST_F(BandLevelsTest, ACalibratedToneReadsDbSpl) {
 
     Command(IDM_CALIBRATION_CLEAR);
     EXPECT_TRUE(std::isnan(app_->options.SplOffsetDb()));
+    EXPECT_TRUE(ClearGreyed());
 }
 
 }  // namespace

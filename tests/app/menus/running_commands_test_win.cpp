@@ -12,6 +12,7 @@
 #include <iterator>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <regex>
 #include <string>
 #include <thread>
@@ -135,7 +136,8 @@ void CALLBACK AnswerMessageBox(HWND, UINT, UINT_PTR id, DWORD) {
 // last is checked and no other; REC is checked exactly while a file is being
 // recorded, and RUN with it; the pitch item toggles and is shown only in the
 // cepstrum view; the band view is a view of its own, shown in place of FFT;
-// the spectrum-only items are greyed in the WAVE view alone.
+// the spectrum-only items are greyed in the WAVE view alone, and Clear
+// calibration always (no input is calibrated here).
 class ExpectedMenu {
 public:
     explicit ExpectedMenu(int device) : device_(device) {}
@@ -189,7 +191,19 @@ public:
         }
     }
 
+    // The band view the status line names: the width and weighting chosen last.
+    std::optional<BandChoice> Bands() const {
+        if (view_ != IDM_VIEW_BANDS) return std::nullopt;
+        const auto at = [](const std::vector<int>& items, int id) {
+            return static_cast<int>(std::find(items.begin(), items.end(), id) - items.begin());
+        };
+        return BandChoice{kBandFractions[at(bandWidths_, chosen_.at(&bandWidths_))],
+                          static_cast<BandWeighting>(at(weightings_, chosen_.at(&weightings_)))};
+    }
+
     bool Greyed(int id) const {
+        // No input is calibrated here: there is nothing to clear.
+        if (id == IDM_CALIBRATION_CLEAR) return true;
         const bool spectrumOnly = id == IDM_GRID_LINEAR || id == IDM_GRID_LOG ||
                                   std::find(lengths_.begin(), lengths_.end(), id) != lengths_.end() ||
                                   std::find(windows_.begin(), windows_.end(), id) != windows_.end();
@@ -274,6 +288,7 @@ protected:
         char expected[kStatusTextBytes];
         InputStatus input;
         input.average = expected_.Average();
+        input.bands = expected_.Bands();
         input.calibrated = App().calibration && App().calibration->InUse();
         FormatStatus(expected, s, input);
         EXPECT_EQ(WithoutFps(StatusText()), WithoutFps(expected)) << "after " << after;

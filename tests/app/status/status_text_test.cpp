@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -59,6 +60,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         bool cal = false;
         int channels = 1;
         int channel = kChannelLeft;
+        std::optional<BandChoice> bands{};
     };
     const Case cases[] = {
         {0, InputState::kNoInput, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
@@ -88,6 +90,11 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, mix", {}, TakeEnd::kNone, false, 2, kChannelMix},
         {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, ch 7", {}, TakeEnd::kNone, false, 8, 7},
         {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps", {}, TakeEnd::kNone, false, 1, kChannelLeft},
+        // The band view names its width and weighting before the averaging.
+        {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, 1/3 oct A, avg slow",
+         {AverageMode::kExponential, 1.0, 16}, TakeEnd::kNone, false, 1, kChannelLeft, BandChoice{3, BandWeighting::kA}},
+        {1, InputState::kFlowing, 0, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, 1/24 oct C",
+         {}, TakeEnd::kNone, false, 1, kChannelLeft, BandChoice{24, BandWeighting::kC}},
     };
     for (const Case& c : cases) {
         AppSettings s{};
@@ -95,7 +102,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         s.runState = c.run;
         s.frameCount = 7;
         char out[kStatusTextBytes];
-        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.average, c.end, c.cal, c.channels, c.channel});
+        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.average, c.end, c.cal, c.channels, c.channel, c.bands});
         EXPECT_STREQ(out, c.text);
     }
 }
