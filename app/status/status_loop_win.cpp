@@ -23,6 +23,7 @@ void RefreshStatus(App& app) {
     input.playingFile = app.playingFile.load(std::memory_order_acquire);
     input.average = app.options.Average();
     input.calibrated = app.calibration && app.calibration->InUse();
+    input.overviewPercent = app.overviewPercent.load(std::memory_order_relaxed);
     if (input.playingFile && app.fileSource) {
         input.sourceChannels = app.fileSource->Channels();
         input.channel = ChannelInUse(app.fileSource->Channel(), input.sourceChannels);

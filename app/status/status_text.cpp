@@ -100,9 +100,14 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const Inp
     char channel[16] = "";
     FormatChannel(channel, input);
     const char* ended = s.runState == kRun && !input.playingFile ? TakeEndText(input.takeEnd) : "";
-    std::snprintf(out, sizeof out, " %s%s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s%s%s", state, input.calibrated ? ", CAL" : "",
-                  static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
-                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, average, channel, ended);
+    char overview[24] = "";
+    if (input.playingFile && input.overviewPercent >= 0) {
+        std::snprintf(overview, sizeof overview, ", overview %d%%", std::min(input.overviewPercent, 100));
+    }
+    std::snprintf(out, sizeof out, " %s%s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s%s%s%s", state,
+                  input.calibrated ? ", CAL" : "", static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength),
+                  WindowKindText(s.windowKind), GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped,
+                  average, channel, ended, overview);
 }
 
 void FormatWidestStatus(char (&out)[kStatusTextBytes]) {

@@ -28,6 +28,7 @@ struct InputStatus {
     bool calibrated = false;   // a CAL reference is in use: ", CAL" after the state
     int sourceChannels = 1;    // channels of the source that plays
     int channel = kChannelLeft;  // the one it plays (ChannelInUse), or kChannelMix
+    int overviewPercent = -1;    // the file's overview being computed: percent done; -1 none
 };
 
 // Formats " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps" from the settings into
@@ -40,7 +41,8 @@ struct InputStatus {
 // ", avg fast" or ", avg slow" for the menu's time constants, ", avg 0.5s"
 // for another, ", avg 16" for the mean of 16 frames, ", max hold". A source
 // of more than one channel names the one that plays last: ", left",
-// ", right", ", mix", ", ch 3".
+// ", right", ", mix", ", ch 3". While a file's overview is being computed
+// ", overview 42%" comes last.
 void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input = {});
 
 // The widest line the status can show, to size its label by: the longest

@@ -1,0 +1,270 @@
+#include "app/overview/overview_hooks_win.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "app/frame/view_zoom.h"
+#include "app/layout/window_parts_win.h"
+#include "app/overview/overview_job.h"
+#include "app/program/app_win.h"
+#include "display/axes_painter_win.h"
+#include "display/plot_view_win.h"
+#include "display/readout_overlay_win.h"
+#include "display/spectrogram.h"
+#include "display/value_readout.h"
+
+namespace {
+
+constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
+// Power below which a bin counts as silence (the log of 0 has no colour).
+constexpr double kPowerFloor = 1e-20;
+// Length of a time tick at the view's bottom edge, pixels.
+constexpr int kTickLengthPx = 4;
+// The line where playing stands (blue, green, red, unused).
+constexpr std::uint32_t kPositionColour = 0x00FFFFFF;
+
+// What the picture in `picture` was painted from.
+struct PictureKey {
+    const FileOverview* result = nullptr;
+    int width = 0;
+    int height = 0;
+    double selX0 = 0.0;
+    double selX1 = 0.0;
+    double selY0 = 0.0;
+    double selY1 = 0.0;
+    std::int32_t upperHeight = 0;
+    double span = 0.0;
+    double offset = 0.0;
+    bool logAxis = false;
+    ColourMap map = ColourMap::kRainbow;
+    bool operator==(const PictureKey&) const = default;
+};
+
+// The frame-loop thread's own.
+struct OverviewState {
+    std::shared_ptr<const FileOverview> result;
+    PictureKey key;
+    std::vector<std::uint32_t> picture;  // bottom-up rows, as the surface
+    std::vector<double> values;
+    SpectrogramWork work;
+    ReadoutOverlay readout;
+    bool shown = false;
+};
+
+// The span the picture shows: the result's, or the one asked for before any.
+OverviewSpan ShownSpan(const OverviewState& state, const OverviewJob& job) {
+    if (state.result) {
+        return OverviewSpan{state.result->request.firstSample, state.result->request.sampleCount};
+    }
+    return job.Span();
+}
+
+void PaintPicture(OverviewState& state, const PictureKey& key) {
+    const std::size_t w = static_cast<std::size_t>(key.width);
+    state.picture.assign(w * static_cast<std::size_t>(key.height), 0);
+    if (!state.result) return;
+    const Overview& o = state.result->overview;
+    if (o.columns <= 0 || o.bins <= 0) return;
+    state.values.resize(static_cast<std::size_t>(o.bins));
+    auto* bytes = reinterpret_cast<std::uint8_t*>(state.picture.data());
+    const SelectionBlock selection{key.selY0, key.selX0, key.selX1, key.selY1};
+    for (int x = 0; x < key.width; ++x) {
+        const std::int64_t column = std::min<std::int64_t>(o.columns - 1, std::int64_t{x} * o.columns / key.width);
+        const float* power = o.peak.data() + column * o.bins;
+        for (std::int32_t k = 0; k < o.bins; ++k) {
+            state.values[static_cast<std::size_t>(k)] = 10.0 * std::log(std::max<double>(power[k], kPowerFloor));
+        }
+        const SpectrogramFrame frame{state.values.data(), o.bins, selection, key.upperHeight, key.span,
+                                     key.offset, key.logAxis, false, false, false, key.map};
+        PaintSpectrogramColumn(frame, state.work, bytes + static_cast<std::size_t>(x) * 4, 1, key.height,
+                               static_cast<std::ptrdiff_t>(w * 4));
+    }
+}
+
+void CopyPicture(const OverviewState& state, const Bitmaplib::SurfacePixels& surface) {
+    const std::size_t rowBytes = static_cast<std::size_t>(surface.width) * 4;
+    for (int r = 0; r < surface.height; ++r) {
+        std::memcpy(surface.bits + r * surface.stride, state.picture.data() + r * static_cast<std::size_t>(surface.width),
+                    rowBytes);
+    }
+}
+
+void DrawPositionLine(const Bitmaplib::SurfacePixels& surface, OverviewSpan span, std::uint64_t position) {
+    const double x = std::floor(OverviewXOfSample(span, surface.width, position));
+    if (!(x >= 0.0 && x < surface.width)) return;
+    for (int r = 0; r < surface.height; ++r) {
+        reinterpret_cast<std::uint32_t*>(surface.bits + r * surface.stride)[static_cast<int>(x)] = kPositionColour;
+    }
+}
+
+// Ticks and m:ss labels along the bottom edge (GDI, after the direct writes).
+void DrawTimeAxis(Bitmaplib::PlotView& view, OverviewSpan span, std::int32_t rateHz) {
+    HDC dc = view.MemoryDc();
+    if (!dc || rateHz <= 0) return;
+    const int width = view.Width();
+    const int height = view.Height();
+    const PixelRect plot{0, 0, width, height};
+    const gdi::Selected font(dc, view.AxisFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kTickTextColour);
+    SIZE box{};
+    GetTextExtentPoint32A(dc, "0", 1, &box);
+    for (const AxisTick& tick : TimeTicks(plot, static_cast<double>(span.first) / rateHz,
+                                          static_cast<double>(span.count) / rateHz)) {
+        PatBlt(dc, tick.position, height - kTickLengthPx, 1, kTickLengthPx, WHITENESS);
+        TextOutA(dc, tick.position + 2, height - box.cy - 1, tick.text.c_str(), static_cast<int>(tick.text.size()));
+    }
+}
+
+void DrawReadout(App& app, OverviewState& state, Bitmaplib::PlotView& view, OverviewSpan span,
+                 const AppSettings& s) {
+    int x = 0;
+    int y = 0;
+    if (!state.result || !view.CursorPoint(x, y)) return;
+    const FileOverview& file = *state.result;
+    const Overview& o = file.overview;
+    if (o.bins < 2 || o.columns <= 0 || file.format.rateHz <= 0) return;
+    const std::int32_t length = file.request.frameLength;
+    const FrameFacts facts{file.format.rateHz, length, file.request.windowKind, app.options.SplOffsetDb()};
+    const SpectrogramAxis axis{view.Height(), o.bins, view.Selection(), s.logGrid != 0, false};
+    const double bin = SpectrogramBinAtRow(axis, y);
+    const std::int64_t column =
+        std::clamp<std::int64_t>(std::int64_t{x} * o.columns / std::max(view.Width(), 1), 0, o.columns - 1);
+    const auto k = std::clamp<std::int64_t>(std::llround(bin), 0, o.bins - 1);
+    const double level = 10.0 * std::log(std::max<double>(o.peak[column * o.bins + k], kPowerFloor));
+    const double seconds = static_cast<double>(OverviewSampleAtX(span, view.Width(), x)) / file.format.rateHz;
+    state.readout.DrawTextBox(view, OverviewCursorReadout(facts, seconds, bin, level), BoxPlacement::kNearCursor, x,
+                              y);
+}
+
+// The wheel, drag and click the view gathered since the last pass.
+void TakePointer(App& app, OverviewJob& job, const OverviewState& state, Bitmaplib::PlotView& view,
+                 const AppSettings& s) {
+    const std::int32_t width = view.Width();
+    const std::uint64_t total = job.Frames();
+    const std::uint64_t minCount = OverviewMinCount(total, width, s.fftLength);
+    OverviewSpan span = job.Span();
+    if (const int wheel = view.TakeWheel(); wheel != 0) {
+        int x = width / 2;
+        int y = 0;
+        view.CursorPoint(x, y);
+        span = ZoomOverview(span, total, minCount, width, x, wheel);
+    }
+    span = ScrollOverview(span, total, width, view.TakeDragX());
+    job.SetSpan(ClampOverviewSpan(span, total, minCount));
+    int clickX = 0;
+    if (view.TakeClick(clickX) && app.fileSource) {
+        // Where the picture on the screen has the click.
+        app.fileSource->Seek(OverviewSampleAtX(ShownSpan(state, job), width, clickX),
+                             static_cast<std::uint32_t>(s.fftLength));
+    }
+}
+
+bool DrawOverview(App& app, OverviewState& state, const AppSettings& s) {
+    OverviewJob* job = app.overview.get();
+    Bitmaplib::PlotView* lower = app.parts.lowerView.get();
+    Bitmaplib::PlotView* upper = app.parts.upperView.get();
+    const bool show = job && lower && upper && job->IsOpen() && s.cepstrumMode == 0 && lower->Width() > 0 &&
+                      lower->Height() > 0 && app.playingFile.load(std::memory_order_acquire);
+    if (!show) {
+        if (state.shown && lower) {
+            // The live columns scroll in over black, not over the last picture.
+            PatBlt(lower->MemoryDc(), 0, 0, lower->Width(), lower->Height(), BLACKNESS);
+        }
+        state.shown = false;
+        state.result.reset();
+        if (job) job->SetShown(false);
+        app.overviewPercent.store(-1, kRelaxed);
+        return false;
+    }
+    state.readout.Restore(*lower);
+    TakePointer(app, *job, state, *lower, s);
+    const OverviewSpan wanted = job->Span();
+    OverviewRequest request;
+    request.firstSample = wanted.first;
+    request.sampleCount = wanted.count;
+    request.columns = lower->Width();
+    request.frameLength = s.fftLength;
+    request.windowKind = s.windowKind;
+    job->Want(request);
+    state.result = job->Latest();
+    app.overviewPercent.store(job->ProgressPercent(), kRelaxed);
+
+    const SelectionBlock selection = lower->Selection();
+    const PictureKey key{state.result.get(),
+                         lower->Width(),
+                         lower->Height(),
+                         selection.x0,
+                         selection.x1,
+                         selection.y0,
+                         selection.y1,
+                         app.live.upperHeight.load(kRelaxed),
+                         app.live.activeSpan.load(kRelaxed),
+                         app.live.activeOffset.load(kRelaxed),
+                         s.logGrid != 0,
+                         app.options.Map()};
+    if (!(key == state.key) || state.picture.empty()) {
+        PaintPicture(state, key);
+        state.key = key;
+    }
+    GdiFlush();
+    const Bitmaplib::SurfacePixels surface = lower->Surface();
+    if (!surface.bits) return false;
+    CopyPicture(state, surface);
+    const OverviewSpan shown = ShownSpan(state, *job);
+    if (app.fileSource) DrawPositionLine(surface, shown, app.fileSource->Position());
+    DrawTimeAxis(*lower, shown, job->RateHz());
+    DrawReadout(app, state, *lower, shown, s);
+    state.shown = true;
+    job->SetShown(true);
+    return true;
+}
+
+}  // namespace
+
+void AddOverviewHooks(App& app, FrameHooks& hooks) {
+    auto state = std::make_shared<OverviewState>();
+    hooks.overview = [&app, state](const FrameData&, const AppSettings& s) { return DrawOverview(app, *state, s); };
+}
+
+bool OverviewKey(App& app, int virtualKey) {
+    OverviewJob* job = app.overview.get();
+    Bitmaplib::PlotView* lower = app.parts.lowerView.get();
+    if (!job || !lower || !job->Shown() || !app.fileSource) return false;
+    const std::uint64_t total = job->Frames();
+    if (total == 0) return false;
+    const std::int32_t width = lower->Width();
+    const std::uint64_t minCount = OverviewMinCount(total, width, app.settings.fftLength);
+    OverviewSpan span = job->Span();
+    const std::uint64_t position = std::min(app.fileSource->Position(), total - 1);
+    const std::uint64_t step = std::max<std::uint64_t>(span.count / 10, 1);
+    std::uint64_t target = position;
+    switch (virtualKey) {
+    case VK_HOME:
+        target = 0;
+        break;
+    case VK_END:
+        target = total - 1;
+        break;
+    case VK_LEFT:
+        target = position > step ? position - step : 0;
+        break;
+    case VK_RIGHT:
+        target = std::min(position + step, total - 1);
+        break;
+    case VK_UP:
+    case VK_DOWN: {
+        const int x = static_cast<int>(std::clamp(OverviewXOfSample(span, width, position), 0.0, double(width)));
+        job->SetSpan(ZoomOverview(span, total, minCount, width, x, virtualKey == VK_UP ? 120 : -120));
+        return true;
+    }
+    default:
+        return false;
+    }
+    app.fileSource->Seek(target, static_cast<std::uint32_t>(app.settings.fftLength));
+    job->SetSpan(ShowInOverview(span, total, target));
+    return true;
+}
