@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/frame/view_zoom.h"
@@ -23,6 +24,8 @@ constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
 constexpr double kPowerFloor = 1e-20;
 // Length of a time tick at the view's bottom edge, pixels.
 constexpr int kTickLengthPx = 4;
+// The frequency labels' strip along the left edge: no time label there.
+constexpr int kFrequencyLabelsPx = 44;
 // The line where playing stands (blue, green, red, unused).
 constexpr std::uint32_t kPositionColour = 0x00FFFFFF;
 
@@ -52,6 +55,7 @@ struct OverviewState {
     SpectrogramWork work;
     ReadoutOverlay readout;
     bool shown = false;
+    std::uint64_t lastPosition = 0;  // where playing stood at the last pass
 };
 
 // The span the picture shows: the result's, or the one asked for before any.
@@ -115,7 +119,10 @@ void DrawTimeAxis(Bitmaplib::PlotView& view, OverviewSpan span, std::int32_t rat
     for (const AxisTick& tick : TimeTicks(plot, static_cast<double>(span.first) / rateHz,
                                           static_cast<double>(span.count) / rateHz)) {
         PatBlt(dc, tick.position, height - kTickLengthPx, 1, kTickLengthPx, WHITENESS);
-        TextOutA(dc, tick.position + 2, height - box.cy - 1, tick.text.c_str(), static_cast<int>(tick.text.size()));
+        if (tick.position >= kFrequencyLabelsPx) {
+            TextOutA(dc, tick.position + 2, height - box.cy - 1, tick.text.c_str(),
+                     static_cast<int>(tick.text.size()));
+        }
     }
 }
 
@@ -163,6 +170,24 @@ void TakePointer(App& app, OverviewJob& job, const OverviewState& state, Bitmapl
     }
 }
 
+// While the file plays and the span shows part of it, playing that runs
+// past the span's end turns the page: the span moves on so that playing
+// stands a tenth in from its left edge. Not while the user drags.
+void FollowPlaying(App& app, OverviewJob& job, OverviewState& state, const Bitmaplib::PlotView& view,
+                   const AppSettings& s) {
+    if (!app.fileSource) return;
+    const std::uint64_t position = app.fileSource->Position();
+    const std::uint64_t before = std::exchange(state.lastPosition, position);
+    const OverviewSpan span = job.Span();
+    const std::uint64_t end = span.first + span.count;
+    if (s.runState != kRun || view.IsDragging() || span.count >= job.Frames()) return;
+    if (before >= span.first && before < end && position >= end && position - before < span.count) {
+        OverviewSpan next{position > span.count / 10 ? position - span.count / 10 : 0, span.count};
+        next.first = std::min(next.first, job.Frames() - span.count);
+        job.SetSpan(next);
+    }
+}
+
 bool DrawOverview(App& app, OverviewState& state, const AppSettings& s) {
     OverviewJob* job = app.overview.get();
     Bitmaplib::PlotView* lower = app.parts.lowerView.get();
@@ -182,6 +207,7 @@ bool DrawOverview(App& app, OverviewState& state, const AppSettings& s) {
     }
     state.readout.Restore(*lower);
     TakePointer(app, *job, state, *lower, s);
+    FollowPlaying(app, *job, state, *lower, s);
     const OverviewSpan wanted = job->Span();
     OverviewRequest request;
     request.firstSample = wanted.first;
