@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -24,15 +25,17 @@ constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
 constexpr double kPowerFloor = 1e-20;
 // Length of a time tick at the view's bottom edge, pixels.
 constexpr int kTickLengthPx = 4;
+// Workers of the overview's computation: one processor is left to the
+// window, the frame loop and the player, so the window answers meanwhile.
+const int kOverviewWorkers = std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1);
 // The frequency labels' strip along the left edge: no time label there.
 constexpr int kFrequencyLabelsPx = 44;
 // The line where playing stands (blue, green, red, unused).
 constexpr std::uint32_t kPositionColour = 0x00FFFFFF;
 
-// What the picture in `picture` was painted from.
-struct PictureKey {
+// What the column pictures in `columns` were painted from.
+struct ColourKey {
     const FileOverview* result = nullptr;
-    int width = 0;
     int height = 0;
     double selX0 = 0.0;
     double selX1 = 0.0;
@@ -43,14 +46,18 @@ struct PictureKey {
     double offset = 0.0;
     bool logAxis = false;
     ColourMap map = ColourMap::kRainbow;
-    bool operator==(const PictureKey&) const = default;
+    bool operator==(const ColourKey&) const = default;
 };
 
 // The frame-loop thread's own.
 struct OverviewState {
     std::shared_ptr<const FileOverview> result;
-    PictureKey key;
-    std::vector<std::uint32_t> picture;  // bottom-up rows, as the surface
+    ColourKey key;
+    // Holds the result `key` names, so that no later one can take its address.
+    std::shared_ptr<const FileOverview> painted;
+    // Each of the result's columns as `key.height` pixels, bottom row first,
+    // one column after another: painted once per result and colouring.
+    std::vector<std::uint32_t> columns;
     std::vector<double> values;
     SpectrogramWork work;
     ReadoutOverlay readout;
@@ -58,41 +65,50 @@ struct OverviewState {
     std::uint64_t lastPosition = 0;  // where playing stood at the last pass
 };
 
-// The span the picture shows: the result's, or the one asked for before any.
-OverviewSpan ShownSpan(const OverviewState& state, const OverviewJob& job) {
-    if (state.result) {
-        return OverviewSpan{state.result->request.firstSample, state.result->request.sampleCount};
-    }
-    return job.Span();
-}
-
-void PaintPicture(OverviewState& state, const PictureKey& key) {
-    const std::size_t w = static_cast<std::size_t>(key.width);
-    state.picture.assign(w * static_cast<std::size_t>(key.height), 0);
-    if (!state.result) return;
+void PaintColumns(OverviewState& state, const ColourKey& key) {
+    state.columns.clear();
+    if (!state.result || key.height <= 0) return;
     const Overview& o = state.result->overview;
     if (o.columns <= 0 || o.bins <= 0) return;
+    const auto height = static_cast<std::size_t>(key.height);
+    state.columns.assign(static_cast<std::size_t>(o.columns) * height, 0);
     state.values.resize(static_cast<std::size_t>(o.bins));
-    auto* bytes = reinterpret_cast<std::uint8_t*>(state.picture.data());
     const SelectionBlock selection{key.selY0, key.selX0, key.selX1, key.selY1};
-    for (int x = 0; x < key.width; ++x) {
-        const std::int64_t column = std::min<std::int64_t>(o.columns - 1, std::int64_t{x} * o.columns / key.width);
-        const float* power = o.peak.data() + column * o.bins;
+    for (std::int32_t c = 0; c < o.columns; ++c) {
+        const float* power = o.peak.data() + static_cast<std::size_t>(c) * o.bins;
         for (std::int32_t k = 0; k < o.bins; ++k) {
             state.values[static_cast<std::size_t>(k)] = 10.0 * std::log(std::max<double>(power[k], kPowerFloor));
         }
         const SpectrogramFrame frame{state.values.data(), o.bins, selection, key.upperHeight, key.span,
                                      key.offset, key.logAxis, false, false, false, key.map};
-        PaintSpectrogramColumn(frame, state.work, bytes + static_cast<std::size_t>(x) * 4, 1, key.height,
-                               static_cast<std::ptrdiff_t>(w * 4));
+        // One pixel wide, so a row is one pixel: the column lies contiguous.
+        PaintSpectrogramColumn(frame, state.work,
+                               reinterpret_cast<std::uint8_t*>(state.columns.data() + static_cast<std::size_t>(c) * height),
+                               1, key.height, 4);
     }
 }
 
-void CopyPicture(const OverviewState& state, const Bitmaplib::SurfacePixels& surface) {
-    const std::size_t rowBytes = static_cast<std::size_t>(surface.width) * 4;
-    for (int r = 0; r < surface.height; ++r) {
-        std::memcpy(surface.bits + r * surface.stride, state.picture.data() + r * static_cast<std::size_t>(surface.width),
-                    rowBytes);
+// The result's column that holds view pixel x of `span`, or -1 when the
+// result does not reach there (the span changed and is still computed).
+std::int32_t ResultColumnAt(const OverviewState& state, OverviewSpan span, std::int32_t width, std::int32_t x) {
+    if (!state.result) return -1;
+    const OverviewRequest& r = state.result->request;
+    const std::uint64_t sample = OverviewSampleAtX(span, width, x);
+    if (sample < r.firstSample || sample >= r.firstSample + r.sampleCount) return -1;
+    return OverviewColumnOf(r, sample - r.firstSample);
+}
+
+// The picture of `span`, taken from the result's columns where it has them:
+// while a new span is computed, the last result shows moved and stretched.
+void CopyPicture(const OverviewState& state, const Bitmaplib::SurfacePixels& surface, OverviewSpan span) {
+    const bool painted = !state.columns.empty() && state.key.height == surface.height;
+    for (int x = 0; x < surface.width; ++x) {
+        const std::int32_t column = painted ? ResultColumnAt(state, span, surface.width, x) : -1;
+        const std::uint32_t* from =
+            column >= 0 ? state.columns.data() + static_cast<std::size_t>(column) * surface.height : nullptr;
+        for (int r = 0; r < surface.height; ++r) {
+            reinterpret_cast<std::uint32_t*>(surface.bits + r * surface.stride)[x] = from ? from[r] : 0;
+        }
     }
 }
 
@@ -138,18 +154,18 @@ void DrawReadout(App& app, OverviewState& state, Bitmaplib::PlotView& view, Over
     const FrameFacts facts{file.format.rateHz, length, file.request.windowKind, app.options.SplOffsetDb()};
     const SpectrogramAxis axis{view.Height(), o.bins, view.Selection(), s.logGrid != 0, false};
     const double bin = SpectrogramBinAtRow(axis, y);
-    const std::int64_t column =
-        std::clamp<std::int64_t>(std::int64_t{x} * o.columns / std::max(view.Width(), 1), 0, o.columns - 1);
+    const std::int32_t column = ResultColumnAt(state, span, view.Width(), x);
+    if (column < 0) return;
     const auto k = std::clamp<std::int64_t>(std::llround(bin), 0, o.bins - 1);
-    const double level = 10.0 * std::log(std::max<double>(o.peak[column * o.bins + k], kPowerFloor));
+    const double level =
+        10.0 * std::log(std::max<double>(o.peak[static_cast<std::size_t>(column) * o.bins + k], kPowerFloor));
     const double seconds = static_cast<double>(OverviewSampleAtX(span, view.Width(), x)) / file.format.rateHz;
     state.readout.DrawTextBox(view, OverviewCursorReadout(facts, seconds, bin, level), BoxPlacement::kNearCursor, x,
                               y);
 }
 
 // The wheel, drag and click the view gathered since the last pass.
-void TakePointer(App& app, OverviewJob& job, const OverviewState& state, Bitmaplib::PlotView& view,
-                 const AppSettings& s) {
+void TakePointer(App& app, OverviewJob& job, Bitmaplib::PlotView& view, const AppSettings& s) {
     const std::int32_t width = view.Width();
     const std::uint64_t total = job.Frames();
     const std::uint64_t minCount = OverviewMinCount(total, width, s.fftLength);
@@ -161,12 +177,11 @@ void TakePointer(App& app, OverviewJob& job, const OverviewState& state, Bitmapl
         span = ZoomOverview(span, total, minCount, width, x, wheel);
     }
     span = ScrollOverview(span, total, width, view.TakeDragX());
-    job.SetSpan(ClampOverviewSpan(span, total, minCount));
+    span = ClampOverviewSpan(span, total, minCount);
+    job.SetSpan(span);
     int clickX = 0;
     if (view.TakeClick(clickX) && app.fileSource) {
-        // Where the picture on the screen has the click.
-        app.fileSource->Seek(OverviewSampleAtX(ShownSpan(state, job), width, clickX),
-                             static_cast<std::uint32_t>(s.fftLength));
+        app.fileSource->Seek(OverviewSampleAtX(span, width, clickX), static_cast<std::uint32_t>(s.fftLength));
     }
 }
 
@@ -206,7 +221,7 @@ bool DrawOverview(App& app, OverviewState& state, const AppSettings& s) {
         return false;
     }
     state.readout.Restore(*lower);
-    TakePointer(app, *job, state, *lower, s);
+    TakePointer(app, *job, *lower, s);
     FollowPlaying(app, *job, state, *lower, s);
     const OverviewSpan wanted = job->Span();
     OverviewRequest request;
@@ -215,35 +230,35 @@ bool DrawOverview(App& app, OverviewState& state, const AppSettings& s) {
     request.columns = lower->Width();
     request.frameLength = s.fftLength;
     request.windowKind = s.windowKind;
+    request.threads = kOverviewWorkers;
     job->Want(request);
     state.result = job->Latest();
     app.overviewPercent.store(job->ProgressPercent(), kRelaxed);
 
     const SelectionBlock selection = lower->Selection();
-    const PictureKey key{state.result.get(),
-                         lower->Width(),
-                         lower->Height(),
-                         selection.x0,
-                         selection.x1,
-                         selection.y0,
-                         selection.y1,
-                         app.live.upperHeight.load(kRelaxed),
-                         app.live.activeSpan.load(kRelaxed),
-                         app.live.activeOffset.load(kRelaxed),
-                         s.logGrid != 0,
-                         app.options.Map()};
-    if (!(key == state.key) || state.picture.empty()) {
-        PaintPicture(state, key);
+    const ColourKey key{state.result.get(),
+                        lower->Height(),
+                        selection.x0,
+                        selection.x1,
+                        selection.y0,
+                        selection.y1,
+                        app.live.upperHeight.load(kRelaxed),
+                        app.live.activeSpan.load(kRelaxed),
+                        app.live.activeOffset.load(kRelaxed),
+                        s.logGrid != 0,
+                        app.options.Map()};
+    if (!(key == state.key)) {
+        PaintColumns(state, key);
         state.key = key;
+        state.painted = state.result;
     }
     GdiFlush();
     const Bitmaplib::SurfacePixels surface = lower->Surface();
     if (!surface.bits) return false;
-    CopyPicture(state, surface);
-    const OverviewSpan shown = ShownSpan(state, *job);
-    if (app.fileSource) DrawPositionLine(surface, shown, app.fileSource->Position());
-    DrawTimeAxis(*lower, shown, job->RateHz());
-    DrawReadout(app, state, *lower, shown, s);
+    CopyPicture(state, surface, wanted);
+    if (app.fileSource) DrawPositionLine(surface, wanted, app.fileSource->Position());
+    DrawTimeAxis(*lower, wanted, job->RateHz());
+    DrawReadout(app, state, *lower, wanted, s);
     state.shown = true;
     job->SetShown(true);
     return true;

@@ -12,8 +12,10 @@
 // and Right step a tenth of the span shown back and forth, Up and Down zoom
 // in and out around where playing stands.
 //
-// What is drawn is the last overview computed (app/overview/overview_job.h):
-// its span, time axis and columns, until the one asked for since arrives.
+// What is drawn is the span asked for, its columns taken from the last
+// overview computed (app/overview/overview_job.h) where that reaches: while
+// the new span is computed the last picture shows moved and stretched (black
+// where it has nothing), so a drag or a zoom is seen at once.
 //
 // Threads: the hook runs on the frame-loop thread with the draw lock held;
 // it takes the view's wheel, drag and click sums there. OverviewKey runs on

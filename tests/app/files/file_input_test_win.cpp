@@ -401,19 +401,22 @@ TEST_F(FileInputTest, TheOverviewShowsTheClickAndAClickOnItPlaysThere) {
         clickAt = n;
     }
 
-    // Another thread asks the window every 20 ms while the overview is computed.
+    // Another thread asks the window every 20 ms while the overview is
+    // computed. It answers within 100 ms; a machine shared with other work
+    // may hold a few answers longer, never a second and never most of them
+    // (a window that waited for the computation would miss them all).
     std::atomic<bool> probing{true};
     std::atomic<int> probes{0};
+    std::atomic<int> slow{0};
     std::atomic<int> unanswered{0};
-    std::atomic<DWORD> slowestMs{0};
     ASSERT_TRUE(OpenInputFile(*app_, take));
     std::thread prober([&] {
         while (probing.load()) {
-            const DWORD start = GetTickCount();
-            DWORD_PTR result = 0;
             if (app_->overview->ProgressPercent() >= 0) {
-                if (!SendMessageTimeoutW(hwnd_, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result)) ++unanswered;
-                slowestMs.store(std::max(slowestMs.load(), GetTickCount() - start));
+                const DWORD start = GetTickCount();
+                DWORD_PTR result = 0;
+                if (!SendMessageTimeoutW(hwnd_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result)) ++unanswered;
+                if (GetTickCount() - start >= 100) ++slow;
                 ++probes;
             }
             Sleep(20);
@@ -425,7 +428,7 @@ TEST_F(FileInputTest, TheOverviewShowsTheClickAndAClickOnItPlaysThere) {
     ASSERT_TRUE(computed) << "no overview of the ten-minute take";
     EXPECT_GT(probes.load(), 0) << "the computation was never seen running";
     EXPECT_EQ(unanswered.load(), 0);
-    EXPECT_LT(slowestMs.load(), 100u);
+    EXPECT_LE(slow.load() * 10, probes.load()) << slow.load() << " of " << probes.load() << " answers took 100 ms or more";
 
     // The click's column against one far from it, over the rows above the
     // tone (the time labels lie along the bottom): the click's differs.

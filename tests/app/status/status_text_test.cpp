@@ -59,6 +59,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         bool cal = false;
         int channels = 1;
         int channel = kChannelLeft;
+        int overview = -1;  // a file plays whose overview is this far
     };
     const Case cases[] = {
         {0, InputState::kNoInput, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
@@ -88,6 +89,9 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, mix", {}, TakeEnd::kNone, false, 2, kChannelMix},
         {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, ch 7", {}, TakeEnd::kNone, false, 8, 7},
         {0, InputState::kFlowing, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps", {}, TakeEnd::kNone, false, 1, kChannelLeft},
+        // A file's overview being computed: how far, at the very end.
+        {0, InputState::kFlowing, 0, " FILE, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, right, overview 42%", {},
+         TakeEnd::kNone, false, 2, kChannelRight, 42},
     };
     for (const Case& c : cases) {
         AppSettings s{};
@@ -95,7 +99,9 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         s.runState = c.run;
         s.frameCount = 7;
         char out[kStatusTextBytes];
-        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.average, c.end, c.cal, c.channels, c.channel});
+        FormatStatus(out, s,
+                     InputStatus{c.state, c.dropped, c.overview >= 0, c.average, c.end, c.cal, c.channels, c.channel,
+                                 c.overview});
         EXPECT_STREQ(out, c.text);
     }
 }
