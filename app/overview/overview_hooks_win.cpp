@@ -1,6 +1,7 @@
 #include "app/overview/overview_hooks_win.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -49,6 +50,21 @@ struct ColourKey {
     bool operator==(const ColourKey&) const = default;
 };
 
+// What the lower view shows of the overview.
+constexpr int kNoPointer = INT_MIN;
+struct DrawnKey {
+    const Bitmaplib::PlotView* view = nullptr;
+    int width = 0;
+    int height = 0;
+    std::uint64_t first = 0;
+    std::uint64_t count = 0;
+    ColourKey colours;
+    int positionX = -1;  // the line's column (outside the view: not drawn)
+    int pointerX = kNoPointer;
+    int pointerY = 0;
+    bool operator==(const DrawnKey&) const = default;
+};
+
 // The frame-loop thread's own.
 struct OverviewState {
     std::shared_ptr<const FileOverview> result;
@@ -62,6 +78,7 @@ struct OverviewState {
     SpectrogramWork work;
     ReadoutOverlay readout;
     bool shown = false;
+    DrawnKey drawn;                  // valid while shown
     std::uint64_t lastPosition = 0;  // where playing stood at the last pass
 };
 
@@ -112,11 +129,11 @@ void CopyPicture(const OverviewState& state, const Bitmaplib::SurfacePixels& sur
     }
 }
 
-void DrawPositionLine(const Bitmaplib::SurfacePixels& surface, OverviewSpan span, std::uint64_t position) {
-    const double x = std::floor(OverviewXOfSample(span, surface.width, position));
-    if (!(x >= 0.0 && x < surface.width)) return;
+// The line where playing stands, at column x (nothing outside the view).
+void DrawPositionLine(const Bitmaplib::SurfacePixels& surface, int x) {
+    if (x < 0 || x >= surface.width) return;
     for (int r = 0; r < surface.height; ++r) {
-        reinterpret_cast<std::uint32_t*>(surface.bits + r * surface.stride)[static_cast<int>(x)] = kPositionColour;
+        reinterpret_cast<std::uint32_t*>(surface.bits + r * surface.stride)[x] = kPositionColour;
     }
 }
 
@@ -220,7 +237,6 @@ bool DrawOverview(App& app, OverviewState& state, const AppSettings& s) {
         app.overviewPercent.store(-1, kRelaxed);
         return false;
     }
-    state.readout.Restore(*lower);
     TakePointer(app, *job, *lower, s);
     FollowPlaying(app, *job, state, *lower, s);
     const OverviewSpan wanted = job->Span();
@@ -252,11 +268,26 @@ bool DrawOverview(App& app, OverviewState& state, const AppSettings& s) {
         state.key = key;
         state.painted = state.result;
     }
+    // What the view would show: unless that changed, what it holds stays.
+    DrawnKey drawn{lower, lower->Width(), lower->Height(), wanted.first, wanted.count, key, -1, kNoPointer, 0};
+    if (app.fileSource) {
+        const double x = OverviewXOfSample(wanted, lower->Width(), app.fileSource->Position());
+        drawn.positionX = static_cast<int>(std::floor(std::clamp(x, -1.0, static_cast<double>(lower->Width()))));
+    }
+    if (!lower->CursorPoint(drawn.pointerX, drawn.pointerY)) {
+        drawn.pointerX = kNoPointer;
+        drawn.pointerY = 0;
+    }
+    if (state.shown && drawn == state.drawn) {
+        return true;
+    }
+    state.drawn = drawn;
+    state.readout.Restore(*lower);
     GdiFlush();
     const Bitmaplib::SurfacePixels surface = lower->Surface();
     if (!surface.bits) return false;
     CopyPicture(state, surface, wanted);
-    if (app.fileSource) DrawPositionLine(surface, wanted, app.fileSource->Position());
+    DrawPositionLine(surface, drawn.positionX);
     DrawTimeAxis(*lower, wanted, job->RateHz());
     DrawReadout(app, state, *lower, wanted, s);
     state.shown = true;
