@@ -231,7 +231,11 @@ bool DrawOverview(App& app, OverviewState& state, const AppSettings& s) {
             PatBlt(lower->MemoryDc(), 0, 0, lower->Width(), lower->Height(), BLACKNESS);
         }
         state.shown = false;
+        // The pictures of a file no longer shown go with it.
         state.result.reset();
+        state.painted.reset();
+        state.key = ColourKey{};
+        std::vector<std::uint32_t>().swap(state.columns);
         if (job) job->SetShown(false);
         app.overviewPercent.store(-1, kRelaxed);
         return false;
