@@ -10,7 +10,8 @@
 // frame that runs past the recording's end reads zeros there.
 //
 // Columns: column c covers the range's samples
-// [floor(c x count / columns), floor((c + 1) x count / columns)); it holds,
+// [ceil(c x count / columns), ceil((c + 1) x count / columns)), i.e. sample
+// offset s lies in column floor(s x columns / count); it holds,
 // bin by bin, the strongest power of all frames that overlap it (a 5 ms
 // click keeps its level however many frames a column spans) and, when asked
 // for, their mean power beside it.

@@ -20,6 +20,13 @@
 // every Resume; a thread that falls more than kFileMaxLagBlocks behind (the
 // machine was busy) starts a new run instead of catching up in a burst.
 //
+// Seeking: Seek asks the playing thread to go on from another frame. Before
+// it goes on there, that thread publishes at once, without pacing and even
+// while paused, the blocks that end at that frame (as many as cover the
+// `leadSamples` asked for, fewer at the file's start), after a gap: a frame
+// that ends at the new place is then in the ring straight away. Seeks that
+// come faster than they are carried out count only the last.
+//
 // A file that can no longer be read (its stick pulled) stops publishing:
 // Failed() turns true and the failure hook runs once, on the playing thread
 // (it must only post).
@@ -57,6 +64,13 @@ public:
     int Channel() const { return channel_.load(std::memory_order_relaxed); }
     // Channels of the file that plays (or played last); 0 before the first.
     int Channels() const { return channels_.load(std::memory_order_acquire); }
+    // Plays on from `frame` (clamped to the file), `leadSamples` of the
+    // frames before it published at once; any thread. Nothing when no file plays.
+    void Seek(std::uint64_t frame, std::uint32_t leadSamples);
+    // The frame the next block starts with: where playing stands; any thread.
+    std::uint64_t Position() const { return position_.load(std::memory_order_acquire); }
+    // Frames of the file that plays (or played last); 0 before the first.
+    std::uint64_t Frames() const { return frames_.load(std::memory_order_acquire); }
     // Ends playing; once it returns no block is being published nor will be.
     // Safe to call when nothing plays and twice.
     void Close();
@@ -70,12 +84,21 @@ public:
 
 private:
     void Run(std::unique_ptr<WavReader> reader);
+    // Carries out a seek asked for (lock_ held by `guard`, released while
+    // publishing); false when the file could not be read.
+    bool TakeSeek(WavReader& reader, std::unique_lock<std::mutex>& guard);
+    bool Publish(WavReader& reader);
 
     SampleRing& ring_;
     std::mutex lock_;
     std::condition_variable wake_;
     bool stop_ = false;    // lock_
     bool paused_ = false;  // lock_
+    bool seekPending_ = false;     // lock_
+    std::uint64_t seekFrame_ = 0;  // lock_
+    std::uint32_t seekLead_ = 0;   // lock_
+    std::atomic<std::uint64_t> position_{0};
+    std::atomic<std::uint64_t> frames_{0};
     std::atomic<bool> open_{false};
     std::atomic<bool> failed_{false};
     std::function<void()> failedHook_;  // set before the thread starts

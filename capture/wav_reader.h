@@ -115,6 +115,8 @@ public:
 
     // Frame the next block starts with.
     std::uint64_t position() const { return position_; }
+    // The next block starts with `frame` (the last frame when it lies past it).
+    void Seek(std::uint64_t frame) { position_ = frame < format_.frames ? frame : format_.frames - 1; }
 
 private:
     WavReader(std::unique_ptr<ByteSource> source, const WavFormat& format);

@@ -1,5 +1,6 @@
 #include "display/label_win.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "display/static_control_win.h"
@@ -164,6 +165,14 @@ LRESULT Label::OnMouseMoveMessage(int x, int y) {
         curY_ = y;
         OnDrag(downX_, downY_, x, y);
         dragging_.store(true, std::memory_order_relaxed);
+        if (!dragBegun_ && std::abs(x - downX_) >= kClickSlopPx) {
+            dragBegun_ = true;
+            lastDragX_ = downX_;
+        }
+        if (dragBegun_) {
+            dragX_.fetch_add(x - lastDragX_, std::memory_order_relaxed);
+            lastDragX_ = x;
+        }
     }
     if (GetKeyState(VK_RBUTTON) & 0x8000) {
         dragY_.fetch_add(y - lastY_, std::memory_order_relaxed);
@@ -176,6 +185,7 @@ LRESULT Label::OnLButtonDownMessage(int x, int y) {
     SetCapture(window_.get());
     leftButtonDown_ = true;
     moved_ = false;
+    dragBegun_ = false;
     downX_ = x;
     downY_ = y;
     return 0;
@@ -187,6 +197,11 @@ LRESULT Label::OnLButtonUpMessage(int x, int y) {
     if (moved_ && leftButtonDown_) {
         OnDrag(downX_, downY_, curX_, curY_);
     }
+    if (leftButtonDown_ && !dragBegun_ && std::abs(x - downX_) < kClickSlopPx &&
+        std::abs(y - downY_) < kClickSlopPx) {
+        click_.store(x, std::memory_order_relaxed);
+    }
+    dragBegun_ = false;
     leftButtonDown_ = false;
     moved_ = false;
     // Only our own capture: releasing another window's would end its drag.
@@ -204,6 +219,7 @@ LRESULT Label::OnCaptureLostMessage() {
     if (!leftButtonDown_) {
         return 0;
     }
+    dragBegun_ = true;  // a press cut short is no click
     return OnLButtonUpMessage(curX_, curY_);
 }
 

@@ -7,8 +7,8 @@
 // Coordinates are the window's client pixels. Threads: the window procedure,
 // construction and destruction run on the user-interface thread. SetText may
 // be called from any thread (the text has its own lock; the call never sends
-// a message). AddWheel / TakeWheel / TakeDragY / IsDragging are atomic and may
-// be used from any thread.
+// a message). AddWheel / TakeWheel / TakeDragY / TakeDragX / TakeClick /
+// IsDragging are atomic and may be used from any thread.
 //
 // Ownership: the label owns its window and its font; the cursor is a shared
 // resource. The object's address lives in the window's user data, so a label
@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <climits>
 
 #include "display/gdi_win.h"
 #include "display/label_text.h"
@@ -36,6 +37,8 @@ inline constexpr int kCursorOwn = -1;
 
 // Height of the label font, pixels.
 inline constexpr int kLabelFontHeightPx = 14;
+// How far the pointer may move between press and release of a click, pixels.
+inline constexpr int kClickSlopPx = 3;
 
 class Label {
 public:
@@ -80,6 +83,16 @@ public:
     // Reads and clears the wheel sum, resp. the right-drag sum (pixels, down positive).
     int TakeWheel() { return wheel_.exchange(0, std::memory_order_relaxed); }
     int TakeDragY() { return dragY_.exchange(0, std::memory_order_relaxed); }
+    // Reads and clears the left drag's horizontal sum (pixels, right
+    // positive); a drag counts once it has gone kClickSlopPx from its start.
+    int TakeDragX() { return dragX_.exchange(0, std::memory_order_relaxed); }
+    // Reads and clears the last left click (a press and release that moved
+    // less than kClickSlopPx): true and its x, or false when none came.
+    bool TakeClick(int& x) {
+        const int taken = click_.exchange(kNoClick, std::memory_order_relaxed);
+        x = taken;
+        return taken != kNoClick;
+    }
     // A left drag is in progress.
     bool IsDragging() const { return dragging_.load(std::memory_order_relaxed); }
 
@@ -118,6 +131,11 @@ private:
     HCURSOR viewCursor_ = nullptr;
     std::atomic<int> dragY_{0};
     std::atomic<int> wheel_{0};
+    bool dragBegun_ = false;  // moved kClickSlopPx since the press
+    int lastDragX_ = 0;
+    std::atomic<int> dragX_{0};
+    static constexpr int kNoClick = INT_MIN;
+    std::atomic<int> click_{kNoClick};
 };
 
 }  // namespace Mylib

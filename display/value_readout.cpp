@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "display/overview_picture.h"
 #include "display/spectrogram.h"
 
 namespace {
@@ -221,6 +222,28 @@ ReadoutText SpectrogramCursorReadout(const FrameFacts& f, const SpectrogramAxis&
         std::snprintf(text, kReadoutTextBytes, "%.1f s ago", secondsAgo);
     } else {
         std::snprintf(text, kReadoutTextBytes, "%s", kNoValueText);
+    }
+    AddLine(r, text);
+    return r;
+}
+
+ReadoutText OverviewCursorReadout(const FrameFacts& f, double seconds, double bin, double level) {
+    ReadoutText r;
+    char text[kReadoutTextBytes];
+    std::snprintf(text, kReadoutTextBytes, "%s", MinutesSecondsText(seconds, 3).c_str());
+    AddLine(r, text);
+    char hzText[kReadoutTextBytes];
+    char note[kReadoutTextBytes];
+    const double hz = BinHz(f, bin);
+    HzText(hz, hzText);
+    NoteText(hz, note);
+    std::snprintf(text, kReadoutTextBytes, "%.16s  %.16s", hzText, note);
+    AddLine(r, text);
+    const double dbfs = LevelDbfs(level, f.windowKind, f.length);
+    if (std::isfinite(f.splOffsetDb)) {
+        std::snprintf(text, kReadoutTextBytes, "%.1f dBFS %.1f dB SPL", dbfs, dbfs + f.splOffsetDb);
+    } else {
+        std::snprintf(text, kReadoutTextBytes, "%.1f dBFS", dbfs);
     }
     AddLine(r, text);
     return r;

@@ -112,6 +112,12 @@ double SpectrogramBinAtRow(const SpectrogramAxis& axis, int y);
 // in the cepstrum views "lag 4.54 ms", "220.3 Hz", "3.2 s ago".
 ReadoutText SpectrogramCursorReadout(const FrameFacts& f, const SpectrogramAxis& axis, int y, double secondsAgo);
 
+// Over a file's overview: the pointer's time "1:15.250" (m:ss.ms), the
+// frequency of fractional bin `bin` with its note as the spectrum's readout
+// gives them, and the overview's level there (display value 20 ln|X|) in
+// dBFS, with dB SPL beside it when the input is calibrated.
+ReadoutText OverviewCursorReadout(const FrameFacts& f, double seconds, double bin, double level);
+
 // When each spectrogram column was drawn: one time per column, newest last.
 // Restarts when the width changes (a new view starts empty).
 class ColumnClock {

@@ -14,12 +14,13 @@ cmake_policy(SET CMP0057 NEW)
 #     status/    the status line and its once-a-second worker
 #     settings/  "param.bin" and "tavrin.ini"
 #     frame/     the frame loop: analysis, drawing, readouts, spectrogram
+#     overview/  a file's whole spectrogram in the lower view: computing, drawing, moving
 #     menus/     the menu commands carried out on the program, the About box
 #     files/     a WAV file as the input, the File menu's export
 #     batch/     the command line, and the jobs it names that need no window
 #     window/    the main window and the program's entry
 set(floors base "analysis|capture|resources" display
-    app/program app/commands app/layout app/status app/settings app/frame app/menus app/files app/batch app/window)
+    app/program app/commands app/layout app/status app/settings app/frame app/overview app/menus app/files app/batch app/window)
 set(bad "")
 set(upward "")
 set(below "")

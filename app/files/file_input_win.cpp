@@ -12,6 +12,7 @@
 #include "app/commands/menu_tables.h"
 #include "app/commands/device_commands.h"
 #include "app/menus/device_menu_win.h"
+#include "app/overview/overview_job.h"
 #include "capture/file_bytes_win.h"
 #include "capture/wav_reader.h"
 #include "resources/resource_ids.h"
@@ -130,6 +131,7 @@ bool OpenInputFile(App& app, const std::wstring& path) {
         app.capture->PostClose();
     }
     const DWORD asked = GetTickCount();
+    app.overview->Open([path] { return OpenFileBytes(path); }, reader->format().frames, reader->format().rateHz);
     app.settings.sampleRate = reader->format().rateHz;
     app.settings.runState = kRun;
     app.fileSource->Close();
@@ -238,6 +240,7 @@ void PlayWaitingFile(App& app) {
 }
 
 void CloseInputFile(App& app) {
+    if (app.overview) app.overview->Close();
     app.waitingFile.reset();
     if (app.fileSource) app.fileSource->Close();
     app.playingFile.store(false, std::memory_order_release);

@@ -6,8 +6,10 @@
 // 50 ms for the close; a device slower to let go starts the file later), the sampling rate is the
 // file's (the rate chosen before is kept in App::liveRate and given back
 // afterwards), the Device menu carries the file as its last item, checked,
-// REC is greyed, RUN plays, STOP pauses and the state reads "FILE". Choosing
-// a device or a rate goes back to the live input.
+// REC is greyed, RUN plays, STOP pauses and the state reads "FILE". The lower
+// view shows the file's overview meanwhile (app/overview/overview_hooks_win.h;
+// opening starts it, leaving the file ends it). Choosing a device or a rate
+// goes back to the live input.
 //
 // A file that cannot be played gets a message box naming it and the reason;
 // nothing else changes. While REC records, a file asks first whether the

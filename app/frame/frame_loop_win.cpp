@@ -246,7 +246,12 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         upper->SetSelectable(true);
     }
     live.upperHeight.store(upper->Height(), kRelaxed);
-    if ((s.runState == kRun || s.runState == kRec) && frame.fresh && lower) {
+    bool overview = false;
+    if (lower && hooks_.overview) {
+        lower->SetSelection(upper->Selection());
+        overview = hooks_.overview(frame, s);
+    }
+    if ((s.runState == kRun || s.runState == kRec) && frame.fresh && lower && !overview) {
         lower->SetSelection(upper->Selection());
         if (hooks_.spectrogramColumn) {
             hooks_.spectrogramColumn(frame, s);
@@ -257,7 +262,7 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
         hooks_.UpdateScaleLabels(s);
     }
     if (hooks_.drawReadouts) {
-        hooks_.drawReadouts(frame, s);
+        hooks_.drawReadouts(frame, s, overview);
     }
     upper->CopyToScreen();
     if (lower) {
@@ -269,7 +274,7 @@ void FrameLoop::DrawFrame(const FrameData& frame) {
     }
     // A live picture that did not scroll keeps the tick for its next column.
     const bool held = (s.runState == kRun || s.runState == kRec) && !frame.fresh;
-    if (lower && !held && app_.secondTick.exchange(false, std::memory_order_acq_rel)) {
+    if (lower && !held && !overview && app_.secondTick.exchange(false, std::memory_order_acq_rel)) {
         // Reaches the screen with the next frame; the scrolling carries it left.
         PatBlt(lower->MemoryDc(), lower->Width() - 1, 0, 1, lower->Height() - 1, PATINVERT);
     }

@@ -61,9 +61,14 @@ struct FrameHooks {
     std::function<void(const FrameData&, const AppSettings& settings)> spectrogramColumn;
     // The frequency labels, while a selection is being dragged.
     std::function<void(const AppSettings& settings)> UpdateScaleLabels;
+    // A file's whole spectrogram drawn into the lower view every pass, with
+    // its own cursor readout, in place of the scrolling columns; false when
+    // there is none to show (the columns then scroll as ever).
+    std::function<bool(const FrameData&, const AppSettings& settings)> overview;
     // Readouts drawn over the views just before the screen copies, and
-    // taken out of the views again right after them.
-    std::function<void(const FrameData&, const AppSettings& settings)> drawReadouts;
+    // taken out of the views again right after them; `overview`: the lower
+    // view shows the overview this pass (which has its own readout).
+    std::function<void(const FrameData&, const AppSettings& settings, bool overview)> drawReadouts;
     std::function<void()> clearReadouts;
 };
 

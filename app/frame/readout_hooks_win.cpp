@@ -129,11 +129,11 @@ void AddReadoutHooks(App& app, FrameHooks& hooks) {
             state->columns.Push(lower->Width(), NowSeconds());
         }
     };
-    hooks.drawReadouts = [&app, state](const FrameData& frame, const AppSettings& s) {
+    hooks.drawReadouts = [&app, state](const FrameData& frame, const AppSettings& s, bool overview) {
         if (Bitmaplib::PlotView* upper = app.parts.upperView.get()) {
             DrawUpperReadouts(app, *state, *upper, frame, s);
         }
-        if (Bitmaplib::PlotView* lower = app.parts.lowerView.get()) {
+        if (Bitmaplib::PlotView* lower = app.parts.lowerView.get(); lower && !overview) {
             DrawLowerReadout(app, *state, *lower, frame, s);
         }
     };

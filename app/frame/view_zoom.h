@@ -9,7 +9,12 @@
 // same places of the view; the selection's vertical edges are levels too,
 // kept where they are when the wheel or a drag changes the zoom.
 //
-// Threads: called by the frame loop only; the wheel and drag amounts it
+// The time range a file's overview shows (OverviewSpan), as the wheel
+// zooms it around the pointer and a left drag or a key moves it: samples
+// of the file, its columns those of the overview engine (analysis/overview.h).
+//
+// Threads: called by the frame loop only (the keys' steps also on the
+// user-interface thread, on a copy); the wheel and drag amounts it
 // passes were taken from the view's accumulators with an atomic exchange.
 #pragma once
 
@@ -62,3 +67,40 @@ void KeepSelectionLevels(SelectionBlock& block, ViewZoom before, ViewZoom after,
 // The divider's top edge as a fraction of the client height, or nothing when
 // the client has no height (a minimised window): the ratio is then kept.
 std::optional<double> DividerRatio(std::int32_t barTop, std::int32_t clientHeight);
+
+// The samples [first, first + count) of a file of `total` samples.
+struct OverviewSpan {
+    std::uint64_t first = 0;
+    std::uint64_t count = 0;
+};
+
+// Each wheel notch (120 units) towards the screen narrows the span by this
+// factor, each towards the user widens it as much.
+inline constexpr double kOverviewZoomPerNotch = 1.5;
+
+// The narrowest span over `columns` columns: one frame step (frameLength / 2
+// samples) per column, or the whole file when that is shorter.
+std::uint64_t OverviewMinCount(std::uint64_t total, std::int32_t columns, std::int32_t frameLength);
+
+// `span` made valid: count within minCount ... total, first so that the
+// span lies inside the file.
+OverviewSpan ClampOverviewSpan(OverviewSpan span, std::uint64_t total, std::uint64_t minCount);
+
+// The sample at view pixel x of a view `width` columns wide (the first
+// sample of that column, as OverviewColumnStart), and the pixel of a sample
+// (fractional; outside 0 ... width when the sample is not shown).
+std::uint64_t OverviewSampleAtX(OverviewSpan span, std::int32_t width, std::int32_t x);
+double OverviewXOfSample(OverviewSpan span, std::int32_t width, std::uint64_t sample);
+
+// One wheel step of `wheelDelta` raw units at view pixel x: the sample under
+// x stays under x while the span narrows or widens, clamped as above.
+OverviewSpan ZoomOverview(OverviewSpan span, std::uint64_t total, std::uint64_t minCount, std::int32_t width,
+                          std::int32_t x, std::int32_t wheelDelta);
+
+// A drag of `dragPx` pixels (right positive) moves the picture with the
+// pointer: the span moves dragPx columns' worth of samples earlier.
+OverviewSpan ScrollOverview(OverviewSpan span, std::uint64_t total, std::int32_t width, std::int32_t dragPx);
+
+// The span moved as little as keeps `sample` inside it, with a tenth of its
+// width to spare at the edge it was beyond.
+OverviewSpan ShowInOverview(OverviewSpan span, std::uint64_t total, std::uint64_t sample);

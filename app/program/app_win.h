@@ -52,6 +52,7 @@ struct WindowParts;
 class AnalyzerFrameAnalysis;
 class EndpointWatch;
 class FrameLoop;
+class OverviewJob;
 class StatusLoop;
 
 struct App {
@@ -101,6 +102,12 @@ struct App {
     std::unique_ptr<WavReader> waitingFile;
     std::atomic<bool> playingFile{false};
     std::int32_t liveRate = 0;
+    // The overview of the file that plays, computed in the background and
+    // drawn into the lower view by the frame loop (stopped before it goes);
+    // the frame loop copies the computation's percent done (-1: none runs)
+    // into `overviewPercent` for the status line.
+    std::unique_ptr<OverviewJob> overview;
+    std::atomic<int> overviewPercent{-1};
     // The analysis, fed from the capture's ring; made with the window, set up
     // once the settings are loaded and afterwards only between passes.
     std::unique_ptr<AnalyzerFrameAnalysis> frameAnalysis;

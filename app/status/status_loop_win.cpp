@@ -24,6 +24,7 @@ void RefreshStatus(App& app) {
     input.average = app.options.Average();
     input.bands = app.options.Bands();
     input.calibrated = app.calibration && app.calibration->InUse();
+    input.overviewPercent = app.overviewPercent.load(std::memory_order_relaxed);
     if (input.playingFile && app.fileSource) {
         input.sourceChannels = app.fileSource->Channels();
         input.channel = ChannelInUse(app.fileSource->Channel(), input.sourceChannels);

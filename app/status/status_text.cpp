@@ -108,9 +108,14 @@ void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const Inp
     char channel[16] = "";
     FormatChannel(channel, input);
     const char* ended = s.runState == kRun && !input.playingFile ? TakeEndText(input.takeEnd) : "";
-    std::snprintf(out, sizeof out, " %s%s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s%s%s%s", state, input.calibrated ? ", CAL" : "",
-                  static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength), WindowKindText(s.windowKind),
-                  GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped, bands, average, channel, ended);
+    char overview[24] = "";
+    if (input.playingFile && input.overviewPercent >= 0) {
+        std::snprintf(overview, sizeof overview, ", overview %d%%", std::min(input.overviewPercent, 100));
+    }
+    std::snprintf(out, sizeof out, " %s%s, %dHz, %dpt, %s, %s, %dmsec, %s%s%s%s%s%s%s", state,
+                  input.calibrated ? ", CAL" : "", static_cast<int>(s.sampleRate), static_cast<int>(s.fftLength),
+                  WindowKindText(s.windowKind), GridText(s.logGrid), static_cast<int>(s.pauseMs), rate, dropped,
+                  bands, average, channel, ended, overview);
 }
 
 void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
@@ -135,7 +140,8 @@ void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
     constexpr std::uint32_t kWidestDropped = 99999;
     out[0] = '\0';
     // The longest averaging text, a time constant of the most digits, beside
-    // the widest band view's.
+    // the widest band view's, the highest channel and, while a file plays,
+    // its overview's progress.
     const AverageChoice widestAverage{AverageMode::kExponential, 0.0125, kAverageMaxFrames};
     for (std::int32_t state : {static_cast<std::int32_t>(kRun), s.runState}) {
         AppSettings each = s;
@@ -143,10 +149,15 @@ void FormatWidestStatus(char (&out)[kStatusTextBytes]) {
         for (InputState input : {InputState::kFlowing, InputState::kNoInput}) {
             for (TakeEnd end : {TakeEnd::kWriteFailed, TakeEnd::kQueueFull, TakeEnd::kSizeLimit}) {
                 char line[kStatusTextBytes];
-                InputStatus status{input, kWidestDropped, false, widestAverage, end, true};
-                status.bands = BandChoice{kBandFractions[kBandFractionCount - 1], BandWeighting::kZ};
-                FormatStatus(line, each, status);
-                if (std::strlen(line) > std::strlen(out)) std::memcpy(out, line, sizeof out);
+                for (bool playing : {false, true}) {
+                    InputStatus status{input, kWidestDropped, playing, widestAverage, end, true};
+                    status.bands = BandChoice{kBandFractions[kBandFractionCount - 1], BandWeighting::kZ};
+                    status.sourceChannels = kMaxChosenChannel;
+                    status.channel = kChannelRight;
+                    status.overviewPercent = playing ? 100 : -1;
+                    FormatStatus(line, each, status);
+                    if (std::strlen(line) > std::strlen(out)) std::memcpy(out, line, sizeof out);
+                }
             }
         }
     }

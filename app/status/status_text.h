@@ -14,7 +14,7 @@
 #include "capture/wav_recorder.h"
 
 // Size of the status line buffer, bytes, terminator included.
-inline constexpr std::size_t kStatusTextBytes = 128;
+inline constexpr std::size_t kStatusTextBytes = 192;
 
 // What the capture adds to the line. While RUN/REC has no fresh samples the
 // frame-rate figure gives way to "no input" (the device delivers nothing) or
@@ -32,6 +32,7 @@ struct InputStatus {
     int sourceChannels = 1;    // channels of the source that plays
     int channel = kChannelLeft;  // the one it plays (ChannelInUse), or kChannelMix
     std::optional<BandChoice> bands{};  // the band view's choice while it is shown
+    int overviewPercent = -1;    // the file's overview being computed: percent done; -1 none
 };
 
 // Formats " %s, %dHz, %dpt, %s, %s, %dmsec, %dfps" from the settings into
@@ -45,7 +46,8 @@ struct InputStatus {
 // ", avg fast" or ", avg slow" for the menu's time constants, ", avg 0.5s"
 // for another, ", avg 16" for the mean of 16 frames, ", max hold". A source
 // of more than one channel names the one that plays last: ", left",
-// ", right", ", mix", ", ch 3".
+// ", right", ", mix", ", ch 3". While a file's overview is being computed
+// ", overview 42%" comes last.
 void FormatStatus(char (&out)[kStatusTextBytes], const AppSettings& s, const InputStatus& input = {});
 
 // The widest line the status can show, to size its label by: the longest

@@ -19,6 +19,8 @@
 #include "app/frame/spectrogram_hooks_win.h"
 #include "app/frame/frame_loop_win.h"
 #include "app/layout/window_parts_win.h"
+#include "app/overview/overview_hooks_win.h"
+#include "app/overview/overview_job.h"
 #include "app/status/status_loop_win.h"
 #include "app/status/status_text.h"
 #include "app/menus/device_menu_win.h"
@@ -35,7 +37,7 @@
 
 App::App()
     : extraSettings(std::make_unique<ExtraSettings>()), ownedParts(std::make_unique<WindowParts>()),
-      parts(*ownedParts) {}
+      parts(*ownedParts), overview(std::make_unique<OverviewJob>()) {}
 
 App::~App() = default;
 
@@ -106,6 +108,7 @@ void MakeFrameLoop(App& app) {
         return capture->FetchContinuous(std::span<double>(values, kFrameCapacity), count);
     });
     FrameHooks hooks = MakeSpectrogramHooks(app);
+    AddOverviewHooks(app, hooks);
     AddReadoutHooks(app, hooks);
     app.frameLoop = std::make_unique<FrameLoop>(app, *app.frameAnalysis, std::move(hooks));
     app.calibration = &app.frameAnalysis->Calibration();
@@ -246,9 +249,23 @@ void OnCaptureChanged(HWND hwnd) {
     PublishSettings(app);
 }
 
-void OnMouseWheel(WPARAM wParam) {
-    if (g_app && g_app->parts.upperView) {
-        g_app->parts.upperView->AddWheel(static_cast<short>(HIWORD(wParam)));
+// The wheel zooms the upper view's levels, or the overview's time while
+// the pointer is over it.
+void OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+    if (!g_app) {
+        return;
+    }
+    const int delta = static_cast<short>(HIWORD(wParam));
+    if (Bitmaplib::PlotView* lower = g_app->parts.lowerView.get(); lower && g_app->overview->Shown()) {
+        const POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        RECT area{};
+        if (GetWindowRect(lower->Handle(), &area) && PtInRect(&area, screen)) {
+            lower->AddWheel(delta);
+            return;
+        }
+    }
+    if (g_app->parts.upperView) {
+        g_app->parts.upperView->AddWheel(delta);
     }
 }
 
@@ -318,8 +335,13 @@ LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         OnPaint(hwnd);
         return 0;
     case WM_MOUSEWHEEL:
-        OnMouseWheel(wParam);
+        OnMouseWheel(wParam, lParam);
         return 0;
+    case WM_KEYDOWN:
+        if (g_app && OverviewKey(*g_app, static_cast<int>(wParam))) {
+            return 0;
+        }
+        return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;

@@ -2,7 +2,8 @@
 // tone at an odd rate shows its peak and gives the device back, a sweep runs
 // through the analysis at the file's own speed, a dropped file and the open
 // dialog both play, the program's own recording plays back with its tone,
-// and hostile files get the message while the live input goes on.
+// hostile files get the message while the live input goes on, and the lower
+// view shows a file's overview, on which a click plays on from there.
 //
 // The sox-made files come from make_wav_fixtures.sh, which ctest runs first
 // in this test's start directory; without sox the tests that need them skip.
@@ -12,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <thread>
 #include <cstddef>
 #include <array>
 #include <cstring>
@@ -26,6 +30,8 @@
 #include "app/commands/commands.h"
 #include "app/files/file_input_win.h"
 #include "app/window/main_window_win.h"
+#include "app/overview/overview_job.h"
+#include "display/plot_view_win.h"
 #include "app/commands/device_commands.h"
 #include "capture/file_bytes_win.h"
 #include "capture/wav_reader.h"
@@ -375,6 +381,89 @@ TEST_F(FileInputTest, HostileFilesGetTheMessageAndTheLiveInputGoesOn) {
     WaitForFreshFrames();
     const Frame f = LastFrame();
     EXPECT_NEAR(f.peakHz, testsupport::kSineSourceHz, f.binHz) << "the live tone is still analysed";
+}
+
+// The lower view becomes the file's overview: the window answers while a
+// ten-minute take is computed, the take's 5 ms click lights its own column,
+// and a click at 75 % of the width plays on from there (the fourth minute's
+// tone of a file whose tone changes every minute).
+TEST_F(FileInputTest, TheOverviewShowsTheClickAndAClickOnItPlaysThere) {
+    const std::wstring take = Fixture(L"overview_click.wav");
+    const std::wstring minutes = Fixture(L"overview_minutes.wav");
+    if (!Exists(take) || !Exists(minutes)) GTEST_SKIP() << "no sox fixtures (is sox installed?)";
+    std::uint64_t clickAt = 0;
+    {
+        std::FILE* f = _wfopen(Fixture(L"overview_click.txt").c_str(), L"r");
+        ASSERT_NE(f, nullptr);
+        unsigned long long n = 0;
+        ASSERT_EQ(std::fscanf(f, "%llu", &n), 1);
+        std::fclose(f);
+        clickAt = n;
+    }
+
+    // Another thread asks the window every 20 ms while the overview is
+    // computed. It answers within 100 ms; a machine shared with other work
+    // may hold a few answers longer, never a second and never most of them
+    // (a window that waited for the computation would miss them all).
+    std::atomic<bool> probing{true};
+    std::atomic<int> probes{0};
+    std::atomic<int> slow{0};
+    std::atomic<int> unanswered{0};
+    ASSERT_TRUE(OpenInputFile(*app_, take));
+    std::thread prober([&] {
+        while (probing.load()) {
+            if (app_->overview->ProgressPercent() >= 0) {
+                const DWORD start = GetTickCount();
+                DWORD_PTR result = 0;
+                if (!SendMessageTimeoutW(hwnd_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result)) ++unanswered;
+                if (GetTickCount() - start >= 100) ++slow;
+                ++probes;
+            }
+            Sleep(20);
+        }
+    });
+    const bool computed = testsupport::PumpUntil([&] { return app_->overview->Latest() != nullptr; }, 20000);
+    probing.store(false);
+    prober.join();
+    ASSERT_TRUE(computed) << "no overview of the ten-minute take";
+    EXPECT_GT(probes.load(), 0) << "the computation was never seen running";
+    EXPECT_EQ(unanswered.load(), 0);
+    EXPECT_LE(slow.load() * 10, probes.load()) << slow.load() << " of " << probes.load() << " answers took 100 ms or more";
+
+    // The click's column against one far from it, over the rows above the
+    // tone (the time labels lie along the bottom): the click's differs.
+    int differing = 0;
+    int rows = 0;
+    app_->frameLoop->RunAfterScreenCopy([&] {
+        const std::shared_ptr<const FileOverview> shown = app_->overview->Latest();
+        const Bitmaplib::SurfacePixels px = app_->parts.lowerView->Surface();
+        ASSERT_NE(px.bits, nullptr);
+        const std::int32_t click = OverviewColumnOf(shown->request, clickAt);
+        const std::int32_t away = click < px.width / 2 ? px.width * 3 / 4 : px.width / 4;
+        GdiFlush();
+        // Surface rows are bottom-up: the top quarter to the middle.
+        for (int r = px.height / 2; r < px.height * 9 / 10; ++r, ++rows) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(px.bits + r * px.stride);
+            if ((row[click] & 0xFFFFFF) != (row[away] & 0xFFFFFF)) ++differing;
+        }
+    });
+    EXPECT_GT(differing, rows / 2) << "the click at sample " << clickAt << " does not show in its column";
+
+    // A click at 75 % of the overview of five one-minute tones: 3:45, the
+    // fourth tone, in the upper view and as where playing stands.
+    ASSERT_TRUE(OpenInputFile(*app_, minutes));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return app_->overview->Latest() != nullptr; }, 20000));
+    HWND lower = app_->parts.lowerView->Handle();
+    const int x = app_->parts.lowerView->Width() * 3 / 4;
+    const int y = app_->parts.lowerView->Height() / 2;
+    SendMessageW(lower, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageW(lower, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    const std::uint64_t there = 225 * 8000;
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return app_->fileSource->Position() >= there - 8000; }, 3000));
+    EXPECT_LT(app_->fileSource->Position(), there + 8000);
+    WaitForFreshFrames();
+    const Frame f = LastFrame();
+    EXPECT_NEAR(f.peakHz, 2000.0, f.binHz) << "the fourth minute's tone";
 }
 
 }  // namespace

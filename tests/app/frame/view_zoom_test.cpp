@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/overview.h"
+
 #include <cmath>
 #include <random>
 
@@ -103,6 +105,53 @@ TEST(DividerRatio, IsBarTopOverClientHeightUnlessTheClientHasNoHeight) {
     EXPECT_DOUBLE_EQ(*DividerRatio(176, 441), 176.0 / 441);
     EXPECT_FALSE(DividerRatio(176, 0).has_value());
     EXPECT_FALSE(DividerRatio(176, -3).has_value());
+}
+
+// A ten-minute file's overview 1,200 columns wide: the wheel keeps the
+// sample under the pointer where it is, narrows no further than one frame
+// step per column and widens no further than the file; a drag moves the
+// picture with the pointer and stops at the file's ends. The pointer's
+// sample lies in the engine's column under it.
+TEST(OverviewSpan, WheelZoomsAroundThePointerAndDragsStayInTheFile) {
+    constexpr std::uint64_t kTotal = 26460000;
+    constexpr std::int32_t kWidth = 1200;
+    const std::uint64_t minCount = OverviewMinCount(kTotal, kWidth, 1024);
+    ASSERT_EQ(minCount, 614400u);
+    const struct {
+        OverviewSpan span;
+        std::int32_t x;
+        int wheel;
+        int dragPx;
+        OverviewSpan want;
+    } cases[] = {
+        {{0, kTotal}, 900, 120, 0, {6615000, 17640000}},             // one notch in at 75 %
+        {{0, kTotal}, 900, -120, 0, {0, kTotal}},                    // out: the whole file at most
+        {{1000000, 700000}, 0, 240, 0, {1000000, 614400}},           // in: one frame step per column
+        {{25000000, 1000000}, 1199, -360, 0, {22626979, 3375000}},  // out near the end
+        {{1000000, 1200000}, 600, 0, 120, {880000, 1200000}},        // drag right: earlier
+        {{100000, 1200000}, 600, 0, 2000, {0, 1200000}},             // stops at the start
+        {{25000000, 1200000}, 600, 0, -2000, {25260000, 1200000}},   // and at the end
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.span.first << "+" << c.span.count << " wheel " << c.wheel << " drag "
+                                        << c.dragPx);
+        OverviewSpan got = ZoomOverview(c.span, kTotal, minCount, kWidth, c.x, c.wheel);
+        got = ScrollOverview(got, kTotal, kWidth, c.dragPx);
+        EXPECT_EQ(got.first, c.want.first);
+        EXPECT_EQ(got.count, c.want.count);
+        const std::uint64_t under = OverviewSampleAtX(got, kWidth, c.x);
+        if (c.wheel != 0 && got.count > minCount && got.count < kTotal) {
+            const double before = static_cast<double>(OverviewSampleAtX(c.span, kWidth, c.x));
+            EXPECT_NEAR(static_cast<double>(under), before, static_cast<double>(got.count) / kWidth);
+        }
+        OverviewRequest request;
+        request.sourceSamples = kTotal;
+        request.firstSample = got.first;
+        request.sampleCount = got.count;
+        request.columns = kWidth;
+        EXPECT_EQ(OverviewColumnOf(request, under - got.first), c.x);
+        EXPECT_NEAR(OverviewXOfSample(got, kWidth, under), c.x, 1.0);
+    }
 }
 
 }  // namespace

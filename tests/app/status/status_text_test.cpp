@@ -61,6 +61,7 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         int channels = 1;
         int channel = kChannelLeft;
         std::optional<BandChoice> bands{};
+        int overview = -1;  // a file plays whose overview is this far
     };
     const Case cases[] = {
         {0, InputState::kNoInput, 0, " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, no input"},
@@ -95,6 +96,9 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
          {AverageMode::kExponential, 1.0, 16}, TakeEnd::kNone, false, 1, kChannelLeft, BandChoice{3, BandWeighting::kA}},
         {1, InputState::kFlowing, 0, " STOP, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, 1/24 oct C",
          {}, TakeEnd::kNone, false, 1, kChannelLeft, BandChoice{24, BandWeighting::kC}},
+        // A file's overview being computed: how far, at the very end.
+        {0, InputState::kFlowing, 0, " FILE, 44100Hz, 4096pt, hanning, Log, 10msec, 7fps, right, overview 42%", {},
+         TakeEnd::kNone, false, 2, kChannelRight, {}, 42},
     };
     for (const Case& c : cases) {
         AppSettings s{};
@@ -102,7 +106,9 @@ TEST(StatusText, InputStateAndDroppedBlocks) {
         s.runState = c.run;
         s.frameCount = 7;
         char out[kStatusTextBytes];
-        FormatStatus(out, s, InputStatus{c.state, c.dropped, false, c.average, c.end, c.cal, c.channels, c.channel, c.bands});
+        FormatStatus(out, s,
+                     InputStatus{c.state, c.dropped, c.overview >= 0, c.average, c.end, c.cal, c.channels, c.channel,
+                                 c.bands, c.overview});
         EXPECT_STREQ(out, c.text);
     }
 }
@@ -119,6 +125,9 @@ TEST(StatusText, ExtremeNumbersStayInsideTheBuffer) {
     FormatStatus(out, s);
     EXPECT_LT(std::strlen(out), kStatusTextBytes);
     EXPECT_NE(std::string(out).find("-2147483648fps"), std::string::npos);
+    // The widest line the program can show ends whole, not cut by the buffer.
+    FormatWidestStatus(out);
+    EXPECT_LT(std::strlen(out), kStatusTextBytes - 1) << out;
 }
 
 }  // namespace
