@@ -7,7 +7,7 @@
 
 #include "analysis/spectrum_average.h"
 #include "base/settings.h"
-#include "capture/wav_reader.h"
+#include "capture/channel_choice.h"
 #include "capture/wav_recorder.h"
 
 // Size of the status line buffer, bytes, terminator included.
