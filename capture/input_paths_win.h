@@ -8,9 +8,9 @@
 // a moment.
 //
 // Threads: Select, selectedPath, selectedEndpoint, mixRateHz,
-// endpointChannels, SetChannel and channel from any thread (one small lock, atomics);
-// the AudioInput calls from the capture thread. One wake-up event serves both
-// layers: the capture waits on this one.
+// endpointChannels, SetChannel and channel from any thread (one small lock,
+// atomics); the AudioInput calls from the capture thread. One wake-up event
+// serves both layers: the capture waits on this one.
 #pragma once
 
 #include <windows.h>
