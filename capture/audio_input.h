@@ -1,7 +1,9 @@
 // AudioInput: what the capture needs of a wave-input layer, and nothing more.
 //
-// Devices are numbered from 0. A device opens by number for 16-bit mono PCM
-// at a rate; the caller then queues its own buffers, which the device fills in
+// Devices are numbered from 0. A device opens by number for mono samples at a
+// rate, 16-bit PCM or (a layer that has more than 16 bits to give) 32-bit
+// float with full scale at +-1.0, as its BufferKind says; the caller then
+// queues its own buffers, which the device fills in
 // queue order and hands back one by one through `BufferDone`, called on a
 // service thread of the layer (under Wine also, synchronously, on the thread
 // that calls Reset). Stop hands back the buffer being filled and keeps the
@@ -30,6 +32,12 @@ inline constexpr int kCaptureBuffers = 10;
 // Longest device name the platform reports, characters.
 inline constexpr int kDeviceNameMaxChars = 31;
 
+// What the samples in an open device's buffers are.
+enum class BufferSamples : std::uint8_t { kInt16, kFloat32 };
+inline constexpr std::uint32_t BufferSampleBytes(BufferSamples kind) {
+    return kind == BufferSamples::kFloat32 ? 4 : 2;
+}
+
 class AudioInput {
 public:
     // Called once per handed-back buffer with the tag it was queued with and
@@ -48,6 +56,9 @@ public:
     virtual unsigned DefaultDevice() = 0;
 
     virtual bool Open(unsigned device, int rateHz, BufferDone done, void* context) = 0;
+    // The samples the open device puts into buffers; asked after a
+    // successful Open and before the first Queue, and the same until Close.
+    virtual BufferSamples BufferKind() { return BufferSamples::kInt16; }
     // Queues buffer `slot` (0 to kCaptureBuffers - 1): `bytes` bytes at `data`,
     // owned by the caller. `tag` comes back with it.
     virtual bool Queue(int slot, void* data, std::uint32_t bytes, std::uint32_t tag) = 0;

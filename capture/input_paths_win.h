@@ -7,9 +7,10 @@
 // through the layer that opened it; the capture's next open (PostOpen) is such
 // a moment.
 //
-// Threads: Select, selectedPath, selectedEndpoint and mixRateHz from any
-// thread (one small lock); the AudioInput calls from the capture thread. One
-// wake-up event serves both layers: the capture waits on this one.
+// Threads: Select, selectedPath, selectedEndpoint, mixRateHz,
+// endpointChannels, SetChannel and channel from any thread (one small lock,
+// atomics); the AudioInput calls from the capture thread. One wake-up event
+// serves both layers: the capture waits on this one.
 #pragma once
 
 #include <windows.h>
@@ -35,11 +36,17 @@ public:
     std::wstring selectedEndpoint() const;
     // The endpoint's mix rate at its last open, Hz (0 before one).
     int mixRateHz() const { return endpoint_.mixRateHz(); }
+    // The endpoint's channels at its last open (0 before one), and the
+    // channel of them analysed (channel_choice.h).
+    int endpointChannels() const { return endpoint_.channels(); }
+    void SetChannel(int choice) { endpoint_.SetChannel(choice); }
+    int channel() const { return endpoint_.channel(); }
 
     int DeviceCount() override { return Listing().DeviceCount(); }
     unsigned DefaultDevice() override { return Listing().DefaultDevice(); }
     bool DeviceName(unsigned device, std::string& name) override { return Listing().DeviceName(device, name); }
     bool Open(unsigned device, int rateHz, BufferDone done, void* context) override;
+    BufferSamples BufferKind() override { return open_ != nullptr ? open_->BufferKind() : BufferSamples::kInt16; }
     bool Queue(int slot, void* data, std::uint32_t bytes, std::uint32_t tag) override {
         return open_ != nullptr && open_->Queue(slot, data, bytes, tag);
     }

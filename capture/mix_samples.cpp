@@ -6,13 +6,26 @@
 
 namespace {
 
-float FirstSample(const std::byte* frame, MixSampleKind kind) {
-    const auto byte = [frame](int i) { return static_cast<std::uint32_t>(frame[i]); };
+int SampleBytes(MixSampleKind kind) {
+    switch (kind) {
+    case MixSampleKind::kInt16:
+        return 2;
+    case MixSampleKind::kInt24:
+        return 3;
+    case MixSampleKind::kFloat32:
+    case MixSampleKind::kInt32:
+        return 4;
+    }
+    return 4;
+}
+
+float SampleAt(const std::byte* at, MixSampleKind kind) {
+    const auto byte = [at](int i) { return static_cast<std::uint32_t>(at[i]); };
     switch (kind) {
     case MixSampleKind::kFloat32: {
         float v = 0.0f;
-        std::memcpy(&v, frame, sizeof v);
-        return v;
+        std::memcpy(&v, at, sizeof v);
+        return std::isfinite(v) ? v : 0.0f;
     }
     case MixSampleKind::kInt16:
         return static_cast<float>(static_cast<std::int16_t>(byte(0) | byte(1) << 8)) / 32768.0f;
@@ -30,19 +43,26 @@ float FirstSample(const std::byte* frame, MixSampleKind kind) {
 
 }  // namespace
 
-std::int16_t RingSample(float v) {
-    if (!(v == v)) {
-        return 0;  // NaN
-    }
-    const float scaled = std::nearbyint(v * 32768.0f);
-    return static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
-}
-
-std::size_t FirstChannel(const std::byte* bytes, std::size_t frames, const MixLayout& layout,
-                         std::span<std::int16_t> out) {
+std::size_t ChannelSamples(const std::byte* bytes, std::size_t frames, const MixLayout& layout, int choice,
+                           std::span<float> out) {
     frames = std::min(frames, out.size());
+    const auto stride = static_cast<std::size_t>(layout.frameBytes);
+    const auto sampleBytes = static_cast<std::size_t>(SampleBytes(layout.kind));
+    const int channel = ChannelInUse(choice, layout.channels);
+    if (channel != kChannelMix) {
+        const std::byte* first = bytes + static_cast<std::size_t>(channel - 1) * sampleBytes;
+        for (std::size_t f = 0; f < frames; ++f) {
+            out[f] = SampleAt(first + f * stride, layout.kind);
+        }
+        return frames;
+    }
+    const double scale = 1.0 / layout.channels;
     for (std::size_t f = 0; f < frames; ++f) {
-        out[f] = RingSample(FirstSample(bytes + f * static_cast<std::size_t>(layout.frameBytes), layout.kind));
+        double sum = 0.0;
+        for (int c = 0; c < layout.channels; ++c) {
+            sum += SampleAt(bytes + f * stride + static_cast<std::size_t>(c) * sampleBytes, layout.kind);
+        }
+        out[f] = static_cast<float>(sum * scale);
     }
     return frames;
 }

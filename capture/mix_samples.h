@@ -1,7 +1,9 @@
 // Samples of an endpoint's mix format turned into what the sample ring takes:
-// the first channel of interleaved frames, as float (full scale = 1.0), then
-// as the ring's 16-bit sample. RingSample is the one place where float meets
-// 16 bits; the rest of the endpoint path speaks float.
+// the chosen channel of interleaved frames (or the mix of all), as float with
+// full scale at +-1.0. Nothing is rounded: 16- and 24-bit samples are exact
+// in float, float samples pass as they are (not-a-number and infinity, which
+// would spoil every analysis they reach, as silence), 32-bit PCM keeps its
+// top 24 significant bits.
 //
 // Also the loopback's silence: an endpoint that plays nothing delivers no
 // packets at all, and SilenceDue tells how many zero samples stand for that
@@ -14,6 +16,8 @@
 #include <cstdint>
 #include <span>
 
+#include "capture/channel_choice.h"
+
 enum class MixSampleKind : std::uint8_t { kFloat32, kInt16, kInt24, kInt32 };
 
 struct MixLayout {
@@ -24,14 +28,11 @@ struct MixLayout {
     int frameBytes = 4;
 };
 
-// `v` (full scale 1.0) as a 16-bit sample: v × 32,768 rounded, clipped to the
-// 16-bit range.
-std::int16_t RingSample(float v);
-
-// The first channel of `frames` whole frames at `bytes` (little-endian), into
-// out[0 ... frames - 1]; `out` holds at least `frames` samples. Returns frames.
-std::size_t FirstChannel(const std::byte* bytes, std::size_t frames, const MixLayout& layout,
-                         std::span<std::int16_t> out);
+// Channel `choice` (channel_choice.h, through ChannelInUse) of `frames` whole
+// frames at `bytes` (little-endian), into out[0 ... frames - 1]; at most
+// out.size() frames are converted. Returns the frames converted.
+std::size_t ChannelSamples(const std::byte* bytes, std::size_t frames, const MixLayout& layout, int choice,
+                           std::span<float> out);
 
 // Time a loopback endpoint may deliver nothing before the quiet counts as
 // silence, milliseconds (the system hands packets every 10 ms while it plays).

@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+namespace {
+
+constexpr std::uint32_t kSampleBytes = BufferSampleBytes(BufferSamples::kFloat32);
+
+}  // namespace
+
 void PacketBuffers::Restart(AudioInput::BufferDone done, void* context) {
     std::lock_guard hold(lock_);
     done_ = done;
@@ -19,7 +25,7 @@ bool PacketBuffers::Queue(int slot, void* data, std::uint32_t bytes, std::uint32
     if (slot < 0 || slot >= kCaptureBuffers || queued_[slot] || data == nullptr) {
         return false;
     }
-    slots_[slot] = Slot{static_cast<std::int16_t*>(data), bytes / 2, 0, tag};
+    slots_[slot] = Slot{static_cast<float*>(data), bytes / kSampleBytes, 0, tag};
     queued_[slot] = true;
     order_[(first_ + count_) % kCaptureBuffers] = slot;
     ++count_;
@@ -31,7 +37,7 @@ void PacketBuffers::SetAccepting(bool accepting) {
     accepting_ = accepting;
 }
 
-void PacketBuffers::Push(std::span<const std::int16_t> samples) {
+void PacketBuffers::Push(std::span<const float> samples) {
     std::lock_guard hold(lock_);
     if (!accepting_) {
         return;
@@ -40,7 +46,7 @@ void PacketBuffers::Push(std::span<const std::int16_t> samples) {
     while (!samples.empty() && count_ > 0) {
         Slot& slot = slots_[order_[first_]];
         const std::size_t n = std::min<std::size_t>(samples.size(), slot.capacity - slot.filled);
-        std::memcpy(slot.data + slot.filled, samples.data(), n * sizeof(std::int16_t));
+        std::memcpy(slot.data + slot.filled, samples.data(), n * kSampleBytes);
         slot.filled += static_cast<std::uint32_t>(n);
         samples = samples.subspan(n);
         if (slot.filled == slot.capacity) {
@@ -76,6 +82,6 @@ void PacketBuffers::HandBackFront() {
     --count_;
     queued_[slot] = false;
     if (done_ != nullptr) {
-        done_(context_, slots_[slot].tag, slots_[slot].filled * 2);
+        done_(context_, slots_[slot].tag, slots_[slot].filled * kSampleBytes);
     }
 }

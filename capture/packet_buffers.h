@@ -4,7 +4,7 @@
 // through the caller's BufferDone as each one is full (see audio_input.h for
 // the caller's side of queue, stop, reset and close).
 //
-// Format: 16-bit mono samples, as the capture's buffers hold them.
+// Format: float mono samples with full scale at +-1.0 (BufferSamples::kFloat32).
 //
 // Threads: Queue, SetAccepting, HandBackFilling, HandBackAll, Clear and
 // Restart are the caller's thread; Push is the layer's service thread;
@@ -34,7 +34,7 @@ public:
     // Fills the queued buffers with `samples` in queue order and hands back
     // each one that is full; samples for which no buffer is queued are lost
     // but counted in the position.
-    void Push(std::span<const std::int16_t> samples);
+    void Push(std::span<const float> samples);
     // Hands back the buffer being filled (a stop), with the bytes it holds.
     void HandBackFilling();
     // Hands back every queued buffer (a reset).
@@ -46,7 +46,7 @@ public:
 
 private:
     struct Slot {
-        std::int16_t* data = nullptr;
+        float* data = nullptr;
         std::uint32_t capacity = 0;  // samples
         std::uint32_t filled = 0;
         std::uint32_t tag = 0;

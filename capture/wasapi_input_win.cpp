@@ -3,10 +3,9 @@
 #include <audioclient.h>
 #include <mmreg.h>
 
-#include <algorithm>
 #include <chrono>
-#include <vector>
 
+#include "capture/endpoint_feed.h"
 #include "capture/mix_samples.h"
 #include "capture/wasapi_endpoints_win.h"
 
@@ -173,32 +172,29 @@ void WasapiInput::Service(int rateHz) {
         const bool opened = SUCCEEDED(OpenEndpointClient(endpointId_, rateHz, stream)) &&
                             LayoutOf(*stream.format, layout) && SUCCEEDED(stream.client->GetBufferSize(&bufferFrames));
         IAudioCaptureClient* capture = stream.capture.get();
-        std::vector<std::int16_t> samples;
+        EndpointFeed feed(buffers_);
         if (opened) {
-            // A packet never exceeds the stream's buffer; the silence of a quiet
-            // loopback is handed over in pieces of that size.
-            samples.resize(std::max<UINT32>(bufferFrames, 1));
+            // A packet never exceeds the stream's buffer.
+            feed.Begin(layout, static_cast<int>(stream.format->nSamplesPerSec), stream.loopback, bufferFrames);
             mixRateHz_.store(stream.mixRateHz, std::memory_order_release);
+            channels_.store(layout.channels, std::memory_order_release);
         }
         openState_.store(opened ? OpenState::kOpened : OpenState::kFailed, std::memory_order_release);
         SetEvent(openedEvent_.get());
         if (!opened) {
             return;
         }
-        const int streamRateHz = static_cast<int>(stream.format->nSamplesPerSec);
+        const Clock::time_point opening = Clock::now();
+        const auto now = [opening] { return MsSince(opening, Clock::now()); };
         bool started = false;
         bool broken = false;
-        Clock::time_point runStart{};
-        Clock::time_point lastPacket{};
-        std::int64_t delivered = 0;
         while (!quit_.load(std::memory_order_acquire)) {
             WaitForSingleObject(serviceEvent_.get(), kPollMs);
             const bool want = wantRunning_.load(std::memory_order_acquire);
             if (want != started) {
                 broken = broken || FAILED(want ? stream.client->Start() : stream.client->Stop());
                 started = want;
-                runStart = lastPacket = Clock::now();
-                delivered = 0;
+                feed.Started(now());
             }
             if (!started || broken) {
                 continue;
@@ -213,33 +209,13 @@ void WasapiInput::Service(int rateHz) {
                 if (FAILED(hr)) {
                     break;
                 }
-                for (UINT32 done = 0; done < frames;) {
-                    const std::size_t n = std::min<std::size_t>(frames - done, samples.size());
-                    if ((flags & AUDCLNT_BUFFERFLAGS_SILENT) != 0) {
-                        std::fill_n(samples.begin(), n, std::int16_t{0});
-                    } else {
-                        FirstChannel(reinterpret_cast<const std::byte*>(data) +
-                                         static_cast<std::size_t>(done) * layout.frameBytes,
-                                     n, layout, samples);
-                    }
-                    buffers_.Push(std::span<const std::int16_t>(samples.data(), n));
-                    done += static_cast<UINT32>(n);
-                }
+                feed.Packet(reinterpret_cast<const std::byte*>(data), frames, (flags & AUDCLNT_BUFFERFLAGS_SILENT) != 0,
+                            channel_.load(std::memory_order_relaxed), now());
                 capture->ReleaseBuffer(frames);
-                delivered += frames;
-                lastPacket = Clock::now();
             }
             broken = FAILED(hr);
-            if (stream.loopback && !broken) {
-                const Clock::time_point now = Clock::now();
-                std::int64_t due = SilenceDue(MsSince(runStart, now), delivered, MsSince(lastPacket, now), streamRateHz);
-                std::fill(samples.begin(), samples.end(), std::int16_t{0});
-                while (due > 0) {
-                    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(due), samples.size());
-                    buffers_.Push(std::span<const std::int16_t>(samples.data(), n));
-                    due -= static_cast<std::int64_t>(n);
-                    delivered += static_cast<std::int64_t>(n);
-                }
+            if (!broken) {
+                feed.Poll(now());
             }
         }
         if (started && !broken) {

@@ -10,8 +10,10 @@
 // is; at another rate the system converts. mixRateHz tells the mix rate of the
 // last open.
 //
-// Samples: the first channel of each packet, through RingSample (mix_samples.h),
-// into the caller's buffers (PacketBuffers). A loopback stream whose endpoint
+// Samples: float with full scale at +-1.0, nothing rounded: the chosen
+// channel of each packet, or the mix of all (SetChannel), into the caller's
+// buffers (EndpointFeed, PacketBuffers). A choice made while the stream runs
+// holds from the next packet on. A loopback stream whose endpoint
 // plays nothing delivers no packets: that quiet goes into the buffers as
 // silence, so the input is not taken for lost. A stream the system reports
 // broken (the endpoint removed, the sound server gone) delivers nothing more.
@@ -34,6 +36,7 @@
 
 #include "base/unique_handle_win.h"
 #include "capture/audio_input.h"
+#include "capture/channel_choice.h"
 #include "capture/packet_buffers.h"
 
 class WasapiInput final : public AudioInput {
@@ -50,11 +53,17 @@ public:
     void SetEndpoint(const std::wstring& id) { endpointId_ = id; }
     // The mix rate of the last open, Hz; 0 before one. Any thread.
     int mixRateHz() const { return mixRateHz_.load(std::memory_order_acquire); }
+    // The channels of the last open's stream; 0 before one. Any thread.
+    int channels() const { return channels_.load(std::memory_order_acquire); }
+    // The channel analysed (channel_choice.h); any thread, at any time.
+    void SetChannel(int choice) { channel_.store(choice, std::memory_order_relaxed); }
+    int channel() const { return channel_.load(std::memory_order_relaxed); }
 
     int DeviceCount() override;
     unsigned DefaultDevice() override { return 0; }
     bool DeviceName(unsigned device, std::string& name) override;
     bool Open(unsigned device, int rateHz, BufferDone done, void* context) override;
+    BufferSamples BufferKind() override { return BufferSamples::kFloat32; }
     bool Queue(int slot, void* data, std::uint32_t bytes, std::uint32_t tag) override;
     bool Start() override;
     bool Stop() override;
@@ -74,6 +83,8 @@ private:
     std::atomic<bool> quit_{false};
     std::atomic<bool> wantRunning_{false};
     std::atomic<int> mixRateHz_{0};
+    std::atomic<int> channels_{0};
+    std::atomic<int> channel_{kChannelLeft};
     PacketBuffers buffers_;
     UniqueHandle serviceEvent_{CreateEventA(nullptr, FALSE, FALSE, nullptr)};  // wakes the service thread
     UniqueHandle openedEvent_{CreateEventA(nullptr, FALSE, FALSE, nullptr)};   // the open has its result

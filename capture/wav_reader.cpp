@@ -213,12 +213,6 @@ WavError ParseWavHeader(ByteSource& source, WavFormat& format) {
     }
 }
 
-int ChannelInUse(int choice, int channels) {
-    if (channels <= 1) return kChannelLeft;
-    if (choice == kChannelMix) return kChannelMix;
-    return choice >= kChannelLeft && choice <= channels ? choice : kChannelLeft;
-}
-
 void DecodeChannel(const WavFormat& format, const std::uint8_t* frames, std::size_t count, int choice, float* out) {
     const std::size_t stride = static_cast<std::size_t>(format.blockAlign);
     const int channel = ChannelInUse(choice, format.channels);

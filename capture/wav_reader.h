@@ -5,7 +5,7 @@
 // Formats: PCM of 8 (unsigned), 16, 24 and 32 bits; IEEE float of 32 and 64
 // bits; WAVE_FORMAT_EXTENSIBLE with a PCM or float sub-format of those sizes;
 // any number of channels, of which one chosen channel or the mix of all is
-// read (ChannelChoice); rates from 8,000 to
+// read (channel_choice.h); rates from 8,000 to
 // 192,000 Hz. Chunks the reader does not need are skipped, odd-sized ones with
 // their pad byte; RF64 files take their sizes from the "ds64" chunk.
 //
@@ -30,6 +30,7 @@
 #include <span>
 #include <vector>
 
+#include "capture/channel_choice.h"
 #include "capture/sample_ring.h"
 
 // Rates a file may have, Hz.
@@ -68,17 +69,6 @@ public:
 std::unique_ptr<ByteSource> MemoryByteSource(std::vector<std::uint8_t> bytes);
 
 enum class WavEncoding { kPcm, kFloat };
-
-// Which channel of a file with more than one is read: kChannelMix (the mean of
-// all) or a channel number from 1 (left) to kMaxChosenChannel. A file with
-// fewer channels than the number chosen is read from its first (left).
-inline constexpr int kChannelMix = 0;
-inline constexpr int kChannelLeft = 1;
-inline constexpr int kChannelRight = 2;
-inline constexpr int kMaxChosenChannel = 8;
-// The channel `choice` reads of a file with `channels` channels: kChannelMix
-// or 1 ... channels; a mono file is always channel 1.
-int ChannelInUse(int choice, int channels);
 
 struct WavFormat {
     WavEncoding encoding = WavEncoding::kPcm;

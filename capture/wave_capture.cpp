@@ -140,7 +140,8 @@ void WaveCapture::Post(Request request) {
 // capture thread itself). Only atomics and the wake-up: no lock, no wait.
 void WaveCapture::CaptureCallback(void* context, std::uint32_t tag, std::uint32_t bytesRecorded) {
     auto* self = static_cast<WaveCapture*>(context);
-    self->samplesHandedBack_.fetch_add(bytesRecorded / 2, std::memory_order_relaxed);
+    self->samplesHandedBack_.fetch_add(bytesRecorded / self->sampleBytes_.load(std::memory_order_relaxed),
+                                       std::memory_order_relaxed);
     Mailbox& box = self->mailbox_[tag % kCaptureBuffers];
     box.tag.store(tag, std::memory_order_relaxed);
     box.bytesRecorded.store(bytesRecorded, std::memory_order_relaxed);
@@ -337,7 +338,10 @@ bool WaveCapture::OpenDevice(int rateHz, unsigned device) {
     open_ = true;
     isOpen_.store(true, std::memory_order_release);
     openedDevice_.store(static_cast<int>(device), std::memory_order_release);
-    bufferBytes_ = BufferBytesForRate(rateHz);
+    bufferKind_ = input_->BufferKind();
+    const std::uint32_t sampleBytes = BufferSampleBytes(bufferKind_);
+    sampleBytes_.store(sampleBytes, std::memory_order_relaxed);  // before any buffer is queued
+    bufferBytes_ = BufferBytesForRate(rateHz) / 2 * sampleBytes;
     samplesHandedBack_.store(0, std::memory_order_relaxed);
     droppedSamples_ = 0;
     StartRun(false);  // nothing of this open is stored before all buffers are queued
@@ -449,10 +453,21 @@ void WaveCapture::TakeBack(const Returned& item) {
         gapBeforeArrival_.reset();
         ring_.MarkGap();
     }
-    std::array<std::int16_t, kBlockSamples> block;
     const bool stored = item.runWord == RunWord(run_, true) && item.bytesRecorded >= bufferBytes_;
+    if (bufferKind_ == BufferSamples::kFloat32) {
+        Store<float>(slot, stored);
+    } else {
+        Store<std::int16_t>(slot, stored);
+    }
+}
+
+// The second half of a buffer's return: its block (when `stored`) is copied
+// out, the buffer goes back to the device, the block to the ring and the sink.
+template <typename Sample>
+void WaveCapture::Store(int slot, bool stored) {
+    std::array<Sample, kBlockSamples> block;
     if (stored) {
-        std::memcpy(block.data(), captureBuffers_[slot].data(), kBlockBytes);
+        std::memcpy(block.data(), captureBuffers_[slot].data(), sizeof block);
     }
     if (runWord_.load(std::memory_order_relaxed) & kRunningBit) {
         CountDropped();
@@ -463,10 +478,11 @@ void WaveCapture::TakeBack(const Returned& item) {
     }
     lastBlock_ = Clock::now();
     SetLost(false);
-    ring_.Publish(block);
+    const std::span<const Sample, kBlockSamples> samples(block);
+    ring_.Publish(samples);
     std::lock_guard lock(sinkLock_);
     if (sink_ != nullptr) {
-        sink_->AppendBlock(block, epoch_);
+        sink_->AppendBlock(samples, epoch_);
     }
 }
 

@@ -2,10 +2,14 @@
 // device, stores every filled buffer as the next block of the SampleRing,
 // notices when the input stops and brings it back by itself.
 //
-// Format: 16-bit signed mono PCM at the opened rate. Each buffer is queued
-// with a length of 1,024 bytes (512 samples) for every rate above 512 Hz
-// (BufferBytesForRate); the first 1,024 bytes of a returned buffer become one
-// ring block.
+// Format: mono samples at the opened rate, of the kind the open device gives
+// (AudioInput::BufferKind): 16-bit PCM from the wave-input devices, float
+// with full scale at +-1.0 from an audio endpoint. Each buffer is queued with
+// room for 512 samples for every rate above 512 Hz (BufferBytesForRate gives
+// the length in 16-bit samples, twice that for float); the first 512 samples
+// of a returned buffer become one ring block, published and handed to the
+// sink in their own kind, so a float source reaches the analysis and the
+// recorder without rounding.
 //
 // Threads:
 //   - the capture thread, owned by this object, is the device's only caller:
@@ -81,7 +85,8 @@
 #include "capture/sample_ring.h"
 
 // Room of each buffer: one second of 16-bit mono at 44,100 Hz. Only the
-// first kBlockBytes are ever filled at the rates the menus offer.
+// first kBlockBytes (16-bit) or twice that (float) are ever filled at the
+// rates the menus offer.
 inline constexpr std::uint32_t kCaptureBufferBytes = 88200;
 // No block for this long while running: the input is lost.
 inline constexpr int kInputLostMs = 500;
@@ -108,8 +113,9 @@ public:
     virtual void Tick() {}
 };
 
-// Length in bytes a buffer is queued with at `rateHz`: 1,024 above 512 Hz,
-// one second (2 × rate) at and below.
+// Length in bytes a buffer of 16-bit samples is queued with at `rateHz`:
+// 1,024 above 512 Hz, one second (2 × rate) at and below; a buffer of float
+// samples is twice as long.
 std::uint32_t BufferBytesForRate(int rateHz);
 
 class WaveCapture;
@@ -234,6 +240,8 @@ private:
     int Execute(const Request& request);
     void TakeReturned();
     void TakeBack(const Returned& item);
+    template <typename Sample>
+    void Store(int slot, bool stored);
     void CountDropped();
     void Watch();
     void Recover();
@@ -280,12 +288,15 @@ private:
     Clock::time_point lastRetry_{};
     Clock::time_point lastTick_{};
     std::array<BufferState, kCaptureBuffers> bufferState_{};
-    std::array<std::array<std::int16_t, kCaptureBufferBytes / 2>, kCaptureBuffers> captureBuffers_{};
+    BufferSamples bufferKind_ = BufferSamples::kInt16;  // of the open device
+    // Float storage, so that either kind of sample is aligned in it.
+    std::array<std::array<float, kCaptureBufferBytes / sizeof(float)>, kCaptureBuffers> captureBuffers_{};
 
     // Between the callback and the capture thread.
     std::array<Mailbox, kCaptureBuffers> mailbox_{};
     std::atomic<std::uint64_t> arrivals_{0};
     std::atomic<std::uint32_t> samplesHandedBack_{0};  // since the open, wraps
+    std::atomic<std::uint32_t> sampleBytes_{2};        // of the open device's samples
     std::atomic<int> buffersWithDevice_{0};
     // Run number << 1 | running: read by the callback for each buffer.
     std::atomic<std::uint32_t> runWord_{0};

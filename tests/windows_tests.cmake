@@ -71,6 +71,7 @@ set_tests_properties(overview_batch PROPERTIES LABELS wine RUN_SERIAL TRUE)
 # under its dialogs during REC, and the window's answers with its sound
 # server stopped (the script runs a server of its own).
 add_executable(answer_probe ${CMAKE_CURRENT_SOURCE_DIR}/app/window/answer_probe_win.cpp)
+target_link_libraries(answer_probe PRIVATE tavrin_win)
 add_test(NAME window_answers_with_device_gone
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/window/check_window_answers.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
           $<TARGET_FILE:tavrin> $<TARGET_FILE:answer_probe>)

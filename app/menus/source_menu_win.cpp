@@ -9,12 +9,18 @@ namespace {
 
 constexpr int kRecordFormatIds[kRecordFormatCount] = {IDM_RECORD_PCM16, IDM_RECORD_PCM24, IDM_RECORD_FLOAT32};
 
+// One choice for every source: the file that plays and the audio endpoint.
+void ApplyChannel(App& app) {
+    if (app.fileSource) app.fileSource->SetChannel(app.extraSettings->channel);
+    if (app.inputPaths) app.inputPaths->SetChannel(app.extraSettings->channel);
+}
+
 }  // namespace
 
 bool HandleSourceCommand(App& app, int id) {
     if (id >= IDM_CHANNEL_MIX && id <= IDM_CHANNEL_MIX + kMaxChosenChannel) {
         app.extraSettings->channel = id - IDM_CHANNEL_MIX;
-        if (app.fileSource) app.fileSource->SetChannel(app.extraSettings->channel);
+        ApplyChannel(app);
         SyncSourceMenu(app.hwnd, *app.extraSettings);
         RefreshStatus(app);
         return true;
@@ -30,7 +36,7 @@ bool HandleSourceCommand(App& app, int id) {
 }
 
 void ApplySourceSettings(App& app) {
-    if (app.fileSource) app.fileSource->SetChannel(app.extraSettings->channel);
+    ApplyChannel(app);
     SyncSourceMenu(app.hwnd, *app.extraSettings);
 }
 

@@ -1,8 +1,9 @@
 // The Settings menu's source choices: the channel a source of several
 // channels plays (left, right, the mix, or channel 3 to 8) and the format REC
 // writes (16-bit PCM, 24-bit PCM or 32-bit float). Each choice goes into
-// "tavrin.ini" (the App's ExtraSettings); the channel also to the file source,
-// from its next block on, and the format to the next take.
+// "tavrin.ini" (the App's ExtraSettings); the channel also to the file source
+// (from its next block on) and to the audio endpoint (from its next packet
+// on), and the format to the next take.
 //
 // Threads: the user-interface thread.
 #pragma once

@@ -28,6 +28,9 @@ void RefreshStatus(App& app) {
     if (input.playingFile && app.fileSource) {
         input.sourceChannels = app.fileSource->Channels();
         input.channel = ChannelInUse(app.fileSource->Channel(), input.sourceChannels);
+    } else if (app.inputPaths && app.inputPaths->selectedPath() == InputPath::kEndpoint) {
+        input.sourceChannels = app.inputPaths->endpointChannels();
+        input.channel = ChannelInUse(app.inputPaths->channel(), input.sourceChannels);
     }
     if (app.capture) {
         input.droppedBlocks = app.capture->droppedBlocks();

@@ -10,7 +10,7 @@
 #include "analysis/octave_bands.h"
 #include "analysis/spectrum_average.h"
 #include "base/settings.h"
-#include "capture/wav_reader.h"
+#include "capture/channel_choice.h"
 #include "capture/wav_recorder.h"
 
 // Size of the status line buffer, bytes, terminator included.

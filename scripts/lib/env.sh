@@ -45,8 +45,9 @@ tavrin_start_xvfb() {
 
 # Starts a private PulseAudio server whose default source carries a known
 # signal and exports PULSE_SERVER. Kinds: "sine" (one 440 Hz tone, for the
-# tests) or "demo" (a 220 Hz tone with four harmonics, for looking at the
-# cepstrum and pitch views).
+# tests; beside it a stereo sink "StereoOut" whose monitor carries 440 Hz on
+# the left and 880 Hz on the right, both at amplitude 0.5) or "demo" (a 220 Hz
+# tone with four harmonics, for looking at the cepstrum and pitch views).
 tavrin_start_pulse() {
   local kind="${1:-sine}"
   tavrin_rundir
@@ -64,6 +65,14 @@ tavrin_start_pulse() {
       for f in 220 440 660 880 1100; do echo "load-module module-sine sink=sine_out frequency=$f"; done
     else
       echo "load-module module-sine sink=sine_out frequency=440"
+      # One mono sink on each side of the stereo one, a tone into each.
+      echo "load-module module-null-sink sink_name=stereo_out rate=44100 channels=2 channel_map=front-left,front-right sink_properties=device.description=StereoOut"
+      local side
+      for side in left right; do
+        echo "load-module module-remap-sink sink_name=stereo_$side master=stereo_out channels=1 channel_map=mono master_channel_map=front-$side remix=no sink_properties=device.description=Stereo_$side"
+      done
+      echo "load-module module-sine sink=stereo_left frequency=440"
+      echo "load-module module-sine sink=stereo_right frequency=880"
     fi
     echo "load-module module-loopback source=sine_out.monitor sink=discard latency_msec=20"
   } >"$run/pulse.pa"

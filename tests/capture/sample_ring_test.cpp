@@ -196,49 +196,74 @@ TEST(SampleRing, ConcurrentFetchesSeeWholeBlocksInSequence) {
     EXPECT_GT(ring->blocksPublished(), 256u);
 }
 
-// An endpoint's first channel reaches the ring at its level, whatever the mix
-// format: 0.5 of full scale is 16,384 (-6.0 dBFS), full scale clips to the
-// 16-bit range, and the frame stride skips the other channels.
-TEST(SampleRing, EndpointSamplesKeepTheirLevelInEveryMixFormat) {
-    const auto floatBytes = [](float v) {
-        std::vector<std::uint8_t> b(4);
-        std::memcpy(b.data(), &v, 4);
-        return b;
+// An endpoint's chosen channel (or the mix) reaches the ring whole in every
+// mix format: the frame stride skips the other channels, 24-bit samples keep
+// their last bit, float passes as it is (not-a-number as silence), and a
+// choice beyond the endpoint's channels reads its first.
+TEST(SampleRing, EndpointSamplesReachTheRingWholeOnTheChosenChannel) {
+    constexpr double kLsb24 = 1.0 / 8388608.0;
+    const auto encode = [](MixSampleKind kind, double v, std::vector<std::uint8_t>& out) {
+        const auto put = [&out](std::int64_t n, int bytes) {
+            for (int b = 0; b < bytes; ++b) out.push_back(static_cast<std::uint8_t>(n >> (8 * b)));
+        };
+        switch (kind) {
+        case MixSampleKind::kFloat32: {
+            const float f = static_cast<float>(v);
+            std::uint8_t b[4];
+            std::memcpy(b, &f, 4);
+            out.insert(out.end(), b, b + 4);
+            break;
+        }
+        case MixSampleKind::kInt16: put(std::llround(v * 32768.0), 2); break;
+        case MixSampleKind::kInt24: put(std::llround(v * 8388608.0), 3); break;
+        case MixSampleKind::kInt32: put(std::llround(v * 2147483648.0), 4); break;
+        }
     };
     struct Case {
         const char* what;
-        MixLayout layout;
-        std::vector<std::uint8_t> first;  // the first channel's bytes of a frame
-        std::int16_t expected;
+        MixSampleKind kind;
+        int sampleBytes;
+        std::vector<double> channels;  // each channel's value in every frame
+        int choice;
+        float expected;
     };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     const Case cases[] = {
-        {"float mono half", {MixSampleKind::kFloat32, 1, 4}, floatBytes(0.5f), 16384},
-        {"float stereo half", {MixSampleKind::kFloat32, 2, 8}, floatBytes(0.5f), 16384},
-        {"float 8 channels, negative", {MixSampleKind::kFloat32, 8, 32}, floatBytes(-0.25f), -8192},
-        {"float full scale clips", {MixSampleKind::kFloat32, 2, 8}, floatBytes(1.0f), 32767},
-        {"float below full scale clips", {MixSampleKind::kFloat32, 1, 4}, floatBytes(-2.0f), -32768},
-        {"float NaN is silence", {MixSampleKind::kFloat32, 1, 4}, floatBytes(std::nanf("")), 0},
-        {"16-bit stereo", {MixSampleKind::kInt16, 2, 4}, {0x00, 0x40}, 16384},
-        {"24-bit packed stereo, negative", {MixSampleKind::kInt24, 2, 6}, {0x00, 0x00, 0xC0}, -16384},
-        {"24 bits in 32", {MixSampleKind::kInt32, 2, 8}, {0x00, 0x00, 0x00, 0x40}, 16384},
-        {"32-bit smallest", {MixSampleKind::kInt32, 1, 4}, {0x00, 0x00, 0x00, 0x80}, -32768},
+        {"float mono, right asked", MixSampleKind::kFloat32, 4, {0.5}, kChannelRight, 0.5f},
+        {"float stereo left", MixSampleKind::kFloat32, 4, {0.25, -0.75}, kChannelLeft, 0.25f},
+        {"float stereo right", MixSampleKind::kFloat32, 4, {0.25, -0.75}, kChannelRight, -0.75f},
+        {"float stereo mix", MixSampleKind::kFloat32, 4, {0.25, -0.75}, kChannelMix, -0.25f},
+        {"float low bits kept", MixSampleKind::kFloat32, 4, {3e-7, 1e-30}, kChannelRight, 1e-30f},
+        {"float above full scale kept", MixSampleKind::kFloat32, 4, {1.5}, kChannelLeft, 1.5f},
+        {"float NaN is silence", MixSampleKind::kFloat32, 4, {nan, 0.5}, kChannelLeft, 0.0f},
+        {"float 8 channels, channel 8", MixSampleKind::kFloat32, 4, {.1, .2, .3, .4, .5, .6, .7, -.8}, 8, -0.8f},
+        {"float 8 channels, channel 5", MixSampleKind::kFloat32, 4, {.1, .2, .3, .4, .5, .6, .7, -.8}, 5, 0.5f},
+        {"float 8 channels, mix", MixSampleKind::kFloat32, 4, {1, 1, 1, 1, -1, -1, -1, 0.5}, kChannelMix, 0.1875f},
+        {"6 channels, channel 8 reads the left", MixSampleKind::kFloat32, 4, {.1, .2, .3, .4, .5, .6}, 8, 0.1f},
+        {"16-bit stereo right", MixSampleKind::kInt16, 2, {0.0, 0.5}, kChannelRight, 0.5f},
+        {"24-bit packed, right, last bit", MixSampleKind::kInt24, 3, {0.125, -0.5 + kLsb24}, kChannelRight,
+         static_cast<float>(-0.5 + kLsb24)},
+        {"24 bits in 32, channel 3 of 4", MixSampleKind::kInt32, 4, {0, 0, 0.5 - kLsb24, 0}, 3,
+         static_cast<float>(0.5 - kLsb24)},
+        {"32-bit smallest", MixSampleKind::kInt32, 4, {-1.0}, kChannelLeft, -1.0f},
     };
     constexpr std::size_t kFrames = 3;
     for (const Case& c : cases) {
-        // The other channels carry a loud value that must not leak in.
-        std::vector<std::uint8_t> bytes(kFrames * static_cast<std::size_t>(c.layout.frameBytes), 0x7F);
+        const int channels = static_cast<int>(c.channels.size());
+        const MixLayout layout{c.kind, channels, channels * c.sampleBytes};
+        std::vector<std::uint8_t> bytes;
         for (std::size_t f = 0; f < kFrames; ++f) {
-            std::memcpy(bytes.data() + f * static_cast<std::size_t>(c.layout.frameBytes), c.first.data(), c.first.size());
+            for (double v : c.channels) encode(c.kind, v, bytes);
         }
-        std::array<std::int16_t, kFrames + 1> out{};
-        out.back() = 99;
-        const std::size_t n = FirstChannel(reinterpret_cast<const std::byte*>(bytes.data()), kFrames, c.layout,
-                                           std::span<std::int16_t>(out.data(), kFrames));
+        std::array<float, kFrames + 1> out{};
+        out.back() = 99.0f;
+        const std::size_t n = ChannelSamples(reinterpret_cast<const std::byte*>(bytes.data()), kFrames, layout,
+                                             c.choice, std::span<float>(out.data(), kFrames));
         EXPECT_EQ(n, kFrames) << c.what;
         for (std::size_t f = 0; f < kFrames; ++f) {
             EXPECT_EQ(out[f], c.expected) << c.what << ", frame " << f;
         }
-        EXPECT_EQ(out.back(), 99) << c.what << ": written past the frames";
+        EXPECT_EQ(out.back(), 99.0f) << c.what << ": written past the frames";
     }
 }
 

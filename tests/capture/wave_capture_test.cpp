@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "capture/device_list.h"
+#include "capture/endpoint_feed.h"
 #include "capture/packet_buffers.h"
 #include "support/fake_audio_input.h"
 
@@ -59,8 +61,16 @@ struct RecordingSink : BlockSink {
         }
         threads.insert(std::this_thread::get_id());
     }
+    void AppendBlock(std::span<const float, kBlockSamples> block, std::uint32_t) override {
+        std::lock_guard lock(m);
+        floatFirstSamples.push_back(block[0]);
+        for (float s : block) {
+            uniform = uniform && s == block[0];
+        }
+    }
     std::mutex m;
     std::vector<std::int16_t> firstSamples;
+    std::vector<float> floatFirstSamples;
     bool uniform = true;
     std::set<std::thread::id> threads;
 };
@@ -130,6 +140,43 @@ TEST(WaveCapture, OpenQueuesAllBuffersAndStoresBlocksInOrder) {
     ASSERT_TRUE(rig.BlocksArrive(300));
     ExpectWholeBlocksInSequence(*rig.capture, 32768);
     EXPECT_TRUE(rig.fake->violations().empty());
+}
+
+// An endpoint hands over float samples: they reach the ring and the sink (a
+// float or 24-bit take) to the last bit.
+TEST(WaveCapture, FloatSamplesReachTheRingAndTheSinkWhole) {
+    auto input = std::make_unique<FakeAudioInput>(std::vector<std::optional<std::string>>{"Speakers"}, 1ms, 0,
+                                                  BufferSamples::kFloat32);
+    FakeAudioInput* fake = input.get();
+    WaveCapture capture(std::move(input));
+    RecordingSink sink;
+    capture.SetBlockSink(&sink);
+    ASSERT_EQ(capture.OpenCapture(48000, 0), 1);
+    const std::uint64_t from = capture.ring().blocksPublished();
+    ASSERT_TRUE(WaitFor([&] { return capture.ring().blocksPublished() >= from + 300; }));
+    std::vector<double> values(4096);
+    ASSERT_EQ(capture.FetchSamples(values, 4096), 4096);
+    for (int start = 0; start < 4096; start += kBlockSamples) {
+        EXPECT_EQ(values[start] - std::floor(values[start]), 0.25) << values[start];
+        for (int i = 1; i < kBlockSamples; ++i) {
+            ASSERT_EQ(values[start + i], values[start]);
+        }
+        if (start > 0) {
+            EXPECT_TRUE(Follows(static_cast<int>(values[start - 1]), static_cast<int>(values[start])));
+        }
+    }
+    capture.SetBlockSink(nullptr);
+    {
+        std::lock_guard lock(sink.m);
+        EXPECT_TRUE(sink.firstSamples.empty()) << "no 16-bit block";
+        ASSERT_GE(sink.floatFirstSamples.size(), 300u);
+        EXPECT_TRUE(sink.uniform);
+        for (float first : sink.floatFirstSamples) {
+            const double scaled = static_cast<double>(first) * 32768.0;
+            ASSERT_EQ(scaled - std::floor(scaled), 0.25) << scaled;
+        }
+    }
+    EXPECT_TRUE(fake->violations().empty());
 }
 
 // At start-up a stored number that is no listed device (-1 included) opens
@@ -475,30 +522,83 @@ TEST(PacketBuffers, PacketsFillTheQueuedBuffersAsTheCaptureExpects) {
     buffers.Restart([](void* context, std::uint32_t tag, std::uint32_t bytes) {
         static_cast<std::vector<Back>*>(context)->push_back({tag, bytes});
     }, &back);
-    std::array<std::array<std::int16_t, 4>, 2> memory{};
-    const auto push = [&buffers](std::vector<std::int16_t> samples) { buffers.Push(samples); };
-    ASSERT_TRUE(buffers.Queue(0, memory[0].data(), 8, 10));
-    ASSERT_TRUE(buffers.Queue(1, memory[1].data(), 8, 11));
-    EXPECT_FALSE(buffers.Queue(1, memory[1].data(), 8, 12)) << "queued twice";
+    std::array<std::array<float, 4>, 2> memory{};
+    const auto push = [&buffers](std::vector<float> samples) { buffers.Push(samples); };
+    ASSERT_TRUE(buffers.Queue(0, memory[0].data(), 16, 10));
+    ASSERT_TRUE(buffers.Queue(1, memory[1].data(), 16, 11));
+    EXPECT_FALSE(buffers.Queue(1, memory[1].data(), 16, 12)) << "queued twice";
     push({1, 2, 3});  // before the start: not taken
     buffers.SetAccepting(true);
     push({1, 2, 3});
-    push({4, 5, 6});
-    EXPECT_EQ(back, (std::vector<Back>{{10, 8}}));
-    EXPECT_EQ(memory[0], (std::array<std::int16_t, 4>{1, 2, 3, 4}));
+    push({4, 5, 6.0000005f});
+    EXPECT_EQ(back, (std::vector<Back>{{10, 16}}));
+    EXPECT_EQ(memory[0], (std::array<float, 4>{1, 2, 3, 4}));
     buffers.HandBackFilling();
-    EXPECT_EQ(back, (std::vector<Back>{{10, 8}, {11, 4}}));
+    EXPECT_EQ(back, (std::vector<Back>{{10, 16}, {11, 8}}));
     EXPECT_EQ(memory[1][0], 5);
-    EXPECT_EQ(memory[1][1], 6);
+    EXPECT_EQ(memory[1][1], 6.0000005f);
     push({7, 8, 9});  // no buffer queued: lost, counted
     EXPECT_EQ(buffers.Position(), 9u);
-    ASSERT_TRUE(buffers.Queue(0, memory[0].data(), 8, 20));
-    ASSERT_TRUE(buffers.Queue(1, memory[1].data(), 8, 21));
+    ASSERT_TRUE(buffers.Queue(0, memory[0].data(), 16, 20));
+    ASSERT_TRUE(buffers.Queue(1, memory[1].data(), 16, 21));
     push({1});
     buffers.SetAccepting(false);
     buffers.HandBackAll();
-    EXPECT_EQ(back, (std::vector<Back>{{10, 8}, {11, 4}, {20, 2}, {21, 0}}));
+    EXPECT_EQ(back, (std::vector<Back>{{10, 16}, {11, 8}, {20, 4}, {21, 0}}));
     EXPECT_EQ(buffers.Position(), 10u);
+}
+
+// An endpoint's stream, as its service sees it every 10 ms, into the
+// capture's buffers: the chosen channel of each packet; a loopback that plays
+// nothing gives silence at its rate (so the capture runs on instead of
+// calling the input lost), one that stops playing gives silence from then
+// on, and a capture endpoint that delivers nothing gives nothing.
+TEST(PacketBuffers, AnEndpointFeedGivesTheChosenChannelAndALoopbacksQuietAsSilence) {
+    struct Case {
+        const char* what;
+        bool loopback;
+        int playMs;  // a stereo packet of 10 ms every 10 ms until then
+        bool markedSilent;
+        int choice;
+        int endMs;
+        std::uint32_t samples;  // in the buffers at the end
+        float played;           // each played sample
+    };
+    const Case cases[] = {
+        {"a quiet loopback", true, 0, false, kChannelLeft, 2000, 96000, 0.0f},
+        {"a quiet capture endpoint", false, 0, false, kChannelLeft, 2000, 0, 0.0f},
+        {"a loopback that stops playing, right", true, 500, false, kChannelRight, 1000, 48000, -0.5f},
+        {"the same, left", true, 500, false, kChannelLeft, 1000, 48000, 0.25f},
+        {"the same, mix", true, 500, false, kChannelMix, 1000, 48000, -0.125f},
+        {"packets marked silent", false, 500, true, kChannelLeft, 500, 24000, 0.0f},
+    };
+    constexpr std::size_t kPacketFrames = 480;
+    std::vector<float> packet;
+    for (std::size_t f = 0; f < kPacketFrames; ++f) {
+        packet.insert(packet.end(), {0.25f, -0.5f});
+    }
+    for (const Case& c : cases) {
+        PacketBuffers buffers;
+        buffers.Restart([](void*, std::uint32_t, std::uint32_t) {}, nullptr);
+        std::vector<float> memory(100000, 99.0f);
+        ASSERT_TRUE(buffers.Queue(0, memory.data(), static_cast<std::uint32_t>(memory.size() * sizeof(float)), 1));
+        buffers.SetAccepting(true);
+        EndpointFeed feed(buffers);
+        feed.Begin({MixSampleKind::kFloat32, 2, 8}, 48000, c.loopback, kPacketFrames);
+        feed.Started(0);
+        for (int t = 10; t <= c.endMs; t += 10) {
+            if (t <= c.playMs) {
+                feed.Packet(reinterpret_cast<const std::byte*>(packet.data()), kPacketFrames, c.markedSilent, c.choice, t);
+            }
+            feed.Poll(t);
+        }
+        ASSERT_EQ(buffers.Position(), c.samples) << c.what;
+        const std::size_t played = static_cast<std::size_t>(c.playMs) * 48;
+        for (std::size_t i = 0; i < c.samples; ++i) {
+            ASSERT_EQ(memory[i], i < played ? c.played : 0.0f) << c.what << ", sample " << i;
+        }
+        EXPECT_EQ(memory[c.samples], 99.0f) << c.what;
+    }
 }
 
 }  // namespace

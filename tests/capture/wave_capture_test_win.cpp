@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@
 #include "app/commands/device_commands.h"
 #include "app/menus/device_menu_win.h"
 #include "app/settings/extra_settings.h"
+#include "app/layout/window_parts_win.h"
+#include "app/status/status_loop_win.h"
+#include "display/label_win.h"
 #include "capture/winmm_input_win.h"
 #include "resources/resource_ids.h"
 #include "support/pump.h"
@@ -41,6 +45,35 @@ std::string MenuText(HMENU menu, int position) {
 }
 
 void Wait(DWORD ms) { testsupport::PumpUntil([] { return false; }, ms); }
+
+// The command of the Device menu's endpoint item called `name` (a capture
+// endpoint, or with `render` what that output plays), -1 when there is none.
+int EndpointItem(const App& app, const wchar_t* name, bool render, std::wstring* id = nullptr) {
+    int index[2] = {0, 0};
+    for (const Endpoint& endpoint : app.endpointItems) {
+        const int item = EndpointCommandId(index[endpoint.render ? 1 : 0]++, endpoint.render);
+        if (endpoint.render == render && endpoint.name == name) {
+            if (id) *id = endpoint.id;
+            return item;
+        }
+    }
+    return -1;
+}
+
+// Level of the tone at `hz` in a frame of ring samples, dB relative to a
+// full-scale sine (one Hann-windowed DFT term at exactly that frequency).
+double ToneDb(const std::vector<double>& x, int rateHz, double hz) {
+    const double n = static_cast<double>(x.size());
+    double re = 0.0, im = 0.0, weights = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double w = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) / n);
+        const double phase = 2.0 * std::numbers::pi * hz * static_cast<double>(i) / rateHz;
+        re += w * x[i] * std::cos(phase);
+        im -= w * x[i] * std::sin(phase);
+        weights += w;
+    }
+    return 20.0 * std::log10(2.0 * std::hypot(re, im) / weights / 32768.0 + 1e-12);
+}
 
 TEST(CaptureDevices, TheDeviceMenuListsTheServersSourcesByName) {
     testsupport::ScopedTempDir dir;
@@ -233,18 +266,9 @@ TEST(CaptureEndpoints, TheSinksMonitorCarriesTheToneAndLoopbackIsRefusedOnce) {
     HWND hwnd = CreateMainWindow(GetModuleHandleA(nullptr));
     ASSERT_NE(hwnd, nullptr);
     App& app = *CurrentApp();
-    int monitorItem = -1;
-    int loopbackItem = -1;
     std::wstring monitorId;
-    int index[2] = {0, 0};
-    for (const Endpoint& endpoint : app.endpointItems) {
-        const int id = EndpointCommandId(index[endpoint.render ? 1 : 0]++, endpoint.render);
-        if (!endpoint.render && endpoint.name == L"Monitor of SineOut") {
-            monitorItem = id;
-            monitorId = endpoint.id;
-        }
-        if (endpoint.render && endpoint.name == L"SineOut") loopbackItem = id;
-    }
+    const int monitorItem = EndpointItem(app, L"Monitor of SineOut", false, &monitorId);
+    const int loopbackItem = EndpointItem(app, L"SineOut", true);
     ASSERT_GE(monitorItem, 0);
     ASSERT_GE(loopbackItem, 0);
 
@@ -290,6 +314,64 @@ TEST(CaptureEndpoints, TheSinksMonitorCarriesTheToneAndLoopbackIsRefusedOnce) {
     const ExtraSettings kept = ParseExtraSettings(ini);
     EXPECT_TRUE(kept.endpointInput);
     EXPECT_EQ(kept.endpointId, std::string(monitorId.begin(), monitorId.end()));
+}
+
+// A stereo endpoint (the server's StereoOut: 440 Hz left, 880 Hz right, each
+// at amplitude 0.5) gives the channel chosen in the Settings menu: one tone
+// at -6 dBFS and not the other, or in the mix both at -12 dBFS; the status
+// line names the channel, and the choice is there again after a restart.
+TEST(CaptureEndpoints, AStereoEndpointGivesTheChosenChannel) {
+    testsupport::ScopedTempDir dir;
+    HWND hwnd = CreateMainWindow(GetModuleHandleA(nullptr));
+    ASSERT_NE(hwnd, nullptr);
+    App* app = CurrentApp();
+    const int stereoItem = EndpointItem(*app, L"Monitor of StereoOut", false);
+    ASSERT_GE(stereoItem, 0);
+    SendMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(stereoItem), 0);
+    const auto statusText = [&app] {
+        LabelText::Buffer text;
+        app->parts.statusLabel->CopyText(text);
+        return std::string(text);
+    };
+    struct Case {
+        int command;
+        double db440, db880;  // 0: absent
+        const char* shown;
+    };
+    const Case cases[] = {
+        {IDM_CHANNEL_RIGHT, 0, -6.02, ", right"},
+        {IDM_CHANNEL_LEFT, -6.02, 0, ", left"},
+        {IDM_CHANNEL_8, -6.02, 0, ", left"},  // a channel the endpoint lacks reads the left
+        {IDM_CHANNEL_MIX, -12.04, -12.04, ", mix"},
+    };
+    std::vector<double> frame(4096);
+    for (const Case& c : cases) {
+        SendMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(c.command), 0);
+        const std::uint64_t from = app->capture->ring().blocksPublished();
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return app->capture->ring().blocksPublished() > from + 20; }, 4000));
+        ASSERT_EQ(app->capture->FetchSamples(frame, 4096), 4096);
+        for (const auto& [hz, db] : {std::pair{440.0, c.db440}, std::pair{880.0, c.db880}}) {
+            if (db == 0) {
+                EXPECT_LT(ToneDb(frame, 44100, hz), -60.0) << c.shown << ": " << hz << " Hz";
+            } else {
+                EXPECT_NEAR(ToneDb(frame, 44100, hz), db, 0.1) << c.shown << ": " << hz << " Hz";
+            }
+        }
+        EXPECT_NE(statusText().find(c.shown), std::string::npos) << statusText();
+    }
+    DestroyWindow(hwnd);
+
+    hwnd = CreateMainWindow(GetModuleHandleA(nullptr));
+    ASSERT_NE(hwnd, nullptr);
+    app = CurrentApp();
+    EXPECT_EQ(app->inputPaths->channel(), kChannelMix);
+    const std::uint64_t from = app->capture->ring().blocksPublished();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return app->capture->ring().blocksPublished() > from + 20; }, 4000));
+    ASSERT_EQ(app->capture->FetchSamples(frame, 4096), 4096);
+    EXPECT_NEAR(ToneDb(frame, 44100, 880.0), -12.04, 0.1) << "the mix again";
+    RefreshStatus(*app);
+    EXPECT_NE(statusText().find(", mix"), std::string::npos) << statusText();
+    DestroyWindow(hwnd);
 }
 
 }  // namespace

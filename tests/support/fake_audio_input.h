@@ -4,7 +4,9 @@
 // - Devices have names; a device without a name fails its capability query.
 // - A delivery thread fills the front queued buffer every `blockInterval`
 //   with one "numbered block" (every sample = the block's number, counted
-//   from 0 over the fake's life, modulo 32,768) and hands it back. With no
+//   from 0 over the fake's life, modulo 32,768) and hands it back. With
+//   float buffers (an endpoint's kind) the number carries a quarter more,
+//   n + 0.25 on the 16-bit scale, which only a float sample holds. With no
 //   buffer queued the block is lost (its number is skipped) and the position
 //   still advances, as a real device's does.
 // - Device number 0xFFFFFFFF opens the default device, as winmm's mapper id
@@ -44,8 +46,8 @@ class FakeAudioInput final : public AudioInput {
 public:
     explicit FakeAudioInput(std::vector<std::optional<std::string>> devices,
                             std::chrono::microseconds blockInterval = std::chrono::microseconds(200),
-                            unsigned defaultDevice = 0)
-        : devices_(std::move(devices)), interval_(blockInterval), default_(defaultDevice),
+                            unsigned defaultDevice = 0, BufferSamples kind = BufferSamples::kInt16)
+        : devices_(std::move(devices)), interval_(blockInterval), default_(defaultDevice), kind_(kind),
           thread_([this] { Deliver(); }) {}
 
     ~FakeAudioInput() override {
@@ -103,6 +105,8 @@ public:
         return true;
     }
 
+    BufferSamples BufferKind() override { return kind_; }
+
     bool Queue(int slot, void* data, std::uint32_t bytes, std::uint32_t tag) override {
         CheckDeviceCall("Queue");
         std::lock_guard lock(m_);
@@ -115,7 +119,7 @@ public:
             return false;
         }
         held_[slot] = true;
-        queue_.push_back({slot, static_cast<std::int16_t*>(data), bytes, tag, 0});
+        queue_.push_back({slot, data, bytes, tag, 0});
         wake_.notify_all();
         return true;
     }
@@ -141,10 +145,8 @@ public:
             Buffer b = queue_.front();
             queue_.pop_front();
             b.recorded = b.bytes / 2;
-            position_ += b.recorded / 2;
-            for (std::uint32_t i = 0; i < b.recorded / 2; ++i) {
-                b.samples[i] = kPartialSample;
-            }
+            position_ += b.recorded / SampleBytes();
+            Fill(b, b.recorded, kPartialSample);
             handBack_.push_back(b);
             wake_.notify_all();
         }
@@ -300,7 +302,7 @@ public:
 private:
     struct Buffer {
         int slot;
-        std::int16_t* samples;
+        void* data;
         std::uint32_t bytes;
         std::uint32_t tag;
         std::uint32_t recorded;
@@ -321,6 +323,18 @@ private:
         callers_.insert(std::this_thread::get_id());
     }
     void Violation(std::string what) { violations_.push_back(std::move(what)); }  // m_ held
+
+    std::uint32_t SampleBytes() const { return BufferSampleBytes(kind_); }
+    // The first `bytes` of the buffer hold `value` (on the 16-bit scale).
+    void Fill(Buffer& b, std::uint32_t bytes, double value) {
+        for (std::uint32_t i = 0; i < bytes / SampleBytes(); ++i) {
+            if (kind_ == BufferSamples::kFloat32) {
+                static_cast<float*>(b.data)[i] = static_cast<float>(value / 32768.0);
+            } else {
+                static_cast<std::int16_t*>(b.data)[i] = static_cast<std::int16_t>(value);
+            }
+        }
+    }
 
     void CallBack(BufferDone done, void* context, std::uint32_t tag, std::uint32_t recorded) {
         insideCallback_ = true;
@@ -359,10 +373,7 @@ private:
                 }
                 b = queue_.front();
                 queue_.pop_front();
-                const auto value = static_cast<std::int16_t>(delivered_ % 32768);
-                for (std::uint32_t i = 0; i < b.bytes / 2; ++i) {
-                    b.samples[i] = value;
-                }
+                Fill(b, b.bytes, static_cast<double>(delivered_ % 32768) + (kind_ == BufferSamples::kFloat32 ? 0.25 : 0.0));
                 b.recorded = b.bytes;
                 ++delivered_;
             } else {
@@ -386,6 +397,7 @@ private:
     std::vector<std::optional<std::string>> devices_;
     const std::chrono::microseconds interval_;
     const unsigned default_;
+    const BufferSamples kind_;
 
     std::mutex m_;
     std::condition_variable wake_;

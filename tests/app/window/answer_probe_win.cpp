@@ -14,12 +14,16 @@
 //                                 then ends within 1.5 s
 //   answer_probe close-under ID   WM_COMMAND ID posted (a dialog of the
 //                                 program), then as close once the dialog is up
+//   answer_probe endpoint-id NAME prints the ID (UTF-8) of the capture endpoint
+//                                 called NAME; no window needed
 // Single-threaded.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "capture/wasapi_endpoints_win.h"
 
 namespace {
 
@@ -94,11 +98,30 @@ int CloseAndTime(HWND hwnd) {
     return Report(ended, shown);
 }
 
+int PrintEndpointId(const char* name) {
+    wchar_t wide[256] = {};
+    MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, 256);
+    EndpointComScope com;
+    for (const Endpoint& endpoint : ListEndpoints(false)) {
+        if (endpoint.name == wide) {
+            char id[512] = {};
+            WideCharToMultiByte(CP_UTF8, 0, endpoint.id.c_str(), -1, id, sizeof id, nullptr, nullptr);
+            std::printf("%s\n", id);
+            return 0;
+        }
+    }
+    std::fprintf(stderr, "no capture endpoint called %s\n", name);
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const std::string what = argv[1];
+    if (what == "endpoint-id" && argc == 3) {
+        return PrintEndpointId(argv[2]);
+    }
     HWND main = FindMainWindow();
     if (!main) {
         std::fprintf(stderr, "no window of class %s answers\n", kClassName);

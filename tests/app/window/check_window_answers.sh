@@ -7,7 +7,9 @@
 #    capture retrying), STOP, RUN, opening a file and closing the window each
 #    answer within 100 ms, timed around the message itself (closing: the
 #    window off the screen, and the program ended within 1.5 s); the program
-#    exits with 0 and the take up to the loss is whole.
+#    exits with 0 and the take up to the loss is whole;
+#  - an audio endpoint chosen in tavrin.ini comes back by itself once its
+#    sound server is stopped and started again (with another tone).
 # It runs a sound server of its own, so stopping it touches no other test.
 #
 # Usage: check_window_answers.sh RUNNER TAVRIN_EXE PROBE_EXE (RUNNER runs a Windows program)
@@ -103,4 +105,27 @@ timed "opening a file with the device gone" open "Z:${work//\//\\}\\tone.wav"
 # device's close could have held it (2 s).
 timed --limit 250 "closing with the device gone, off the screen" close
 ends_cleanly "closing with the device gone"
+
+# An audio endpoint kept in tavrin.ini: the sound server stopped under it and
+# started again, its tone now 660 Hz, brings the same endpoint back by itself;
+# a take made afterwards holds the new tone.
+tavrin_run_pulse || fail "the sound server did not start again"
+id=$("$runner" "$probe" endpoint-id "Monitor of SineOut" | tr -d '\r') || fail "no endpoint Monitor of SineOut"
+printf 'input_path=endpoint\r\nendpoint_id=%s\r\n' "$id" > tavrin.ini
+start_program
+sleep 1
+tavrin_stop_pulse
+sleep 2.5
+tavrin_restart_pulse 660 || fail "the sound server did not start again"
+sleep 4  # the capture looks for the endpoint once a second
+"$runner" "$probe" command "$kRec" > /dev/null || fail "REC"
+sleep 1.5
+"$runner" "$probe" command "$kStop" > /dev/null || fail "STOP"
+timed --limit 250 "closing on the endpoint" close
+ends_cleanly "the endpoint back after the server's restart"
+grep -q "^input_path=endpoint" tavrin.ini && grep -q "^endpoint_id=$id" tavrin.ini ||
+    fail "tavrin.ini no longer names the endpoint"
+hz=$(sox pcm_data.wav -n stat 2>&1 | awk '/Rough +frequency/ {print $3}')
+awk -v f="$hz" 'BEGIN { exit !(f > 650 && f < 670) }' || fail "the take after the restart holds $hz Hz, not 660 Hz"
+echo "the endpoint came back: the take holds $hz Hz"
 echo "PASSED"
