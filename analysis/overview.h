@@ -45,6 +45,7 @@ struct OverviewRequest {
     std::int32_t windowKind = 1;      // WindowKind
     bool averaged = false;            // also the mean power per column
     int threads = 0;                  // workers; 0: one per processor
+    int channel = 1;                  // of a source with several, the one read (its reader's choice: 0 the mix, 1 left ...)
 };
 
 // Watched and steered from outside while the overview is computed.

@@ -91,7 +91,7 @@ WavError ComputeFileOverview(std::unique_ptr<ByteSource> source, const OverviewR
                     return false;
                 }
             }
-            DecodeChannel(format, raw.data(), n, kChannelLeft, decoded.data());
+            DecodeChannel(format, raw.data(), n, r.channel, decoded.data());
             for (std::size_t i = 0; i < n; ++i) dst[done + i] = decoded[i] * static_cast<double>(kRingFullScale);
         }
         return true;

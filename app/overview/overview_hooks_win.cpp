@@ -250,6 +250,7 @@ bool DrawOverview(App& app, OverviewState& state, const AppSettings& s) {
     request.frameLength = s.fftLength;
     request.windowKind = s.windowKind;
     request.threads = kOverviewWorkers;
+    request.channel = app.fileSource ? app.fileSource->Channel() : kChannelLeft;
     job->Want(request);
     state.result = job->Latest();
     app.overviewPercent.store(job->ProgressPercent(), kRelaxed);

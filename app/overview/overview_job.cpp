@@ -7,7 +7,7 @@ namespace {
 
 bool SameRequest(const OverviewRequest& a, const OverviewRequest& b) {
     return a.firstSample == b.firstSample && a.sampleCount == b.sampleCount && a.columns == b.columns &&
-           a.frameLength == b.frameLength && a.windowKind == b.windowKind;
+           a.frameLength == b.frameLength && a.windowKind == b.windowKind && a.channel == b.channel;
 }
 
 }  // namespace
