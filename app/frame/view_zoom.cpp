@@ -51,7 +51,9 @@ std::optional<double> DividerRatio(std::int32_t barTop, std::int32_t clientHeigh
     if (clientHeight <= 0) {
         return std::nullopt;
     }
-    return static_cast<double>(barTop) / clientHeight;
+    // Half a pixel into the row: the layout truncates height x ratio, and
+    // top / height x height can fall just short of top.
+    return (barTop + 0.5) / clientHeight;
 }
 
 std::uint64_t OverviewMinCount(std::uint64_t total, std::int32_t columns, std::int32_t frameLength) {

@@ -64,8 +64,9 @@ double FractionOfLevel(ViewZoom zoom, std::int32_t height, double level);
 // height leaves the block as it is.
 void KeepSelectionLevels(SelectionBlock& block, ViewZoom before, ViewZoom after, std::int32_t height);
 
-// The divider's top edge as a fraction of the client height, or nothing when
-// the client has no height (a minimised window): the ratio is then kept.
+// The divider's top edge as a fraction of the client height (half a pixel
+// into its row, so that the layout puts it back on that row), or nothing
+// when the client has no height (a minimised window): the ratio is then kept.
 std::optional<double> DividerRatio(std::int32_t barTop, std::int32_t clientHeight);
 
 // The samples [first, first + count) of a file of `total` samples.

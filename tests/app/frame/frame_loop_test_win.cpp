@@ -178,7 +178,7 @@ TEST_F(FrameLoopTest, DividerDragReLaysTheWindowOut) {
     EXPECT_EQ(app_->parts.upperView->Height(), before + 40);
     RECT client;
     GetClientRect(hwnd_, &client);
-    EXPECT_DOUBLE_EQ(app_->live.splitRatio, static_cast<double>(gdi::NormalRect(bar).top) / client.bottom);
+    EXPECT_DOUBLE_EQ(app_->live.splitRatio, (gdi::NormalRect(bar).top + 0.5) / client.bottom);
 }
 
 TEST_F(FrameLoopTest, ChangesRunBetweenPassesAndAfterTheStop) {

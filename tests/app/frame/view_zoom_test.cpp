@@ -101,8 +101,13 @@ TEST(ViewZoom, WaveWheelHalvesInTwoNotchesWithinBounds) {
     EXPECT_DOUBLE_EQ(ApplyWaveWheel(12, -1200), kMinWaveHalfRange);
 }
 
-TEST(DividerRatio, IsBarTopOverClientHeightUnlessTheClientHasNoHeight) {
-    EXPECT_DOUBLE_EQ(*DividerRatio(176, 441), 176.0 / 441);
+TEST(DividerRatio, LaysTheBarOutOnTheRowItWasDroppedOnUnlessTheClientHasNoHeight) {
+    for (std::int32_t height = 1; height <= 1200; ++height) {
+        for (std::int32_t top = 0; top < height; ++top) {
+            const double ratio = *DividerRatio(top, height);
+            ASSERT_EQ(static_cast<std::int32_t>(height * ratio), top) << top << " of " << height;
+        }
+    }
     EXPECT_FALSE(DividerRatio(176, 0).has_value());
     EXPECT_FALSE(DividerRatio(176, -3).has_value());
 }
