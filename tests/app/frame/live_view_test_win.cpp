@@ -255,7 +255,7 @@ TEST_F(LiveViewTest, DraggingTheDividerReLaysTheRunningWindowOut) {
     EXPECT_EQ(app_->parts.lowerView->Height(), lowerBefore - 40);
     RECT client;
     GetClientRect(hwnd_, &client);
-    EXPECT_DOUBLE_EQ(app_->live.splitRatio, static_cast<double>(gdi::NormalRect(bar).top) / client.bottom);
+    EXPECT_DOUBLE_EQ(app_->live.splitRatio, (gdi::NormalRect(bar).top + 0.5) / client.bottom);
     // The loop goes on drawing into the new views.
     const long passes = app_->frameLoop->PassCount();
     EXPECT_TRUE(testsupport::PumpUntil([&] { return app_->frameLoop->PassCount() > passes + 2; }, 3000));

@@ -14,6 +14,7 @@
 #include "app/status/status_loop_win.h"
 #include "app/layout/window_parts_win.h"
 #include "app/frame/frame_loop_win.h"
+#include "app/frame/view_zoom.h"
 #include "app/layout/layout.h"
 #include "app/layout/layout_win.h"
 #include "app/window/main_window_win.h"
@@ -245,7 +246,7 @@ TEST_F(LayoutTest, DraggedDividerIsReportedAndRelaidOut) {
     EXPECT_EQ(after.top, before.top + 40);
     RECT client;
     GetClientRect(hwnd_, &client);
-    app_->live.splitRatio = static_cast<double>(after.top) / client.bottom;
+    app_->live.splitRatio = *DividerRatio(after.top, client.bottom);  // as the frame loop stores it
     Relayout(hwnd_);
     EXPECT_EQ(Placed(divider.Handle()).top, after.top);
     ExpectLaidOut(*app_, Expected());
