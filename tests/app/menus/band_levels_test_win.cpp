@@ -46,14 +46,16 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 // Types the level into the calibration dialog and confirms it.
 const char* g_typedLevel = "94.0";
-bool g_answered = false;
+int g_dialogsAnswered = 0;
+HWND g_lastDialog = nullptr;
 
-void CALLBACK AnswerCalibrateDialog(HWND, UINT, UINT_PTR id, DWORD) {
+// The first dialog is the calibrator level's; any later one is a message box
+// (no tone measured), closed too so that the test fails instead of waiting.
+void CALLBACK AnswerCalibrateDialog(HWND, UINT, UINT_PTR, DWORD) {
     HWND dialog = testsupport::FindThreadDialog();
-    if (!dialog) return;
-    KillTimer(nullptr, id);
-    SetDlgItemTextA(dialog, IDC_CALIBRATE_LEVEL, g_typedLevel);
-    g_answered = true;
+    if (!dialog || dialog == g_lastDialog) return;
+    g_lastDialog = dialog;
+    if (g_dialogsAnswered++ == 0) SetDlgItemTextA(dialog, IDC_CALIBRATE_LEVEL, g_typedLevel);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
@@ -168,11 +170,12 @@ TEST_F(BandLevelsTest, ACalibratedToneReadsDbSpl) {
     EXPECT_TRUE(std::isnan(app_->options.SplOffsetDb())) << "no calibration at first";
     EXPECT_TRUE(ClearGreyed()) << "nothing to clear at first";
     Play(Fixture(kToneFile), 2000);
-    g_answered = false;
+    g_dialogsAnswered = 0;
+    g_lastDialog = nullptr;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerCalibrateDialog);
     Command(IDM_CALIBRATE);
     KillTimer(nullptr, timer);
-    ASSERT_TRUE(g_answered);
+    ASSERT_EQ(g_dialogsAnswered, 1) << "no level dialog, or a message after it";
     const double offset = app_->options.SplOffsetDb();
     ASSERT_TRUE(std::isfinite(offset));
     EXPECT_FALSE(ClearGreyed());
