@@ -74,6 +74,7 @@ TEST_F(StatusLineTest, RefreshShowsTheFrameCountAndRestartsIt) {
     app.statusLoop->Stop();
     // Past the start-up's "filling": a whole frame of samples has arrived and been drawn.
     ASSERT_TRUE(testsupport::PumpUntil([&] { return !app.waitingForSamples.load() && app.frameLoop->PassCount() > 2; }, 5000));
+    StopFrames();  // no frame counts between the refresh and the check
     app.live.frameCount = 25;
     RefreshStatus(app);
     EXPECT_EQ(StatusText(), " RUN, 44100Hz, 4096pt, hanning, Log, 10msec, 25fps");
