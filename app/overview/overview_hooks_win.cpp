@@ -23,6 +23,9 @@ namespace {
 constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
 // Power below which a bin counts as silence (the log of 0 has no colour).
 constexpr double kPowerFloor = 1e-20;
+
+// A bin's power on the live view's 20 ln|X| scale.
+double LiveScaleLevel(float power) { return 10.0 * std::log(std::max<double>(power, kPowerFloor)); }
 // Length of a time tick at the view's bottom edge, pixels.
 constexpr int kTickLengthPx = 4;
 // Workers of the overview's computation: one processor is left to the
@@ -93,7 +96,7 @@ void PaintColumns(OverviewState& state, const ColourKey& key) {
     for (std::int32_t c = 0; c < o.columns; ++c) {
         const float* power = o.peak.data() + static_cast<std::size_t>(c) * o.bins;
         for (std::int32_t k = 0; k < o.bins; ++k) {
-            state.values[static_cast<std::size_t>(k)] = 10.0 * std::log(std::max<double>(power[k], kPowerFloor));
+            state.values[static_cast<std::size_t>(k)] = LiveScaleLevel(power[k]);
         }
         const SpectrogramFrame frame{state.values.data(), o.bins, selection, key.upperHeight, key.span,
                                      key.offset, key.logAxis, false, false, false, key.map};
@@ -173,8 +176,7 @@ void DrawReadout(App& app, OverviewState& state, Bitmaplib::PlotView& view, Over
     const std::int32_t column = ResultColumnAt(state, span, view.Width(), x);
     if (column < 0) return;
     const auto k = std::clamp<std::int64_t>(std::llround(bin), 0, o.bins - 1);
-    const double level =
-        10.0 * std::log(std::max<double>(o.peak[static_cast<std::size_t>(column) * o.bins + k], kPowerFloor));
+    const double level = LiveScaleLevel(o.peak[static_cast<std::size_t>(column) * o.bins + k]);
     const double seconds = static_cast<double>(OverviewSampleAtX(span, view.Width(), x)) / file.format.rateHz;
     state.readout.DrawTextBox(view, OverviewCursorReadout(facts, seconds, bin, level), BoxPlacement::kNearCursor, x,
                               y);
